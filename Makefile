@@ -1,0 +1,39 @@
+# Two entry points for a fresh Debian 12 machine (as root, or through sudo):
+#   make run   installs what is missing, builds in build/ and starts build/tallix-time
+#   make test  installs what is missing, builds and runs every test with CTest
+BUILD   ?= build
+JOBS    ?= $(shell nproc 2>/dev/null || echo 2)
+SUDO    := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
+PACKAGES := build-essential cmake pkg-config qt6-base-dev qt6-base-dev-tools \
+	libqt6opengl6-dev libgl-dev libasound2-dev alsa-utils libgtest-dev libgmock-dev \
+	libbenchmark-dev xvfb xauth fonts-dejavu-core
+
+.PHONY: all deps configure build run test clean
+
+all: build
+
+deps:
+	@missing=""; for p in $(PACKAGES); do \
+	  dpkg-query -W -f='$${Status}' $$p 2>/dev/null | grep -q "install ok installed" || missing="$$missing $$p"; \
+	done; \
+	if [ -n "$$missing" ]; then \
+	  echo "Installing:$$missing"; \
+	  $(SUDO) env DEBIAN_FRONTEND=noninteractive apt-get update -qq && \
+	  $(SUDO) env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends $$missing; \
+	fi
+
+configure: deps
+	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo
+
+build: configure
+	cmake --build $(BUILD) -j $(JOBS)
+
+run: build
+	@if [ -n "$$DISPLAY$$WAYLAND_DISPLAY" ]; then ./$(BUILD)/tallix-time; \
+	else echo "No display: starting under xvfb-run"; xvfb-run -a ./$(BUILD)/tallix-time; fi
+
+test: build
+	cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS) --timeout 600
+
+clean:
+	rm -rf $(BUILD)

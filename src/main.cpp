@@ -1,0 +1,8 @@
+#include "core/mMain.h"
+
+#include <QApplication>
+
+int main(int argc, char* argv[]) {
+    QApplication app(argc, argv);
+    return Main();
+}

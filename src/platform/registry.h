@@ -1,0 +1,89 @@
+#pragma once
+// The registry calls the program makes, over a per-user store on disk.
+//
+// Keys and values live in $XDG_CONFIG_HOME/tallix-time/registry.conf, a text file with one
+// section per key ("[HKEY_CURRENT_USER\Software\Tallix Time]") and one line per value
+// ("Name"="text" or "Name"=dword:0000002a). Every change rewrites the file atomically under a
+// lock shared by all our processes; a file that does not parse is moved aside, reported and
+// replaced, never dropped. Values under the current user's Run key are the user's XDG autostart
+// entries instead.
+#include "wintypes.h"
+
+#include <QByteArray>
+#include <QString>
+#include <memory>
+
+constexpr HKEY HKEY_CLASSES_ROOT = static_cast<HKEY>(0x80000000u);
+constexpr HKEY HKEY_CURRENT_USER = static_cast<HKEY>(0x80000001u);
+constexpr HKEY HKEY_LOCAL_MACHINE = static_cast<HKEY>(0x80000002u);
+
+constexpr DWORD REG_NONE = 0;
+constexpr DWORD REG_SZ = 1;
+constexpr DWORD REG_BINARY = 3;
+constexpr DWORD REG_DWORD = 4;
+
+constexpr DWORD KEY_QUERY_VALUE = 0x0001;
+constexpr DWORD KEY_SET_VALUE = 0x0002;
+constexpr DWORD KEY_READ = 0x20019;
+constexpr DWORD KEY_WRITE = 0x20006;
+constexpr DWORD KEY_ALL_ACCESS = 0xF003F;
+
+constexpr DWORD REG_OPTION_NON_VOLATILE = 0;
+constexpr DWORD REG_CREATED_NEW_KEY = 1;
+constexpr DWORD REG_OPENED_EXISTING_KEY = 2;
+
+struct SECURITY_ATTRIBUTES {
+    DWORD nLength = 0;
+    void* lpSecurityDescriptor = nullptr;
+    BOOL bInheritHandle = 0;
+};
+
+LONG RegCreateKeyExA(HKEY hKey, const QString& lpSubKey, DWORD Reserved, const QString& lpClass,
+                     DWORD dwOptions, DWORD samDesired, SECURITY_ATTRIBUTES* lpSecurityAttributes,
+                     HKEY* phkResult, DWORD* lpdwDisposition);
+LONG RegOpenKeyExA(HKEY hKey, const QString& lpSubKey, DWORD ulOptions, DWORD samDesired,
+                   HKEY* phkResult);
+// lpData may be null to ask for the size; *lpcbData is the buffer size in and the data size out.
+LONG RegQueryValueExA(HKEY hKey, const QString& lpValueName, DWORD* lpReserved, DWORD* lpType,
+                      void* lpData, DWORD* lpcbData);
+LONG RegSetValueExA(HKEY hKey, const QString& lpValueName, DWORD Reserved, DWORD dwType,
+                    const void* lpData, DWORD cbData);
+LONG RegDeleteValueA(HKEY hKey, const QString& lpValueName);
+LONG RegCloseKey(HKEY hKey);
+
+namespace platform {
+
+// What the registry calls work on. Key paths are full: "HKEY_CURRENT_USER\Software\Tallix Time".
+// Names of keys and values compare without regard to case, as they do on Windows.
+class RegistryStore {
+public:
+    virtual ~RegistryStore() = default;
+    virtual bool keyExists(const QString& key) = 0;
+    virtual LONG createKey(const QString& key, bool* created) = 0;
+    virtual LONG queryValue(const QString& key, const QString& name, DWORD* type,
+                            QByteArray* data) = 0;
+    virtual LONG setValue(const QString& key, const QString& name, DWORD type,
+                          const QByteArray& data) = 0;
+    virtual LONG deleteValue(const QString& key, const QString& name) = 0;
+    // Copies the store aside with the tag and a time stamp in the name; the copy's path, or ""
+    // when there was nothing to copy or the copy failed.
+    virtual QString backup(const QString& tag) = 0;
+};
+
+// The per-user file store of the program (and its Run-key mapping to XDG autostart).
+std::unique_ptr<RegistryStore> MakeFileRegistryStore(const QString& configDir,
+                                                     const QString& autostartDir);
+
+// The store the registry calls use: the file store under ConfigDir() unless a test installed
+// its own. Installing nullptr goes back to the file store.
+RegistryStore& CurrentRegistryStore();
+void InstallRegistryStore(RegistryStore* store);
+
+// Name of the root key as it appears in full key paths; "" for an unknown root.
+QString RootKeyName(HKEY root);
+
+// Desktop-entry quoting of a program path for an Exec= line, and its inverse.
+QString QuoteExecArgument(const QString& path);
+QString UnquoteExecArgument(const QString& exec);
+
+} // namespace platform
