@@ -24,10 +24,14 @@ namespace platform {
 
 QString RootKeyName(HKEY root) {
     switch (static_cast<DWORD>(root)) {
-    case 0x80000000u: return QStringLiteral("HKEY_CLASSES_ROOT");
-    case 0x80000001u: return QStringLiteral("HKEY_CURRENT_USER");
-    case 0x80000002u: return QStringLiteral("HKEY_LOCAL_MACHINE");
-    default: return {};
+    case 0x80000000u:
+        return QStringLiteral("HKEY_CLASSES_ROOT");
+    case 0x80000001u:
+        return QStringLiteral("HKEY_CURRENT_USER");
+    case 0x80000002u:
+        return QStringLiteral("HKEY_LOCAL_MACHINE");
+    default:
+        return {};
     }
 }
 
@@ -114,11 +118,21 @@ QByteArray escapeText(const QByteArray& text) {
     for (char ch : text) {
         const auto c = static_cast<unsigned char>(ch);
         switch (c) {
-        case '\\': out += "\\\\"; break;
-        case '"': out += "\\\""; break;
-        case '\n': out += "\\n"; break;
-        case '\r': out += "\\r"; break;
-        case '\t': out += "\\t"; break;
+        case '\\':
+            out += "\\\\";
+            break;
+        case '"':
+            out += "\\\"";
+            break;
+        case '\n':
+            out += "\\n";
+            break;
+        case '\r':
+            out += "\\r";
+            break;
+        case '\t':
+            out += "\\t";
+            break;
         default:
             if (c < 0x20 || c == 0x7f)
                 out += "\\x" + QByteArray::number(c, 16).rightJustified(2, '0');
@@ -146,11 +160,21 @@ bool unescapeText(const QByteArray& line, int& pos, QByteArray* out) {
             return false;
         const char e = line[pos++];
         switch (e) {
-        case '\\': out->append('\\'); break;
-        case '"': out->append('"'); break;
-        case 'n': out->append('\n'); break;
-        case 'r': out->append('\r'); break;
-        case 't': out->append('\t'); break;
+        case '\\':
+            out->append('\\');
+            break;
+        case '"':
+            out->append('"');
+            break;
+        case 'n':
+            out->append('\n');
+            break;
+        case 'r':
+            out->append('\r');
+            break;
+        case 't':
+            out->append('\t');
+            break;
         case 'x': {
             if (pos + 2 > line.size())
                 return false;
@@ -162,7 +186,8 @@ bool unescapeText(const QByteArray& line, int& pos, QByteArray* out) {
             pos += 2;
             break;
         }
-        default: return false;
+        default:
+            return false;
         }
     }
     return false;
@@ -301,8 +326,8 @@ bool fsyncDir(const QString& dir) {
 // so that readers and a crash see either the old file or the new one.
 bool atomicWrite(const QString& path, const QByteArray& content) {
     const QString tmp = path + QStringLiteral(".tmp-%1").arg(::getpid());
-    const int fd = ::open(QFile::encodeName(tmp).constData(),
-                          O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+    const int fd =
+        ::open(QFile::encodeName(tmp).constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
     if (fd < 0)
         return false;
     qint64 done = 0;
@@ -320,8 +345,7 @@ bool atomicWrite(const QString& path, const QByteArray& content) {
     ok = ok && ::fsync(fd) == 0;
     ok = (::close(fd) == 0) && ok;
     if (ok)
-        ok = ::rename(QFile::encodeName(tmp).constData(), QFile::encodeName(path).constData()) ==
-             0;
+        ok = ::rename(QFile::encodeName(tmp).constData(), QFile::encodeName(path).constData()) == 0;
     if (!ok) {
         ::unlink(QFile::encodeName(tmp).constData());
         return false;
@@ -592,7 +616,8 @@ RegistryStore& CurrentRegistryStore() {
     if (gInstalled)
         return *gInstalled;
     if (!gFileStore)
-        gFileStore = MakeFileRegistryStore(ConfigDir(), ConfigHome() + QStringLiteral("/autostart"));
+        gFileStore =
+            MakeFileRegistryStore(ConfigDir(), ConfigHome() + QStringLiteral("/autostart"));
     return *gFileStore;
 }
 
@@ -666,16 +691,16 @@ LONG RegQueryValueExA(HKEY hKey, const QString& lpValueName, DWORD*, DWORD* lpTy
     return ERROR_SUCCESS;
 }
 
-LONG RegSetValueExA(HKEY hKey, const QString& lpValueName, DWORD, DWORD dwType,
-                    const void* lpData, DWORD cbData) {
+LONG RegSetValueExA(HKEY hKey, const QString& lpValueName, DWORD, DWORD dwType, const void* lpData,
+                    DWORD cbData) {
     const QString path = platform::fullPath(hKey, QString());
     if (path.isEmpty())
         return ERROR_INVALID_HANDLE;
     if (!lpData && cbData)
         return ERROR_INVALID_PARAMETER;
-    const QByteArray data = cbData ? QByteArray(static_cast<const char*>(lpData),
-                                                static_cast<qsizetype>(cbData))
-                                   : QByteArray();
+    const QByteArray data =
+        cbData ? QByteArray(static_cast<const char*>(lpData), static_cast<qsizetype>(cbData))
+               : QByteArray();
     return CurrentRegistryStore().setValue(path, lpValueName, dwType, data);
 }
 

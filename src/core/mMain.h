@@ -1,0 +1,32 @@
+#pragma once
+// The program's entry and the services every window uses: the single-instance guard, the busy
+// pointer, the error reporter and the loaded-forms query. The settings state is in settings.h.
+#include "cMutex.h"
+#include "settings.h"
+
+#include <QString>
+#include <cstdint>
+#include <memory>
+
+// The name every copy of the program gives its single-instance mutex.
+extern const QString kMutexName;
+
+extern std::unique_ptr<cMutex> gMutex;
+extern HANDLE gMutexHandle;
+extern LONG gPlatformId;
+extern std::int16_t gSplashMode;
+
+// Runs the program: hands over to a running copy and ends, or starts and runs the event loop.
+// Returns the process's exit code.
+int Main();
+
+// The start-up sound: slot 6, or the recitation of slot 5 for audio type 4; nothing else.
+void PlayStartupSound();
+
+void SetAppTaskVisible(bool visible);
+bool IsFormLoaded(const QString& formName);
+void SetBusy(bool busy);
+void ReportError();
+
+// The busy counter, for the code that checks on it.
+std::int16_t BusyCount();

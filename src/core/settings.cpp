@@ -1,0 +1,410 @@
+#include "settings.h"
+
+#include "mAPI.h"
+#include "mMain.h"
+#include "platform/locale.h"
+#include "platform/registry.h"
+#include "runtime/App.h"
+#include "runtime/Convert.h"
+#include "runtime/ErrObject.h"
+
+#include <vector>
+
+std::int16_t gAudioType[8] = {};
+std::int16_t gSelectedSound[9] = {};
+QString gCustomSound[8];
+QString gCustomSoundFolder[8];
+std::int16_t gMuteAll = 0;
+std::int16_t gImageType = 0;
+std::int16_t gSelectedImage = 0;
+QString gCustomImage;
+QString gCustomImageFolder;
+std::int16_t gColorType = 0;
+std::int32_t gColorFace = 0;
+std::int32_t gColorFaceHighlight = 0;
+std::int32_t gColorHands = 0;
+std::int32_t gColorHandsHighlight = 0;
+std::int32_t gColorSeconds = 0;
+std::int32_t gColorSecondsHighlight = 0;
+std::int16_t gDisplayBalloonTips = 0;
+std::int16_t gDisplayMainScreen = 0;
+std::int16_t gFlashTrayIcon = 0;
+std::int16_t gDisplayBalloonTipsReminder = 0;
+std::int16_t gDisplayMainScreenReminder = 0;
+std::int16_t gFlashTrayIconReminder = 0;
+std::int16_t gHideWhenMinimized = 0;
+std::int16_t gAlwaysOnTop = 0;
+std::int16_t gLaunchOnStartup = 0;
+std::int16_t gLaunchMinimized = 0;
+std::int16_t gReadBismillahOnLaunch = 0;
+std::int16_t gSecurityType = 0;
+std::int16_t gActivateDDEServer = 0;
+std::int16_t gDDEAdviseRate = 0;
+std::int16_t gTimeZone = 0;
+QString gCountry;
+QString gCityName;
+QString gProvince;
+std::int16_t gCountryIndex = 0;
+std::int16_t gCityIndex = 0;
+double gLatitude = 0;
+double gLongitude = 0;
+std::int16_t gCalcMethod = 0;
+std::int16_t gJuristicMethod = 0;
+std::int16_t gFajrDegrees = 0;
+std::int16_t gIshaDegrees = 0;
+std::int16_t gFajrDegreesDifference = 0;
+std::int16_t gIshaMinutes = 0;
+std::int16_t gMaghribMinutes = 0;
+std::int16_t gDhuhrMinutes = 0;
+std::int16_t gMinuteAdjustActive = 0;
+std::int16_t gMinuteAdjust[7] = {};
+std::int16_t gReminderBefore[7] = {};
+std::int16_t gReminderAfter[7] = {};
+std::int16_t gRounding = 0;
+std::int16_t gSelectedTab = 0;
+std::int16_t gDaylightSavingsTime = 0;
+std::int16_t gDaylightSavings = 0;
+std::int16_t gDisplayKabaa = 0;
+std::int16_t gDisplayHijraa = 0;
+std::int16_t gDisplaySplashScreen = 0;
+std::int16_t gProgressBarSegment = 0;
+std::int16_t gCoordinateSystem = 0;
+std::int16_t gSliderTickStyle = 0;
+
+namespace {
+
+enum class Kind { Int16, Colour, Coordinate, Text, TrimmedText };
+enum class Range { None, Inclusive, NotNegative, Exclusive, SecurityType };
+
+struct Setting {
+    QString name;
+    Kind kind;
+    void* variable;
+    double defaultNumber;
+    QString defaultText;
+    Range range;
+    double low;
+    double high;
+};
+
+Setting number(const QString& name, std::int16_t* v, int def, int low, int high) {
+    return {name, Kind::Int16, v, double(def), {}, Range::Inclusive, double(low), double(high)};
+}
+Setting colour(const QString& name, std::int32_t* v, std::uint32_t def) {
+    return {name, Kind::Colour, v, double(static_cast<std::int32_t>(def)), {}, Range::None, 0, 0};
+}
+Setting text(const QString& name, QString* v, const QString& def = {}, bool trimmed = false) {
+    return {name, trimmed ? Kind::TrimmedText : Kind::Text, v, 0, def, Range::None, 0, 0};
+}
+Setting index(const QString& name, std::int16_t* v, int def) {
+    return {name, Kind::Int16, v, double(def), {}, Range::NotNegative, 0, 0};
+}
+Setting coordinate(const QString& name, double* v, double def, double bound) {
+    return {name, Kind::Coordinate, v, def, {}, Range::Exclusive, -bound, bound};
+}
+
+QString slotName(const char* family, int slot) {
+    return QString::fromLatin1(family) + QString::number(slot);
+}
+
+void addAudioSlot(std::vector<Setting>& c, int slot, int typeHigh) {
+    c.push_back(number(slotName("AudioType", slot), &gAudioType[slot], 1, 0, typeHigh));
+    const int selectedDefault = slot == 0 ? 2 : 5;
+    c.push_back(number(slotName("SelectedSound", slot), &gSelectedSound[slot], selectedDefault, 0,
+                       selectedDefault));
+    c.push_back(text(slotName("CustomSound", slot), &gCustomSound[slot]));
+    c.push_back(text(slotName("CustomSoundFolder", slot), &gCustomSoundFolder[slot]));
+}
+
+// The catalogue, in the order the loader reads it.
+const std::vector<Setting>& catalogue() {
+    static const std::vector<Setting> c = [] {
+        std::vector<Setting> c;
+        for (int slot = 0; slot <= 4; ++slot)
+            addAudioSlot(c, slot, 3);
+        c.push_back(number(QStringLiteral("SelectedSound5"), &gSelectedSound[5], 22, 0, 22));
+        for (int slot = 6; slot <= 7; ++slot)
+            addAudioSlot(c, slot, 4);
+        c.push_back(number(QStringLiteral("SelectedSound8"), &gSelectedSound[8], 22, 0, 22));
+
+        c.push_back(number(QStringLiteral("MuteAll"), &gMuteAll, 0, 0, 1));
+        c.push_back(number(QStringLiteral("ImageType"), &gImageType, 0, 0, 3));
+        c.push_back(number(QStringLiteral("SelectedImage"), &gSelectedImage, 3, 0, 33));
+        c.push_back(text(QStringLiteral("CustomImage"), &gCustomImage));
+        c.push_back(text(QStringLiteral("CustomImageFolder"), &gCustomImageFolder));
+        c.push_back(number(QStringLiteral("ColorType"), &gColorType, 0, 0, 1));
+        c.push_back(colour(QStringLiteral("ColorFace"), &gColorFace, 0x80000005u));
+        c.push_back(
+            colour(QStringLiteral("ColorFaceHighlight"), &gColorFaceHighlight, 0x8000000Du));
+        c.push_back(colour(QStringLiteral("ColorHands"), &gColorHands, 0x80000008u));
+        c.push_back(
+            colour(QStringLiteral("ColorHandsHighlight"), &gColorHandsHighlight, 0x8000000Eu));
+        c.push_back(colour(QStringLiteral("ColorSeconds"), &gColorSeconds, 0x8000000Bu));
+        c.push_back(
+            colour(QStringLiteral("ColorSecondsHighlight"), &gColorSecondsHighlight, 0x8000000Bu));
+        c.push_back(number(QStringLiteral("DisplayBalloonTips"), &gDisplayBalloonTips, 1, 0, 1));
+        c.push_back(number(QStringLiteral("DisplayMainScreen"), &gDisplayMainScreen, 0, 0, 1));
+        c.push_back(number(QStringLiteral("FlashTrayIcon"), &gFlashTrayIcon, 0, 0, 1));
+        c.push_back(number(QStringLiteral("DisplayBalloonTipsReminder"),
+                           &gDisplayBalloonTipsReminder, 1, 0, 1));
+        c.push_back(number(QStringLiteral("DisplayMainScreenReminder"), &gDisplayMainScreenReminder,
+                           0, 0, 1));
+        c.push_back(
+            number(QStringLiteral("FlashTrayIconReminder"), &gFlashTrayIconReminder, 0, 0, 1));
+        c.push_back(number(QStringLiteral("HideWhenMinimized"), &gHideWhenMinimized, 1, 0, 1));
+        c.push_back(number(QStringLiteral("AlwaysOnTop"), &gAlwaysOnTop, 1, 0, 1));
+        c.push_back(number(QStringLiteral("LaunchOnStartup"), &gLaunchOnStartup, 1, 0, 1));
+        c.push_back(number(QStringLiteral("LaunchMinimized"), &gLaunchMinimized, 0, 0, 1));
+        c.push_back(
+            number(QStringLiteral("ReadBismillahOnLaunch"), &gReadBismillahOnLaunch, 1, 0, 1));
+        Setting security = number(QStringLiteral("SecurityType"), &gSecurityType, 1, 0, 1);
+        security.range = Range::SecurityType;
+        c.push_back(security);
+        c.push_back(number(QStringLiteral("ActivateDDEServer"), &gActivateDDEServer, 0, 0, 1));
+        c.push_back(number(QStringLiteral("DDEAdviseRate"), &gDDEAdviseRate, 5, 0, 5));
+        c.push_back(number(QStringLiteral("TimeZone"), &gTimeZone, 36, 0, 60));
+        c.push_back(text(QStringLiteral("Country"), &gCountry, QStringLiteral("Saudi Arabia")));
+        c.push_back(text(QStringLiteral("CityName"), &gCityName, QStringLiteral("Makkah"), true));
+        c.push_back(text(QStringLiteral("Province"), &gProvince, QString(), true));
+        c.push_back(index(QStringLiteral("CountryIndex"), &gCountryIndex, 197));
+        c.push_back(index(QStringLiteral("CityIndex"), &gCityIndex, 90));
+        c.push_back(coordinate(QStringLiteral("Latitude"), &gLatitude, 21.4233, 91));
+        c.push_back(coordinate(QStringLiteral("Longitude"), &gLongitude, 39.8233, 181));
+        c.push_back(number(QStringLiteral("CalculationMethod"), &gCalcMethod, 6, 0, 7));
+        c.push_back(number(QStringLiteral("JuristicMethod"), &gJuristicMethod, 1, 1, 2));
+        c.push_back(number(QStringLiteral("FajrDegrees"), &gFajrDegrees, 20, 0, 50));
+        c.push_back(number(QStringLiteral("IshaDegrees"), &gIshaDegrees, 20, 0, 50));
+        c.push_back(
+            number(QStringLiteral("FajrDegreesDifference"), &gFajrDegreesDifference, 20, 0, 50));
+        c.push_back(number(QStringLiteral("IshaMinutes"), &gIshaMinutes, 0, 0, 30));
+        c.push_back(number(QStringLiteral("MaghribMinutes"), &gMaghribMinutes, 1, 0, 15));
+        c.push_back(number(QStringLiteral("DhuhrMinutes"), &gDhuhrMinutes, 1, 0, 90));
+        c.push_back(number(QStringLiteral("MinuteAdjustActive"), &gMinuteAdjustActive, 0, 0, 1));
+        for (int p = 1; p <= 6; ++p)
+            c.push_back(number(slotName("MinuteAdjust", p), &gMinuteAdjust[p], 0, -10, 10));
+        for (int p = 1; p <= 6; ++p)
+            c.push_back(number(slotName("ReminderBefore", p), &gReminderBefore[p], 0, 0, 12));
+        for (int p = 1; p <= 6; ++p)
+            c.push_back(number(slotName("ReminderAfter", p), &gReminderAfter[p], 0, 0, 12));
+        c.push_back(number(QStringLiteral("Rounding"), &gRounding, 2, 0, 3));
+        c.push_back(number(QStringLiteral("SelectedTab"), &gSelectedTab, 0, 0, 2));
+        c.push_back(number(QStringLiteral("DaylightSavingsTime"), &gDaylightSavingsTime, 1, 0, 3));
+        c.push_back(number(QStringLiteral("DaylightSavings"), &gDaylightSavings, 0, 0, 2));
+        c.push_back(number(QStringLiteral("DisplayKabaa"), &gDisplayKabaa, 1, 0, 1));
+        c.push_back(number(QStringLiteral("DisplayHijraa"), &gDisplayHijraa, 0, 0, 1));
+        c.push_back(number(QStringLiteral("DisplaySplashScreen"), &gDisplaySplashScreen, 0, 0, 1));
+        c.push_back(number(QStringLiteral("ProgressBarSegment"), &gProgressBarSegment, 1, 0, 1));
+        c.push_back(number(QStringLiteral("CoordinateSystem"), &gCoordinateSystem, 0, 0, 1));
+        c.push_back(number(QStringLiteral("SliderTickStyle"), &gSliderTickStyle, 1, 0, 1));
+        return c;
+    }();
+    return c;
+}
+
+const Setting* find(const QString& name) {
+    for (const auto& s : catalogue())
+        if (s.name == name)
+            return &s;
+    return nullptr;
+}
+
+// The order in which a reset writes the values.
+QStringList resetOrder() {
+    QStringList order;
+    for (const auto& s : catalogue()) {
+        order << s.name;
+        if (s.name == QLatin1String("SelectedSound8"))
+            break;
+    }
+    order << QStringLiteral("MuteAll") << QStringLiteral("ImageType")
+          << QStringLiteral("SelectedImage") << QStringLiteral("CustomImage")
+          << QStringLiteral("CustomImageFolder") << QStringLiteral("ColorType")
+          << QStringLiteral("ColorFace") << QStringLiteral("ColorFaceHighlight")
+          << QStringLiteral("ColorHands") << QStringLiteral("ColorHandsHighlight")
+          << QStringLiteral("ColorSeconds") << QStringLiteral("ColorSecondsHighlight")
+          << QStringLiteral("DisplayBalloonTips") << QStringLiteral("DisplayMainScreen")
+          << QStringLiteral("FlashTrayIcon") << QStringLiteral("DisplayBalloonTipsReminder")
+          << QStringLiteral("DisplayMainScreenReminder") << QStringLiteral("FlashTrayIconReminder")
+          << QStringLiteral("HideWhenMinimized") << QStringLiteral("AlwaysOnTop")
+          << QStringLiteral("LaunchOnStartup") << QStringLiteral("LaunchMinimized")
+          << QStringLiteral("ReadBismillahOnLaunch") << QStringLiteral("SecurityType")
+          << QStringLiteral("ActivateDDEServer") << QStringLiteral("DDEAdviseRate")
+          << QStringLiteral("Country") << QStringLiteral("CountryIndex")
+          << QStringLiteral("CityName") << QStringLiteral("CityIndex") << QStringLiteral("Province")
+          << QStringLiteral("Latitude") << QStringLiteral("Longitude") << QStringLiteral("TimeZone")
+          << QStringLiteral("DaylightSavingsTime") << QStringLiteral("DaylightSavings")
+          << QStringLiteral("CalculationMethod") << QStringLiteral("JuristicMethod")
+          << QStringLiteral("FajrDegrees") << QStringLiteral("IshaDegrees")
+          << QStringLiteral("FajrDegreesDifference") << QStringLiteral("IshaMinutes")
+          << QStringLiteral("MaghribMinutes") << QStringLiteral("MinuteAdjustActive");
+    for (int p = 1; p <= 6; ++p)
+        order << slotName("MinuteAdjust", p);
+    for (int p = 1; p <= 6; ++p)
+        order << slotName("ReminderBefore", p) << slotName("ReminderAfter", p);
+    order << QStringLiteral("DhuhrMinutes") << QStringLiteral("Rounding")
+          << QStringLiteral("SelectedTab") << QStringLiteral("DisplayKabaa")
+          << QStringLiteral("DisplayHijraa") << QStringLiteral("DisplaySplashScreen")
+          << QStringLiteral("ProgressBarSegment") << QStringLiteral("CoordinateSystem")
+          << QStringLiteral("SliderTickStyle");
+    return order;
+}
+
+QString defaultText(const Setting& s) {
+    switch (s.kind) {
+    case Kind::Int16:
+    case Kind::Colour:
+        return QString::number(static_cast<qint64>(s.defaultNumber));
+    case Kind::Coordinate:
+        return Str(s.defaultNumber);
+    default:
+        return s.defaultText;
+    }
+}
+
+// Converts the stored text into the variable; false when it does not convert.
+bool convert(const Setting& s, const QString& stored, bool pointToLocale) {
+    switch (s.kind) {
+    case Kind::Int16: {
+        const auto v = CInt(stored);
+        if (!v)
+            return false;
+        *static_cast<std::int16_t*>(s.variable) = *v;
+        return true;
+    }
+    case Kind::Colour: {
+        const auto v = CLng(stored);
+        if (!v)
+            return false;
+        *static_cast<std::int32_t*>(s.variable) = *v;
+        return true;
+    }
+    case Kind::Coordinate: {
+        QString t = stored;
+        if (pointToLocale) {
+            const QString separator = GetUserLocaleInfo(LOCALE_SDECIMAL).trimmed();
+            if (!separator.isEmpty())
+                t.replace(u'.', separator.at(0));
+        }
+        const auto v = CDbl(t);
+        if (!v)
+            return false;
+        *static_cast<double*>(s.variable) = *v;
+        return true;
+    }
+    case Kind::Text:
+        *static_cast<QString*>(s.variable) = stored;
+        return true;
+    case Kind::TrimmedText:
+        *static_cast<QString*>(s.variable) = stored.trimmed();
+        return true;
+    }
+    return false;
+}
+
+bool inRange(const Setting& s) {
+    double v = 0;
+    switch (s.kind) {
+    case Kind::Int16:
+        v = *static_cast<std::int16_t*>(s.variable);
+        break;
+    case Kind::Coordinate:
+        v = *static_cast<double*>(s.variable);
+        break;
+    default:
+        return true;
+    }
+    switch (s.range) {
+    case Range::None:
+        return true;
+    case Range::Inclusive:
+        return v >= s.low && v <= s.high;
+    case Range::NotNegative:
+        return v >= 0;
+    case Range::Exclusive:
+        return v > s.low && v < s.high;
+    case Range::SecurityType:
+        return v >= 0 && v <= 1 && !(v == 0 && gPlatformId == 1);
+    }
+    return true;
+}
+
+} // namespace
+
+bool LoadSettings() {
+    for (const Setting& s : catalogue()) {
+        const QString def = defaultText(s);
+        if (RegGetString(kSettingsKey, s.name).isEmpty())
+            RegSetString(kSettingsKey, s.name, def);
+        if (!convert(s, RegGetString(kSettingsKey, s.name), true))
+            return false;
+        if (!inRange(s)) {
+            RegSetString(kSettingsKey, s.name, def);
+            if (!convert(s, RegGetString(kSettingsKey, s.name), true))
+                return false;
+        }
+    }
+    return true;
+}
+
+void ResetSettings() {
+    // The values being replaced may be the user's only copy: keep the file beside it first.
+    const QString copy = platform::CurrentRegistryStore().backup(QStringLiteral("before-reset"));
+    if (!copy.isEmpty())
+        qWarning("tallix-time: the settings could not be read and were reset to their defaults; "
+                 "the previous settings file was kept as %s",
+                 qPrintable(copy));
+    for (const QString& name : resetOrder()) {
+        const Setting* s = find(name);
+        if (!s)
+            continue;
+        RegSetString(kSettingsKey, s->name, defaultText(*s));
+        convert(*s, RegGetString(kSettingsKey, s->name), false);
+    }
+    Err.Clear();
+}
+
+void SetRunAtStartup(bool bOn) {
+    if (bOn)
+        RegSetString(kRunKey, kRunValueName, App.Path() + u'/' + App.EXEName());
+    else
+        RegDeleteValue(HKEY_CURRENT_USER, kRunKey, kRunValueName);
+}
+
+double TimeZoneIndexToHours(std::int16_t iIndex) {
+    return iIndex * 0.5 - 15;
+}
+
+std::int16_t TimeZoneHoursToIndex(double dHours) {
+    return static_cast<std::int16_t>(RoundHalfEven((dHours + 15) / 0.5));
+}
+
+std::int32_t AdviseRateToMs(std::int16_t iIndex) {
+    switch (iIndex) {
+    case 0:
+        return 1000;
+    case 1:
+        return 5000;
+    case 2:
+        return 10000;
+    case 3:
+        return 20000;
+    case 4:
+        return 30000;
+    case 5:
+        return 60000;
+    default:
+        return 0;
+    }
+}
+
+QStringList SettingNames() {
+    QStringList names;
+    for (const auto& s : catalogue())
+        names << s.name;
+    return names;
+}
+
+QString SettingDefaultText(const QString& name) {
+    const Setting* s = find(name);
+    return s ? defaultText(*s) : QString();
+}

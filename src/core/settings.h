@@ -1,0 +1,92 @@
+#pragma once
+// The settings state: one variable per stored value, loaded at start and written back by the
+// dialogs and a few main-window toggles (each stores the text first, then sets the variable).
+#include <QString>
+#include <QStringList>
+#include <cstdint>
+
+// The key of the settings under the current user's hive.
+inline const QString kSettingsKey = QStringLiteral("Software\\Tallix Time");
+inline const QString kRunKey = QStringLiteral("Software\\Microsoft\\Windows\\CurrentVersion\\Run");
+inline const QString kRunValueName = QStringLiteral("TallixTime");
+
+// Audio slots 0..8: athans 0..4, start-up recitation 5, start-up 6, reminder 7, reminder
+// recitation 8. Slot 5 and 8 have only a selected sound.
+extern std::int16_t gAudioType[8];
+extern std::int16_t gSelectedSound[9];
+extern QString gCustomSound[8];
+extern QString gCustomSoundFolder[8];
+
+extern std::int16_t gMuteAll;
+extern std::int16_t gImageType;
+extern std::int16_t gSelectedImage;
+extern QString gCustomImage;
+extern QString gCustomImageFolder;
+extern std::int16_t gColorType;
+extern std::int32_t gColorFace;
+extern std::int32_t gColorFaceHighlight;
+extern std::int32_t gColorHands;
+extern std::int32_t gColorHandsHighlight;
+extern std::int32_t gColorSeconds;
+extern std::int32_t gColorSecondsHighlight;
+extern std::int16_t gDisplayBalloonTips;
+extern std::int16_t gDisplayMainScreen;
+extern std::int16_t gFlashTrayIcon;
+extern std::int16_t gDisplayBalloonTipsReminder;
+extern std::int16_t gDisplayMainScreenReminder;
+extern std::int16_t gFlashTrayIconReminder;
+extern std::int16_t gHideWhenMinimized;
+extern std::int16_t gAlwaysOnTop;
+extern std::int16_t gLaunchOnStartup;
+extern std::int16_t gLaunchMinimized;
+extern std::int16_t gReadBismillahOnLaunch;
+extern std::int16_t gSecurityType;
+extern std::int16_t gActivateDDEServer;
+extern std::int16_t gDDEAdviseRate;
+extern std::int16_t gTimeZone;
+extern QString gCountry;
+extern QString gCityName;
+extern QString gProvince;
+extern std::int16_t gCountryIndex;
+extern std::int16_t gCityIndex;
+extern double gLatitude;
+extern double gLongitude;
+extern std::int16_t gCalcMethod;
+extern std::int16_t gJuristicMethod;
+extern std::int16_t gFajrDegrees;
+extern std::int16_t gIshaDegrees;
+extern std::int16_t gFajrDegreesDifference;
+extern std::int16_t gIshaMinutes;
+extern std::int16_t gMaghribMinutes;
+extern std::int16_t gDhuhrMinutes;
+extern std::int16_t gMinuteAdjustActive;
+// Prayer slots 1..6; element 0 is never stored.
+extern std::int16_t gMinuteAdjust[7];
+extern std::int16_t gReminderBefore[7];
+extern std::int16_t gReminderAfter[7];
+extern std::int16_t gRounding;
+extern std::int16_t gSelectedTab;
+extern std::int16_t gDaylightSavingsTime;
+extern std::int16_t gDaylightSavings;
+extern std::int16_t gDisplayKabaa;
+extern std::int16_t gDisplayHijraa;
+extern std::int16_t gDisplaySplashScreen;
+extern std::int16_t gProgressBarSegment;
+extern std::int16_t gCoordinateSystem;
+extern std::int16_t gSliderTickStyle;
+
+// Reads, converts and repairs every value; false when a stored text does not convert.
+bool LoadSettings();
+// Keeps a dated copy of the store beside it, then writes every default and reads it back.
+void ResetSettings();
+// The log-on entry: on writes the program's path, off removes it.
+void SetRunAtStartup(bool bOn);
+
+double TimeZoneIndexToHours(std::int16_t iIndex);
+std::int16_t TimeZoneHoursToIndex(double dHours);
+std::int32_t AdviseRateToMs(std::int16_t iIndex);
+
+// The stored names of all values, in the order the loader reads them.
+QStringList SettingNames();
+// The default text of a value as the loader writes it ("" for an unknown name).
+QString SettingDefaultText(const QString& name);

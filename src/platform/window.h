@@ -1,0 +1,35 @@
+#pragma once
+// Top-level windows across the user's processes of this program.
+//
+// Each process publishes its top-level windows (number, title, state) in a file of
+// RuntimeDir()/windows and listens on a local socket there for restore and activate requests.
+// EnumWindows walks the published windows of every live process; OpenIcon and
+// SetForegroundWindow act at once on our own windows and send a request for another
+// process's.
+#include "wintypes.h"
+
+#include <QString>
+
+class QWidget;
+
+using WNDENUMPROC = BOOL (*)(HWND hWnd, LONG lParam);
+
+BOOL EnumWindows(WNDENUMPROC lpEnumFunc, LONG lParam);
+int GetWindowTextLengthA(HWND hWnd);
+// Copies at most nMaxCount - 1 bytes of the title (UTF-8) and a NUL; returns the bytes copied.
+int GetWindowTextA(HWND hWnd, char* lpString, int nMaxCount);
+BOOL OpenIcon(HWND hWnd);
+BOOL SetForegroundWindow(HWND hWnd);
+BOOL IsWindow(HWND hWnd);
+
+namespace platform {
+
+// Gives a top-level widget its window number and publishes it; the number stays until the
+// widget is destroyed or unpublished.
+HWND PublishWindow(QWidget* widget);
+void UnpublishWindow(HWND hWnd);
+// Re-reads the title and state of a published window into the shared list.
+void UpdatePublishedWindow(HWND hWnd);
+QWidget* WidgetOfWindow(HWND hWnd);
+
+} // namespace platform

@@ -1,0 +1,52 @@
+#include "App.h"
+
+#include "Form.h"
+
+#include <QApplication>
+#include <QFileInfo>
+#include <QScreen>
+
+AppObject App;
+ScreenObject Screen;
+
+QString AppObject::Path() const {
+    return QCoreApplication::applicationDirPath();
+}
+
+QString AppObject::EXEName() const {
+    return QFileInfo(QCoreApplication::applicationFilePath()).fileName();
+}
+
+void AppObject::SetTaskVisible(bool visible) {
+    taskVisible_ = visible;
+    for (Form* f : Forms())
+        f->applyTaskVisibility();
+}
+
+MousePointerProperty& MousePointerProperty::operator=(int pointer) {
+    if (pointer == value_)
+        return *this;
+    if (value_ != 0 && qApp)
+        QApplication::restoreOverrideCursor();
+    value_ = pointer;
+    if (value_ == vbHourglass && qApp)
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+    else if (value_ != 0 && qApp)
+        QApplication::setOverrideCursor(Qt::ArrowCursor);
+    return *this;
+}
+
+namespace {
+int twips() {
+    const QScreen* s = qApp ? QGuiApplication::primaryScreen() : nullptr;
+    const double dpi = s ? s->logicalDotsPerInch() : 96.0;
+    return dpi > 0 ? qRound(1440.0 / dpi) : 15;
+}
+} // namespace
+
+int ScreenObject::TwipsPerPixelX() const {
+    return twips();
+}
+int ScreenObject::TwipsPerPixelY() const {
+    return twips();
+}

@@ -1,0 +1,54 @@
+#pragma once
+// A form: a top-level window with a design name, in the collection of loaded forms while it
+// exists. Form_Load runs once, when the form is first loaded or shown.
+#include "platform/wintypes.h"
+
+#include <QList>
+#include <QWidget>
+
+class Form : public QWidget {
+    Q_OBJECT
+public:
+    explicit Form(const QString& name, QWidget* parent = nullptr);
+    ~Form() override;
+
+    QString Name() const { return name_; }
+    HWND hWnd() const { return hwnd_; }
+    bool IsLoaded() const { return loaded_; }
+
+    // Runs Form_Load once.
+    void Load();
+    // vbModeless 0, vbModal 1: a modal show returns when the form is hidden or unloaded.
+    void Show(int modal = 0);
+    // Asks Form_QueryUnload (from code: unloadMode 1), then runs Form_Unload and deletes the
+    // form later. Returns false when the unload was cancelled.
+    bool Unload();
+
+    void applyTaskVisibility();
+
+protected:
+    virtual void Form_Load() {}
+    // Set *cancel to true to keep the form. unloadMode: 0 close box, 1 code, 2 session end.
+    virtual void Form_QueryUnload(int* cancel, int unloadMode) {}
+    virtual void Form_Unload(int* cancel) {}
+
+    void changeEvent(QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    bool runUnload(int unloadMode);
+
+    QString name_;
+    HWND hwnd_ = 0;
+    bool loaded_ = false;
+    bool unloading_ = false;
+};
+
+// The loaded forms, in the order they were loaded.
+QList<Form*> Forms();
+
+constexpr int vbModeless = 0;
+constexpr int vbModal = 1;
+constexpr int vbFormControlMenu = 0;
+constexpr int vbFormCode = 1;
+constexpr int vbAppWindows = 2;
