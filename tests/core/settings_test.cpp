@@ -1,0 +1,185 @@
+// Loading, repairing and resetting the settings.
+#include "core/mMain.h"
+#include "core/settings.h"
+#include "fakes/fake_registry.h"
+
+#include <QLocale>
+#include <functional>
+#include <gtest/gtest.h>
+
+namespace {
+
+class Settings : public ::testing::Test {
+protected:
+    void SetUp() override {
+        QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+        gPlatformId = 2;
+    }
+    void TearDown() override { QLocale::setDefault(QLocale::system()); }
+
+    QString stored(const QString& name) const { return fake.text(kSettingsKey, name); }
+    void store(const QString& name, const QString& text) { fake.setText(kSettingsKey, name, text); }
+
+    FakeRegistry fake;
+};
+
+TEST_F(Settings, FirstStartWritesEveryValueWithItsDefault) {
+    QStringList names = SettingNames();
+    ASSERT_EQ(names.size(), 101);
+    ASSERT_EQ(names.removeDuplicates(), 0);
+    ASSERT_TRUE(LoadSettings());
+    for (const QString& name : names)
+        EXPECT_EQ(stored(name), SettingDefaultText(name).isEmpty() ? QStringLiteral(" ")
+                                                                   : SettingDefaultText(name))
+            << qPrintable(name);
+    EXPECT_EQ(stored(QStringLiteral("ColorFace")), QStringLiteral("-2147483643"));
+    EXPECT_EQ(stored(QStringLiteral("Latitude")), QStringLiteral("21.4233"));
+    EXPECT_EQ(gCustomSound[0], QStringLiteral(" "));
+    EXPECT_EQ(gProvince, QString());
+    EXPECT_EQ(gCountry, QStringLiteral("Saudi Arabia"));
+    EXPECT_EQ(gCityName, QStringLiteral("Makkah"));
+    EXPECT_EQ(gColorSecondsHighlight, static_cast<std::int32_t>(0x8000000Bu));
+    EXPECT_EQ(gCalcMethod, 6);
+    EXPECT_EQ(gTimeZone, 36);
+    EXPECT_EQ(gSelectedSound[5], 22);
+    EXPECT_EQ(gSelectedSound[0], 2);
+    EXPECT_DOUBLE_EQ(gLongitude, 39.8233);
+}
+
+// Stored text, then the value it must load as and the text the store must hold afterwards.
+struct RangeCase {
+    const char* name;
+    const char* stored;
+    double loaded;
+    const char* storedAfter;
+};
+
+double valueOf(const QString& name) {
+    static const QMap<QString, std::function<double()>> vars = {
+        {QStringLiteral("AudioType0"), [] { return double(gAudioType[0]); }},
+        {QStringLiteral("AudioType6"), [] { return double(gAudioType[6]); }},
+        {QStringLiteral("SelectedSound0"), [] { return double(gSelectedSound[0]); }},
+        {QStringLiteral("SelectedSound5"), [] { return double(gSelectedSound[5]); }},
+        {QStringLiteral("MinuteAdjust3"), [] { return double(gMinuteAdjust[3]); }},
+        {QStringLiteral("CountryIndex"), [] { return double(gCountryIndex); }},
+        {QStringLiteral("Latitude"), [] { return gLatitude; }},
+        {QStringLiteral("Longitude"), [] { return gLongitude; }},
+        {QStringLiteral("ColorFace"), [] { return double(gColorFace); }},
+        {QStringLiteral("ColorHands"), [] { return double(gColorHands); }},
+        {QStringLiteral("JuristicMethod"), [] { return double(gJuristicMethod); }},
+        {QStringLiteral("TimeZone"), [] { return double(gTimeZone); }},
+        {QStringLiteral("Rounding"), [] { return double(gRounding); }},
+    };
+    return vars.value(name)();
+}
+
+TEST_F(Settings, OutOfRangeValuesAreRepairedAndOthersKept) {
+    const RangeCase cases[] = {
+        {"AudioType0", "4", 1, "1"},
+        {"AudioType6", "4", 4, "4"},
+        {"SelectedSound0", "3", 2, "2"},
+        {"SelectedSound5", "22", 22, "22"},
+        {"SelectedSound5", "23", 22, "22"},
+        {"MinuteAdjust3", "-10", -10, "-10"},
+        {"MinuteAdjust3", "-11", 0, "0"},
+        {"CountryIndex", "5000", 5000, "5000"},
+        {"CountryIndex", "-1", 197, "197"},
+        {"Latitude", "91", 21.4233, "21.4233"},
+        {"Latitude", "-91", 21.4233, "21.4233"},
+        {"Latitude", "90.5", 90.5, "90.5"},
+        {"Longitude", "-180.9999", -180.9999, "-180.9999"},
+        {"Longitude", "181", 39.8233, "39.8233"},
+        {"ColorFace", "-1", -1, "-1"},
+        {"ColorHands", "123456", 123456, "123456"},
+        {"JuristicMethod", "0", 1, "1"},
+        {"TimeZone", "60", 60, "60"},
+        {"TimeZone", "61", 36, "36"},
+        // Fractions round to the even neighbour before the range test.
+        {"Rounding", "2.5", 2, "2.5"},
+        {"Rounding", "3.5", 2, "2"},
+        {"TimeZone", " 12 ", 12, " 12 "},
+    };
+    for (const auto& c : cases) {
+        const QString name = QString::fromLatin1(c.name);
+        store(name, QString::fromLatin1(c.stored));
+        ASSERT_TRUE(LoadSettings()) << c.name << " " << c.stored;
+        EXPECT_DOUBLE_EQ(valueOf(name), c.loaded) << c.name << " " << c.stored;
+        EXPECT_EQ(stored(name), QString::fromLatin1(c.storedAfter)) << c.name << " " << c.stored;
+    }
+}
+
+TEST_F(Settings, SecurityTypeZeroIsRefusedOnlyOnThe9xFamily) {
+    for (const LONG platform : {1, 2}) {
+        gPlatformId = platform;
+        store(QStringLiteral("SecurityType"), QStringLiteral("0"));
+        ASSERT_TRUE(LoadSettings());
+        EXPECT_EQ(gSecurityType, platform == 1 ? 1 : 0) << platform;
+    }
+}
+
+TEST_F(Settings, CoordinatesLoadWithPointOrCommaInACommaLocale) {
+    QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+    for (const char* text : {"21.4233", "21,4233"}) {
+        store(QStringLiteral("Latitude"), QString::fromLatin1(text));
+        ASSERT_TRUE(LoadSettings()) << text;
+        EXPECT_DOUBLE_EQ(gLatitude, 21.4233) << text;
+    }
+    // Defaults are written in the user's own number format.
+    fake.keys.clear();
+    ASSERT_TRUE(LoadSettings());
+    EXPECT_EQ(stored(QStringLiteral("Longitude")), QStringLiteral("39,8233"));
+    EXPECT_DOUBLE_EQ(gLongitude, 39.8233);
+}
+
+TEST_F(Settings, ATextThatIsNoNumberFailsTheLoadAndTheResetKeepsACopy) {
+    const struct {
+        const char* name;
+        const char* stored;
+    } cases[] = {{"AudioType0", "abc"},        {"MinuteAdjust6", " "}, {"SelectedTab", "40000"},
+                 {"ColorFace", "99999999999"}, {"Latitude", "north"},  {"SliderTickStyle", "1x"}};
+    for (const auto& c : cases) {
+        fake.keys.clear();
+        fake.backups.clear();
+        ASSERT_TRUE(LoadSettings());
+        store(QStringLiteral("Rounding"), QStringLiteral("0"));
+        store(QString::fromLatin1(c.name), QString::fromLatin1(c.stored));
+        EXPECT_FALSE(LoadSettings()) << c.name;
+        ResetSettings();
+        EXPECT_EQ(fake.backups, QStringList{QStringLiteral("before-reset")}) << c.name;
+        // Every value is back to its default, the good ones included.
+        for (const QString& name : SettingNames()) {
+            const QString def = SettingDefaultText(name);
+            EXPECT_EQ(stored(name), def.isEmpty() ? QStringLiteral(" ") : def) << c.name;
+        }
+        EXPECT_EQ(gRounding, 2) << c.name;
+        EXPECT_TRUE(LoadSettings()) << c.name;
+    }
+}
+
+TEST_F(Settings, AStoreThatCannotBeReadFailsAndTheResetLeavesTheVariables) {
+    fake.failCreate = true;
+    gCalcMethod = 0;
+    gCountry.clear();
+    EXPECT_FALSE(LoadSettings());
+    ResetSettings();
+    EXPECT_EQ(gCalcMethod, 0);
+    EXPECT_EQ(gCountry, QString());
+}
+
+TEST(SettingsConversions, TimeZonesAndAdviseRates) {
+    EXPECT_EQ(TimeZoneHoursToIndex(5.75), 42);
+    EXPECT_EQ(TimeZoneHoursToIndex(-3.5), 23);
+    EXPECT_EQ(TimeZoneHoursToIndex(5.25), 40); // 40.5 goes to the even index
+    EXPECT_EQ(TimeZoneHoursToIndex(5.75 - 0.5), 40);
+    EXPECT_DOUBLE_EQ(TimeZoneIndexToHours(36), 3);
+    EXPECT_DOUBLE_EQ(TimeZoneIndexToHours(0), -15);
+    EXPECT_DOUBLE_EQ(TimeZoneIndexToHours(60), 15);
+    for (int i = 0; i <= 60; ++i)
+        EXPECT_EQ(TimeZoneHoursToIndex(TimeZoneIndexToHours(std::int16_t(i))), i);
+    const std::int32_t rates[] = {1000, 5000, 10000, 20000, 30000, 60000, 0};
+    for (int i = 0; i <= 6; ++i)
+        EXPECT_EQ(AdviseRateToMs(std::int16_t(i)), rates[i]) << i;
+    EXPECT_EQ(AdviseRateToMs(-1), 0);
+}
+
+} // namespace
