@@ -1,0 +1,146 @@
+#include "sound_wave.h"
+
+#include <array>
+#include <cstring>
+
+namespace platform {
+
+namespace {
+
+constexpr quint16 kFormatPcm = 0x0001;
+constexpr quint16 kFormatExtensible = 0xFFFE;
+// The PCM sub-format of WAVE_FORMAT_EXTENSIBLE: {00000001-0000-0010-8000-00AA00389B71}.
+constexpr std::array<unsigned char, 16> kPcmSubFormat = {
+    0x01, 0x00, 0x00, 0x00, 0x00, 0x00, 0x10, 0x00, 0x80, 0x00, 0x00, 0xAA, 0x00, 0x38, 0x9B, 0x71};
+
+constexpr int kMinRate = 1000;
+constexpr int kMaxRate = 384000;
+
+quint16 le16(const char* p) {
+    const auto* u = reinterpret_cast<const unsigned char*>(p);
+    return static_cast<quint16>(u[0] | (u[1] << 8));
+}
+
+quint32 le32(const char* p) {
+    const auto* u = reinterpret_cast<const unsigned char*>(p);
+    return static_cast<quint32>(u[0]) | (static_cast<quint32>(u[1]) << 8) |
+           (static_cast<quint32>(u[2]) << 16) | (static_cast<quint32>(u[3]) << 24);
+}
+
+bool readExactly(const WaveReader& read, qint64 offset, char* buffer, qint64 len) {
+    return read(offset, buffer, len) == len;
+}
+
+// Checks a "fmt " chunk body and fills *format with the layout it describes.
+bool parseFormat(const char* body, quint32 size, WaveFormat* format) {
+    if (size < 16) {
+        return false;
+    }
+    const quint16 tag = le16(body);
+    const quint16 channels = le16(body + 2);
+    const quint32 rate = le32(body + 4);
+    const quint16 blockAlign = le16(body + 12);
+    const quint16 bits = le16(body + 14);
+    if (tag == kFormatExtensible) {
+        // cbSize, valid bits, channel mask, then the sub-format GUID.
+        if (size < 40 || le16(body + 16) < 22) {
+            return false;
+        }
+        if (std::memcmp(body + 24, kPcmSubFormat.data(), kPcmSubFormat.size()) != 0) {
+            return false;
+        }
+        const quint16 validBits = le16(body + 18);
+        if (validBits > bits) {
+            return false;
+        }
+    } else if (tag != kFormatPcm) {
+        return false;
+    }
+    if (channels < 1 || channels > 2 || (bits != 8 && bits != 16)) {
+        return false;
+    }
+    if (rate < kMinRate || rate > kMaxRate) {
+        return false;
+    }
+    if (blockAlign != channels * bits / 8) {
+        return false;
+    }
+    format->channels = channels;
+    format->sampleRate = static_cast<int>(rate);
+    format->bitsPerSample = bits;
+    return true;
+}
+
+} // namespace
+
+bool LocateWaveData(const WaveReader& read, qint64 imageSize, WaveLayout* layout) {
+    char header[12];
+    if (imageSize < 12 || !readExactly(read, 0, header, 12)) {
+        return false;
+    }
+    if (std::memcmp(header, "RIFF", 4) != 0 || std::memcmp(header + 8, "WAVE", 4) != 0) {
+        return false;
+    }
+    // The RIFF size is often wrong in files written by careless tools; the image's own size
+    // bounds the walk instead, and every chunk must fit inside it.
+    WaveFormat format;
+    bool haveFormat = false;
+    qint64 dataOffset = -1;
+    qint64 dataBytes = 0;
+    qint64 pos = 12;
+    while (!(haveFormat && dataOffset >= 0)) {
+        char chunk[8];
+        if (pos + 8 > imageSize || !readExactly(read, pos, chunk, 8)) {
+            return false; // ran out of chunks before both "fmt " and "data" were seen
+        }
+        const qint64 size = le32(chunk + 4);
+        const qint64 body = pos + 8;
+        if (std::memcmp(chunk, "fmt ", 4) == 0) {
+            if (haveFormat || size > 1024 || body + size > imageSize) {
+                return false;
+            }
+            QByteArray fmt(static_cast<qsizetype>(size), '\0');
+            if (!readExactly(read, body, fmt.data(), size) ||
+                !parseFormat(fmt.constData(), static_cast<quint32>(size), &format)) {
+                return false;
+            }
+            haveFormat = true;
+        } else if (std::memcmp(chunk, "data", 4) == 0) {
+            if (dataOffset >= 0 || body + size > imageSize) {
+                return false;
+            }
+            dataOffset = body;
+            dataBytes = size;
+        }
+        // Chunks are padded to an even length; the pad byte of a last chunk may be missing.
+        pos = body + size + (size & 1);
+    }
+    layout->format = format;
+    layout->dataOffset = dataOffset;
+    layout->dataBytes = dataBytes - dataBytes % format.bytesPerFrame();
+    return true;
+}
+
+bool ParseWave(const QByteArray& image, WaveFormat* format, QByteArray* pcm) {
+    const WaveReader read = [&image](qint64 offset, char* buffer, qint64 len) -> qint64 {
+        if (offset < 0 || offset > image.size()) {
+            return -1;
+        }
+        const qint64 n = std::min<qint64>(len, image.size() - offset);
+        std::memcpy(buffer, image.constData() + offset, static_cast<size_t>(n));
+        return n;
+    };
+    WaveLayout layout;
+    if (!LocateWaveData(read, image.size(), &layout)) {
+        return false;
+    }
+    if (format) {
+        *format = layout.format;
+    }
+    if (pcm) {
+        *pcm = image.mid(layout.dataOffset, layout.dataBytes);
+    }
+    return true;
+}
+
+} // namespace platform

@@ -1,0 +1,357 @@
+#include "fakes/fake_sound.h"
+#include "platform/sound.h"
+
+#include <QByteArray>
+#include <QDeadlineTimer>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QThread>
+#include <alsa/asoundlib.h>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+namespace {
+
+// ---- building WAVE images -----------------------------------------------------------------
+
+void put16(QByteArray& b, quint32 v) {
+    b.append(char(v & 0xFF)).append(char((v >> 8) & 0xFF));
+}
+void put32(QByteArray& b, quint32 v) {
+    put16(b, v & 0xFFFF);
+    put16(b, v >> 16);
+}
+
+QByteArray chunk(const char* id, const QByteArray& body, qint64 statedSize = -1) {
+    QByteArray c(id, 4);
+    put32(c, quint32(statedSize < 0 ? body.size() : statedSize));
+    c += body;
+    if (body.size() % 2) {
+        c.append('\0');
+    }
+    return c;
+}
+
+struct Fmt {
+    Fmt(int tag = 1, int channels = 1, int rate = 8000, int bits = 16, int blockAlign = -1,
+        QByteArray subFormat = {})
+        : tag(tag), channels(channels), rate(rate), bits(bits), blockAlign(blockAlign),
+          subFormat(std::move(subFormat)) {}
+    int tag;
+    int channels;
+    int rate;
+    int bits;
+    int blockAlign; // -1: consistent with channels and bits
+    QByteArray subFormat;
+};
+
+QByteArray fmtBody(const Fmt& f) {
+    QByteArray b;
+    const int align = f.blockAlign >= 0 ? f.blockAlign : f.channels * f.bits / 8;
+    put16(b, quint32(f.tag));
+    put16(b, quint32(f.channels));
+    put32(b, quint32(f.rate));
+    put32(b, quint32(f.rate * align));
+    put16(b, quint32(align));
+    put16(b, quint32(f.bits));
+    if (f.tag == 0xFFFE) {
+        put16(b, 22);
+        put16(b, quint32(f.bits));
+        put32(b, f.channels == 2 ? 3 : 4);
+        b += f.subFormat;
+    }
+    return b;
+}
+
+QByteArray riff(const QByteArray& chunks) {
+    QByteArray b("RIFF");
+    put32(b, quint32(4 + chunks.size()));
+    return b + "WAVE" + chunks;
+}
+
+QByteArray samples(int bytes) {
+    QByteArray b;
+    for (int i = 0; i < bytes; ++i) {
+        b.append(char((i * 37 + 11) & 0xFF));
+    }
+    return b;
+}
+
+QByteArray simpleWave(const Fmt& f, const QByteArray& pcm) {
+    return riff(chunk("fmt ", fmtBody(f)) + chunk("data", pcm));
+}
+
+const QByteArray kPcmGuid = QByteArray::fromHex("0100000000001000800000aa00389b71");
+const QByteArray kFloatGuid = QByteArray::fromHex("0300000000001000800000aa00389b71");
+
+// ---- ParseWave ----------------------------------------------------------------------------
+
+struct ParseCase {
+    const char* what;
+    QByteArray image;
+    bool ok;
+    platform::WaveFormat format; // when ok
+    QByteArray pcm;              // when ok
+};
+
+std::vector<ParseCase> parseCases() {
+    const QByteArray pcm12 = samples(12);
+    const QByteArray oddList = chunk("LIST", QByteArray("abc")); // 3 bytes and a pad byte
+    std::vector<ParseCase> cases = {
+        {"8-bit mono", simpleWave({1, 1, 8000, 8}, pcm12), true, {1, 8000, 8}, pcm12},
+        {"8-bit stereo", simpleWave({1, 2, 22050, 8}, pcm12), true, {2, 22050, 8}, pcm12},
+        {"16-bit mono", simpleWave({1, 1, 16000, 16}, pcm12), true, {1, 16000, 16}, pcm12},
+        {"16-bit stereo", simpleWave({1, 2, 44100, 16}, pcm12), true, {2, 44100, 16}, pcm12},
+        {"extensible PCM",
+         simpleWave({0xFFFE, 2, 48000, 16, -1, kPcmGuid}, pcm12),
+         true,
+         {2, 48000, 16},
+         pcm12},
+        {"odd-sized chunks skipped with their pad byte",
+         riff(oddList + chunk("fmt ", fmtBody({1, 1, 8000, 8})) + oddList + chunk("data", pcm12)),
+         true,
+         {1, 8000, 8},
+         pcm12},
+        {"samples before the format",
+         riff(chunk("data", pcm12) + chunk("fmt ", fmtBody({1, 2, 8000, 16}))),
+         true,
+         {2, 8000, 16},
+         pcm12},
+        {"partial last frame dropped",
+         simpleWave({1, 2, 8000, 16}, samples(10)),
+         true,
+         {2, 8000, 16},
+         samples(8)},
+        {"odd data at the very end without its pad byte",
+         riff(chunk("fmt ", fmtBody({1, 1, 8000, 8})) + chunk("data", samples(5))).chopped(1),
+         true,
+         {1, 8000, 8},
+         samples(5)},
+        {"empty", QByteArray(), false, {}, {}},
+        {"truncated header", simpleWave({}, pcm12).left(10), false, {}, {}},
+        {"truncated inside the format", simpleWave({}, pcm12).left(30), false, {}, {}},
+        {"not RIFF", QByteArray("RIFX") + simpleWave({}, pcm12).mid(4), false, {}, {}},
+        {"RIFF but not WAVE",
+         QByteArray(simpleWave({}, pcm12)).replace(8, 4, "AVI "),
+         false,
+         {},
+         {}},
+        {"compressed (ADPCM)", simpleWave({2, 1, 8000, 4, 256}, pcm12), false, {}, {}},
+        {"floating point", simpleWave({3, 1, 8000, 32}, pcm12), false, {}, {}},
+        {"extensible float",
+         simpleWave({0xFFFE, 2, 48000, 16, -1, kFloatGuid}, pcm12),
+         false,
+         {},
+         {}},
+        {"zero channels", simpleWave({1, 0, 8000, 16, 2}, pcm12), false, {}, {}},
+        {"three channels", simpleWave({1, 3, 8000, 16}, pcm12), false, {}, {}},
+        {"24-bit", simpleWave({1, 1, 8000, 24}, pcm12), false, {}, {}},
+        {"zero rate", simpleWave({1, 1, 0, 16}, pcm12), false, {}, {}},
+        {"block size disagrees", simpleWave({1, 2, 8000, 16, 2}, pcm12), false, {}, {}},
+        {"format chunk too short",
+         riff(chunk("fmt ", fmtBody({}).left(14)) + chunk("data", pcm12)),
+         false,
+         {},
+         {}},
+        {"no format chunk", riff(chunk("data", pcm12)), false, {}, {}},
+        {"no data chunk", riff(chunk("fmt ", fmtBody({}))), false, {}, {}},
+        {"data chunk past the end",
+         riff(chunk("fmt ", fmtBody({})) + chunk("data", pcm12, 4000)),
+         false,
+         {},
+         {}},
+        {"chunk before the data past the end",
+         riff(chunk("fmt ", fmtBody({})) + chunk("LIST", pcm12, 100000) + chunk("data", pcm12)),
+         false,
+         {},
+         {}},
+    };
+    return cases;
+}
+
+TEST(ParseWave, ReadsPlayableImagesAndRejectsTheRest) {
+    for (const ParseCase& c : parseCases()) {
+        SCOPED_TRACE(c.what);
+        platform::WaveFormat format;
+        QByteArray pcm("untouched");
+        const bool ok = platform::ParseWave(c.image, &format, &pcm);
+        ASSERT_EQ(ok, c.ok);
+        if (ok) {
+            EXPECT_EQ(format, c.format);
+            EXPECT_EQ(pcm, c.pcm);
+        }
+    }
+}
+
+// ---- PlaySoundA through the fake ------------------------------------------------------------
+
+TEST(FakeSound, RecordsCallsAndBeepsOnlyWithoutNoDefault) {
+    FakeSound fake;
+    fake.failingNames = {"MISSING"};
+
+    EXPECT_EQ(PlaySoundA("ALFATIHA", 7, 0x42007), TRUE_);
+    EXPECT_TRUE(platform::IsSoundPlaying());
+    EXPECT_EQ(PlaySoundA("MISSING", 7, 0x42007), FALSE_);
+    EXPECT_EQ(fake.beeps(), 0);
+    EXPECT_EQ(PlaySoundA("MISSING", 0, SND_FILENAME | SND_ASYNC), FALSE_);
+    EXPECT_EQ(fake.beeps(), 1);
+    EXPECT_EQ(PlaySoundA("/x/a.wav", 0, 0x22003), TRUE_);
+    EXPECT_EQ(PlaySoundA("", 0, 0), TRUE_);
+    EXPECT_FALSE(platform::IsSoundPlaying());
+    EXPECT_EQ(MessageBeep(0), TRUE_);
+    EXPECT_EQ(fake.beeps(), 2);
+
+    const QVector<FakeSound::Call> expected = {{"ALFATIHA", 7, 0x42007},
+                                               {"MISSING", 7, 0x42007},
+                                               {"MISSING", 0, SND_FILENAME | SND_ASYNC},
+                                               {"/x/a.wav", 0, 0x22003},
+                                               {"", 0, 0}};
+    EXPECT_EQ(fake.calls(), expected);
+}
+
+TEST(FakeSound, RefusalWhilePlayingLeavesTheSoundAlone) {
+    FakeSound fake;
+    ASSERT_EQ(PlaySoundA("ALAQSA", 1, 0x42007), TRUE_);
+    EXPECT_EQ(PlaySoundA("CAIRO1", 1, SND_RESOURCE | SND_ASYNC | SND_NOSTOP), FALSE_);
+    EXPECT_EQ(fake.beeps(), 0);
+    EXPECT_EQ(fake.playingName(), "ALAQSA");
+}
+
+TEST(FakeSound, UninstallsItselfOnDestruction) {
+    {
+        FakeSound fake;
+        EXPECT_EQ(&platform::CurrentSoundBackend(), &fake);
+    }
+    EXPECT_EQ(dynamic_cast<FakeSound*>(&platform::CurrentSoundBackend()), nullptr);
+}
+
+// ---- PlaySoundA through ALSA ----------------------------------------------------------------
+
+bool waitUntilSilent(int ms) {
+    QDeadlineTimer deadline(ms);
+    while (platform::IsSoundPlaying() && !deadline.hasExpired()) {
+        QThread::msleep(5);
+    }
+    return !platform::IsSoundPlaying();
+}
+
+class AlsaSound : public ::testing::Test {
+protected:
+    void SetUp() override {
+        platform::InstallSoundBackend(nullptr);
+        savedDevice_ = qgetenv("TALLIX_ALSA_DEVICE");
+        qputenv("TALLIX_ALSA_DEVICE", "null");
+        ASSERT_TRUE(dir_.isValid());
+    }
+    void TearDown() override {
+        PlaySoundA("", 0, 0);
+        if (savedDevice_.isNull()) {
+            qunsetenv("TALLIX_ALSA_DEVICE");
+        } else {
+            qputenv("TALLIX_ALSA_DEVICE", savedDevice_);
+        }
+    }
+
+    static bool nullDeviceOpens() {
+        snd_pcm_t* pcm = nullptr;
+        if (snd_pcm_open(&pcm, "null", SND_PCM_STREAM_PLAYBACK, SND_PCM_NONBLOCK) < 0) {
+            return false;
+        }
+        snd_pcm_close(pcm);
+        return true;
+    }
+
+    QString writeFile(const QString& name, const QByteArray& data) {
+        const QString path = dir_.filePath(name);
+        QFile file(path);
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(data);
+        return path;
+    }
+
+    // Seconds of a 440 Hz-ish ramp, enough that the null device takes a while to swallow it.
+    static QByteArray toneWave(const Fmt& f, int seconds) {
+        return simpleWave(f, samples(f.rate * f.channels * f.bits / 8 * seconds));
+    }
+
+    QTemporaryDir dir_;
+    QByteArray savedDevice_;
+};
+
+TEST_F(AlsaSound, FilesThatCannotPlayFailWithAndWithoutNoDefault) {
+    const QString corrupt = writeFile("corrupt.wav", QByteArray("RIFF\x10\0\0\0WAVEjunkjunk", 20));
+    const QString compressed =
+        writeFile("adpcm.wav", simpleWave({2, 1, 8000, 4, 256}, samples(64)));
+    const QString fifo = dir_.filePath("fifo.wav");
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+
+    const struct {
+        const char* what;
+        QString name;
+        DWORD flags;
+    } cases[] = {
+        {"missing file", dir_.filePath("nothing.wav"), 0},
+        {"corrupt file", corrupt, 0},
+        {"compressed file", compressed, 0},
+        {"a folder", dir_.path(), 0},
+        {"a FIFO (must not hang)", fifo, 0},
+        {"missing recording", "NO_SUCH_RECORDING", SND_RESOURCE},
+        {"a sound alias", "SystemAsterisk", SND_ALIAS},
+    };
+    for (const auto& c : cases) {
+        for (DWORD noDefault : {DWORD(0), SND_NODEFAULT}) {
+            SCOPED_TRACE(std::string(c.what) + (noDefault ? " (no default)" : ""));
+            const DWORD flags =
+                (c.flags ? c.flags : SND_FILENAME) | SND_ASYNC | SND_NOWAIT | noDefault;
+            EXPECT_EQ(PlaySoundA(c.name, 1, flags), FALSE_);
+        }
+    }
+}
+
+TEST_F(AlsaSound, NoDeviceMeansNotStarted) {
+    const QString good = writeFile("good.wav", toneWave({1, 1, 8000, 16}, 1));
+    qputenv("TALLIX_ALSA_DEVICE", "tallix_no_such_device");
+    EXPECT_EQ(PlaySoundA(good, 0, 0x22003), FALSE_);
+    EXPECT_FALSE(platform::IsSoundPlaying());
+    // The beep then falls back to the desktop bell, quietly.
+    EXPECT_EQ(MessageBeep(0), TRUE_);
+    EXPECT_EQ(PlaySoundA(good, 0, SND_FILENAME | SND_ASYNC), FALSE_);
+}
+
+TEST_F(AlsaSound, PlaysReplacesAndStopsOnTheNullDevice) {
+    if (!nullDeviceOpens()) {
+        GTEST_SKIP() << "ALSA's null device cannot be opened here";
+    }
+    const QString first = writeFile("first.wav", toneWave({1, 2, 44100, 16}, 2));
+    const QString second = writeFile("second.wav", toneWave({1, 1, 8000, 8}, 1));
+
+    EXPECT_EQ(PlaySoundA(first, 0, 0x22003), TRUE_);
+    EXPECT_EQ(PlaySoundA(second, 0, 0x22003), TRUE_);
+    // The null device takes samples as fast as they come: the sound ends on its own.
+    EXPECT_TRUE(waitUntilSilent(10000));
+
+    // A looping sound plays until it is stopped, and the stop ends it before returning.
+    EXPECT_EQ(PlaySoundA(first, 0, 0x22003 | SND_LOOP), TRUE_);
+    QThread::msleep(20);
+    EXPECT_TRUE(platform::IsSoundPlaying());
+    EXPECT_EQ(PlaySoundA(second, 0, 0x22003 | SND_NOSTOP), FALSE_);
+    EXPECT_TRUE(platform::IsSoundPlaying());
+    EXPECT_EQ(PlaySoundA(second, 0, 0x22003 | SND_LOOP), TRUE_);
+    EXPECT_TRUE(platform::IsSoundPlaying());
+    EXPECT_EQ(PlaySoundA("", 0, 0), TRUE_);
+    EXPECT_FALSE(platform::IsSoundPlaying());
+
+    // The beep is a sound like any other here.
+    EXPECT_EQ(MessageBeep(0), TRUE_);
+    EXPECT_TRUE(waitUntilSilent(10000));
+}
+
+TEST_F(AlsaSound, AcceptsABackslashPath) {
+    if (!nullDeviceOpens()) {
+        GTEST_SKIP() << "ALSA's null device cannot be opened here";
+    }
+    writeFile("athan.wav", toneWave({1, 1, 8000, 16}, 1));
+    EXPECT_EQ(PlaySoundA(dir_.path() + "\\athan.wav", 0, 0x22003), TRUE_);
+}
+
+} // namespace
