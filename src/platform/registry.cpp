@@ -13,6 +13,7 @@
 #include <QStringList>
 
 #include <cerrno>
+#include <csignal>
 #include <cstring>
 #include <fcntl.h>
 #include <mutex>
@@ -525,6 +526,7 @@ private:
         FileLock lock(lock_);
         if (!lock.ok())
             return ERROR_ACCESS_DENIED;
+        removeStaleTemporaries();
         Hive hive;
         if (!load(&hive))
             return ERROR_ACCESS_DENIED;
@@ -532,6 +534,20 @@ private:
         if (rc != ERROR_SUCCESS)
             return rc;
         return atomicWrite(file_, serialize(hive)) ? ERROR_SUCCESS : ERROR_CANTWRITE;
+    }
+
+    // A process killed while writing leaves its temporary file behind; the lock is held here,
+    // so no live writer owns one of another process's.
+    void removeStaleTemporaries() {
+        const QString prefix = QFileInfo(file_).fileName() + QStringLiteral(".tmp-");
+        const QStringList names = QDir(dir_).entryList({prefix + u'*'}, QDir::Files);
+        for (const QString& name : names) {
+            bool ok = false;
+            const qint64 pid = name.mid(prefix.size()).toLongLong(&ok);
+            if (ok && pid != ::getpid() && ::kill(static_cast<pid_t>(pid), 0) != 0 &&
+                errno == ESRCH)
+                QFile::remove(dir_ + u'/' + name);
+        }
     }
 
     LONG queryRun(const QString& name, DWORD* type, QByteArray* data) {
