@@ -1,0 +1,5 @@
+#include "datefmt.h"
+
+QString gTimeFormat;
+
+QString GetTimeFormatPattern() { return QStringLiteral("h:mm:ss AM/PM"); }
