@@ -75,8 +75,10 @@ DayEvents computeDay(double jd0, const Observer& obs, const Conventions& conv) {
         ev.t[Imsaak] = findCrossing(sun, atNoon, noon, -conv.imsaakAngle, -1);
 
     // Asr: the shadow of a stick is asrFactor times its height plus its shadow at noon.
-    const double noonZenith =
-        std::fabs(obs.latitude - std::atan2(atNoon.sinDec, atNoon.cosDec) / kDeg);
+    // The shadow is cast by the Sun as seen from the ground, lower than the geocentric Sun by
+    // its parallax.
+    double noonZenith = std::fabs(obs.latitude - std::atan2(atNoon.sinDec, atNoon.cosDec) / kDeg);
+    noonZenith += sun.parallaxDeg() * std::sin(noonZenith * kDeg);
     if (noonZenith < 90.0) {
         const double asrAlt =
             std::atan(1.0 / (conv.asrFactor + std::tan(noonZenith * kDeg))) / kDeg;

@@ -183,8 +183,8 @@ void computeAll(const Location& loc, const CalcMethod& conf, const PrayerDate& d
     }
 
     // Nearest good day: back one day, forward one day, back two... up to half a year. A slot
-    // takes its time of day from the nearest day on which Fajr, Shurooq, Maghrib and Ishaa all
-    // occur and the slot's own event occurs too.
+    // takes its time from the nearest day on which Fajr, Shurooq, Maghrib and Ishaa all occur
+    // and the slot's own event occurs too.
     if (missing > 0 && conf.ExtremeMethod != 0) {
         for (int k = 1; k <= kHalfYear && missing > 0; ++k) {
             for (int dir : {-1, +1}) {
@@ -193,9 +193,12 @@ void computeAll(const Location& loc, const CalcMethod& conf, const PrayerDate& d
                     continue;
                 for (int s = 0; s < SlotCount; ++s) {
                     if (!std::isfinite(t[s]) && std::isfinite(other.t[s])) {
-                        // Imsaak keeps the lead over Fajr it has on that day, so that it never
-                        // comes after a Fajr taken from a nearer day.
-                        t[s] = s == Imsaak ? other.t[Imsaak] - other.t[Fajr] : other.t[s];
+                        // A borrowed time keeps its distance from that day's noon, so that
+                        // the drift of noon across the gap (the equation of time) can never
+                        // put a borrowed Maghrib before today's Dhuhr. Imsaak keeps its lead
+                        // over Fajr, so that it never comes after a Fajr from a nearer day.
+                        t[s] = s == Imsaak ? other.t[Imsaak] - other.t[Fajr]
+                                           : other.t[s] - other.t[Dhuhr] + today.t[Dhuhr];
                         extreme[s] = true;
                         --missing;
                     }
@@ -215,7 +218,6 @@ void computeAll(const Location& loc, const CalcMethod& conf, const PrayerDate& d
             out.codes[s] = TALLIXTIME_NO_TIME;
             continue;
         }
-        // A borrowed time keeps its time of day: it counts from its own day's 0h UT.
         const double offset = (conf.UseOffsets != 0 && s > 0) ? conf.Offsets[s - 1] : 0.0;
         out.times[s] = toClock(t[s], obs.zoneHours, offset, conf.Rounding, s);
         out.times[s].IsExtreme = extreme[s] ? 1 : 0;

@@ -41,9 +41,13 @@ inline Day computeDay(const Location& loc, const CalcMethod& conf, PrayerDate da
     return d;
 }
 
-inline bool noTime(const PrayerTime& t) { return t.Hour == 99 && t.Minute == 99; }
+inline bool noTime(const PrayerTime& t) {
+    return t.Hour == 99 && t.Minute == 99;
+}
 
-inline int seconds(const PrayerTime& t) { return t.Hour * 3600 + t.Minute * 60 + t.Second; }
+inline int seconds(const PrayerTime& t) {
+    return t.Hour * 3600 + t.Minute * 60 + t.Second;
+}
 
 // Difference a - b in seconds on the 24-hour circle, -43200..43200.
 inline int circularDiff(int a, int b) {

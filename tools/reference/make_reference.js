@@ -14,9 +14,10 @@
 //            ImsaakInterval (minutes).
 // Morning events are searched between the previous lower culmination and the transit, evening
 // events between the transit and the next lower culmination.
-// Extreme latitudes: a slot whose event does not occur takes its time of day from the nearest
-// day (back 1, forward 1, back 2, ... up to 183 days) on which Fajr, Shurooq, Maghrib and Ishaa
-// and the slot itself occur; a borrowed Imsaak keeps that day's lead over Fajr.
+// Extreme latitudes: a slot whose event does not occur takes its time from the nearest day (back
+// 1, forward 1, back 2, ... up to 183 days) on which Fajr, Shurooq, Maghrib and Ishaa and the
+// slot itself occur, keeping its distance from that day's transit; a borrowed Imsaak keeps that
+// day's lead over Fajr.
 // Qiblah: the initial great-circle course, from 3-D unit vectors (the component of the Kaaba's
 // vector perpendicular to the place's, projected on the local north and east directions),
 // written counter-clockwise from north (west positive).
@@ -160,7 +161,7 @@ function prayerTimes(y, m, d, place, conv) {
             for (let s = 0; s < 7; ++s) {
                 if (sec[s] === null && o[s] !== null) {
                     illConditioned = illConditioned || o.illConditioned;
-                    sec[s] = s === 0 ? (o[0] - o[1]) * 86400 : (o[s] - o0.ut) * 86400;
+                    sec[s] = s === 0 ? (o[0] - o[1]) * 86400 : (o[s] - o[3] + ev[3] - t0.ut) * 86400;
                     extreme[s] = 1;
                     --missing;
                 }
