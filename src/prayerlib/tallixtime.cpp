@@ -238,7 +238,7 @@ thread_local DayCache cache;
 
 extern "C" int getPrayer(PrayerTime* pt, const Location* loc, const CalcMethod* conf,
                          const PrayerDate* date, int slot, int method) {
-    if (!loc || !conf || !date || slot < 0 || slot >= SlotCount) {
+    if (!pt || !loc || !conf || !date || slot < 0 || slot >= SlotCount) {
         if (pt)
             *pt = kNoTime;
         return TALLIXTIME_BAD_INPUT;
@@ -260,8 +260,7 @@ extern "C" int getPrayer(PrayerTime* pt, const Location* loc, const CalcMethod* 
         std::memcpy(c.key, key, sizeof key);
         c.valid = true;
     }
-    if (pt)
-        *pt = c.result.times[slot];
+    *pt = c.result.times[slot];
     return c.result.codes[slot];
 }
 

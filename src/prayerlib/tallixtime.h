@@ -115,7 +115,8 @@ TALLIXTIME_STATIC_ASSERT(offsetof(PrayerTime, IsExtreme) == 12, "PrayerTime.IsEx
  * of Survey 19.5/17.5; 2 and 3 University of Islamic Sciences, Karachi 18/18; 4 ISNA 15/15;
  * 5 Muslim World League 18/17; 6 Umm Al-Qura 18.5, Ishaa 90 minutes after Maghrib; 7 Fajr from
  * the record, Ishaa IshaaInterval minutes after Maghrib.
- * Fills *pt (with 99s when there is no time, if pt is not null) and returns a TALLIXTIME_ code.
+ * Fills *pt (with 99s when there is no time) and returns a TALLIXTIME_ code; a null pt is bad
+ * input too.
  * Re-entrant and thread-safe; repeated calls for the same records and date are served from a
  * per-thread cache of that day. */
 TALLIXTIME_API int getPrayer(PrayerTime* pt, const Location* loc, const CalcMethod* conf,

@@ -64,14 +64,14 @@ std::vector<Case> loadCases() {
     return cases;
 }
 
-class ReferenceTable : public ::testing::Test {
+class prayerlibReferenceTable : public ::testing::Test {
 protected:
     static void SetUpTestSuite() { cases_ = loadCases(); }
     static std::vector<Case> cases_;
 };
-std::vector<Case> ReferenceTable::cases_;
+std::vector<Case> prayerlibReferenceTable::cases_;
 
-TEST_F(ReferenceTable, CoversMethodsAsrConventionsMonthsAndLatitudes) {
+TEST_F(prayerlibReferenceTable, CoversMethodsAsrConventionsMonthsAndLatitudes) {
     ASSERT_GE(cases_.size(), 200u);
     bool method[8] = {}, asr[3] = {}, month[13] = {};
     double minLat = 90, maxLat = -90;
@@ -89,7 +89,7 @@ TEST_F(ReferenceTable, CoversMethodsAsrConventionsMonthsAndLatitudes) {
     EXPECT_GE(maxLat, 59.9);
 }
 
-TEST_F(ReferenceTable, EverySlotWithinThirtySecondsOfTheEphemeris) {
+TEST_F(prayerlibReferenceTable, EverySlotWithinThirtySecondsOfTheEphemeris) {
     for (const Case& c : cases_) {
         Location loc = place(c.lat, c.lon, c.gmt, c.dst);
         CalcMethod conf = conventions(c.asr, 0, 5);
@@ -119,7 +119,7 @@ TEST_F(ReferenceTable, EverySlotWithinThirtySecondsOfTheEphemeris) {
     }
 }
 
-TEST_F(ReferenceTable, QiblahWithinOneHundredthOfADegree) {
+TEST_F(prayerlibReferenceTable, QiblahWithinOneHundredthOfADegree) {
     for (const Case& c : cases_) {
         const Location loc = place(c.lat, c.lon, c.gmt);
         EXPECT_NEAR(getNorthQibla(&loc), c.qiblah, 0.01) << c.place;

@@ -13,7 +13,7 @@ struct Field {
     size_t expected;
 };
 
-TEST(PrayerRecords, SizesAndOffsetsAreFixedToTheByte) {
+TEST(prayerlibRecords, SizesAndOffsetsAreFixedToTheByte) {
     EXPECT_EQ(sizeof(Location), 52u);
     EXPECT_EQ(sizeof(CalcMethod), 108u);
     EXPECT_EQ(sizeof(PrayerDate), 12u);

@@ -13,7 +13,7 @@ namespace {
 enum { kImsaak, kFajr, kShurooq, kDhuhr, kAsr, kMaghrib, kIshaa };
 
 // Each fixed method equals method 0 given that method's angles (or interval) in the record.
-TEST(PrayerMethods, FixedMethodsMatchTheirAnglesGivenExplicitly) {
+TEST(prayerlibMethods, FixedMethodsMatchTheirAnglesGivenExplicitly) {
     struct Row {
         int method;
         double fajr, ishaa;
@@ -41,7 +41,7 @@ TEST(PrayerMethods, FixedMethodsMatchTheirAnglesGivenExplicitly) {
     }
 }
 
-TEST(PrayerMethods, IntervalsCountFromShurooqMaghribAndFajr) {
+TEST(prayerlibMethods, IntervalsCountFromShurooqMaghribAndFajr) {
     const Location loc = place(41.0082, 28.9784, 3);
     const PrayerDate date{3, 9, 2026};
     CalcMethod c = conventions();
@@ -65,7 +65,7 @@ TEST(PrayerMethods, IntervalsCountFromShurooqMaghribAndFajr) {
     EXPECT_EQ(seconds(computeDay(loc, deeper, date, 0).t[kFajr]), seconds(angles.t[kImsaak]));
 }
 
-TEST(PrayerMethods, HanafiAsrComesLaterThanStandard) {
+TEST(prayerlibMethods, HanafiAsrComesLaterThanStandard) {
     const Location loc = place(24.8607, 67.0011, 5);
     const PrayerDate date{20, 6, 2025};
     const Day standard = computeDay(loc, conventions(1), date, 2);
@@ -77,7 +77,7 @@ TEST(PrayerMethods, HanafiAsrComesLaterThanStandard) {
 
 // 65 N at midsummer: the Sun never gets 17-18 degrees down, so Fajr and Ishaa come from the
 // nearest good day; with ExtremeMethod 0 they have no time.
-TEST(ExtremeLatitudes, MidsummerFajrAndIshaaComeFromTheNearestGoodDay) {
+TEST(prayerlibExtremeLatitudes, MidsummerFajrAndIshaaComeFromTheNearestGoodDay) {
     const Location loc = place(65.0, 25.0, 2, 1);
     const PrayerDate date{21, 6, 2025};
     const Day nearest = computeDay(loc, conventions(1, 0, 5), date, 5);
@@ -136,7 +136,7 @@ TEST(ExtremeLatitudes, MidsummerFajrAndIshaaComeFromTheNearestGoodDay) {
 
 // 70 N, around the polar night: the days just outside it have a short day, the days inside take
 // Shurooq and Maghrib from the nearest good day; nothing is ever out of range.
-TEST(ExtremeLatitudes, DaysAroundThePolarNightBehave) {
+TEST(prayerlibExtremeLatitudes, DaysAroundThePolarNightBehave) {
     const Location loc = place(70.0, 25.0, 1);
     struct Span {
         int month, first, last;
@@ -169,7 +169,7 @@ TEST(ExtremeLatitudes, DaysAroundThePolarNightBehave) {
     EXPECT_GT(plain, 5);
 }
 
-TEST(ExtremeLatitudes, NoGoodDayWithinHalfAYearGivesNoTime) {
+TEST(prayerlibExtremeLatitudes, NoGoodDayWithinHalfAYearGivesNoTime) {
     const CalcMethod c = conventions(1, 0, 5);
     for (double lat : {89.0, 90.0, -90.0}) {
         const Location loc = place(lat, 10.0, 1);
@@ -195,7 +195,7 @@ int rounded(int secs, int mode, int slot) {
     return r % 86400;
 }
 
-TEST(PrayerRounding, FourModesOverEverySlot) {
+TEST(prayerlibRounding, FourModesOverEverySlot) {
     const Location loc = place(-33.9249, 18.4241, 2);
     for (int day = 1; day <= 10; ++day) { // ten days give seconds on both sides of 30
         const PrayerDate date{day, 4, 2027};
@@ -213,7 +213,7 @@ TEST(PrayerRounding, FourModesOverEverySlot) {
     }
 }
 
-TEST(PrayerRounding, CarriesIntoTheHourAndWrapsMidnight) {
+TEST(prayerlibRounding, CarriesIntoTheHourAndWrapsMidnight) {
     // Move the zone so that Maghrib falls at 23:59:40 unrounded.
     Location loc = place(21.4225, 39.8262, 3);
     const PrayerDate date{1, 1, 2030};
@@ -229,7 +229,7 @@ TEST(PrayerRounding, CarriesIntoTheHourAndWrapsMidnight) {
     EXPECT_EQ(normal.t[kMaghrib].Second, 0);
 }
 
-TEST(PrayerDayBoundary, DhuhrFallsNearLocalNoonWhateverTheZone) {
+TEST(prayerlibDayBoundary, DhuhrFallsNearLocalNoonWhateverTheZone) {
     const struct {
         double lon, gmt;
     } rows[] = {{-157.43, 14}, {170.0, -12}, {-179.5, 12}, {0.0, 0}, {135.0, 9}, {-70.0, -4}};
@@ -243,7 +243,7 @@ TEST(PrayerDayBoundary, DhuhrFallsNearLocalNoonWhateverTheZone) {
     }
 }
 
-TEST(PrayerDayBoundary, IshaaAfterMidnightIsItsTimeOfDay) {
+TEST(prayerlibDayBoundary, IshaaAfterMidnightIsItsTimeOfDay) {
     const Location loc = place(55.9533, -3.1883, 0, 1); // Edinburgh, summer time
     CalcMethod c = conventions();
     c.IshaaInterval = 150;
@@ -253,7 +253,7 @@ TEST(PrayerDayBoundary, IshaaAfterMidnightIsItsTimeOfDay) {
     EXPECT_EQ(d.t[kIshaa].IsExtreme, 0);
 }
 
-TEST(PrayerDayBoundary, DaylightSavingShiftsEveryTimeByItsHours) {
+TEST(prayerlibDayBoundary, DaylightSavingShiftsEveryTimeByItsHours) {
     Location loc = place(52.52, 13.405, 1, 0);
     const PrayerDate date{2, 7, 2025};
     const Day winter = computeDay(loc, conventions(), date, 5);
@@ -263,7 +263,7 @@ TEST(PrayerDayBoundary, DaylightSavingShiftsEveryTimeByItsHours) {
         EXPECT_EQ(circularDiff(seconds(summer.t[s]), seconds(winter.t[s])), 3600) << s;
 }
 
-TEST(PrayerHorizon, HeightWidensTheDayAndAirlessnessNarrowsIt) {
+TEST(prayerlibHorizon, HeightWidensTheDayAndAirlessnessNarrowsIt) {
     const PrayerDate date{20, 3, 2025};
     Location loc = place(0.0, 30.0, 2);
     const Day sea = computeDay(loc, conventions(), date, 5);
@@ -283,7 +283,7 @@ TEST(PrayerHorizon, HeightWidensTheDayAndAirlessnessNarrowsIt) {
     EXPECT_LT(later, 150);
 }
 
-TEST(PrayerOffsets, UseOffsetsAddsMinutesPerSlot) {
+TEST(prayerlibOffsets, UseOffsetsAddsMinutesPerSlot) {
     const Location loc = place(30.0444, 31.2357, 2);
     const PrayerDate date{9, 10, 2025};
     CalcMethod c = conventions();
@@ -297,7 +297,7 @@ TEST(PrayerOffsets, UseOffsetsAddsMinutesPerSlot) {
         EXPECT_EQ(seconds(moved.t[s]) - seconds(plain.t[s]), (s - 3.5) * 60) << s;
 }
 
-TEST(Qiblah, PositiveTowardTheWestNegativeTowardTheEast) {
+TEST(prayerlibQiblah, PositiveTowardTheWestNegativeTowardTheEast) {
     const struct {
         const char* name;
         double lat, lon, expected;
