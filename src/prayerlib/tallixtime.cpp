@@ -106,8 +106,8 @@ bool resolveConventions(const CalcMethod& c, int method, Conventions& conv) {
     if (c.ImsaakInterval == 0 && !validAngle(conv.imsaakAngle))
         return false;
     if (c.UseOffsets != 0) {
-        for (double o : c.Offsets)
-            if (!inRange(o, -1440.0, 1440.0))
+        for (int i = 0; i < 6; ++i) // by index: the packed doubles may be misaligned
+            if (!inRange(c.Offsets[i], -1440.0, 1440.0))
                 return false;
     }
     return true;
