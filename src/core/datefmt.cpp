@@ -2,4 +2,6 @@
 
 QString gTimeFormat;
 
-QString GetTimeFormatPattern() { return QStringLiteral("h:mm:ss AM/PM"); }
+QString GetTimeFormatPattern() {
+    return QStringLiteral("h:mm:ss AM/PM");
+}

@@ -6,7 +6,9 @@ namespace {
 QPointer<frmTallix> gMainWindow;
 }
 
-frmTallix* MainWindow() { return gMainWindow.data(); }
+frmTallix* MainWindow() {
+    return gMainWindow.data();
+}
 
 frmTallix::frmTallix(QWidget* parent) : Form(QStringLiteral("frmTallix"), parent) {
     gMainWindow = this;

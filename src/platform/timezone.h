@@ -1,0 +1,53 @@
+#pragma once
+// The time zone of the machine, as the program asks for it: the zone's current rules expressed
+// as the yearly transition rules of SYSTEMTIME records.
+#include "wintypes.h"
+
+#include <QDateTime>
+#include <QTimeZone>
+
+using WORD = std::uint16_t;
+
+struct SYSTEMTIME {
+    WORD wYear = 0; // 0: a yearly rule; otherwise the date itself
+    WORD wMonth = 0;
+    WORD wDayOfWeek = 0; // 0 Sunday .. 6 Saturday
+    WORD wDay = 0;       // in a yearly rule: the occurrence 1..4, or 5 for the last
+    WORD wHour = 0;
+    WORD wMinute = 0;
+    WORD wSecond = 0;
+    WORD wMilliseconds = 0;
+};
+
+struct TIME_ZONE_INFORMATION {
+    LONG Bias = 0; // minutes: UTC = local time + bias
+    char16_t StandardName[32] = {};
+    SYSTEMTIME StandardDate;
+    LONG StandardBias = 0;
+    char16_t DaylightName[32] = {};
+    SYSTEMTIME DaylightDate;
+    LONG DaylightBias = 0;
+};
+
+constexpr DWORD TIME_ZONE_ID_UNKNOWN = 0;
+constexpr DWORD TIME_ZONE_ID_STANDARD = 1;
+constexpr DWORD TIME_ZONE_ID_DAYLIGHT = 2;
+constexpr DWORD TIME_ZONE_ID_INVALID = 0xFFFFFFFF;
+
+// The system's zone from the time-zone database. TIME_ZONE_ID_UNKNOWN for a zone without
+// daylight saving this year.
+DWORD GetTimeZoneInformation(TIME_ZONE_INFORMATION* lpTimeZoneInformation);
+
+namespace platform {
+
+// The information of a zone at an instant: its transitions in that instant's year, as yearly
+// rules where the dates follow an "n-th weekday" pattern over this and next year, else as
+// that year's dates.
+DWORD TimeZoneInformationFor(const QTimeZone& zone, const QDateTime& at,
+                             TIME_ZONE_INFORMATION* info);
+
+using TimeZoneHook = DWORD (*)(TIME_ZONE_INFORMATION*);
+// Tests answer GetTimeZoneInformation themselves; nullptr goes back to the system zone.
+void InstallTimeZoneHook(TimeZoneHook hook);
+
+} // namespace platform
