@@ -1,5 +1,7 @@
 #include "timezone.h"
 
+#include <cstdlib>
+
 namespace {
 
 platform::TimeZoneHook gHook = nullptr;
@@ -18,12 +20,16 @@ QDate ruleDate(int year, int month, int weekday, int occurrence) {
     return first.addDays((weekday - weekdayOf(first) + 7) % 7 + 7 * (occurrence - 1));
 }
 
-// The transitions of a year, in the local time in force before each one.
+// The transitions of a year, in the local time in force before each one. A change that moves
+// the clock forward starts daylight time and one that moves it back starts standard time,
+// whichever of the two the database calls daylight time: zones whose winter time is the
+// "daylight" one (Dublin) are told the same way as every other.
 struct Change {
     QDate localDate;
     QTime localTime;
     bool toDaylight = false;
-    int daylightMinutes = 0;
+    int shiftMinutes = 0;
+    int offsetAfter = 0; // seconds east of UTC
 };
 
 QList<Change> changesIn(const QTimeZone& zone, int year) {
@@ -31,14 +37,16 @@ QList<Change> changesIn(const QTimeZone& zone, int year) {
     const QDateTime from(QDate(year, 1, 1), QTime(0, 0), Qt::UTC);
     const QDateTime to(QDate(year + 1, 1, 1), QTime(0, 0), Qt::UTC);
     for (const auto& t : zone.transitions(from, to)) {
-        const QDateTime before = t.atUtc.addSecs(-1);
-        const int offsetBefore = zone.offsetFromUtc(before);
+        const int offsetBefore = zone.offsetFromUtc(t.atUtc.addSecs(-1));
+        if (t.offsetFromUtc == offsetBefore)
+            continue;
         const QDateTime local = t.atUtc.addSecs(offsetBefore).toUTC();
         Change c;
         c.localDate = local.date();
         c.localTime = local.time();
-        c.toDaylight = t.daylightTimeOffset > 0;
-        c.daylightMinutes = t.daylightTimeOffset / 60;
+        c.toDaylight = t.offsetFromUtc > offsetBefore;
+        c.shiftMinutes = std::abs(t.offsetFromUtc - offsetBefore) / 60;
+        c.offsetAfter = t.offsetFromUtc;
         out << c;
     }
     return out;
@@ -86,7 +94,6 @@ DWORD TimeZoneInformationFor(const QTimeZone& zone, const QDateTime& at,
     if (!info || !zone.isValid())
         return TIME_ZONE_ID_INVALID;
     *info = TIME_ZONE_INFORMATION{};
-    info->Bias = -zone.standardTimeOffset(at) / 60;
     const int year = at.date().year();
     const QList<Change> now = changesIn(zone, year);
     const QList<Change> next = changesIn(zone, year + 1);
@@ -106,8 +113,11 @@ DWORD TimeZoneInformationFor(const QTimeZone& zone, const QDateTime& at,
         toRule(toDst->localDate, toDst->localTime, nextDst ? nextDst->localDate : QDate());
     info->StandardDate =
         toRule(toStd->localDate, toStd->localTime, nextStd ? nextStd->localDate : QDate());
-    info->DaylightBias = -toDst->daylightMinutes;
-    return zone.isDaylightTime(at) ? TIME_ZONE_ID_DAYLIGHT : TIME_ZONE_ID_STANDARD;
+    info->DaylightBias = -toDst->shiftMinutes;
+    const int current = zone.offsetFromUtc(at);
+    const int standard = toStd->offsetAfter;
+    info->Bias = -standard / 60;
+    return current > standard ? TIME_ZONE_ID_DAYLIGHT : TIME_ZONE_ID_STANDARD;
 }
 
 } // namespace platform
