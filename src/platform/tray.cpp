@@ -101,8 +101,13 @@ public:
             icon->tray = new QSystemTrayIcon(qApp);
             icon->tray->setIcon(iconOf(0));
             connect(*icon);
-            apply(*icon, data);
+            // The icon shows with its picture and tip before any balloon of the record.
+            NOTIFYICONDATA withoutBalloon = data;
+            withoutBalloon.uFlags &= ~NIF_INFO;
+            apply(*icon, withoutBalloon);
             icon->tray->show();
+            if (data.uFlags & NIF_INFO)
+                apply(*icon, data);
             icons_.insert(key, icon);
             return TRUE_;
         }
