@@ -1,5 +1,9 @@
+#include "core/audio.h"
+#include "core/settings.h"
 #include "fakes/fake_sound.h"
 #include "platform/sound.h"
+
+#include "runtime/App.h"
 
 #include <QByteArray>
 #include <QDeadlineTimer>
@@ -352,6 +356,61 @@ TEST_F(AlsaSound, AcceptsABackslashPath) {
     }
     writeFile("athan.wav", toneWave({1, 1, 8000, 16}, 1));
     EXPECT_EQ(PlaySoundA(dir_.path() + "\\athan.wav", 0, 0x22003), TRUE_);
+}
+
+// Passes every call on to the ALSA player and notes what it answered.
+class AlsaSpy : public platform::SoundBackend {
+public:
+    AlsaSpy() : alsa_(platform::CurrentSoundBackend()) { platform::InstallSoundBackend(this); }
+    ~AlsaSpy() override { platform::InstallSoundBackend(nullptr); }
+    BOOL play(const QString& name, HANDLE hmod, DWORD flags) override {
+        const BOOL started = alsa_.play(name, hmod, flags);
+        results.append({name, started});
+        return started;
+    }
+    void beep() override {
+        ++beeps;
+        alsa_.beep();
+    }
+    bool isPlaying() override { return alsa_.isPlaying(); }
+
+    QVector<QPair<QString, BOOL>> results;
+    int beeps = 0;
+
+private:
+    platform::SoundBackend& alsa_;
+};
+
+TEST_F(AlsaSound, AlertsPlayTheEmbeddedRecordings) {
+    if (!nullDeviceOpens()) {
+        GTEST_SKIP() << "ALSA's null device cannot be opened here";
+    }
+    AlsaSpy spy;
+    gMuteAll = 0;
+    gAudioType[0] = 1;
+    gSelectedSound[0] = 1;
+    PlayAlert(0);
+    EXPECT_EQ(spy.results, (QVector<QPair<QString, BOOL>>{{"FAJRMAKKAH", TRUE_}}));
+    EXPECT_EQ(spy.beeps, 0);
+    EXPECT_TRUE(waitUntilSilent(10000));
+
+    // Every recording the lists and menus name is embedded and plays.
+    spy.results.clear();
+    for (std::int16_t slot = 0; slot <= 8; ++slot)
+        for (std::int16_t position = 0; position < BuiltInSoundCount(slot); ++position)
+            EXPECT_EQ(PlayBuiltInSound(slot, position), 1) << slot << " " << position;
+    for (std::int16_t index = 0; index < 12; ++index) {
+        PlayAyaat(index, 1);
+        PlaySura(index, 1);
+    }
+    EXPECT_EQ(PlaySoundA("DUA", App.hInstance, kResourcePlayFlags), TRUE_);
+    QSet<QString> names;
+    for (const auto& r : spy.results) {
+        EXPECT_EQ(r.second, TRUE_) << r.first.toStdString();
+        names.insert(r.first);
+    }
+    EXPECT_EQ(names.size(), 37);
+    EXPECT_EQ(spy.beeps, 0);
 }
 
 } // namespace
