@@ -134,3 +134,42 @@ TEST(cMutex, CreationIsTheTestForAnotherOwner) {
 }
 
 } // namespace
+
+#include "core/audio.h"
+#include "fakes/fake_sound.h"
+
+namespace {
+
+// The start-up sound: slot 6 for types 1..3, the recitation of slot 5 for type 4, else none.
+TEST(StartupSound, TheAudioTypeOfTheStartupSlotDecides) {
+    FakeSound sound;
+    gMuteAll = 0;
+    gSelectedSound[5] = 3;
+    gSelectedSound[6] = 0;
+    gCustomSound[6] = QStringLiteral("/nonexistent/start.wav");
+    const struct {
+        int type;
+        QString expected;
+    } cases[] = {
+        {0, QString()},
+        {1, BuiltInSoundName(6, 0)},
+        {2, QStringLiteral("/nonexistent/start.wav")},
+        {4, RecitationResourceName(3)},
+        {5, QString()},
+    };
+    for (const auto& c : cases) {
+        sound.clear();
+        gAudioType[6] = std::int16_t(c.type);
+        PlayStartupSound();
+        QStringList played;
+        for (const auto& call : sound.calls())
+            if (!call.name.isEmpty())
+                played << call.name;
+        if (c.expected.isEmpty())
+            EXPECT_TRUE(played.isEmpty()) << c.type;
+        else
+            EXPECT_EQ(played.value(0), c.expected) << c.type;
+    }
+}
+
+} // namespace
