@@ -16,6 +16,7 @@ frmTallix::frmTallix(QWidget* parent) : Form(QStringLiteral("frmTallix"), parent
     setWindowTitle(QStringLiteral("Tallix Time - "));
     resize(480, 360);
     createSoundControls();
+    initDateNames();
 }
 
 void frmTallix::Form_Load() {}

@@ -35,7 +35,25 @@ public:
                               PrayerTime (&times)[7], int firstSlot = 0);
 
     // ---- date names ----
+    // Fills the month and weekday name tables from the string table (in lower case when the
+    // locale writes its names so) and the month items of the export and print submenus.
+    void TranslateDateNames();
+    // File menu submenus and their month items 1..12 (item 0 is never created).
+    class QMenu* mnuExportGregorian = nullptr;
+    class QMenu* mnuExportHijri = nullptr;
+    class QMenu* mnuPrintGregorian = nullptr;
+    class QMenu* mnuPrintHijri = nullptr;
+    class QAction* mnuExportMonthGregorian[13] = {};
+    class QAction* mnuExportMonthHijri[13] = {};
+    class QAction* mnuPrintMonthGregorian[13] = {};
+    class QAction* mnuPrintMonthHijri[13] = {};
 
+private:
+    void initDateNames();
+    bool IsMonthNameCapitalized();
+    bool IsWeekdayNameCapitalized();
+
+public:
     // ---- sound, mute, tray icon and Kaaba pictures ----
     FileListBox flbMain;                  // hidden: lists the user's sound and picture folders
     std::array<Image*, 6> imgIconKabaa{}; // hidden tray icon pictures (0 normal, 2 muted...)

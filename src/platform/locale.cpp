@@ -1,28 +1,102 @@
 #include "locale.h"
 
+#include <QCalendar>
 #include <QLocale>
 #include <algorithm>
 
 namespace platform {
 namespace {
 
+// The first character of the pattern that is neither a letter nor quoted: its separator.
+QString separatorOf(const QString& pattern, const QString& fallback) {
+    bool quoted = false;
+    for (const QChar c : pattern) {
+        if (c == u'\'')
+            quoted = !quoted;
+        else if (!quoted && !c.isLetter() && !c.isSpace())
+            return QString(c);
+    }
+    return fallback;
+}
+
 class QtLocaleBackend final : public LocaleBackend {
 public:
     QString info(LCTYPE type) override {
         const QLocale locale;
+        if (type >= LOCALE_SDAYNAME1 && type < LOCALE_SDAYNAME1 + 7)
+            return locale.dayName(static_cast<int>(type - LOCALE_SDAYNAME1) + 1,
+                                  QLocale::LongFormat);
+        if (type >= LOCALE_SABBREVDAYNAME1 && type < LOCALE_SABBREVDAYNAME1 + 7)
+            return locale.dayName(static_cast<int>(type - LOCALE_SABBREVDAYNAME1) + 1,
+                                  QLocale::ShortFormat);
+        if (type >= LOCALE_SMONTHNAME1 && type < LOCALE_SMONTHNAME1 + 12)
+            return locale.standaloneMonthName(static_cast<int>(type - LOCALE_SMONTHNAME1) + 1,
+                                              QLocale::LongFormat);
+        if (type >= LOCALE_SABBREVMONTHNAME1 && type < LOCALE_SABBREVMONTHNAME1 + 12)
+            return locale.standaloneMonthName(static_cast<int>(type - LOCALE_SABBREVMONTHNAME1) + 1,
+                                              QLocale::ShortFormat);
         switch (type) {
         case LOCALE_SDECIMAL:
             return locale.decimalPoint();
         case LOCALE_STHOUSAND:
             return locale.groupSeparator();
+        case LOCALE_SDATE:
+            return separatorOf(locale.dateFormat(QLocale::ShortFormat), QStringLiteral("/"));
+        case LOCALE_STIME:
+            return separatorOf(locale.timeFormat(QLocale::ShortFormat), QStringLiteral(":"));
+        case LOCALE_SSHORTDATE:
+            return QtPatternToWindows(locale.dateFormat(QLocale::ShortFormat));
+        case LOCALE_SLONGDATE:
+            return QtPatternToWindows(locale.dateFormat(QLocale::LongFormat));
+        case LOCALE_STIMEFORMAT:
+            // The long form is the one with seconds; its time-zone code is left out.
+            return QtPatternToWindows(locale.timeFormat(QLocale::LongFormat));
+        case LOCALE_S1159:
+            return locale.amText();
+        case LOCALE_S2359:
+            return locale.pmText();
+        case LOCALE_IFIRSTDAYOFWEEK:
+            // Qt counts Monday 1 .. Sunday 7, the locale type Monday 0 .. Sunday 6.
+            return QString::number(static_cast<int>(locale.firstDayOfWeek()) - 1);
         default:
             return {};
         }
+    }
+
+    QString calendarInfo(CALID calendar, CALTYPE type) override {
+        QCalendar cal;
+        if (calendar == CAL_HIJRI)
+            cal = QCalendar(QCalendar::System::IslamicCivil);
+        else if (calendar != CAL_GREGORIAN)
+            return {};
+        const QLocale locale;
+        if (type >= CAL_SMONTHNAME1 && type < CAL_SMONTHNAME1 + 12)
+            return cal.standaloneMonthName(locale, static_cast<int>(type - CAL_SMONTHNAME1) + 1,
+                                           QCalendar::Unspecified, QLocale::LongFormat);
+        if (type >= CAL_SABBREVMONTHNAME1 && type < CAL_SABBREVMONTHNAME1 + 12)
+            return cal.standaloneMonthName(locale,
+                                           static_cast<int>(type - CAL_SABBREVMONTHNAME1) + 1,
+                                           QCalendar::Unspecified, QLocale::ShortFormat);
+        return {};
     }
 };
 
 QtLocaleBackend gQtBackend;
 LocaleBackend* gBackend = nullptr;
+
+int copyOut(const QString& text, char* buffer, int size) {
+    if (text.isNull())
+        return 0;
+    const QByteArray bytes = text.toUtf8();
+    const int needed = static_cast<int>(bytes.size()) + 1;
+    if (size == 0)
+        return needed;
+    if (!buffer || size < needed)
+        return 0;
+    std::copy_n(bytes.constData(), bytes.size(), buffer);
+    buffer[bytes.size()] = '\0';
+    return needed;
+}
 
 } // namespace
 
@@ -33,19 +107,83 @@ void InstallLocaleBackend(LocaleBackend* backend) {
     gBackend = backend;
 }
 
+QString LocaleText(LCTYPE type) {
+    const QString text = CurrentLocaleBackend().info(type);
+    return text.isNull() ? QString(QLatin1String("")) : text;
+}
+
+QString CalendarText(CALID calendar, CALTYPE type) {
+    const QString text = CurrentLocaleBackend().calendarInfo(calendar, type);
+    return text.isNull() ? QString(QLatin1String("")) : text;
+}
+
+QString QtPatternToWindows(const QString& qtPattern) {
+    // Does the pattern ask for an AM/PM designator (outside quoted text)?
+    bool twelveHour = false;
+    bool quoted = false;
+    for (const QChar c : qtPattern) {
+        if (c == u'\'')
+            quoted = !quoted;
+        else if (!quoted && (c == u'a' || c == u'A'))
+            twelveHour = true;
+    }
+
+    QString out;
+    const qsizetype n = qtPattern.size();
+    for (qsizetype i = 0; i < n;) {
+        const QChar c = qtPattern[i];
+        if (c == u'\'') {
+            // Quoted text, '' inside it included, goes over as it stands.
+            qsizetype j = i + 1;
+            while (j < n) {
+                if (qtPattern[j] == u'\'') {
+                    if (j + 1 < n && qtPattern[j + 1] == u'\'') {
+                        j += 2;
+                        continue;
+                    }
+                    break;
+                }
+                ++j;
+            }
+            out += qtPattern.mid(i, std::min(j + 1, n) - i);
+            i = j + 1;
+            continue;
+        }
+        qsizetype run = 1;
+        while (i + run < n && qtPattern[i + run] == c)
+            ++run;
+        if (c == u'h') {
+            out += QString(std::min<qsizetype>(run, 2), twelveHour ? u'h' : u'H');
+        } else if (c == u'a' || c == u'A') {
+            out += QStringLiteral("tt");
+            run = 1;
+            if (i + 1 < n && (qtPattern[i + 1] == u'p' || qtPattern[i + 1] == u'P'))
+                run = 2;
+        } else if (c == u't') {
+            // The time-zone name: no Windows code; the blanks around it go too.
+            while (out.endsWith(u' '))
+                out.chop(1);
+        } else if (c == u'z') {
+            if (out.endsWith(u'.') || out.endsWith(u','))
+                out.chop(1);
+        } else {
+            out += qtPattern.mid(i, run);
+        }
+        i += run;
+    }
+    return out.trimmed();
+}
+
 } // namespace platform
 
 int GetLocaleInfoA(LCID, LCTYPE LCType, char* lpLCData, int cchData) {
-    const QString text = platform::CurrentLocaleBackend().info(LCType);
-    if (text.isNull())
-        return 0;
-    const QByteArray bytes = text.toUtf8();
-    const int needed = static_cast<int>(bytes.size()) + 1;
-    if (cchData == 0)
-        return needed;
-    if (!lpLCData || cchData < needed)
-        return 0;
-    std::copy_n(bytes.constData(), bytes.size(), lpLCData);
-    lpLCData[bytes.size()] = '\0';
-    return needed;
+    return platform::copyOut(platform::CurrentLocaleBackend().info(LCType), lpLCData, cchData);
+}
+
+int GetCalendarInfoA(LCID, CALID Calendar, CALTYPE CalType, char* lpCalData, int cchData,
+                     DWORD* lpValue) {
+    if (lpValue)
+        *lpValue = 0;
+    return platform::copyOut(platform::CurrentLocaleBackend().calendarInfo(Calendar, CalType),
+                             lpCalData, cchData);
 }

@@ -6,16 +6,46 @@
 
 using LCID = DWORD;
 using LCTYPE = DWORD;
+using CALID = DWORD;
+using CALTYPE = DWORD;
 
 constexpr LCID LOCALE_SYSTEM_DEFAULT = 0x0800;
 constexpr LCID LOCALE_USER_DEFAULT = 0x0400;
+
 constexpr LCTYPE LOCALE_SDECIMAL = 0x0E;
 constexpr LCTYPE LOCALE_STHOUSAND = 0x0F;
+constexpr LCTYPE LOCALE_SDATE = 0x1D;             // date separator ("/")
+constexpr LCTYPE LOCALE_STIME = 0x1E;             // time separator (":")
+constexpr LCTYPE LOCALE_SSHORTDATE = 0x1F;        // short date pattern ("M/d/yyyy")
+constexpr LCTYPE LOCALE_SLONGDATE = 0x20;         // long date pattern ("dddd, MMMM d, yyyy")
+constexpr LCTYPE LOCALE_S1159 = 0x28;             // morning designator ("AM")
+constexpr LCTYPE LOCALE_S2359 = 0x29;             // afternoon designator ("PM")
+constexpr LCTYPE LOCALE_SDAYNAME1 = 0x2A;         // 0x2A..0x30: Monday .. Sunday
+constexpr LCTYPE LOCALE_SABBREVDAYNAME1 = 0x31;   // 0x31..0x37: Mon .. Sun
+constexpr LCTYPE LOCALE_SMONTHNAME1 = 0x38;       // 0x38..0x43: January .. December
+constexpr LCTYPE LOCALE_SABBREVMONTHNAME1 = 0x44; // 0x44..0x4F: Jan .. Dec
+constexpr LCTYPE LOCALE_STIMEFORMAT = 0x1003;     // time pattern ("h:mm:ss tt")
+constexpr LCTYPE LOCALE_IFIRSTDAYOFWEEK = 0x100C; // "0" Monday .. "6" Sunday
+
+// Calendars and their texts.
+constexpr CALID CAL_GREGORIAN = 1;
+constexpr CALID CAL_HIJRI = 6;
+constexpr CALTYPE CAL_SMONTHNAME1 = 0x15;       // 0x15..0x20: months 1..12
+constexpr CALTYPE CAL_SABBREVMONTHNAME1 = 0x22; // 0x22..0x2D: months 1..12
+
+// Patterns use the Windows pattern letters: d dd ddd dddd (day, weekday), M MM MMM MMMM
+// (month), yy yyyy (year), h hh (12-hour), H HH (24-hour), m mm (minutes), s ss, t tt (AM/PM
+// designator), text between apostrophes taken as it stands ('' for an apostrophe).
 
 // Copies the locale text of the type and its NUL into lpLCData (UTF-8); returns the bytes
 // written including the NUL, or with cchData 0 the size needed. 0 for an unknown type or a
 // buffer too small.
 int GetLocaleInfoA(LCID Locale, LCTYPE LCType, char* lpLCData, int cchData);
+
+// The same for a text of a calendar (month names of the Hijri calendar...). lpValue, when
+// given, receives 0 (no numeric values are answered).
+int GetCalendarInfoA(LCID Locale, CALID Calendar, CALTYPE CalType, char* lpCalData, int cchData,
+                     DWORD* lpValue);
 
 namespace platform {
 
@@ -26,8 +56,19 @@ public:
     virtual ~LocaleBackend() = default;
     // The text of the type; a null QString for a type we do not know.
     virtual QString info(LCTYPE type) = 0;
+    // The text of a calendar type; a null QString for one we do not know.
+    virtual QString calendarInfo(CALID calendar, CALTYPE type) = 0;
 };
 LocaleBackend& CurrentLocaleBackend();
 void InstallLocaleBackend(LocaleBackend* backend);
+
+// The locale's text of the type through the current backend; "" when it has none.
+QString LocaleText(LCTYPE type);
+// The calendar's text of the type through the current backend; "" when it has none.
+QString CalendarText(CALID calendar, CALTYPE type);
+
+// A Qt date or time pattern in the Windows pattern letters: "h:mm:ss AP t" -> "h:mm:ss tt",
+// "HH:mm" stays, an hour without AM/PM becomes H, time-zone and millisecond codes are left out.
+QString QtPatternToWindows(const QString& qtPattern);
 
 } // namespace platform
