@@ -13,6 +13,7 @@ frmTallix::frmTallix(QWidget* parent) : Form(QStringLiteral("frmTallix"), parent
     // A second start finds the running copy by the beginning of this caption.
     setWindowTitle(QStringLiteral("Tallix Time - "));
     resize(480, 360);
+    createClockControls();
 }
 
 void frmTallix::Form_Load() {}

@@ -15,6 +15,8 @@ public:
             return locale.decimalPoint();
         case LOCALE_STHOUSAND:
             return locale.groupSeparator();
+        case LOCALE_IFIRSTDAYOFWEEK:
+            return QString::number(static_cast<int>(locale.firstDayOfWeek()) - 1);
         default:
             return {};
         }

@@ -11,6 +11,8 @@ constexpr LCID LOCALE_SYSTEM_DEFAULT = 0x0800;
 constexpr LCID LOCALE_USER_DEFAULT = 0x0400;
 constexpr LCTYPE LOCALE_SDECIMAL = 0x0E;
 constexpr LCTYPE LOCALE_STHOUSAND = 0x0F;
+// "0" Monday .. "6" Sunday
+constexpr LCTYPE LOCALE_IFIRSTDAYOFWEEK = 0x100C;
 
 // Copies the locale text of the type and its NUL into lpLCData (UTF-8); returns the bytes
 // written including the NUL, or with cchData 0 the size needed. 0 for an unknown type or a
