@@ -37,7 +37,6 @@ int vbShift(Qt::KeyboardModifiers m) {
 
 PictureBox::PictureBox(QWidget* parent) : QWidget(parent) {
     setAttribute(Qt::WA_OpaquePaintEvent);
-    updateScaleFromSize();
     image_ = blankImage(size());
 }
 
@@ -62,40 +61,52 @@ void PictureBox::SetBackColor(std::int32_t color) {
     Cls();
 }
 
-void PictureBox::updateScaleFromSize() {
+double PictureBox::ScaleLeft() const {
+    return scaleMode_ == vbUser ? scaleLeft_ : 0.0;
+}
+double PictureBox::ScaleTop() const {
+    return scaleMode_ == vbUser ? scaleTop_ : 0.0;
+}
+double PictureBox::ScaleWidth() const {
     if (scaleMode_ == vbUser)
-        return;
-    const double unit = scaleMode_ == vbPixels ? 1.0 : Screen.TwipsPerPixelX();
-    const double unitY = scaleMode_ == vbPixels ? 1.0 : Screen.TwipsPerPixelY();
-    scaleLeft_ = 0;
-    scaleTop_ = 0;
-    scaleWidth_ = width() * unit;
-    scaleHeight_ = height() * unitY;
+        return scaleWidth_;
+    return width() * (scaleMode_ == vbPixels ? 1.0 : Screen.TwipsPerPixelX());
+}
+double PictureBox::ScaleHeight() const {
+    if (scaleMode_ == vbUser)
+        return scaleHeight_;
+    return height() * (scaleMode_ == vbPixels ? 1.0 : Screen.TwipsPerPixelY());
 }
 
 void PictureBox::SetScaleMode(int mode) {
+    if (mode == vbUser && scaleMode_ != vbUser) {
+        // A user scale starts from the units in use.
+        scaleLeft_ = ScaleLeft();
+        scaleTop_ = ScaleTop();
+        scaleWidth_ = ScaleWidth();
+        scaleHeight_ = ScaleHeight();
+    }
     scaleMode_ = mode == vbPixels ? vbPixels : mode == vbUser ? vbUser : vbTwips;
-    updateScaleFromSize();
 }
 
 void PictureBox::SetScaleLeft(double v) {
-    scaleMode_ = vbUser;
+    SetScaleMode(vbUser);
     scaleLeft_ = v;
 }
 void PictureBox::SetScaleTop(double v) {
-    scaleMode_ = vbUser;
+    SetScaleMode(vbUser);
     scaleTop_ = v;
 }
 void PictureBox::SetScaleWidth(double v) {
     if (v == 0)
         return;
-    scaleMode_ = vbUser;
+    SetScaleMode(vbUser);
     scaleWidth_ = v;
 }
 void PictureBox::SetScaleHeight(double v) {
     if (v == 0)
         return;
-    scaleMode_ = vbUser;
+    SetScaleMode(vbUser);
     scaleHeight_ = v;
 }
 
@@ -117,27 +128,47 @@ void PictureBox::Scale() {
 }
 
 double PictureBox::pixelsPerUnitX() const {
-    return scaleWidth_ != 0 ? width() / scaleWidth_ : 0.0;
+    const double w = ScaleWidth();
+    return w != 0 ? width() / w : 0.0;
 }
 double PictureBox::pixelsPerUnitY() const {
-    return scaleHeight_ != 0 ? height() / scaleHeight_ : 0.0;
+    const double h = ScaleHeight();
+    return h != 0 ? height() / h : 0.0;
 }
 
 QPointF PictureBox::toPixels(double x, double y) const {
-    return {(x - scaleLeft_) * pixelsPerUnitX(), (y - scaleTop_) * pixelsPerUnitY()};
+    return {(x - ScaleLeft()) * pixelsPerUnitX(), (y - ScaleTop()) * pixelsPerUnitY()};
 }
 
 QPointF PictureBox::fromPixels(const QPointF& p) const {
     const double px = pixelsPerUnitX();
     const double py = pixelsPerUnitY();
-    return {px != 0 ? scaleLeft_ + p.x() / px : scaleLeft_,
-            py != 0 ? scaleTop_ + p.y() / py : scaleTop_};
+    return {px != 0 ? ScaleLeft() + p.x() / px : ScaleLeft(),
+            py != 0 ? ScaleTop() + p.y() / py : ScaleTop()};
+}
+
+const QImage& PictureBox::image() const {
+    syncImage();
+    return image_;
+}
+
+void PictureBox::syncImage() const {
+    const qreal dpr = devicePixelRatioF();
+    const QSize target(std::max(1, qRound(width() * dpr)), std::max(1, qRound(height() * dpr)));
+    if (target == image_.size())
+        return;
+    QImage grown = blankImage(size());
+    {
+        QPainter p(&grown);
+        p.drawImage(QPointF(0, 0), image_);
+    }
+    image_ = grown;
 }
 
 void PictureBox::Cls() {
     image_ = blankImage(size());
-    CurrentX = scaleLeft_;
-    CurrentY = scaleTop_;
+    CurrentX = ScaleLeft();
+    CurrentY = ScaleTop();
     update();
 }
 
@@ -148,6 +179,7 @@ void PictureBox::Circle(double x, double y, double radius, std::optional<std::in
     const double r = std::abs(radius * pixelsPerUnitX());
     if (!std::isfinite(r) || !std::isfinite(centre.x()) || !std::isfinite(centre.y()))
         return;
+    syncImage();
     QPainter p(&image_);
     p.setRenderHint(QPainter::Antialiasing);
     const QColor outline = TranslateColor(color.value_or(ForeColor));
@@ -165,6 +197,7 @@ void PictureBox::Line(double x1, double y1, double x2, double y2,
     const QColor c = TranslateColor(color.value_or(ForeColor));
     if (!c.isValid())
         return;
+    syncImage();
     QPainter p(&image_);
     p.setRenderHint(QPainter::Antialiasing);
     p.setPen(QPen(c, std::max(1, DrawWidth), Qt::SolidLine, Qt::RoundCap));
@@ -175,13 +208,14 @@ void PictureBox::Line(double x1, double y1, double x2, double y2,
 void PictureBox::Print(const QString& text, bool newline) {
     const QFontMetricsF fm(font());
     const QPointF at = toPixels(CurrentX, CurrentY);
+    syncImage();
     QPainter p(&image_);
     p.setRenderHint(QPainter::TextAntialiasing);
     p.setFont(font());
     p.setPen(orBlack(TranslateColor(ForeColor)));
     p.drawText(QPointF(at.x(), at.y() + fm.ascent()), text);
     if (newline) {
-        CurrentX = scaleLeft_;
+        CurrentX = ScaleLeft();
         CurrentY += TextHeight(text);
     } else {
         CurrentX += TextWidth(text);
@@ -223,6 +257,7 @@ void PictureBox::removeShape(LineShape* shape) {
 }
 
 void PictureBox::paintEvent(QPaintEvent*) {
+    syncImage();
     QPainter p(this);
     p.drawImage(QPointF(0, 0), image_);
     p.setRenderHint(QPainter::Antialiasing);
@@ -239,14 +274,7 @@ void PictureBox::paintEvent(QPaintEvent*) {
 
 void PictureBox::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
-    updateScaleFromSize();
-    // The drawing stays where it is; new area shows the back colour.
-    QImage grown = blankImage(size());
-    {
-        QPainter p(&grown);
-        p.drawImage(QPointF(0, 0), image_);
-    }
-    image_ = grown;
+    syncImage();
 }
 
 void PictureBox::mousePressEvent(QMouseEvent* event) {

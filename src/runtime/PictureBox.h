@@ -47,10 +47,10 @@ public:
     // set (Scale, SetScaleWidth...) when the picture is resized.
     int ScaleMode() const { return scaleMode_; }
     void SetScaleMode(int mode);
-    double ScaleLeft() const { return scaleLeft_; }
-    double ScaleTop() const { return scaleTop_; }
-    double ScaleWidth() const { return scaleWidth_; }
-    double ScaleHeight() const { return scaleHeight_; }
+    double ScaleLeft() const;
+    double ScaleTop() const;
+    double ScaleWidth() const;
+    double ScaleHeight() const;
     void SetScaleLeft(double v);
     void SetScaleTop(double v);
     void SetScaleWidth(double v);
@@ -84,8 +84,8 @@ public:
     double pixelsPerUnitX() const;
     double pixelsPerUnitY() const;
 
-    // The drawing kept so far, in device pixels.
-    const QImage& image() const { return image_; }
+    // The drawing kept so far, in device pixels, as large as the picture.
+    const QImage& image() const;
 
     // The Line shapes drawn on this picture, in the order they were created.
     QList<LineShape*> Shapes() const;
@@ -107,7 +107,9 @@ private:
     friend class LineShape;
     void addShape(LineShape* shape);
     void removeShape(LineShape* shape);
-    void updateScaleFromSize();
+    // Brings the kept drawing to the picture's size (a hidden widget learns of its new size
+    // late): the drawing stays where it is, new area shows the back colour.
+    void syncImage() const;
     QImage blankImage(const QSize& size) const;
 
     std::int32_t backColor_ = static_cast<std::int32_t>(0x8000000Fu);
@@ -116,7 +118,7 @@ private:
     double scaleTop_ = 0;
     double scaleWidth_ = 0;
     double scaleHeight_ = 0;
-    QImage image_;
+    mutable QImage image_;
     QList<QPointer<LineShape>> shapes_;
     bool pressed_ = false;
 };
