@@ -20,6 +20,23 @@ QChar decimalSeparator() {
     return sep.isEmpty() ? QChar(u'.') : sep.front();
 }
 
+// The box's text stays, and so do its insertion point and selection.
+void setMaxLength(QLineEdit* txt, int maxLength) {
+    if (txt->maxLength() == maxLength)
+        return;
+    const int start = txt->selectionStart();
+    const int length = static_cast<int>(txt->selectedText().size());
+    const bool cursorAtStart = start >= 0 && txt->cursorPosition() == start;
+    const int cursor = txt->cursorPosition();
+    txt->setMaxLength(maxLength);
+    if (start < 0 || length == 0)
+        txt->setCursorPosition(cursor);
+    else if (cursorAtStart)
+        txt->setSelection(start + length, -length);
+    else
+        txt->setSelection(start, length);
+}
+
 } // namespace
 
 void FilterNumericKeyPress(QLineEdit* txt, std::int16_t& KeyAscii, std::int16_t iIntDigits,
@@ -45,7 +62,7 @@ void FilterNumericKeyPress(QLineEdit* txt, std::int16_t& KeyAscii, std::int16_t 
     if (iIntDigits > 3)
         maxLength += static_cast<int>(RoundHalfEven(iIntDigits / 3.0));
     // A box without a limit takes any length (a maximum length of 0 would take none).
-    txt->setMaxLength(maxLength > 0 ? maxLength : 32767);
+    setMaxLength(txt, maxLength > 0 ? maxLength : 32767);
 
     if (key == sep && iDecDigits == 0) {
         reject(KeyAscii);
