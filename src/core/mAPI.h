@@ -26,3 +26,34 @@ QString GetUserLocaleInfo(LONG lLocaleType);
 
 extern QString gFindTitle;
 extern HWND gFoundHwnd;
+
+// ---- system queries and shell actions ----
+// None keeps state; each carries on past a failing step and answers its default.
+
+// The folder the user picks in the folder dialog owned by the window, "" when cancelled.
+QString BrowseForFolder(HWND hWndOwner, const QString& sTitle);
+// 3, 4, 5 for an Internet library 1.0, 1.1, 1.2; 1 for any other version; 0 when it cannot
+// tell.
+std::int16_t GetWininetVersionClass();
+// Whether the Internet can be reached; true without asking for library classes 0, 2 and 3.
+bool IsInternetConnected();
+// Whether the session has a screen saver: the "ScreenSaveActive" text of
+// "Control Panel\Desktop" when it is a number, else the system's answer, true when the system
+// cannot tell.
+bool IsScreenSaverActive();
+// Starts the session's screen saver now.
+void StartScreenSaver();
+// The locale text of the type for the locale, "" when there is none.
+QString GetLocaleInfoString(LONG lcid, LONG lLCType);
+// The first day of the user's week: 1 Sunday .. 7 Saturday.
+std::int16_t GetFirstDayOfWeek();
+// Keeps the window above the others (bOnTop) or lets it be covered.
+void SetTopMost(HWND hWnd, bool bOnTop);
+// The main window's topmost state from the AlwaysOnTop setting.
+void ApplyAlwaysOnTop();
+// False only when the user's "EnableBalloonTips" value says so.
+bool IsBalloonTipsEnabled();
+// Opens the desktop's date-and-time settings without waiting for them. The desktop's settings
+// have no tabs, so iTab chooses nothing. False when the desktop has no such settings program
+// or it could not be started.
+bool OpenDateTimeControlPanel(std::int16_t iTab);

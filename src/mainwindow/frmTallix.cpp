@@ -17,6 +17,7 @@ frmTallix::frmTallix(QWidget* parent) : Form(QStringLiteral("frmTallix"), parent
     resize(480, 360);
     createSoundControls();
     initDateNames();
+    createClockControls();
 }
 
 void frmTallix::Form_Load() {}

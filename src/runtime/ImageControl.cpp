@@ -48,24 +48,8 @@ void Image::SetPicture(const StdPicture& picture) {
 }
 
 void Image::mouseReleaseEvent(QMouseEvent* event) {
-    int button = 0;
-    switch (event->button()) {
-    case Qt::LeftButton:
-        button = vbLeftButton;
-        break;
-    case Qt::RightButton:
-        button = vbRightButton;
-        break;
-    case Qt::MiddleButton:
-        button = vbMiddleButton;
-        break;
-    default:
-        break;
-    }
-    const Qt::KeyboardModifiers mods = event->modifiers();
-    const int shift = (mods & Qt::ShiftModifier ? vbShiftMask : 0) |
-                      (mods & Qt::ControlModifier ? vbCtrlMask : 0) |
-                      (mods & Qt::AltModifier ? vbAltMask : 0);
+    const int button = MouseButtonCode(event->button());
+    const int shift = ShiftCode(event->modifiers());
     const QPointF pos = event->position();
     emit MouseUp(button, shift, float(pos.x() * Screen.TwipsPerPixelX()),
                  float(pos.y() * Screen.TwipsPerPixelY()));

@@ -1,5 +1,6 @@
 #pragma once
 // Pictures, the image control that shows one, and the image list that holds a numbered set.
+#include "Mouse.h"
 #include "platform/wintypes.h"
 
 #include <QLabel>
@@ -12,12 +13,6 @@ constexpr long vbErrInvalidPicture = 481;
 constexpr long vbErrIndexOutOfBounds = 35600;
 
 // Mouse buttons and shift keys of the MouseUp events.
-constexpr int vbLeftButton = 1;
-constexpr int vbRightButton = 2;
-constexpr int vbMiddleButton = 4;
-constexpr int vbShiftMask = 1;
-constexpr int vbCtrlMask = 2;
-constexpr int vbAltMask = 4;
 
 // A picture object. Copies share the picture (and its handle).
 class StdPicture {

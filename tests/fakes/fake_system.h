@@ -1,0 +1,28 @@
+#pragma once
+// The system parameters as a test tells them: screen-saver service, font, caret and dpi.
+// Constructing one installs it; destroying it puts the desktop's answers back.
+#include "platform/sysparams.h"
+
+class FakeSystem : public platform::SystemBackend {
+public:
+    FakeSystem() { platform::InstallSystemBackend(this); }
+    ~FakeSystem() override { platform::InstallSystemBackend(nullptr); }
+    FakeSystem(const FakeSystem&) = delete;
+    FakeSystem& operator=(const FakeSystem&) = delete;
+
+    platform::ScreenSaverService saver = platform::ScreenSaverService::Present;
+    bool saverStarts = true;
+    int saverStartCalls = 0;
+    QFont font = QFont(QStringLiteral("DejaVu Sans"), 9);
+    int flashTime = 1000;
+    int dpi = 96;
+
+    platform::ScreenSaverService screenSaver() override { return saver; }
+    bool activateScreenSaver() override {
+        ++saverStartCalls;
+        return saverStarts && saver == platform::ScreenSaverService::Present;
+    }
+    QFont systemFont() override { return font; }
+    int cursorFlashTime() override { return flashTime; }
+    int logicalDpiY() override { return dpi; }
+};
