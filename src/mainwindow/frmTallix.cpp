@@ -1,6 +1,10 @@
 #include "frmTallix.h"
 
+#include "core/kaaba.h"
+#include "core/settings.h"
+
 #include <QPointer>
+#include <QToolBar>
 
 namespace {
 QPointer<frmTallix> gMainWindow;
@@ -18,6 +22,17 @@ frmTallix::frmTallix(QWidget* parent) : Form(QStringLiteral("frmTallix"), parent
     createSoundControls();
     initDateNames();
     createClockControls();
+    placeControls();
 }
 
-void frmTallix::Form_Load() {}
+void frmTallix::Form_Load() {
+    RefreshKabaaImage(gSelectedImage);
+}
+
+// Until the window's full layout arrives: the toolbar along the top, the clock under it on the
+// left and the Kaaba picture to its right.
+void frmTallix::placeControls() {
+    const int top = tlbMain->height() + 8;
+    picClock->move(10, top);
+    imgKabaa->move(picClock->geometry().right() + 16, top + 15);
+}

@@ -96,6 +96,9 @@ private:
 public:
 protected:
     void Form_Load() override;
+
+private:
+    void placeControls();
 };
 
 // The one main window of the process, while it exists.

@@ -9,6 +9,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QMouseEvent>
+#include <QSet>
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -115,8 +116,16 @@ TEST_F(ClockFixture, ShownWithTheFaceInTheSettingsColours) {
 
     const QRect clock = window->picClock->geometry();
     EXPECT_TRUE(QRect(QPoint(0, 0), window->size()).contains(clock));
-    // The Kaaba picture's place stays free.
-    EXPECT_FALSE(clock.intersects(QRect(200, 10, 160, 120)));
+    // The Kaaba picture is beside the clock, showing a picture.
+    const QRect kaaba = window->imgKabaa->geometry();
+    EXPECT_FALSE(clock.intersects(kaaba));
+    EXPECT_TRUE(QRect(QPoint(0, 0), window->size()).contains(kaaba));
+    ASSERT_FALSE(window->imgKabaa->Picture().isNull());
+    QSet<QRgb> kaabaColours;
+    for (int y = kaaba.top(); y <= kaaba.bottom(); y += 2)
+        for (int x = kaaba.left(); x <= kaaba.right(); x += 2)
+            kaabaColours.insert(shot.pixel(x, y));
+    EXPECT_GT(kaabaColours.size(), 50) << "a picture, not a blank area";
     const QColor background = window->palette().color(QPalette::Window);
     const QColor face = TranslateColor(gColorFace);
     int differing = 0;
