@@ -77,6 +77,10 @@ bool Form::runUnload(int unloadMode) {
     registry().removeAll(this);
     platform::UnpublishWindow(hwnd_);
     deleteLater();
+    // The program ends with its last form (a running event loop only: a splash window
+    // unloaded before the main window exists ends nothing).
+    if (registry().isEmpty())
+        QCoreApplication::quit();
     return true;
 }
 
