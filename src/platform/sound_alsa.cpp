@@ -102,15 +102,18 @@ qint64 SoundSource::readSamples(qint64 pos, char* buffer, qint64 len) const {
     return readImage(layout_.dataOffset + pos, buffer, std::min(len, layout_.dataBytes - pos));
 }
 
+bool SoundSource::locate() {
+    const WaveReader read = [this](qint64 offset, char* buffer, qint64 len) {
+        return readImage(offset, buffer, len);
+    };
+    return LocateWaveData(read, size_, &layout_);
+}
+
 std::unique_ptr<SoundSource> SoundSource::fromImage(const QByteArray& image) {
     std::unique_ptr<SoundSource> source(new SoundSource);
     source->image_ = image;
     source->size_ = image.size();
-    const SoundSource* s = source.get();
-    const WaveReader read = [s](qint64 offset, char* buffer, qint64 len) {
-        return s->readImage(offset, buffer, len);
-    };
-    if (!LocateWaveData(read, source->size_, &source->layout_)) {
+    if (!source->locate()) {
         return nullptr;
     }
     return source;
@@ -132,11 +135,7 @@ std::unique_ptr<SoundSource> SoundSource::fromFile(const QString& path) {
         return nullptr;
     }
     source->size_ = st.st_size;
-    const SoundSource* s = source.get();
-    const WaveReader read = [s](qint64 offset, char* buffer, qint64 len) {
-        return s->readImage(offset, buffer, len);
-    };
-    if (!LocateWaveData(read, source->size_, &source->layout_)) {
+    if (!source->locate()) {
         return nullptr;
     }
     return source;

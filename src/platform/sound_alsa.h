@@ -31,6 +31,8 @@ public:
 private:
     SoundSource() = default;
     qint64 readImage(qint64 offset, char* buffer, qint64 len) const;
+    // Finds the format and the samples in what was read; false when it is no playable WAVE.
+    bool locate();
 
     QByteArray image_; // when in memory
     int fd_ = -1;      // when streamed from a file
