@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <sys/stat.h>
+#include <sys/types.h>
 #include <unistd.h>
 
 namespace platform {
@@ -39,7 +40,15 @@ QString RuntimeDir() {
     const QString base = envDir("XDG_RUNTIME_DIR");
     if (!base.isEmpty() && QFileInfo(base).isDir())
         return ensurePrivateDir(base + QStringLiteral("/tallix-time"));
-    return ensurePrivateDir(QStringLiteral("/tmp/tallix-time-%1").arg(::getuid()));
+    // /tmp is shared: the folder must be a real folder of ours, or someone else could see or
+    // steer our locks and sockets.
+    const QString shared = QStringLiteral("/tmp/tallix-time-%1").arg(::getuid());
+    ::mkdir(QFile::encodeName(shared).constData(), 0700); // never follows a link
+    struct stat st {};
+    if (::lstat(QFile::encodeName(shared).constData(), &st) == 0 && S_ISDIR(st.st_mode) &&
+        st.st_uid == ::getuid() && (st.st_mode & 0077) == 0)
+        return shared;
+    return ensurePrivateDir(QDir::homePath() + QStringLiteral("/.cache/tallix-time/run"));
 }
 
 } // namespace platform
