@@ -1,7 +1,5 @@
 #include "App.h"
 
-#include "Form.h"
-
 #include <QApplication>
 #include <QFileInfo>
 #include <QScreen>
@@ -18,9 +16,9 @@ QString AppObject::EXEName() const {
 }
 
 void AppObject::SetTaskVisible(bool visible) {
+    // Qt has no portable skip-taskbar switch; windows hidden to the tray are in no task list,
+    // so the flag is kept for the window code that decides what to hide.
     taskVisible_ = visible;
-    for (Form* f : Forms())
-        f->applyTaskVisibility();
 }
 
 MousePointerProperty& MousePointerProperty::operator=(int pointer) {

@@ -1,6 +1,5 @@
 #include "Form.h"
 
-#include "App.h"
 #include "platform/window.h"
 
 #include <QApplication>
@@ -24,7 +23,6 @@ Form::Form(const QString& name, QWidget* parent) : QWidget(parent, Qt::Window), 
     setAttribute(Qt::WA_DeleteOnClose, false);
     registry().append(this);
     hwnd_ = platform::PublishWindow(this);
-    applyTaskVisibility();
 }
 
 Form::~Form() {
@@ -82,12 +80,6 @@ bool Form::runUnload(int unloadMode) {
     if (registry().isEmpty())
         QCoreApplication::quit();
     return true;
-}
-
-void Form::applyTaskVisibility() {
-    // Qt has no portable skip-taskbar switch; a window hidden to the tray is in no task list,
-    // so the flag is kept for the window code that decides what to hide.
-    setProperty("tallixTaskVisible", App.TaskVisible());
 }
 
 void Form::changeEvent(QEvent* event) {

@@ -24,8 +24,6 @@ public:
     // form later. Returns false when the unload was cancelled.
     bool Unload();
 
-    void applyTaskVisibility();
-
 protected:
     virtual void Form_Load() {}
     // Set *cancel to true to keep the form. unloadMode: 0 close box, 1 code, 2 session end.
