@@ -6,9 +6,11 @@
 #include "platform/dde.h"
 
 #include <QByteArray>
+#include <QCoreApplication>
 #include <QSet>
 #include <QString>
 #include <QStringList>
+#include <future>
 
 class FakeDde : public platform::DdeBackend {
 public:
@@ -44,3 +46,12 @@ public:
     // XTYP_REQUEST or XTYP_ADVREQ: the data handle the callback returned, read and freed.
     Reply ask(UINT type, const QString& item, const QString& topic = "TallixTime");
 };
+
+// Runs blocking client code (a DdeClient) on a thread while this thread's event loop serves it;
+// returns what the code returns.
+template <class F> auto WhileServing(F f) {
+    auto done = std::async(std::launch::async, f);
+    while (done.wait_for(std::chrono::milliseconds(1)) != std::future_status::ready)
+        QCoreApplication::processEvents();
+    return done.get();
+}

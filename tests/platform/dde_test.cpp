@@ -1,5 +1,6 @@
 // The DDE calls over their sockets: a real server in this process, real clients on a thread.
 #include "dde_client.h"
+#include "fakes/fake_dde.h"
 #include "platform/dde.h"
 
 #include <QCoreApplication>
@@ -50,14 +51,6 @@ HDDEDATA TestCallback(UINT uType, UINT, HCONV, HSZ hsz1, HSZ hsz2, HDDEDATA, DWO
     }
 }
 
-// Runs blocking client code on a thread while this thread's event loop serves it.
-template <class F> auto Serving(F f) {
-    auto done = std::async(std::launch::async, f);
-    while (done.wait_for(std::chrono::milliseconds(1)) != std::future_status::ready)
-        QCoreApplication::processEvents();
-    return done.get();
-}
-
 void Spin(int ms) {
     const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
     while (std::chrono::steady_clock::now() < until) {
@@ -92,7 +85,7 @@ protected:
 
 TEST_F(DdeSocketTest, AnswersTheLinesOfTheProtocol) {
     ASSERT_EQ(path, (qgetenv("XDG_RUNTIME_DIR") + "/dde/TestService").toStdString());
-    Serving([&] {
+    WhileServing([&] {
         DdeClient c;
         EXPECT_TRUE(c.open(path));
         EXPECT_EQ(c.call("REQUEST A").kind, Msg::No) << "no request before CONNECT OK";
@@ -114,7 +107,7 @@ TEST_F(DdeSocketTest, AnswersTheLinesOfTheProtocol) {
 
 TEST_F(DdeSocketTest, PushesReachEachLinkUntilItStops) {
     DdeClient a, b;
-    Serving([&] {
+    WhileServing([&] {
         Open(a, path);
         Open(b, path);
         EXPECT_EQ(a.call("ADVSTART A").kind, Msg::Ok);
@@ -122,7 +115,7 @@ TEST_F(DdeSocketTest, PushesReachEachLinkUntilItStops) {
         EXPECT_EQ(b.call("ADVSTART A").kind, Msg::Ok) << "a second start keeps one link";
     });
     ASSERT_TRUE(DdePostAdvise(gInst, 0, 0));
-    Serving([&] {
+    WhileServing([&] {
         for (DdeClient* c : {&a, &b}) {
             const Msg push = c->next();
             EXPECT_EQ(push.kind, Msg::AdvData);
@@ -132,7 +125,7 @@ TEST_F(DdeSocketTest, PushesReachEachLinkUntilItStops) {
         EXPECT_EQ(a.call("ADVSTOP A").kind, Msg::Ok);
     });
     ASSERT_TRUE(DdePostAdvise(gInst, 0, 0));
-    Serving([&] {
+    WhileServing([&] {
         EXPECT_EQ(b.next().kind, Msg::AdvData);
         EXPECT_EQ(b.next(100).kind, Msg::TimedOut) << "one push per link";
         EXPECT_EQ(a.next(100).kind, Msg::TimedOut) << "a stopped link gets nothing";
@@ -140,7 +133,7 @@ TEST_F(DdeSocketTest, PushesReachEachLinkUntilItStops) {
     });
     Spin(50);
     ASSERT_TRUE(DdePostAdvise(gInst, 0, 0));
-    Serving([&] { EXPECT_EQ(b.next().kind, Msg::AdvData); });
+    WhileServing([&] { EXPECT_EQ(b.next().kind, Msg::AdvData); });
 }
 
 TEST_F(DdeSocketTest, MalformedLinesGetNoAndTheConversationGoesOn) {
@@ -152,7 +145,7 @@ TEST_F(DdeSocketTest, MalformedLinesGetNoAndTheConversationGoesOn) {
                            "BYE now",
                            "REQUEST \xff\xfe",
                            "ADVSTART"};
-    Serving([&] {
+    WhileServing([&] {
         DdeClient c;
         Open(c, path);
         for (const char* line : lines)
@@ -164,7 +157,7 @@ TEST_F(DdeSocketTest, MalformedLinesGetNoAndTheConversationGoesOn) {
 }
 
 TEST_F(DdeSocketTest, AnOversizedLineDisconnectsOnlyItsClient) {
-    Serving([&] {
+    WhileServing([&] {
         DdeClient good, bad;
         Open(good, path);
         Open(bad, path);
@@ -182,7 +175,7 @@ TEST_F(DdeSocketTest, AnOversizedLineDisconnectsOnlyItsClient) {
 
 TEST_F(DdeSocketTest, AClientThatStopsReadingIsDropped) {
     DdeClient lazy, busy;
-    Serving([&] {
+    WhileServing([&] {
         Open(lazy, path);
         Open(busy, path);
         EXPECT_EQ(lazy.call("ADVSTART BIG").kind, Msg::Ok);
@@ -194,7 +187,7 @@ TEST_F(DdeSocketTest, AClientThatStopsReadingIsDropped) {
         QCoreApplication::processEvents();
     }
     EXPECT_TRUE(gSeen.contains(QStringLiteral("80c2 "))) << "lazy was dropped";
-    Serving([&] {
+    WhileServing([&] {
         int pushes = 0;
         while (busy.next(200).kind == Msg::AdvData)
             ++pushes;
@@ -209,13 +202,13 @@ TEST_F(DdeSocketTest, AClientThatStopsReadingIsDropped) {
 
 TEST_F(DdeSocketTest, StoppingRemovesTheSocketAndEndsTheClients) {
     DdeClient c;
-    Serving([&] { Open(c, path); });
+    WhileServing([&] { Open(c, path); });
     ASSERT_TRUE(QFileInfo::exists(QString::fromStdString(path)));
     EXPECT_TRUE(DdeUninitialize(gInst));
     EXPECT_FALSE(DdeUninitialize(gInst));
     gInst = 0;
     EXPECT_FALSE(QFileInfo::exists(QString::fromStdString(path)));
-    Serving([&] { EXPECT_EQ(c.next().kind, Msg::Closed); });
+    WhileServing([&] { EXPECT_EQ(c.next().kind, Msg::Closed); });
 }
 
 TEST_F(DdeSocketTest, ASecondServerFindsTheFirstAndDoesNotRegister) {
