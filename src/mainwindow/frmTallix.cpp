@@ -33,4 +33,7 @@ void frmTallix::Form_Load() {
     ResetTab();
     RefreshPrayers();
     tmrMain->start();
+    tmrDDE->setInterval(AdviseRateToMs(gDDEAdviseRate));
+    if (gActivateDDEServer == 1)
+        InitializeDDE();
 }

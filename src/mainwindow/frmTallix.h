@@ -2,6 +2,7 @@
 // The main window. Its behaviour is spread over frmTallix_<area>.cpp files, one per area; the
 // members below are grouped the same way.
 #include "core/clsToolTip.h"
+#include "platform/dde.h"
 #include "platform/tray.h"
 #include "prayerlib/tallixtime.h"
 #include "runtime/FileListBox.h"
@@ -13,6 +14,7 @@
 #include <QDate>
 #include <array>
 #include <cstdint>
+#include <optional>
 
 class QAction;
 class QGroupBox;
@@ -29,6 +31,33 @@ class frmTallix : public Form {
     Q_OBJECT
 public:
     explicit frmTallix(QWidget* parent = nullptr);
+
+    // ---- data server (frmTallix_dde.cpp) ----
+    // Starts the server of service and topic "TallixTime"; it registers the service unless
+    // another server already answers it. A running server is stopped first.
+    void InitializeDDE();
+    // Stops the server and its advise timer.
+    void UninitializeDDE();
+    // Answers the server's transactions: connections, advise starts and data for the fourteen
+    // items, from what the window shows now.
+    HDDEDATA HandleDDECallback(UINT uType, UINT uFmt, HCONV hConv, HSZ hsz1, HSZ hsz2,
+                               HDDEDATA hData, DWORD dwData1, DWORD dwData2);
+    // Pushes fresh data to every open advise link.
+    void tmrDDE_Timer();
+    QTimer* tmrDDE = createDdeTimer(); // the advise rate; runs once an advise loop started
+    DWORD DdeInstance = 0;
+    HSZ hszService = 0;
+    HSZ hszTopic = 0;
+    HSZ hszAdviseItem = 0;
+    bool ServiceRegistered = false;
+    bool AdviseActive = false;
+
+private:
+    QTimer* createDdeTimer();
+    // The reply to the item (already in upper case and trimmed); nullopt for no data.
+    std::optional<QString> DdeReplyText(const QString& item);
+
+public:
 
     // ---- prayer computation ----
     // Fills both records from the settings; Location.Dst is left as the caller set it.
