@@ -24,6 +24,7 @@ frmTallix::frmTallix(QWidget* parent) : Form(QStringLiteral("frmTallix"), parent
     initDateNames();
     createClockControls();
     createDayControls();
+    createDdeControls();
     TranslateForm();
     placeControls();
 }
@@ -33,7 +34,7 @@ void frmTallix::Form_Load() {
     ResetTab();
     RefreshPrayers();
     tmrMain->start();
-    tmrDDE->setInterval(AdviseRateToMs(gDDEAdviseRate));
+    tmrDDE.setInterval(AdviseRateToMs(gDDEAdviseRate));
     if (gActivateDDEServer == 1)
         InitializeDDE();
 }

@@ -12,6 +12,7 @@
 #include "runtime/VBDate.h"
 
 #include <QDate>
+#include <QTimer>
 #include <array>
 #include <cstdint>
 #include <optional>
@@ -34,17 +35,18 @@ public:
 
     // ---- data server (frmTallix_dde.cpp) ----
     // Starts the server of service and topic "TallixTime"; it registers the service unless
-    // another server already answers it. A running server is stopped first.
-    void InitializeDDE();
+    // another server already answers it. A running server is stopped first. True when the
+    // service is served afterwards (by this server or the other one).
+    virtual bool InitializeDDE();
     // Stops the server and its advise timer.
-    void UninitializeDDE();
+    virtual void UninitializeDDE();
     // Answers the server's transactions: connections, advise starts and data for the fourteen
     // items, from what the window shows now.
     HDDEDATA HandleDDECallback(UINT uType, UINT uFmt, HCONV hConv, HSZ hsz1, HSZ hsz2,
                                HDDEDATA hData, DWORD dwData1, DWORD dwData2);
     // Pushes fresh data to every open advise link.
     void tmrDDE_Timer();
-    QTimer* tmrDDE = createDdeTimer(); // the advise rate; runs once an advise loop started
+    QTimer tmrDDE; // the advise rate; runs once an advise loop started
     DWORD DdeInstance = 0;
     HSZ hszService = 0;
     HSZ hszTopic = 0;
@@ -53,12 +55,11 @@ public:
     bool AdviseActive = false;
 
 private:
-    QTimer* createDdeTimer();
+    void createDdeControls();
     // The reply to the item (already in upper case and trimmed); nullopt for no data.
     std::optional<QString> DdeReplyText(const QString& item);
 
 public:
-
     // ---- prayer computation ----
     // Fills both records from the settings; Location.Dst is left as the caller set it.
     void GetCalculationParameters(Location& loc, CalcMethod& conf);

@@ -48,18 +48,16 @@ QString trimBlanks(const QString& s) {
 
 } // namespace
 
-QTimer* frmTallix::createDdeTimer() {
-    auto* timer = new QTimer(this);
-    timer->setObjectName(QStringLiteral("tmrDDE"));
-    timer->setInterval(1000); // until the start-up sets the user's advise rate
-    connect(timer, &QTimer::timeout, this, &frmTallix::tmrDDE_Timer);
-    return timer;
+void frmTallix::createDdeControls() {
+    tmrDDE.setObjectName(QStringLiteral("tmrDDE"));
+    tmrDDE.setInterval(1000); // until the start-up sets the user's advise rate
+    connect(&tmrDDE, &QTimer::timeout, this, &frmTallix::tmrDDE_Timer);
 }
 
-void frmTallix::InitializeDDE() {
+bool frmTallix::InitializeDDE() {
     if (DdeInstance != 0) // a second start would leave the first one's service behind
         UninitializeDDE();
-    tmrDDE->stop();
+    tmrDDE.stop();
     ServiceRegistered = false;
     AdviseActive = false;
     DdeInstance = 0;
@@ -67,16 +65,17 @@ void frmTallix::InitializeDDE() {
                         CBF_SKIP_CONNECT_CONFIRMS | CBF_SKIP_REGISTRATIONS |
                         CBF_SKIP_UNREGISTRATIONS | CBF_SKIP_DISCONNECTS;
     if (DdeInitializeA(DdeInstance, DdeCallback, flags, 0) != DMLERR_NO_ERROR)
-        return;
+        return false;
     hszService = DdeCreateStringHandleA(DdeInstance, kService, CP_WINANSI);
     hszTopic = DdeCreateStringHandleA(DdeInstance, kService, CP_WINANSI);
     hszAdviseItem = DdeCreateStringHandleA(DdeInstance, kAdviseItem, CP_WINANSI);
     // Another copy of the program (or any other server of the name) already answers: clients
     // keep reaching that one.
     if (DdeConnect(DdeInstance, hszService, hszTopic, nullptr) != 0)
-        return;
+        return true;
     if (DdeNameService(DdeInstance, hszService, 0, DNS_REGISTER) != 0)
         ServiceRegistered = true;
+    return ServiceRegistered;
 }
 
 void frmTallix::UninitializeDDE() {
@@ -88,7 +87,7 @@ void frmTallix::UninitializeDDE() {
     DdeFreeStringHandle(DdeInstance, hszAdviseItem);
     DdeUninitialize(DdeInstance);
     // Nothing is left to push to; a timer left running would only wake the program.
-    tmrDDE->stop();
+    tmrDDE.stop();
     AdviseActive = false;
     ServiceRegistered = false;
     DdeInstance = 0;
@@ -111,7 +110,7 @@ HDDEDATA frmTallix::HandleDDECallback(UINT uType, UINT uFmt, HCONV hConv, HSZ hs
             if (!isItem(item))
                 return 0;
             AdviseActive = true;
-            tmrDDE->start();
+            tmrDDE.start();
             return DDE_TRUE;
         }
         const std::optional<QString> text = DdeReplyText(item);

@@ -3,6 +3,7 @@
 #include "dde.h"
 
 #include <QElapsedTimer>
+#include <QFile>
 #include <QFileInfo>
 #include <QLocalServer>
 #include <QLocalSocket>
@@ -123,6 +124,7 @@ public:
         server->listener = std::make_unique<QLocalServer>();
         if (!server->listener->listen(path))
             return false;
+        QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
         QLocalServer* listener = server->listener.get();
         QObject::connect(listener, &QLocalServer::newConnection, listener, [this, listener] {
             while (QLocalSocket* s = listener->nextPendingConnection())

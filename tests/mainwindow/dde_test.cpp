@@ -49,7 +49,7 @@ protected:
     }
     // The window's server on the fake transport, started.
     void start() {
-        window->InitializeDDE();
+        ASSERT_TRUE(window->InitializeDDE());
         ASSERT_TRUE(window->ServiceRegistered);
     }
     FakeRegistry registry;
@@ -107,7 +107,7 @@ TEST_F(DdeWindow, UnknownItemsGetNothing) {
         EXPECT_EQ(dde.transact(XTYP_ADVSTART, QString::fromUtf8(name)), 0u) << name;
     }
     EXPECT_FALSE(window->AdviseActive);
-    EXPECT_FALSE(window->tmrDDE->isActive());
+    EXPECT_FALSE(window->tmrDDE.isActive());
     EXPECT_EQ(dde.transact(XTYP_CONNECT, QStringLiteral("TallixTime")), DDE_TRUE);
     EXPECT_EQ(dde.transact(XTYP_ADVSTOP, QStringLiteral("Fajr")), 0u);
 }
@@ -174,14 +174,14 @@ TEST_F(DdeWindow, TimeRemainingCountsToTheNextPrayer) {
 
 TEST_F(DdeWindow, StartsStopsAndPushesAtTheAdviseRate) {
     FakeDde dde;
-    window->tmrDDE->setInterval(AdviseRateToMs(gDDEAdviseRate));
+    window->tmrDDE.setInterval(AdviseRateToMs(gDDEAdviseRate));
     start();
     EXPECT_EQ(dde.calls,
               QStringList({"initialize", "connect TallixTime|TallixTime", "register TallixTime"}));
-    EXPECT_FALSE(window->tmrDDE->isActive()) << "no pushes before an advise loop";
+    EXPECT_FALSE(window->tmrDDE.isActive()) << "no pushes before an advise loop";
     EXPECT_EQ(dde.transact(XTYP_ADVSTART, QStringLiteral("fajr")), DDE_TRUE);
-    EXPECT_TRUE(window->tmrDDE->isActive());
-    EXPECT_EQ(window->tmrDDE->interval(), 1000);
+    EXPECT_TRUE(window->tmrDDE.isActive());
+    EXPECT_EQ(window->tmrDDE.interval(), 1000);
     dde.calls.clear();
     window->tmrDDE_Timer();
     EXPECT_EQ(dde.calls, QStringList({"postAdvise |"}));
@@ -189,14 +189,14 @@ TEST_F(DdeWindow, StartsStopsAndPushesAtTheAdviseRate) {
     dde.calls.clear();
     window->UninitializeDDE();
     EXPECT_EQ(dde.calls, QStringList({"unregister TallixTime", "uninitialize"}));
-    EXPECT_FALSE(window->tmrDDE->isActive()) << "stopping the server stops its pushes";
+    EXPECT_FALSE(window->tmrDDE.isActive()) << "stopping the server stops its pushes";
     window->tmrDDE_Timer();
     EXPECT_EQ(dde.calls.size(), 2);
 
     // Another server already answers: this one stays unregistered, silently.
     dde.otherServerAnswers = true;
     dde.calls.clear();
-    window->InitializeDDE();
+    EXPECT_TRUE(window->InitializeDDE()) << "the service is served, by the other one";
     EXPECT_FALSE(window->ServiceRegistered);
     EXPECT_FALSE(dde.calls.contains(QStringLiteral("register TallixTime")));
     window->UninitializeDDE();
@@ -205,7 +205,7 @@ TEST_F(DdeWindow, StartsStopsAndPushesAtTheAdviseRate) {
     // The DDE calls cannot start: nothing more is asked of them.
     dde.initializeResult = DMLERR_SYS_ERROR;
     dde.calls.clear();
-    window->InitializeDDE();
+    EXPECT_FALSE(window->InitializeDDE());
     EXPECT_EQ(dde.calls, QStringList({"initialize"}));
     EXPECT_EQ(window->DdeInstance, 0u);
 }
@@ -213,7 +213,7 @@ TEST_F(DdeWindow, StartsStopsAndPushesAtTheAdviseRate) {
 // Over the real sockets: two clients in advise loops, one stops, the other goes on; each push
 // carries the item as its client wrote it.
 TEST_F(DdeWindow, TwoClientsAdviseAndOneStops) {
-    window->tmrDDE->setInterval(60 * 60 * 1000); // the test pushes by itself
+    window->tmrDDE.setInterval(60 * 60 * 1000); // the test pushes by itself
     start();
     using Msg = DdeClient::Message;
     DdeClient a, b;
@@ -261,13 +261,13 @@ TEST_F(DdeWindow, ASecondServerFindsTheFirst) {
               DMLERR_NO_ERROR);
     const HSZ service = DdeCreateStringHandleA(first, QStringLiteral("TallixTime"), CP_WINANSI);
     ASSERT_NE(DdeNameService(first, service, 0, DNS_REGISTER), 0u);
-    window->InitializeDDE();
+    EXPECT_TRUE(window->InitializeDDE());
     EXPECT_NE(window->DdeInstance, 0u);
     EXPECT_FALSE(window->ServiceRegistered);
     window->UninitializeDDE();
     DdeUninitialize(first);
     // With the first gone, the window's server takes the name.
-    window->InitializeDDE();
+    EXPECT_TRUE(window->InitializeDDE());
     EXPECT_TRUE(window->ServiceRegistered);
 }
 
