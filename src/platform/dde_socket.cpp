@@ -18,6 +18,8 @@ namespace {
 
 constexpr qint64 kMaxLine = 4096;          // bytes of a line, LF not counted
 constexpr qint64 kMaxPending = 256 * 1024; // unread answers before a client is dropped
+constexpr qint64 kReadBuffer = 64 * 1024;
+constexpr int kLinesPerPass = 64;
 constexpr int kConnectWaitMs = 1000;
 
 struct Server {
@@ -194,14 +196,19 @@ private:
             return;
         }
         const HCONV h = next_++;
+        // What we have not handled yet stays in the kernel, so a client that writes faster than
+        // we answer waits for us instead of filling our memory.
+        socket->setReadBufferSize(kReadBuffer);
         peers_[h] = Peer{server->idInst, server->service, socket, false, {}, {}};
         QObject::connect(socket, &QLocalSocket::readyRead, socket, [this, h] { readLines(h); });
         QObject::connect(socket, &QLocalSocket::disconnected, socket, [this, h] { drop(h, true); });
         readLines(h);
     }
 
+    // Handles the complete lines that have arrived, a batch at a time: a client that floods us
+    // lets the rest of the event loop (and the other clients) run between its batches.
     void readLines(HCONV h) {
-        for (;;) {
+        for (int handled = 0;; ++handled) {
             const auto it = peers_.find(h);
             if (it == peers_.end() || !it->second.socket)
                 return;
@@ -211,6 +218,10 @@ private:
             if (lf < 0) {
                 if (head.size() > kMaxLine)
                     drop(h, true); // no line of ours is that long; nothing to resynchronise on
+                return;
+            }
+            if (handled == kLinesPerPass) {
+                QTimer::singleShot(0, socket, [this, h] { readLines(h); });
                 return;
             }
             const QByteArray line = socket->read(lf + 1).chopped(1);

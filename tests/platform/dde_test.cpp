@@ -173,6 +173,24 @@ TEST_F(DdeSocketTest, AnOversizedLineDisconnectsOnlyItsClient) {
     });
 }
 
+TEST_F(DdeSocketTest, AFloodOfLinesIsAnsweredInFullWhileOthersAreServed) {
+    WhileServing([&] {
+        DdeClient flood, other;
+        Open(flood, path);
+        Open(other, path);
+        std::string burst;
+        for (int i = 0; i < 8000; ++i) // more than the server reads ahead
+            burst += "REQUEST A\n";
+        std::thread writer([&] { flood.send(burst.substr(0, burst.size() - 1)); });
+        EXPECT_EQ(other.call("REQUEST A").kind, Msg::Data);
+        int answers = 0;
+        while (flood.next(2000).kind == Msg::Data)
+            ++answers;
+        writer.join();
+        EXPECT_EQ(answers, 8000);
+    });
+}
+
 TEST_F(DdeSocketTest, AClientThatStopsReadingIsDropped) {
     DdeClient lazy, busy;
     WhileServing([&] {
