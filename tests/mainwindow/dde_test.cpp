@@ -112,6 +112,18 @@ TEST_F(DdeWindow, UnknownItemsGetNothing) {
     EXPECT_EQ(dde.transact(XTYP_ADVSTOP, QStringLiteral("Fajr")), 0u);
 }
 
+TEST_F(DdeWindow, AnswersWithoutRunningTheEventLoop) {
+    FakeDde dde;
+    start();
+    bool ran = false;
+    QTimer::singleShot(0, [&] { ran = true; });
+    EXPECT_TRUE(dde.ask(XTYP_REQUEST, QStringLiteral("Fajr")).hasData);
+    EXPECT_EQ(dde.transact(XTYP_ADVSTART, QStringLiteral("Fajr")), DDE_TRUE);
+    EXPECT_FALSE(ran) << "a transaction ran other events inside it";
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(ran);
+}
+
 TEST_F(DdeWindow, LocationWithAndWithoutProvince) {
     FakeDde dde;
     start();
