@@ -22,11 +22,17 @@ constexpr qint64 kReadBuffer = 64 * 1024;
 constexpr int kLinesPerPass = 64;
 constexpr int kConnectWaitMs = 1000;
 
+// A listener may be closed from inside its own signal (a callback that stops the server), so
+// it is deleted later; closing removes its socket file at once.
+struct DeleteLater {
+    void operator()(QObject* o) const { o->deleteLater(); }
+};
+
 struct Server {
     DWORD idInst = 0;
     QString service;
     QString path;
-    std::unique_ptr<QLocalServer> listener;
+    std::unique_ptr<QLocalServer, DeleteLater> listener;
 };
 
 // A client of one of our servers.
@@ -47,6 +53,11 @@ struct Client {
 
 class SocketBackend : public platform::DdeBackend {
 public:
+    ~SocketBackend() override {
+        for (const auto& s : servers_)
+            s->listener->close(); // at exit: leave no socket file behind
+    }
+
     UINT initialize(DWORD, DWORD) override { return DMLERR_NO_ERROR; }
 
     void uninitialize(DWORD idInst) override {
@@ -123,7 +134,7 @@ public:
         server->idInst = idInst;
         server->service = service;
         server->path = path;
-        server->listener = std::make_unique<QLocalServer>();
+        server->listener.reset(new QLocalServer);
         if (!server->listener->listen(path))
             return false;
         QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner);

@@ -40,6 +40,10 @@ HDDEDATA TestCallback(UINT uType, UINT, HCONV, HSZ hsz1, HSZ hsz2, HDDEDATA, DWO
         return item == QLatin1String("A") || item == QLatin1String("BIG") ? DDE_TRUE : 0;
     case XTYP_REQUEST:
     case XTYP_ADVREQ:
+        if (item == QLatin1String("STOP")) { // the server stopped from inside a transaction
+            DdeUninitialize(gInst);
+            return 0;
+        }
         if (item == QLatin1String("A"))
             return DdeCreateDataHandle(gInst, QByteArray("alpha"), 8, 0, hsz2, CF_TEXT, 0);
         if (item == QLatin1String("BIG"))
@@ -227,6 +231,18 @@ TEST_F(DdeSocketTest, StoppingRemovesTheSocketAndEndsTheClients) {
     gInst = 0;
     EXPECT_FALSE(QFileInfo::exists(QString::fromStdString(path)));
     WhileServing([&] { EXPECT_EQ(c.next().kind, Msg::Closed); });
+}
+
+TEST_F(DdeSocketTest, AServerStoppedInsideATransactionEndsCleanly) {
+    WhileServing([&] {
+        DdeClient c;
+        Open(c, path);
+        EXPECT_TRUE(c.send("REQUEST STOP\nREQUEST A"));
+        EXPECT_EQ(c.next().kind, Msg::Closed);
+    });
+    gInst = 0;
+    EXPECT_FALSE(QFileInfo::exists(QString::fromStdString(path)));
+    Spin(20); // the listener and the socket are deleted from the event loop
 }
 
 TEST_F(DdeSocketTest, ASecondServerFindsTheFirstAndDoesNotRegister) {
