@@ -3,6 +3,7 @@
 #include "core/kaaba.h"
 #include "core/settings.h"
 
+#include <QGroupBox>
 #include <QPointer>
 #include <QToolBar>
 
@@ -22,6 +23,7 @@ frmTallix::frmTallix(QWidget* parent) : Form(QStringLiteral("frmTallix"), parent
     createSoundControls();
     initDateNames();
     createClockControls();
+    createCalendarControls();
     placeControls();
 }
 
@@ -35,4 +37,7 @@ void frmTallix::placeControls() {
     const int top = tlbMain->height() + 8;
     picClock->move(10, top);
     imgKabaa->move(picClock->geometry().right() + 16, top + 15);
+    fraMonthly->move(10, picClock->geometry().bottom() + 10);
+    resize(std::max(width(), fraMonthly->geometry().right() + 10),
+           std::max(height(), fraMonthly->geometry().bottom() + 10));
 }

@@ -8,13 +8,16 @@
 #include "runtime/Form.h"
 #include "runtime/ImageControl.h"
 #include "runtime/PictureBox.h"
+#include "runtime/VBDate.h"
 
 #include <QDate>
 #include <array>
 #include <cstdint>
 
 class QAction;
+class QGroupBox;
 class QMenu;
+class QScrollBar;
 class QToolBar;
 
 class frmTallix : public Form {
@@ -92,6 +95,30 @@ public:
 
 private:
     void createClockControls();
+
+public:
+    // ---- month calendars and moon phase ----
+    // The two month calendars (0 Gregorian, 1 Hijri) in the frame fraMonthly, each with a
+    // month scroll bar (-1..1, resting at 0) and the moon picture in its title bar.
+    QGroupBox* fraMonthly = nullptr;
+    std::array<PictureBox*, 2> picCalendar{};
+    std::array<QScrollBar*, 2> hsbCalendar{};
+    std::array<Image*, 2> imgMoonPhase{};
+    // The twelve moon pictures of each kind, from new to full: A lit on the right (waxing in
+    // the north, waning in the south), B lit on the left.
+    std::array<StdPicture, 12> imgIconMoonPhaseA;
+    std::array<StdPicture, 12> imgIconMoonPhaseB;
+    // Both moon pictures to the moon of dt; hidden when it cannot be computed.
+    void RefreshMoonPhase(const Date& dt);
+    // The moon picture (0 new .. 11 full) for the illuminated percentage.
+    static std::int16_t MoonPictureIndex(double percent);
+    void picCalendar_KeyDown(int Index, int KeyCode, int Shift);
+    void picCalendar_MouseDown(int Index, int Button, int Shift, double X, double Y);
+    void picCalendar_MouseMove(int Index, int Button, int Shift, double X, double Y);
+    void hsbCalendar_Change(int Index);
+
+private:
+    void createCalendarControls();
 
 public:
 protected:
