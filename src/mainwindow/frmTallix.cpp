@@ -3,8 +3,8 @@
 #include "core/kaaba.h"
 #include "core/settings.h"
 
-#include <QGroupBox>
 #include <QPointer>
+#include <QTimer>
 #include <QToolBar>
 
 namespace {
@@ -23,21 +23,15 @@ frmTallix::frmTallix(QWidget* parent) : Form(QStringLiteral("frmTallix"), parent
     createSoundControls();
     initDateNames();
     createClockControls();
+    createDayControls();
     createCalendarControls();
+    TranslateForm();
     placeControls();
 }
 
 void frmTallix::Form_Load() {
     RefreshKabaaImage(gSelectedImage);
-}
-
-// Until the window's full layout arrives: the toolbar along the top, the clock under it on the
-// left and the Kaaba picture to its right.
-void frmTallix::placeControls() {
-    const int top = tlbMain->height() + 8;
-    picClock->move(10, top);
-    imgKabaa->move(picClock->geometry().right() + 16, top + 15);
-    fraMonthly->move(10, picClock->geometry().bottom() + 10);
-    resize(std::max(width(), fraMonthly->geometry().right() + 10),
-           std::max(height(), fraMonthly->geometry().bottom() + 10));
+    ResetTab();
+    RefreshPrayers();
+    tmrMain->start();
 }

@@ -107,13 +107,6 @@ QPixmap drawMoon(double lit, bool litRight) {
 } // namespace
 
 void frmTallix::createCalendarControls() {
-    // Until the window's full layout arrives, the frame sits under the clock.
-    fraMonthly = new QGroupBox(QStringLiteral("Monthly View"), this);
-    fraMonthly->setObjectName(QStringLiteral("fraMonthly"));
-    const int tpp = std::max(1, Screen.TwipsPerPixelX());
-    const auto px = [tpp](double twips) { return static_cast<int>(RoundHalfEven(twips / tpp)); };
-    fraMonthly->resize(px(6350), px(3150));
-
     // Lit fractions of the twelve pictures, from new to full.
     constexpr std::array<double, 12> kLit = {0.0,   0.05,  0.105, 0.175, 0.245, 0.315,
                                              0.435, 0.575, 0.685, 0.795, 0.905, 1.0};
@@ -126,10 +119,9 @@ void frmTallix::createCalendarControls() {
     font.setBold(true);
     font.setPointSizeF(9.75);
     for (int i = 0; i < 2; ++i) {
-        auto* pic = new PictureBox(fraMonthly);
+        auto* pic = new PictureBox(fraMonthly ? static_cast<QWidget*>(fraMonthly) : this);
         pic->setObjectName(QStringLiteral("picCalendar%1").arg(i));
         pic->setFont(font);
-        pic->setGeometry(px(i == 0 ? 135 : 3220), px(300), px(3000), px(2700));
         pic->setFocusPolicy(Qt::StrongFocus);
         pic->setMouseTracking(true);
         pic->installEventFilter(new CalendarInput(this, i, pic));
@@ -152,6 +144,19 @@ void frmTallix::createCalendarControls() {
         moon->resize(16, 16);
         moon->hide();
         imgMoonPhase[static_cast<std::size_t>(i)] = moon;
+    }
+}
+
+void frmTallix::placeCalendarControls(int top, int height) {
+    // Twips of the window, so both calendars stand where the calendar code moves them.
+    const int tpp = std::max(1, Screen.TwipsPerPixelX());
+    const auto px = [tpp](double twips) { return static_cast<int>(RoundHalfEven(twips / tpp)); };
+    const int width = px(3000);
+    for (int i = 0; i < 2; ++i) {
+        if (PictureBox* pic = picCalendar[static_cast<std::size_t>(i)]) {
+            const bool left = (i == 0) == (gDisplayHijraa != 1);
+            pic->setGeometry(px(left ? 135 : 3220), top, width, height);
+        }
     }
 }
 
@@ -187,9 +192,11 @@ void frmTallix::picCalendar_KeyDown(int Index, int KeyCode, int) {
         ShowCalendarDate(cal, 1, 0, 0);
         break;
     case 27: {
-        // Back to the day the window shows.
+        // Back to the day the window shows: tomorrow once the evening's last prayer is over.
         SetCalendarDate(NowDate());
-        ShowCalendarDate(gDisplayHijraa, 0, 0, 0);
+        const bool tomorrow =
+            GetNextPrayer() == 1 && !IsEarlyMorning(CurrentTimeText()) && AllPrayersPassed();
+        ShowCalendarDate(gDisplayHijraa, 0, 0, tomorrow ? 1 : 0);
         break;
     }
     default:

@@ -5,6 +5,7 @@
 #include "core/settings.h"
 #include "fakes/fake_locale.h"
 #include "fakes/fake_registry.h"
+#include "mainwindow/TabListBox.h"
 #include "mainwindow/frmTallix.h"
 #include "runtime/App.h"
 #include "runtime/Clock.h"
@@ -18,6 +19,7 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QScrollBar>
+#include <QTabWidget>
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -122,8 +124,13 @@ protected:
 
 TEST_F(CalendarWindow, ScreenshotShowsBothMonthsWithTheirIslamicDates) {
     window->Load();
+    window->tabMain->setCurrentIndex(1);
     window->show();
     QApplication::processEvents();
+    // The day's refresh has put both calendars on today, 21 Ramadan.
+    EXPECT_EQ(recordDay(0), (Ymd{2024, 3, 31}));
+    EXPECT_EQ(recordDay(1), (Ymd{1445, 9, 21}));
+    EXPECT_EQ(window->lstMonthlyPrayerTimes->count(), 1);
     const QImage shot = window->grab().toImage();
     const QString dir = QStringLiteral(TALLIX_BUILD_DIR "/screenshots");
     QDir().mkpath(dir);
@@ -179,11 +186,36 @@ TEST_F(CalendarWindow, KeysMoveTheCalendarWithTheFocusAndTheOtherFollows) {
     }
 }
 
-TEST_F(CalendarWindow, EscapeReturnsToToday) {
-    show(QDate(2021, 7, 4));
-    key(1, Qt::Key_Escape);
-    EXPECT_EQ(recordDay(0), gregOf(QDate(2024, 3, 31)));
+TEST_F(CalendarWindow, TheDaysRefreshAndTheMonthlyTabRedrawBothCalendars) {
+    window->RefreshPrayerTimes(Date(QDate(2024, 6, 1)));
+    EXPECT_EQ(recordDay(0), (Ymd{2024, 6, 1}));
     expectTogether();
+    // A tab switch redraws without moving the day.
+    pic(0).Cls();
+    window->tabMain->setCurrentIndex(1);
+    EXPECT_EQ(recordDay(0), (Ymd{2024, 6, 1}));
+    EXPECT_EQ(colourAt(0, cellCorner(0, 1)), rgb(gColorFaceHighlight)); // the selected day
+}
+
+// Esc goes back to the day the window shows: tomorrow once the evening's Ishaa is over, today
+// again after midnight.
+TEST_F(CalendarWindow, EscapeReturnsToTheDayTheWindowShows) {
+    const struct {
+        QDateTime now;
+        QDate shown;
+    } cases[] = {
+        {QDateTime(QDate(2024, 3, 31), QTime(15, 0)), QDate(2024, 3, 31)},
+        {QDateTime(QDate(2024, 3, 31), QTime(23, 30)), QDate(2024, 4, 1)},
+        {QDateTime(QDate(2024, 4, 1), QTime(2, 0)), QDate(2024, 4, 1)},
+    };
+    for (const auto& c : cases) {
+        runtime::SetClock(c.now);
+        window->RefreshPrayers();
+        show(QDate(2021, 7, 4));
+        key(1, Qt::Key_Escape);
+        EXPECT_EQ(recordDay(0), gregOf(c.shown)) << c.now.toString().toStdString();
+        expectTogether();
+    }
 }
 
 TEST_F(CalendarWindow, ScrollBarsStepAMonthAndComeBackToRest) {
