@@ -226,7 +226,8 @@ TEST_F(CalendarModule, DrawsEveryBoxAlsoOnAVeryLargePicture) {
         const CalendarGrid g = grid(1);
         const CalendarRecord& rec = Calendars[vbCalHijri];
         const auto px = [&](double x, double y) {
-            return img.pixel(pics[1]->toPixels(x, y).toPoint()) & 0xFFFFFF;
+            const QPointF at = pics[1]->toPixels(x, y) * img.devicePixelRatio();
+            return img.pixel(at.toPoint()) & 0xFFFFFF;
         };
         const auto rgb = [](std::int32_t c) { return TranslateColor(c).rgb() & 0xFFFFFF; };
         for (int d = 1; d <= g.Days; ++d) {

@@ -107,7 +107,12 @@ protected:
         const double y = r.TitleHeight + (GridWeek(g, d) + 1) * g.RowHeight + 4 * TwipsPerPixel;
         return pic(i).toPixels(x, y).toPoint();
     }
-    QRgb colourAt(int i, const QPoint& p) { return pic(i).image().pixel(p) & 0xFFFFFF; }
+    // The colour drawn at a point given in the picture's pixels (the kept image may hold more
+    // device pixels per pixel).
+    QRgb colourAt(int i, const QPoint& p) {
+        const QImage& img = pic(i).image();
+        return img.pixel((QPointF(p) * img.devicePixelRatio()).toPoint()) & 0xFFFFFF;
+    }
     static QRgb rgb(std::int32_t colour) { return TranslateColor(colour).rgb() & 0xFFFFFF; }
     // Both records name the same day: the Gregorian one's.
     void expectTogether() {
