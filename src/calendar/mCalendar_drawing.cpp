@@ -56,7 +56,6 @@ void DrawCalendar(std::int16_t iCal, PictureBox* pic) {
         return;
     const CalendarRecord& rec = Calendars[static_cast<std::size_t>(iCal)];
     // A fresh picture in the window's colour; the panels below cover all of it.
-    pic->CurrentX = 0;
     pic->SetBackColor(vbButtonFace);
     const std::int32_t u = TwipsPerPixel;
     const double w = pic->ScaleWidth();
