@@ -244,9 +244,9 @@ void frmTallix::ResizeForm() {
     if (!tabMain || !fraQiblah)
         return;
     // Without the Qiblah panel the tab control and the window are shorter by its height.
-    const int full =
-        fraQiblah->geometry().bottom() + 6 + tabMain->tabBar()->sizeHint().height() + 4;
-    const int shortH = fraQiblah->geometry().top() + tabMain->tabBar()->sizeHint().height() + 4;
+    const int tabs = tabMain->tabBar()->sizeHint().height() + 4;
+    const int full = fraQiblah->y() + fraQiblah->height() + 6 + tabs;
+    const int shortH = fraQiblah->y() + tabs;
     fraQiblah->setVisible(gDisplayKabaa == 1);
     tabMain->resize(tabMain->width(), gDisplayKabaa == 1 ? full : shortH);
     staMain->move(0, tabMain->geometry().bottom() + 3);
