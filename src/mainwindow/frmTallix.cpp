@@ -25,6 +25,7 @@ frmTallix::frmTallix(QWidget* parent) : Form(QStringLiteral("frmTallix"), parent
     createClockControls();
     createDayControls();
     createDdeControls();
+    createCalendarControls();
     TranslateForm();
     placeControls();
 }

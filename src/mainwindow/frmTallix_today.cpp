@@ -241,7 +241,7 @@ void frmTallix::HighlightPrayer(std::int16_t slot) {
     pal.setColor(QPalette::Text, TranslateColor(gColorHandsHighlight));
     txtPrayerTime->setPalette(pal);
     // Over the slot's time label, as wide as it.
-    const QRect r = lblPrayer[slot]->geometry();
+    const QRect r = lblPrayer[slot]->geometry().translated(fraPrayer[slot]->pos());
     txtPrayerTime->setGeometry(r);
     txtPrayerTime->raise();
     txtPrayerTime->setVisible(true);
