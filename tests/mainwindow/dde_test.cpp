@@ -205,6 +205,14 @@ TEST_F(DdeWindow, StartsStopsAndPushesAtTheAdviseRate) {
     window->tmrDDE_Timer();
     EXPECT_EQ(dde.calls.size(), 2);
 
+    // Starting a running server starts it afresh, leaving no second instance behind.
+    start();
+    dde.calls.clear();
+    start();
+    EXPECT_EQ(dde.calls, QStringList({"unregister TallixTime", "uninitialize", "initialize",
+                                      "connect TallixTime|TallixTime", "register TallixTime"}));
+    window->UninitializeDDE();
+
     // Another server already answers: this one stays unregistered, silently.
     dde.otherServerAnswers = true;
     dde.calls.clear();
