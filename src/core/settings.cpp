@@ -168,8 +168,8 @@ const std::vector<Setting>& catalogue() {
         c.push_back(number(QStringLiteral("DDEAdviseRate"), &gDDEAdviseRate, 5, 0, 5));
         c.push_back(number(QStringLiteral("TimeZone"), &gTimeZone, 36, 0, 60));
         c.push_back(text(QStringLiteral("Country"), &gCountry, QStringLiteral("Saudi Arabia")));
-        c.push_back(text(QStringLiteral("CityName"), &gCityName, QStringLiteral("Makkah")));
-        c.push_back(text(QStringLiteral("Province"), &gProvince, QString()));
+        c.push_back(text(QStringLiteral("CityName"), &gCityName, QStringLiteral("Makkah"), true));
+        c.push_back(text(QStringLiteral("Province"), &gProvince, QString(), true));
         c.push_back(index(QStringLiteral("CountryIndex"), &gCountryIndex, 197));
         c.push_back(index(QStringLiteral("CityIndex"), &gCityIndex, 90));
         c.push_back(coordinate(QStringLiteral("Latitude"), &gLatitude, 21.4233, 91));

@@ -63,7 +63,7 @@ std::optional<double> CDbl(const QString& text) {
     QString t = plainNumberText(text).trimmed();
     const QString decimal = decimalSeparator();
     const QString group = groupSeparator();
-    bool ok = t.isEmpty();
+    bool ok = false;
     double v = 0.0;
     if (!t.isEmpty()) {
         // Grouping is allowed where the locale puts it, in threes before the separator.
