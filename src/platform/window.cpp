@@ -164,21 +164,30 @@ HWND newHandle() {
     return static_cast<HWND>(next++);
 }
 
+// The list lives in the runtime folder, which does not outlast the session: it is replaced
+// whole (no reader sees half of it) but not flushed to disk.
 void writeOwnList() {
-    QSaveFile f(listPath(::getpid()));
-    if (!f.open(QIODevice::WriteOnly))
-        return;
+    QByteArray text;
     if (!gSocketPath.isEmpty())
-        f.write(QStringLiteral("@socket\t%1\n").arg(escapeField(gSocketPath)).toUtf8());
+        text += QStringLiteral("@socket\t%1\n").arg(escapeField(gSocketPath)).toUtf8();
     for (const auto& [hwnd, own] : gOwn) {
         if (!own.widget)
             continue;
-        f.write(QStringLiteral("%1\t%2\t%3\n")
+        text += QStringLiteral("%1\t%2\t%3\n")
                     .arg(hwnd)
                     .arg(stateOf(own.widget), escapeField(own.widget->windowTitle()))
-                    .toUtf8());
+                    .toUtf8();
     }
-    f.commit();
+    const QString path = listPath(::getpid());
+    const QString tmp = path + QStringLiteral(".new");
+    QFile f(tmp);
+    if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate) || f.write(text) != text.size()) {
+        f.remove();
+        return;
+    }
+    f.close();
+    if (::rename(QFile::encodeName(tmp).constData(), QFile::encodeName(path).constData()) != 0)
+        f.remove();
 }
 
 // The windows a process published, and the socket it listens on.
