@@ -684,9 +684,10 @@ private:
         }
         trouble_.damagedCopy = aside;
         trouble_.lostValues << bad;
-        qWarning("tallix-time: %lld lines of the settings file %s could not be read and were "
-                 "left out; the file was kept as %s.",
-                 static_cast<long long>(bad.size()), qPrintable(file_), qPrintable(aside));
+        qWarning("tallix-time: lines of the settings file %s could not be read and were left "
+                 "out (%s); the file as it was is kept as %s.",
+                 qPrintable(file_), qPrintable(bad.join(QStringLiteral(", "))),
+                 qPrintable(aside));
         cache_ = std::move(hive);
         cacheValid_ = false;
         write(cache_);
