@@ -1,7 +1,7 @@
 // A start's reading of the settings with a large store (1 MB in one value): every value is
 // read several times, the file must be parsed once. Goal: well under a second per start.
-#include "core/settings.h"
 #include "platform/registry.h"
+#include "core/settings.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -667,8 +667,8 @@ private:
             // Look again under the lock: another process may be replacing it right now.
             FileLock lock(lock_);
             if (!lock.ok()) {
-                keepInMemory(hive, QStringLiteral("%1 cannot be locked: %2")
-                                       .arg(lock_, errorText(errno)));
+                keepInMemory(
+                    hive, QStringLiteral("%1 cannot be locked: %2").arg(lock_, errorText(errno)));
                 return;
             }
             cacheValid_ = false;
@@ -686,8 +686,7 @@ private:
         trouble_.lostValues << bad;
         qWarning("tallix-time: lines of the settings file %s could not be read and were left "
                  "out (%s); the file as it was is kept as %s.",
-                 qPrintable(file_), qPrintable(bad.join(QStringLiteral(", "))),
-                 qPrintable(aside));
+                 qPrintable(file_), qPrintable(bad.join(QStringLiteral(", "))), qPrintable(aside));
         cache_ = std::move(hive);
         cacheValid_ = false;
         write(cache_);
@@ -706,8 +705,8 @@ private:
         }
         const QByteArray content = serialize(hive);
         if (!atomicWrite(target, content)) {
-            keepInMemory(hive, QStringLiteral("%1 cannot be written: %2")
-                                   .arg(target, errorText(errno)));
+            keepInMemory(hive,
+                         QStringLiteral("%1 cannot be written: %2").arg(target, errorText(errno)));
             return false;
         }
         // What we wrote is what the file now holds: no need to read it back.
@@ -734,8 +733,9 @@ private:
                 FileLock lock(lock_);
                 if (!lock.ok()) {
                     load(false);
-                    keepInMemory(cache_, QStringLiteral("%1 cannot be locked: %2")
-                                             .arg(lock_, errorText(errno)));
+                    keepInMemory(
+                        cache_,
+                        QStringLiteral("%1 cannot be locked: %2").arg(lock_, errorText(errno)));
                 } else {
                     removeStaleTemporaries();
                     load(true);

@@ -7,8 +7,8 @@
 // lock shared by all our processes (through a symbolic link to the file it points at). A line
 // that does not read is left out: a copy of the file is kept beside it and the user is told.
 // A file that cannot be read or written is never written over: the store then lives in memory
-// for the session and says why. Each version of the file is parsed once. Values under the current user's Run key are the user's XDG autostart
-// entries instead.
+// for the session and says why. Each version of the file is parsed once. Values under the current
+// user's Run key are the user's XDG autostart entries instead.
 #include "wintypes.h"
 
 #include <QByteArray>

@@ -53,8 +53,8 @@ struct OwnWindow {
 
 std::map<HWND, OwnWindow> gOwn; // ordered: the order windows were published in
 QLocalServer* gServer = nullptr;
-QString gSocketPath;      // where our server listens
-QString gShortFolder;     // our own short socket folder, when RuntimeDir() was too deep
+QString gSocketPath;       // where our server listens
+QString gShortFolder;      // our own short socket folder, when RuntimeDir() was too deep
 char* gExitList = nullptr; // what a normal end removes, kept as plain C strings for atexit
 char* gExitSocket = nullptr;
 char* gExitFolder = nullptr;
@@ -261,8 +261,8 @@ std::vector<Published> allWindows() {
 // A start clears what processes that are gone left behind.
 void sweepLeftovers() {
     QDir dir(windowsDir());
-    const QStringList names =
-        dir.entryList({QStringLiteral("*.list"), QStringLiteral("*.sock")}, QDir::Files | QDir::System);
+    const QStringList names = dir.entryList({QStringLiteral("*.list"), QStringLiteral("*.sock")},
+                                            QDir::Files | QDir::System);
     for (const QString& name : names) {
         bool ok = false;
         const qint64 pid = name.section(u'.', 0, 0).toLongLong(&ok);
@@ -279,8 +279,8 @@ bool findPublished(HWND h, Published* found) {
     if (it != gOwn.end()) {
         if (!it->second.widget)
             return false;
-        *found = Published{h, it->second.widget->windowTitle(), stateOf(it->second.widget),
-                           ::getpid()};
+        *found =
+            Published{h, it->second.widget->windowTitle(), stateOf(it->second.widget), ::getpid()};
         return true;
     }
     const QStringList lists =

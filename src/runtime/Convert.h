@@ -1,9 +1,10 @@
 #pragma once
 // Conversions of text to numbers as the runtime does them: decimal numbers with the user's
 // decimal separator (QLocale()) and, in threes before it, the locale's grouping; Latin or the
-// locale's own digits, direction marks ignored, blanks around them allowed, fractions rounded to the nearest integer with
-// halves going to the even neighbour, and a failure when the text is no number or the value
-// does not fit. Failures set Err (13 type mismatch, 6 overflow) and return nullopt.
+// locale's own digits, direction marks ignored, blanks around them allowed, fractions rounded to
+// the nearest integer with halves going to the even neighbour, and a failure when the text is no
+// number or the value does not fit. Failures set Err (13 type mismatch, 6 overflow) and return
+// nullopt.
 #include <QString>
 #include <cstdint>
 #include <optional>

@@ -1,7 +1,7 @@
 // Loading, repairing and resetting the settings.
+#include "core/mAPI.h"
 #include "core/mMain.h"
 #include "core/settings.h"
-#include "core/mAPI.h"
 #include "fakes/fake_registry.h"
 #include "mainwindow/frmTallix.h"
 #include "runtime/Interaction.h"
@@ -190,8 +190,8 @@ TEST_F(Settings, AChangeOfLanguageKeepsTheCoordinates) {
         double lat;
         double lon;
     } written[] = {
-        {"48.137", "11.5761", 48.137, 11.5761},            // a point, as stored now
-        {"48,137", "11,5761", 48.137, 11.5761},            // German or French
+        {"48.137", "11.5761", 48.137, 11.5761},        // a point, as stored now
+        {"48,137", "11,5761", 48.137, 11.5761},        // German or French
         {"\u0662\u0661\u066B\u0664\u0662\u0663\u0663", // ar_SA: "٢١٫٤٢٣٣"
          "\u061C-\u0668\u0663\u066B\u0661\u0667\u0666\u0663", 21.4233, -83.1763},
         {"\u200E\u2212\u06F3\u06F3\u066B\u06F8", "-118,2437", -33.8, -118.2437},

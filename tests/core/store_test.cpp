@@ -75,8 +75,8 @@ TEST_F(Store, ABadLineCostsThatValueOnlyAndACopyIsKept) {
     EXPECT_EQ(readFile(folder() + u'/' + copies[0]), kDamaged);
     const platform::RegistryStoreTrouble trouble = store->trouble();
     EXPECT_EQ(trouble.damagedCopy, folder() + u'/' + copies[0]);
-    EXPECT_EQ(trouble.lostValues, (QStringList{QStringLiteral("AudioType0"),
-                                                QStringLiteral("line 6")}));
+    EXPECT_EQ(trouble.lostValues,
+              (QStringList{QStringLiteral("AudioType0"), QStringLiteral("line 6")}));
     EXPECT_TRUE(trouble.unsaved.isEmpty());
     // The file now holds what could be read, and another copy finds nothing more to report.
     auto again = open();
@@ -118,9 +118,9 @@ TEST_F(Store, AStoreThatCannotBeUsedLivesInMemoryAndSaysWhy) {
     {
         auto store = open();
         EXPECT_EQ(get(*store, QStringLiteral("CityName")), QStringLiteral("<none>"));
-        EXPECT_EQ(store->setValue(kKey, QStringLiteral("CityName"), REG_SZ,
-                                  sz(QStringLiteral("Makkah"))),
-                  ERROR_SUCCESS);
+        EXPECT_EQ(
+            store->setValue(kKey, QStringLiteral("CityName"), REG_SZ, sz(QStringLiteral("Makkah"))),
+            ERROR_SUCCESS);
         EXPECT_EQ(get(*store, QStringLiteral("CityName")), QStringLiteral("Makkah"));
         EXPECT_TRUE(store->trouble().unsaved.contains(QStringLiteral("is a folder")))
             << qPrintable(store->trouble().unsaved);
@@ -130,7 +130,8 @@ TEST_F(Store, AStoreThatCannotBeUsedLivesInMemoryAndSaysWhy) {
 
     // A read-only settings folder with a good store in it: its values are read, a change is
     // kept for the session, and the file stays as it was.
-    const QByteArray good = "[HKEY_CURRENT_USER\\Software\\Tallix Time]\n\"CityName\"=\"Dearborn\"\n";
+    const QByteArray good =
+        "[HKEY_CURRENT_USER\\Software\\Tallix Time]\n\"CityName\"=\"Dearborn\"\n";
     writeFile(good);
     GiveToOrdinaryUser(dir.path());
     ASSERT_EQ(::chmod(QFile::encodeName(folder()).constData(), 0555), 0);
@@ -184,7 +185,8 @@ TEST_F(Store, ALinkIsWrittenThrough) {
 // A read-only file is not replaced behind the user's back: the change lasts the session and the
 // reason is given.
 TEST_F(Store, AReadOnlyFileIsLeftAloneAndTheReasonGiven) {
-    const QByteArray good = "[HKEY_CURRENT_USER\\Software\\Tallix Time]\n\"CityName\"=\"Dearborn\"\n";
+    const QByteArray good =
+        "[HKEY_CURRENT_USER\\Software\\Tallix Time]\n\"CityName\"=\"Dearborn\"\n";
     writeFile(good);
     ASSERT_EQ(::chmod(QFile::encodeName(file()).constData(), 0444), 0);
     auto store = open();

@@ -139,8 +139,8 @@ TEST_F(RealProgram, ASecondStartHandsOverToTheFirstAndEnds) {
 TEST_F(RealProgram, TheHandOverWorksFromARuntimeFolderTooDeepForASocket) {
     run = home.path() + QStringLiteral("/run/") + QString(70, u'd');
     QDir().mkpath(run);
-    QFile::setPermissions(run, QFileDevice::ReadOwner | QFileDevice::WriteOwner |
-                                   QFileDevice::ExeOwner);
+    QFile::setPermissions(run,
+                          QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
     ASSERT_GT(QFile::encodeName(run + QStringLiteral("/tallix-time/windows/4194304.sock")).size(),
               108);
     checkHandOver();

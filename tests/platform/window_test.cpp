@@ -138,7 +138,8 @@ TEST(WindowSearch, AListWhoseSocketDoesNotAnswerIsPassedOver) {
         list.write("1024\tnormal\tTallix Time - Stale\n");
     }
     // Its socket is still there, with no one behind it.
-    const QByteArray sock = QFile::encodeName(folder.windows() + QStringLiteral("/%1.sock").arg(pid));
+    const QByteArray sock =
+        QFile::encodeName(folder.windows() + QStringLiteral("/%1.sock").arg(pid));
     const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
     sockaddr_un addr{};
     addr.sun_family = AF_UNIX;
@@ -147,7 +148,8 @@ TEST(WindowSearch, AListWhoseSocketDoesNotAnswerIsPassedOver) {
     ::close(fd);
 
     const QStringList titles = titlesFound();
-    EXPECT_TRUE(titles.contains(QStringLiteral("Tallix Time - Live"))) << qPrintable(titles.join(u','));
+    EXPECT_TRUE(titles.contains(QStringLiteral("Tallix Time - Live")))
+        << qPrintable(titles.join(u','));
     EXPECT_FALSE(titles.contains(QStringLiteral("Tallix Time - Stale")));
     EXPECT_FALSE(QFile::exists(QFile::decodeName(sock))) << "what was left over is removed";
     other.kill();
@@ -207,9 +209,8 @@ TEST(HandOverSocket, LogsNothingByDefaultAndDropsAnEndlessLine) {
         socketPath = windows + QStringLiteral("/%1.sock").arg(::getpid());
 
     gMessages.clear();
-    gPrevious = qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString& m) {
-        gMessages << m;
-    });
+    gPrevious = qInstallMessageHandler(
+        [](QtMsgType, const QMessageLogContext&, const QString& m) { gMessages << m; });
     QLocalSocket client;
     client.connectToServer(socketPath);
     ASSERT_TRUE(client.waitForConnected(2000)) << qPrintable(socketPath);

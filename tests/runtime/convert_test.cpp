@@ -27,8 +27,14 @@ TEST_F(Convert, FormatAndStrWriteLatinDigitsWithTheLocaleSeparatorAndCDblReadsTh
         const char* locale;
         const char* formatted; // -83.1763 with "0.0000"
     } cases[] = {
-        {"en_US", "-83.1763"},          {"de_DE", "-83,1763"}, {"fr_FR", "-83,1763"},
-        {"ar_SA", "-83\xd9\xab" "1763"}, {"fa_IR", "-83\xd9\xab" "1763"}, {"ur_PK", "-83.1763"},
+        {"en_US", "-83.1763"},
+        {"de_DE", "-83,1763"},
+        {"fr_FR", "-83,1763"},
+        {"ar_SA", "-83\xd9\xab"
+                  "1763"},
+        {"fa_IR", "-83\xd9\xab"
+                  "1763"},
+        {"ur_PK", "-83.1763"},
     };
     for (const auto& c : cases) {
         QLocale::setDefault(QLocale(QString::fromLatin1(c.locale)));
