@@ -218,6 +218,7 @@ std::vector<Published> readList(qint64 pid, QString* socket) {
 // folder the socket may be in.
 void removeLeftovers(qint64 pid, const QString& socket) {
     QFile::remove(listPath(pid));
+    QFile::remove(listPath(pid) + QStringLiteral(".new"));
     QFile::remove(socket);
     QFile::remove(defaultSocketPath(pid));
     const QFileInfo folder(QFileInfo(socket).absolutePath());
@@ -261,8 +262,9 @@ std::vector<Published> allWindows() {
 // A start clears what processes that are gone left behind.
 void sweepLeftovers() {
     QDir dir(windowsDir());
-    const QStringList names = dir.entryList({QStringLiteral("*.list"), QStringLiteral("*.sock")},
-                                            QDir::Files | QDir::System);
+    const QStringList names = dir.entryList(
+        {QStringLiteral("*.list"), QStringLiteral("*.list.new"), QStringLiteral("*.sock")},
+        QDir::Files | QDir::System);
     for (const QString& name : names) {
         bool ok = false;
         const qint64 pid = name.section(u'.', 0, 0).toLongLong(&ok);
