@@ -22,11 +22,8 @@ frmTallix::frmTallix(QWidget* parent) : Form(QStringLiteral("frmTallix"), parent
     createSoundControls();
     initDateNames();
     createClockControls();
+    createLifeControls();
     placeControls();
-}
-
-void frmTallix::Form_Load() {
-    RefreshKabaaImage(gSelectedImage);
 }
 
 // Until the window's full layout arrives: the toolbar along the top, the clock under it on the
