@@ -51,8 +51,9 @@ void retryAdd() {
         g_retry->stop();
 }
 
-// The desktop's tray host came (back): an icon it held died with the old one.
-void trayHostAppeared() {
+} // namespace
+
+void ReAddTrayIcon() {
     NOTIFYICONDATA& nid = record();
     if (nid.hWnd == 0)
         return;
@@ -62,6 +63,8 @@ void trayHostAppeared() {
     }
     retryAdd();
 }
+
+namespace {
 
 bool noDialogInTheWay() {
     for (const char* name : {"frmSplash", "frmPreferences", "frmPrayerSettings", "frmUpdate"})
@@ -103,7 +106,7 @@ void AddTrayIcon(HWND hWnd, HANDLE hIcon, const QString& sTip) {
     nid.uTimeoutOrVersion = 3;
     nid.uCallbackMessage = kTrayCallbackMessage;
     platform::InstallTrayEventHook(&trayEvent);
-    platform::InstallTrayHostHook(&trayHostAppeared);
+    platform::InstallTrayHostHook(&ReAddTrayIcon);
     if (!lpPrevTrayProc)
         HookTrayWindow(hWnd);
     if (sendAdd())
@@ -145,8 +148,8 @@ void ShowBalloon(HWND hWnd, LONG lInfoFlags, const QString& sTitle, const QStrin
     nid.uID = kTrayIconId;
     nid.uFlags = NIF_INFO;
     nid.dwInfoFlags = DWORD(lInfoFlags);
-    PutTrayField(nid.szInfoTitle, sizeof nid.szInfoTitle, sTitle);
-    PutTrayField(nid.szInfo, sizeof nid.szInfo, sText);
+    PutTrayField(nid.szInfoTitle, sizeof nid.szInfoTitle, sTitle + QChar(0));
+    PutTrayField(nid.szInfo, sizeof nid.szInfo, sText + QChar(0));
     nid.uTimeoutOrVersion = 0;
     Shell_NotifyIconA(NIM_MODIFY, &nid);
 }

@@ -53,6 +53,9 @@ bool IsShellVersionAtLeast(std::int16_t iMajor);
 // the tip rewritten.
 void StopTrayFlash();
 
+// The desktop's tray host came (back): an icon it held died with the old one, so the icon is
+// added again; an icon never added is offered again.
+void ReAddTrayIcon();
 // Whether the desktop holds our icon now (added, and not lost with its tray host).
 bool IsTrayIconShown();
 
