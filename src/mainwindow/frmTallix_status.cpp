@@ -45,6 +45,14 @@ StdPicture speakerPicture(bool muted) {
     return StdPicture(pixmap);
 }
 
+// A click on the speaker opens the desktop's mixer; without one the tip says why it cannot.
+QString speakerTip(const QString& text) {
+    if (!VolumeControlProgram().isEmpty())
+        return text;
+    return text + QStringLiteral("\r\n(no volume settings program is installed, such as "
+                                 "pavucontrol)");
+}
+
 int percentOf(LONG value, LONG maximum) {
     // A failed read (-1) gives -100 / max, which rounds to 0 for any real bound.
     return int(std::nearbyint(double(value) * 100.0 / double(maximum)));
@@ -85,7 +93,7 @@ void frmTallix::StartVolume() {
     const bool muted = IsMuted();
     picVolume->SetPicture(imgIconVolume[muted ? 1 : 0]);
     SetControlToolTip(ttMain, picVolume,
-                      muted ? sVolumeText + QLatin1Char(' ') + sMutedText : sVolumeText);
+                      speakerTip(muted ? sVolumeText + QLatin1Char(' ') + sMutedText : sVolumeText));
     LastMuted = muted;
     RefreshVolume();
 }
@@ -103,8 +111,9 @@ void frmTallix::RefreshVolume() {
     if (muted != LastMuted) {
         LastMuted = !LastMuted;
         picVolume->SetPicture(imgIconVolume[LastMuted ? 1 : 0]);
-        SetControlToolTip(ttMain, picVolume,
-                          LastMuted ? sVolumeText + QLatin1Char(' ') + sMutedText : sVolumeText);
+        SetControlToolTip(
+            ttMain, picVolume,
+            speakerTip(LastMuted ? sVolumeText + QLatin1Char(' ') + sMutedText : sVolumeText));
     }
     const QString percent = sVolumeText + QLatin1Char(' ') + QString::number(sldVolume->value()) +
                             QLatin1Char('%');
