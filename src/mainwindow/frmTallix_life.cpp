@@ -23,11 +23,13 @@
 #include <QMenu>
 #include <QScreen>
 #include <QSlider>
+#include <QTabWidget>
 #include <QTimer>
 #include <QToolBar>
 
 namespace {
 constexpr int kExitQuestionStyle = 4132; // Yes/No, question, system-modal
+constexpr std::int32_t kButtonFaceColor = std::int32_t(0x8000000F);
 } // namespace
 
 void frmTallix::Form_Load() {
@@ -71,6 +73,11 @@ void frmTallix::Form_Load() {
     gTrayFlashing = 0;
     TrayFlashKind = 0;
 
+    if (tabMain) {
+        tabMain->setCurrentIndex(gSelectedTab);
+        ResetTab();
+    }
+
     // The mute state shows on the toolbar, the menu and the tray icon.
     if (QAction* on = tlbMainButton(QStringLiteral("AudioOn")))
         on->setVisible(gMuteAll == 0);
@@ -88,6 +95,8 @@ void frmTallix::Form_Load() {
     EnablePrayNow();
     RefreshKabaaImage(gSelectedImage);
     RefreshPrayers();
+    ResizeForm();
+    SetObjectsToStatusBar();
 
     HookMainWindow(hWnd());
     platform::StartSystemBroadcasts(hWnd());
@@ -162,6 +171,9 @@ void frmTallix::Form_Resize() {
             SetAppTaskVisible(false);
         }
     } else if (!(windowState() & Qt::WindowMaximized)) {
+        ResizeForm();
+        SetObjectsToStatusBar();
+        RefreshProgressBars();
         ApplyAlwaysOnTop();
         SetAppTaskVisible(true);
         UpdateCurrentTime();
@@ -194,14 +206,27 @@ void frmTallix::SystemChanged() {
     if (tmrFlash->isActive())
         StopTrayFlash();
     ApplySystemFont(this);
+    ResetTab();
+    ResizeForm();
+    SetObjectsToStatusBar();
     EnablePrayNow();
     TranslateDateNames();
     RefreshPrayers();
     LastEventCode = 0;
+    // The clock moved: the seconds in between are not replayed.
+    LastTickTime = QDateTime();
 }
 
 void frmTallix::ColorsChanged() {
+    // The pictures take the button face of the new colours.
+    for (PictureBox* p : findChildren<PictureBox*>()) {
+        p->SetBackColor(kButtonFaceColor);
+        p->update();
+    }
     ApplySystemFont(this);
+    ResetTab();
+    ResizeForm();
+    SetObjectsToStatusBar();
     RefreshPrayers();
 }
 
@@ -212,4 +237,5 @@ void frmTallix::ResumedFromSleep() {
         StopTrayFlash();
     RefreshPrayers();
     LastEventCode = 0;
+    LastTickTime = QDateTime();
 }

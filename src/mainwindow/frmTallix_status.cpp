@@ -9,11 +9,13 @@
 #include "runtime/ResStrings.h"
 
 #include <QAction>
+#include <QLabel>
 #include <QMenu>
 #include <QPainter>
 #include <QPainterPath>
 #include <QSlider>
 #include <QToolBar>
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -125,6 +127,7 @@ void frmTallix::HideVolumePanel() {
     picVolume->hide();
     sldVolume->hide();
     VolumeAvailable = false;
+    SetObjectsToStatusBar();
 }
 
 void frmTallix::picVolume_MouseUp(int Button) {
@@ -158,4 +161,28 @@ void frmTallix::EnablePrayNow() {
         mnuPrayNow->setEnabled(true);
     else if (gSecurityType == 1)
         mnuPrayNow->setEnabled(s);
+}
+
+void frmTallix::SetObjectsToStatusBar() {
+    if (!staMain || !picVolume || !sldVolume || !picNextPrayerIn[1] || !picLocation)
+        return;
+    // The volume panel sits between the location and the countdown bar; without a mixer the
+    // location keeps its room.
+    constexpr int kPanel = 110;
+    if (picVolume->parentWidget() != staMain) {
+        picVolume->setParent(staMain);
+        sldVolume->setParent(staMain);
+    }
+    const int h = staMain->height();
+    const QRect bar = picNextPrayerIn[1]->geometry();
+    const int left = bar.left() - 6 - kPanel;
+    picVolume->setGeometry(left, (h - 16) / 2, 16, 16);
+    sldVolume->setGeometry(left + 17, 1, kPanel - 18, h - 2);
+    picVolume->setVisible(VolumeAvailable);
+    sldVolume->setVisible(VolumeAvailable);
+    const int locationRight = VolumeAvailable ? left - 4 : bar.left() - 4;
+    picLocation->resize(std::max(0, locationRight - picLocation->x()), picLocation->height());
+    if (lblLocation)
+        lblLocation->resize(std::max(0, picLocation->width() - lblLocation->x()),
+                            lblLocation->height());
 }

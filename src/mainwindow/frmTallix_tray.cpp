@@ -18,15 +18,6 @@
 #include <QTimer>
 
 void frmTallix::createLifeControls() {
-    if (!tmrMain) {
-        tmrMain = new QTimer(this);
-        tmrMain->setObjectName(QStringLiteral("tmrMain"));
-        tmrMain->setInterval(500);
-    }
-    if (!tmrFlash) {
-        tmrFlash = new QTimer(this);
-        tmrFlash->setObjectName(QStringLiteral("tmrFlash"));
-    }
     connect(tmrFlash, &QTimer::timeout, this, &frmTallix::tmrFlash_Timer);
     tmrCounter = new QTimer(this);
     tmrCounter->setObjectName(QStringLiteral("tmrCounter"));
@@ -108,6 +99,7 @@ void frmTallix::tmrFlash_Timer() {
         k = !FlashPhase ? 2 : TrayFlashKind != 0 ? 5 : 3;
     if (k >= 0 && imgIconKabaa[k])
         gTrayIconData.hIcon = imgIconKabaa[k]->Picture().Handle();
+    gTrayIconData.uFlags = NIF_ICON | NIF_TIP;
     Shell_NotifyIconA(NIM_MODIFY, &gTrayIconData);
 }
 

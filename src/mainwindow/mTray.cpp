@@ -37,9 +37,13 @@ void trayEvent(HWND hWnd, UINT uCallbackMessage, UINT uID, LONG lParam) {
 
 bool sendAdd() {
     NOTIFYICONDATA& nid = record();
+    nid.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP | NIF_INFO;
     if (Shell_NotifyIconA(NIM_ADD, &nid) != 1)
         return false;
     Shell_NotifyIconA(NIM_SETVERSION, &nid);
+    // Later changes of the record carry icon and tip; an empty balloon field would end a
+    // balloon on screen.
+    nid.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
     g_iconShown = true;
     return true;
 }
@@ -256,6 +260,7 @@ void StopTrayFlash() {
         nid.hIcon = window->imgIconKabaa[0]->Picture().Handle();
     else if (gMuteAll == 1 && window->imgIconKabaa[2])
         nid.hIcon = window->imgIconKabaa[2]->Picture().Handle();
+    nid.uFlags = NIF_ICON | NIF_TIP;
     Shell_NotifyIconA(NIM_MODIFY, &nid);
     window->UpdateCurrentTime();
 }
