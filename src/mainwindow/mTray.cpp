@@ -22,6 +22,7 @@ LONG lNidSize = 0;
 namespace {
 
 bool g_iconShown = false;
+HWND g_hooked = 0; // the window TrayWndProc is hooked on
 QPointer<QTimer> g_retry;
 
 NOTIFYICONDATA& record() {
@@ -111,7 +112,7 @@ void AddTrayIcon(HWND hWnd, HANDLE hIcon, const QString& sTip) {
     nid.uCallbackMessage = kTrayCallbackMessage;
     platform::InstallTrayEventHook(&trayEvent);
     platform::InstallTrayHostHook(&ReAddTrayIcon);
-    if (!lpPrevTrayProc)
+    if (!lpPrevTrayProc || g_hooked != hWnd)
         HookTrayWindow(hWnd);
     if (sendAdd())
         return;
@@ -196,6 +197,7 @@ LONG BalloonTimerProc(HWND hWnd, UINT uMsg, UINT idEvent, DWORD dwTime) {
 
 void HookTrayWindow(HWND hWnd) {
     lpPrevTrayProc = SetWindowLongA(hWnd, GWL_WNDPROC, &TrayWndProc);
+    g_hooked = hWnd;
 }
 
 void UnhookTrayWindow(HWND hWnd) {
@@ -203,6 +205,7 @@ void UnhookTrayWindow(HWND hWnd) {
         return;
     SetWindowLongA(hWnd, GWL_WNDPROC, lpPrevTrayProc);
     lpPrevTrayProc = nullptr;
+    g_hooked = 0;
 }
 
 LONG TrayWndProc(HWND hWnd, UINT uMsg, LONG wParam, LONG lParam) {
