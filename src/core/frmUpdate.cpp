@@ -26,6 +26,7 @@
 namespace {
 
 QUrl g_address;
+int g_dotMs = 500;
 
 bool isWholeNumber(const QString& text) {
     bool ok = false;
@@ -89,6 +90,10 @@ void SetUpdateAddress(const QUrl& address) {
     g_address = address;
 }
 
+void SetUpdateDotInterval(int ms) {
+    g_dotMs = ms > 0 ? ms : 500;
+}
+
 QString UpdateVersionFile() {
     return QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation) +
            QStringLiteral("/tallix-time/version.txt");
@@ -105,7 +110,7 @@ frmUpdate::frmUpdate(QWidget* parent) : Form(QStringLiteral("frmUpdate"), parent
     imgWorkstation->setObjectName(QStringLiteral("imgWorkstation"));
     imgWorkstation->SetPicture(drawIcon(false));
     imgWorkstation->setGeometry(930 / 15, 755 / 15, 48, 48);
-    tmrDots.setInterval(500);
+    tmrDots.setInterval(g_dotMs);
     connect(&tmrDots, &QTimer::timeout, this, &frmUpdate::addDot);
     if (frmTallix* main = MainWindow())
         move(main->geometry().center() - rect().center());

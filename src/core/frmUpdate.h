@@ -24,6 +24,8 @@ QUrl UpdateAddress();
 void SetUpdateAddress(const QUrl& address);
 // Where the downloaded version file is kept while it is read: the user's cache folder.
 QString UpdateVersionFile();
+// The wait between two dots of the caption (500 ms); tests shorten it. 0 goes back to 500.
+void SetUpdateDotInterval(int ms);
 // The longest the download may take before it counts as failed.
 constexpr int kUpdateTimeoutMs = 30000;
 
