@@ -205,3 +205,21 @@ TEST_F(Life, BroadcastsStopFlashingHideTheBalloonAndRecompute) {
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(Life, TheVolumePanelSitsInTheStatusAreaBesideTheLocation) {
+    load();
+    QApplication::processEvents();
+    ASSERT_TRUE(window->VolumeAvailable);
+    EXPECT_TRUE(window->sldVolume->isVisible());
+    EXPECT_EQ(window->sldVolume->parentWidget(), window->staMain);
+    EXPECT_FALSE(window->sldVolume->geometry().intersects(window->picLocation->geometry()));
+    EXPECT_FALSE(window->sldVolume->geometry().intersects(window->picNextPrayerIn[1]->geometry()));
+    EXPECT_FALSE(window->picVolume->geometry().intersects(window->picLocation->geometry()));
+    const QString dir = QStringLiteral(TALLIX_BUILD_DIR "/screenshots");
+    QDir().mkpath(dir);
+    EXPECT_TRUE(window->grab().toImage().save(dir + QStringLiteral("/mainwindow-volume.png")));
+}
+
+} // namespace

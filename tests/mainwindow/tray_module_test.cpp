@@ -11,6 +11,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QDir>
 #include <QMenu>
 #include <QTimer>
 #include <gtest/gtest.h>
@@ -243,6 +244,26 @@ TEST_F(TrayModule, AnIconTheDesktopRefusedIsOfferedAgain) {
     EXPECT_EQ(tray_.calls()[0].message, NIM_DELETE);
     EXPECT_EQ(tray_.calls()[1].message, NIM_ADD);
     EXPECT_TRUE(tray_.hasIcon(hWnd_, kTrayIconId));
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(TrayModule, ScreenshotOfTheTrayMenu) {
+    window_->Show();
+    tray(WM_RBUTTONUP);
+    QMenu* menu = window_->mPopupSys;
+    ASSERT_TRUE(menu->isVisible());
+    QApplication::processEvents();
+    // Pray Now first and in bold, Exit last.
+    EXPECT_TRUE(menu->actions().value(0)->font().bold() ||
+                menu->defaultAction() == menu->actions().value(0));
+    EXPECT_EQ(menu->actions().last(), window_->mPopExit);
+    const QString dir = QStringLiteral(TALLIX_BUILD_DIR "/screenshots");
+    QDir().mkpath(dir);
+    EXPECT_TRUE(menu->grab().toImage().save(dir + QStringLiteral("/tray-menu.png")));
+    menu->hide();
 }
 
 } // namespace
