@@ -10,13 +10,17 @@
 #include "core/mMain.h"
 #include "core/settings.h"
 #include "mTray.h"
+#include "platform/sound.h"
 #include "runtime/Clock.h"
 
 #include <QGuiApplication>
+#include <QLoggingCategory>
 #include <QLabel>
 #include <QScreen>
 #include <QTimeZone>
 #include <QTimer>
+
+Q_LOGGING_CATEGORY(lcAlerts, "tallix.alerts", QtWarningMsg)
 
 namespace {
 // Seconds that no tick saw (the thread was busy) are looked at afterwards, up to this many.
@@ -89,6 +93,12 @@ std::int16_t frmTallix::GetDueEventAt(const QTime& t) {
 
 void frmTallix::actDueEvent(std::int16_t code) {
     const auto today = [] { return Date(Now().date()); };
+    // What happened when, for whoever runs the program with tallix.alerts.info on.
+    const auto report = [code] {
+        qCInfo(lcAlerts, "event %d at %s, sound %s", int(code),
+               qPrintable(Now().time().toString(QStringLiteral("HH:mm:ss"))),
+               platform::IsSoundPlaying() ? "playing" : "silent");
+    };
     switch (code) {
     case 1:
     case 3:
@@ -96,6 +106,7 @@ void frmTallix::actDueEvent(std::int16_t code) {
     case 5:
         PlayAlert(static_cast<std::int16_t>(code == 1 ? 0 : code - 2));
         RefreshKabaaImage(gSelectedImage);
+        report();
         RefreshPrayerTimes(today());
         AthanNotify();
         break;
@@ -105,6 +116,7 @@ void frmTallix::actDueEvent(std::int16_t code) {
         break;
     case 6:
         PlayAlert(4);
+        report();
         RefreshKabaaImage(gSelectedImage);
         RefreshTodayOrTomorrow(today());
         AthanNotify();
@@ -113,6 +125,7 @@ void frmTallix::actDueEvent(std::int16_t code) {
     case 12:
         RefreshPrayers();
         playReminderSound();
+        report();
         ReminderNotify(code == 11);
         break;
     case 9:
