@@ -26,6 +26,7 @@
 #include <QTabWidget>
 #include <QTimer>
 #include <QToolBar>
+#include <vector>
 
 namespace {
 constexpr int kExitQuestionStyle = 4132; // Yes/No, question, system-modal
@@ -38,7 +39,9 @@ void frmTallix::Form_Load() {
 
     // The hand over whatever a click acts on.
     const QCursor hand(QPixmap(QStringLiteral(":/cursors/hand.png")), 5, 0);
-    for (QWidget* w : {static_cast<QWidget*>(picClock), static_cast<QWidget*>(picVolume)})
+    for (QWidget* w : {static_cast<QWidget*>(picClock), picNextPrayerIn[0],
+                       static_cast<QWidget*>(picVolume), static_cast<QWidget*>(picGlobe),
+                       static_cast<QWidget*>(picQiblah)})
         if (w)
             w->setCursor(hand);
     if (imgKabaa) {
@@ -219,10 +222,18 @@ void frmTallix::SystemChanged() {
 
 void frmTallix::ColorsChanged() {
     // The pictures take the button face of the new colours.
-    for (PictureBox* p : findChildren<PictureBox*>()) {
-        p->SetBackColor(kButtonFaceColor);
-        p->update();
-    }
+    std::vector<PictureBox*> pictures{picClock, picQiblah};
+    for (int i = 1; i <= 6; ++i)
+        pictures.push_back(picPrayer[i]);
+    for (PictureBox* p : pictures)
+        if (p) {
+            p->SetBackColor(kButtonFaceColor);
+            p->update();
+        }
+    for (QWidget* w : {picNextPrayerIn[0], picNextPrayerIn[1],
+                       static_cast<QWidget*>(tabMain)})
+        if (w)
+            w->update();
     ApplySystemFont(this);
     ResetTab();
     ResizeForm();

@@ -136,6 +136,10 @@ TEST_F(Life, ExitAsksAndNoKeepsTheClockAndTrayGoing) {
     EXPECT_FALSE(tray.hasIcon(hWnd, kTrayIconId));
     EXPECT_EQ(gPrevMainProc, nullptr);
     EXPECT_EQ(lpPrevTrayProc, nullptr);
+    // Unhooking again changes nothing.
+    UnhookMainWindow(hWnd);
+    UnhookTrayWindow(hWnd);
+    EXPECT_EQ(SendMessageA(hWnd, WM_TIMECHANGE, 0, 0), 0);
 }
 
 TEST_F(Life, TheEndOfTheSessionUnloadsWithoutAsking) {
@@ -199,6 +203,16 @@ TEST_F(Life, BroadcastsStopFlashingHideTheBalloonAndRecompute) {
         StopBalloonTimer(w);
         StopTrayFlash();
     }
+    // A colour change gives the pictures the button face again and recomputes; a message for
+    // another window goes on to the procedure below.
+    window->picClock->SetBackColor(0x00FF00);
+    window->lblPrayer[3]->setText(QStringLiteral("N/A"));
+    EXPECT_EQ(SendMessageA(w, WM_SYSCOLORCHANGE, 0, 0), 0);
+    EXPECT_EQ(window->picClock->BackColor(), std::int32_t(0x8000000F));
+    EXPECT_NE(window->lblPrayer[3]->text(), QStringLiteral("N/A"));
+    window->lblPrayer[3]->setText(QStringLiteral("N/A"));
+    EXPECT_EQ(MainWndProc(w + 1, WM_TIMECHANGE, 0, 0), 0);
+    EXPECT_EQ(window->lblPrayer[3]->text(), QStringLiteral("N/A"));
     // The flash does not come back by itself.
     pump(50);
     EXPECT_FALSE(window->tmrFlash->isActive());
