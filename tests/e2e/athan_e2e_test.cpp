@@ -5,7 +5,9 @@
 #include <QCoreApplication>
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
+#include <QDBusArgument>
 #include <QDBusMessage>
+#include <QDBusVariant>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
@@ -117,6 +119,50 @@ protected:
 
     QString configDir() const { return home.path() + QStringLiteral("/config"); }
 
+    // The titles of the windows the program published for other starts.
+    QByteArray publishedTitles() const {
+        QByteArray all;
+        QDir windows(home.path() + QStringLiteral("/run/tallix-time/windows"));
+        for (const QString& name : windows.entryList({QStringLiteral("*.list")}, QDir::Files)) {
+            QFile f(windows.filePath(name));
+            if (f.open(QIODevice::ReadOnly))
+                all += f.readAll();
+        }
+        return all;
+    }
+
+    // The tip of the registered tray item, as the tray host reads it.
+    QString trayTip() const {
+        const QString item = watcher.registered.value(0);
+        if (item.isEmpty())
+            return QString();
+        const QString service = item.section(QLatin1Char('/'), 0, 0);
+        QDBusMessage get = QDBusMessage::createMethodCall(
+            service, QStringLiteral("/StatusNotifierItem"),
+            QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("Get"));
+        get << QStringLiteral("org.kde.StatusNotifierItem") << QStringLiteral("ToolTip");
+        const QDBusMessage reply = connection->call(get, QDBus::Block, 3000);
+        if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty())
+            return QString();
+        const QDBusArgument arg =
+            reply.arguments().at(0).value<QDBusVariant>().variant().value<QDBusArgument>();
+        QString icon, title, text;
+        arg.beginStructure();
+        arg >> icon;
+        arg.beginArray();
+        while (!arg.atEnd()) {
+            int w = 0, h = 0;
+            QByteArray data;
+            arg.beginStructure();
+            arg >> w >> h >> data;
+            arg.endStructure();
+        }
+        arg.endArray();
+        arg >> title >> text;
+        arg.endStructure();
+        return title + QLatin1Char('\n') + text;
+    }
+
     QTemporaryDir home;
     QProcess bus;
     QProcess program;
@@ -154,8 +200,14 @@ TEST_F(RealProgramAtDhuhr, SoundsTheAthanShowsItsBalloonAndEndsAtLogOut) {
     // The tray icon reaches the tray host.
     ASSERT_TRUE(waitFor([&] { return !watcher.registered.isEmpty(); }, 20000))
         << program.readAllStandardError().constData();
-    // Start-up wired the log-on entry.
+    // Start-up wired the log-on entry, the day's times (the caption names the current
+    // prayer) and the clock tick's tray tip (the next prayer's time in the locale's pattern).
     EXPECT_TRUE(QFile::exists(configDir() + QStringLiteral("/autostart/tallix-time.desktop")));
+    EXPECT_TRUE(waitFor([&] { return publishedTitles().contains("Tallix Time - Next Prayer is Dhuhr"); },
+                        5000))
+        << publishedTitles().constData();
+    EXPECT_TRUE(waitFor([&] { return trayTip().contains(QLatin1String("12:32")); }, 5000))
+        << trayTip().toStdString();
 
     // Dhuhr: the athan starts on the null device, and its balloon is shown.
     ASSERT_TRUE(waitFor(
