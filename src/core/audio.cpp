@@ -233,6 +233,8 @@ void SetMuteAll(std::int16_t iMute) {
 
     if (Image* icon = window->imgIconKabaa[mute ? 2 : 0])
         window->gTrayIconData.hIcon = icon->Picture().Handle();
+    // The tip's own changes leave only NIF_TIP in the record's flags.
+    window->gTrayIconData.uFlags |= NIF_ICON;
     Shell_NotifyIconA(NIM_MODIFY, &window->gTrayIconData);
 
     if (window->mnuMuteAll)

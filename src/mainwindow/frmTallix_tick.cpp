@@ -105,12 +105,3 @@ bool frmTallix::UpdateCurrentTime() {
     }
     return true;
 }
-
-void frmTallix::tmrMain_Timer() {
-    const QTime t = Now().time();
-    const QTime second(t.hour(), t.minute(), t.second());
-    if (second == lastTick_)
-        return;
-    lastTick_ = second;
-    UpdateCurrentTime();
-}
