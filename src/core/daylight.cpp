@@ -55,8 +55,8 @@ double GetDaylightOffset(const PrayerDate& dt) {
         return 0;
     // Two absolute dates may lie in different years: compare them as dates.
     const bool bothAbsolute = tzi.StandardDate.wYear != 0 && tzi.DaylightDate.wYear != 0;
-    const bool daylightFirst = bothAbsolute ? dl <= s
-                                            : tzi.StandardDate.wMonth >= tzi.DaylightDate.wMonth;
+    const bool daylightFirst =
+        bothAbsolute ? dl <= s : tzi.StandardDate.wMonth >= tzi.DaylightDate.wMonth;
     const bool daylight = daylightFirst ? (dl <= d && d < s) : !(s <= d && d < dl);
     return daylight ? -tzi.DaylightBias / 60.0 : 0.0;
 }
