@@ -67,7 +67,9 @@ void frmPrayerSettings::createControls() {
     byList->addWidget(lstCountry, 1, 0);
     byList->addWidget(lstCity, 1, 1);
     for (QListWidget* lst : {lstCountry, lstCity}) {
-        lst->setMinimumWidth(170);
+        lst->setMinimumWidth(200);
+        lst->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        lst->setTextElideMode(Qt::ElideRight);
         lst->setFixedHeight(2175 / 15);
     }
     top->addWidget(fraLocationByList, 3);

@@ -120,8 +120,11 @@ void frmPrayerSettings::Form_Load() {
 }
 
 void frmPrayerSettings::Form_Activate() {
-    lstCountry->setFixedHeight(2175 / 15);
-    lstCity->setFixedHeight(2175 / 15);
+    for (QListWidget* lst : {lstCountry, lstCity}) {
+        lst->setFixedHeight(2175 / 15);
+        if (lst->currentItem())
+            lst->scrollToItem(lst->currentItem(), QAbstractItemView::PositionAtCenter);
+    }
 }
 
 void frmPrayerSettings::cmdSave_Click() {
