@@ -107,6 +107,7 @@ void frmPrayerSettings::createControls() {
         manual->addWidget(ctl, row++, 1);
     }
     manual->setColumnStretch(1, 1);
+    manual->setColumnMinimumWidth(1, 150);
     manual->setRowStretch(row, 1);
     top->addWidget(fraLocation, 2);
 

@@ -180,7 +180,8 @@ const countries = COUNTRIES.map(([name, codes]) => {
 // smaller places of the wider gazetteer that sort before Makkah fill the list up to it.
 {
   const sa = countries[SAUDI_ARABIA].cities;
-  const key = (c) => `${c.name}|${c.lat.toFixed(2)}|${c.lon.toFixed(2)}`;
+  // A place already listed under another name (Madinah for Medina) is not listed twice.
+  const key = (c) => `${c.lat.toFixed(2)}|${c.lon.toFixed(2)}`;
   const seen = new Set(sa.map(key));
   const seenNames = new Set(sa.map((c) => c.name));
   const before = () => sa.filter((c) => byName(c, { name: "Makkah", province: "", lat: 0 }) < 0).length;
