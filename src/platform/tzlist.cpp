@@ -16,6 +16,40 @@ QByteArray systemZoneId() {
     return gSystemZone ? gSystemZone() : QTimeZone::systemTimeZoneId();
 }
 
+// Zones renamed in the database after the names the Windows mapping knows them by.
+const QMap<QByteArray, QByteArray>& renamedZones() {
+    static const QMap<QByteArray, QByteArray> renamed = {
+        {"Africa/Asmara", "Africa/Asmera"},
+        {"America/Argentina/Buenos_Aires", "America/Buenos_Aires"},
+        {"America/Argentina/Catamarca", "America/Catamarca"},
+        {"America/Argentina/Cordoba", "America/Cordoba"},
+        {"America/Argentina/Jujuy", "America/Jujuy"},
+        {"America/Argentina/Mendoza", "America/Mendoza"},
+        {"America/Atikokan", "America/Coral_Harbour"},
+        {"America/Indiana/Indianapolis", "America/Indianapolis"},
+        {"America/Kentucky/Louisville", "America/Louisville"},
+        {"America/Nuuk", "America/Godthab"},
+        {"Asia/Ho_Chi_Minh", "Asia/Saigon"},
+        {"Asia/Kathmandu", "Asia/Katmandu"},
+        {"Asia/Kolkata", "Asia/Calcutta"},
+        {"Asia/Yangon", "Asia/Rangoon"},
+        {"Atlantic/Faroe", "Atlantic/Faeroe"},
+        {"Europe/Kyiv", "Europe/Kiev"},
+        {"Pacific/Chuuk", "Pacific/Truk"},
+        {"Pacific/Kanton", "Pacific/Enderbury"},
+        {"Pacific/Pohnpei", "Pacific/Ponape"},
+    };
+    return renamed;
+}
+
+// The Windows id of an IANA zone, under its current name or its former one.
+QByteArray windowsIdOf(const QByteArray& iana) {
+    QByteArray win = QTimeZone::ianaIdToWindowsId(iana);
+    if (win.isEmpty() && renamedZones().contains(iana))
+        win = QTimeZone::ianaIdToWindowsId(renamedZones().value(iana));
+    return win;
+}
+
 // "(GMT+03:00)", "(GMT-03:30)", "(GMT)" for an offset in seconds.
 QString offsetText(int seconds) {
     if (seconds == 0)
@@ -49,7 +83,7 @@ QList<WindowsZone> EnumWindowsZones() {
     // The Windows ids of the zones the database holds, with their IANA zones.
     QMap<QString, QList<QByteArray>> zones;
     for (const QByteArray& iana : QTimeZone::availableTimeZoneIds()) {
-        const QByteArray win = QTimeZone::ianaIdToWindowsId(iana);
+        const QByteArray win = windowsIdOf(iana);
         if (!win.isEmpty())
             zones[QString::fromLatin1(win)] << iana;
     }
@@ -90,7 +124,35 @@ QString SystemWindowsZoneId() {
     const QByteArray iana = systemZoneId();
     if (iana.isEmpty())
         return {};
-    return QString::fromLatin1(QTimeZone::ianaIdToWindowsId(iana));
+    const QByteArray direct = windowsIdOf(iana);
+    if (!direct.isEmpty())
+        return QString::fromLatin1(direct);
+    // A zone the mapping doesn't know (one made after it): the zone with the same offsets
+    // over two years, of the same region where there is one.
+    const QTimeZone system(iana);
+    if (!system.isValid())
+        return {};
+    const QDateTime start(QDate(QDate::currentDate().year(), 1, 1), QTime(12, 0), Qt::UTC);
+    auto sameOffsets = [&](const QTimeZone& other) {
+        for (int month = 0; month < 24; ++month) {
+            const QDateTime at = start.addMonths(month);
+            if (other.offsetFromUtc(at) != system.offsetFromUtc(at))
+                return false;
+        }
+        return true;
+    };
+    const QByteArray region = iana.left(iana.indexOf('/') + 1);
+    QByteArray found;
+    for (const QByteArray& other : QTimeZone::availableTimeZoneIds()) {
+        const QByteArray win = windowsIdOf(other);
+        if (win.isEmpty() || !sameOffsets(QTimeZone(other)))
+            continue;
+        if (!region.isEmpty() && other.startsWith(region))
+            return QString::fromLatin1(win);
+        if (found.isEmpty())
+            found = win;
+    }
+    return QString::fromLatin1(found);
 }
 
 bool SetSystemTimeZone(const QByteArray& ianaId, QString* error) {

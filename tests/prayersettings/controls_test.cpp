@@ -10,6 +10,7 @@
 #include <QKeyEvent>
 #include <QRadioButton>
 #include <QTabWidget>
+#include <QTimeZone>
 
 namespace {
 
@@ -151,6 +152,60 @@ TEST_F(DialogTest, CoordinateBoxes) {
         c.latitude ? dialog->txtLatitude_Validate() : dialog->txtLongitude_Validate();
         EXPECT_EQ(box->text(), c.shown) << c.typed;
     }
+}
+
+} // namespace
+
+namespace {
+
+TEST(WindowsZones, SortedByWholeHourThenName) {
+    QStringList names = {"(GMT+05:45) Kathmandu", "(GMT+05:30) Kolkata", "(GMT-03:30) St Johns",
+                         "(GMT) London",          "(GMT+05:00) Tashkent", "(GMT-03:00) Buenos Aires",
+                         "(GMT-10:00) Honolulu",  "(GMT+05:00) karachi"};
+    frmPrayerSettings::SortTimeZones(names);
+    const QStringList expected = {"(GMT-10:00) Honolulu",  "(GMT-03:00) Buenos Aires",
+                                  "(GMT-03:30) St Johns",  "(GMT) London",
+                                  "(GMT+05:00) karachi",   "(GMT+05:00) Tashkent",
+                                  "(GMT+05:30) Kolkata",   "(GMT+05:45) Kathmandu"};
+    EXPECT_EQ(names, expected);
+}
+
+TEST(WindowsZones, TheSystemDatabase) {
+    const QList<platform::WindowsZone> zones = platform::EnumWindowsZones();
+    ASSERT_GT(zones.size(), 50);
+    bool arab = false;
+    for (const platform::WindowsZone& z : zones) {
+        EXPECT_TRUE(z.display.startsWith("(GMT")) << z.display.toStdString();
+        if (z.keyName == "Arab Standard Time") {
+            arab = true;
+            EXPECT_TRUE(z.display.startsWith("(GMT+03:00) Riyadh")) << z.display.toStdString();
+            EXPECT_EQ(z.info.Bias, -180);
+        }
+        if (z.keyName == "GMT Standard Time") {
+            EXPECT_EQ(z.ianaId, "Europe/London");
+            EXPECT_EQ(z.info.Bias, 0);
+            EXPECT_EQ(z.info.DaylightBias, -60);
+        }
+    }
+    EXPECT_TRUE(arab);
+    // Zones under their current names, which the Windows mapping may know by their former
+    // ones, and a zone newer than the mapping, matched by its offsets.
+    const std::pair<const char*, const char*> systems[] = {
+        {"Asia/Riyadh", "Arab Standard Time"},
+        {"Asia/Kolkata", "India Standard Time"},
+        {"Europe/Kyiv", "FLE Standard Time"},
+        {"America/Ciudad_Juarez", "Mountain Standard Time"}};
+    for (const auto& [iana, win] : systems) {
+        if (!QTimeZone(iana).isValid())
+            continue;
+        platform::InstallSystemZoneHook([iana] { return QByteArray(iana); });
+        EXPECT_EQ(platform::SystemWindowsZoneId(), win) << iana;
+        bool listed = false;
+        for (const platform::WindowsZone& z : zones)
+            listed = listed || z.keyName == win;
+        EXPECT_TRUE(listed) << win;
+    }
+    platform::InstallSystemZoneHook({});
 }
 
 } // namespace

@@ -66,6 +66,24 @@ TEST_F(DialogTest, SaveRoundTripOfEveryValue) {
     EXPECT_FALSE(dialog->Changed);
 }
 
+// With a decimal comma the boxes show commas, and the store still holds points.
+TEST_F(DialogTest, CoordinatesInACommaLocale) {
+    const QLocale before;
+    QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+    locale.texts[LOCALE_SDECIMAL] = QStringLiteral(",");
+    open();
+    EXPECT_EQ(dialog->txtLatitude->text(), "21,4233");
+    dialog->txtLatitude->setText("-33,75");
+    dialog->txtLongitude->setText("151,2");
+    dialog->optDayLightSavings[2]->setChecked(true);
+    dialog->cmdSave_Click();
+    QLocale::setDefault(before);
+    EXPECT_EQ(registry.text(kSettingsKey, "Latitude"), "-33.75");
+    EXPECT_EQ(registry.text(kSettingsKey, "Longitude"), "151.2");
+    EXPECT_DOUBLE_EQ(gLatitude, -33.75);
+    EXPECT_DOUBLE_EQ(gLongitude, 151.2);
+}
+
 TEST_F(DialogTest, CancelAndUnchangedOkWriteNothing) {
     open();
     registry.writes.clear();
