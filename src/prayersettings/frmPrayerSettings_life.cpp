@@ -196,5 +196,6 @@ void frmPrayerSettings::Form_Unload(int* cancel) {
 }
 
 void frmPrayerSettings::RecomputeMainWindow() {
-    // The main window's recomputation arrives with its life cycle.
+    if (frmTallix* main = MainWindow())
+        main->RefreshPrayers();
 }
