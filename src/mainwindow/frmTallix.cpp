@@ -24,6 +24,7 @@ frmTallix::frmTallix(QWidget* parent) : Form(QStringLiteral("frmTallix"), parent
     initDateNames();
     createClockControls();
     createDayControls();
+    createCalendarControls();
     TranslateForm();
     placeControls();
 }
