@@ -100,8 +100,8 @@ QList<WindowsZone> EnumWindowsZones() {
         z.keyName = it.key();
         z.ianaId = iana;
         z.standardName = it.key();
-        z.daylightName = QString(it.key()).replace(QStringLiteral("Standard"),
-                                                    QStringLiteral("Daylight"));
+        z.daylightName =
+            QString(it.key()).replace(QStringLiteral("Standard"), QStringLiteral("Daylight"));
         TimeZoneInformationFor(tz, now, &z.info);
         const int standard = tz.standardTimeOffset(now);
         z.info.Bias = -standard / 60;

@@ -12,11 +12,11 @@
 namespace platform {
 
 struct WindowsZone {
-    QString keyName;      // the Windows zone id, such as "Arab Standard Time"
-    QString display;      // "(GMT+03:00) Riyadh, Kuwait, Aden": standard offset, then places
-    QString standardName; // the zone's standard-time name (its Windows id)
-    QString daylightName; // its daylight-time name
-    QByteArray ianaId;    // the IANA zone that stands for it
+    QString keyName;            // the Windows zone id, such as "Arab Standard Time"
+    QString display;            // "(GMT+03:00) Riyadh, Kuwait, Aden": standard offset, then places
+    QString standardName;       // the zone's standard-time name (its Windows id)
+    QString daylightName;       // its daylight-time name
+    QByteArray ianaId;          // the IANA zone that stands for it
     TIME_ZONE_INFORMATION info; // biases and this year's transition rules
 };
 

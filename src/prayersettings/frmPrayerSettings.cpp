@@ -167,8 +167,8 @@ void frmPrayerSettings::createControls() {
         methods->addWidget(fra);
     };
     angleFrame(fraAngleDegrees, "fraAngleDegrees", optCalculationMethod[0], cboFajrDegrees,
-               "cboFajrDegrees", lblFajrDegrees, "lblFajrDegrees", cboIshaDegrees,
-               "cboIshaDegrees", lblIshaDegrees, "lblIshaDegrees");
+               "cboFajrDegrees", lblFajrDegrees, "lblFajrDegrees", cboIshaDegrees, "cboIshaDegrees",
+               lblIshaDegrees, "lblIshaDegrees");
     for (int i = 1; i <= 6; ++i)
         methods->addWidget(optCalculationMethod[i]);
     angleFrame(fraAngleTimeDifference, "fraAngleTimeDifference", optCalculationMethod[7],
@@ -186,8 +186,8 @@ void frmPrayerSettings::createControls() {
     }
     methodLayout->addWidget(fraJuristicMethod, 0, 1);
 
-    auto minutesFrame = [&](QGroupBox*& fra, const char* name, QComboBox*& cbo,
-                            const char* cboName, QLabel** lbl, const char* lblName) {
+    auto minutesFrame = [&](QGroupBox*& fra, const char* name, QComboBox*& cbo, const char* cboName,
+                            QLabel** lbl, const char* lblName) {
         fra = named<QGroupBox>(method, name);
         auto* h = new QHBoxLayout(fra);
         cbo = named<QComboBox>(fra, cboName);
@@ -245,9 +245,8 @@ void frmPrayerSettings::connectHandlers() {
 
     // Lists: a position set by the user or by code runs the handler, once per change.
     auto onIndex = [this](QComboBox* cbo, auto handler) {
-        connect(cbo, &QComboBox::currentIndexChanged, this, [this, handler](int) {
-            (this->*handler)();
-        });
+        connect(cbo, &QComboBox::currentIndexChanged, this,
+                [this, handler](int) { (this->*handler)(); });
     };
     auto justChanged = [this](QComboBox* cbo) {
         connect(cbo, &QComboBox::currentIndexChanged, this, [this](int) { markChanged(); });
@@ -311,7 +310,8 @@ bool frmPrayerSettings::eventFilter(QObject* watched, QEvent* e) {
     // Entering a coordinate box selects its text, so typing replaces it.
     if (e->type() == QEvent::FocusIn && (watched == txtLatitude || watched == txtLongitude)) {
         auto* txt = static_cast<QLineEdit*>(watched);
-        QMetaObject::invokeMethod(txt, [txt] { txt->selectAll(); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            txt, [txt] { txt->selectAll(); }, Qt::QueuedConnection);
     }
     return Form::eventFilter(watched, e);
 }

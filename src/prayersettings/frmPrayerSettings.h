@@ -66,8 +66,7 @@ public:
     // Reads and checks the place file; false with the reason when it can't be used. Country
     // elements and their cities are taken element by element, so comments and other nodes
     // between them shift nothing; a city with a missing or non-numeric field is left out.
-    static bool ReadPlaceFile(const QString& path, QList<PlaceCountry>* countries,
-                              QString* reason);
+    static bool ReadPlaceFile(const QString& path, QList<PlaceCountry>* countries, QString* reason);
     static QString StripAfterPipe(const QString& s);
     QList<PlaceCountry> Places;
     bool XmlLoaded = false;

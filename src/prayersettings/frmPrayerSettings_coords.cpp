@@ -34,8 +34,7 @@ QChar negativeSign() {
 // The value of a coordinate text, or nothing for a text that is no number.
 std::optional<double> coordinateValue(const QString& text) {
     const QString t = text.trimmed();
-    if (t.isEmpty() || t == decimalSeparator() || t == negativeSign() ||
-        t == QStringLiteral("-."))
+    if (t.isEmpty() || t == decimalSeparator() || t == negativeSign() || t == QStringLiteral("-."))
         return std::nullopt;
     const auto v = CDbl(t);
     Err.Clear();
@@ -52,16 +51,16 @@ void frmPrayerSettings::setCoordinateText(QLineEdit* txt, double value) {
 
 void frmPrayerSettings::keyPress(QLineEdit* txt, std::int16_t& KeyAscii, int intDigits) {
     const QChar key(static_cast<char16_t>(static_cast<std::uint16_t>(KeyAscii)));
-    const bool allowed = KeyAscii == 8 || key == u'-' || key == decimalSeparator() ||
-                         (key >= u'0' && key <= u'9');
+    const bool allowed =
+        KeyAscii == 8 || key == u'-' || key == decimalSeparator() || (key >= u'0' && key <= u'9');
     if (!allowed) {
         KeyAscii = 0;
         MessageBeep(0);
         return;
     }
     const bool negative = txt->text().contains(negativeSign());
-    FilterNumericKeyPress(txt, KeyAscii, static_cast<std::int16_t>(negative ? intDigits + 1 : intDigits),
-                          4);
+    FilterNumericKeyPress(txt, KeyAscii,
+                          static_cast<std::int16_t>(negative ? intDigits + 1 : intDigits), 4);
 }
 
 void frmPrayerSettings::txtLatitude_KeyPress(std::int16_t& KeyAscii) {
@@ -72,11 +71,14 @@ void frmPrayerSettings::txtLongitude_KeyPress(std::int16_t& KeyAscii) {
     keyPress(txtLongitude, KeyAscii, 3);
 }
 
+// On leaving a box: a coordinate is shown with four decimals; a text that is no number gives
+// back the stored value. A number out of range stays as typed, so that OK can say what is
+// wrong with it instead of swapping it silently for another place's.
 void frmPrayerSettings::validate(QLineEdit* txt, double limit, double saved) {
     const auto v = coordinateValue(txt->text());
-    if (!v || *v > limit || *v < -limit)
+    if (!v)
         setCoordinateText(txt, saved);
-    else
+    else if (*v <= limit && *v >= -limit)
         setCoordinateText(txt, *v);
 }
 

@@ -12,13 +12,13 @@
 #include "runtime/ResStrings.h"
 
 #include <QCheckBox>
-#include <QFileInfo>
-#include <QSignalBlocker>
 #include <QComboBox>
+#include <QFileInfo>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QSignalBlocker>
 #include <QTabWidget>
 
 void frmPrayerSettings::Form_Load() {
@@ -84,6 +84,8 @@ void frmPrayerSettings::Form_Load() {
         lblPlaceFile->show();
         setListIndex(cboCountry, gCountryIndex);
     }
+    // At most 50 characters can be typed as the city; a longer stored name is not cut.
+    cboCity->lineEdit()->setMaxLength(std::max<int>(50, static_cast<int>(gCityName.size())));
     cboCity->setEditText(gCityName);
     txtProvince->setText(gProvince);
     FillDefaultMethods();

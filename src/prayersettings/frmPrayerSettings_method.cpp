@@ -17,9 +17,8 @@ void frmPrayerSettings::optCalculationMethod_Click(int Index) {
                                                           cboFajrDegrees, cboIshaDegrees})
             w->setEnabled(true);
     } else if (Index == 7) {
-        for (QWidget* w : std::initializer_list<QWidget*>{
-                 lblFajrDegreesDifference, lblIshaMinutes, cboFajrDegreesDifference,
-                 cboIshaMinutes})
+        for (QWidget* w : std::initializer_list<QWidget*>{lblFajrDegreesDifference, lblIshaMinutes,
+                                                          cboFajrDegreesDifference, cboIshaMinutes})
             w->setEnabled(true);
     }
     chkMinuteAdjust_Click();

@@ -99,8 +99,8 @@ bool frmPrayerSettings::ReadPlaceFile(const QString& path, QList<PlaceCountry>* 
             const auto dst = whole(fields[4], 1000);
             if (!lat || !lon || !gmt || !dst)
                 continue;
-            pc.cities << PlaceCity{name,         fields[0].text(), *lat / 10000.0,
-                                   *lon / 10000.0, *gmt / 100.0,   static_cast<int>(*dst)};
+            pc.cities << PlaceCity{name,           fields[0].text(), *lat / 10000.0,
+                                   *lon / 10000.0, *gmt / 100.0,     static_cast<int>(*dst)};
         }
         *countries << pc;
     }

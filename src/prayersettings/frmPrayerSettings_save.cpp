@@ -84,8 +84,7 @@ bool frmPrayerSettings::SaveSettings() {
     storeInt(QStringLiteral("FajrDegreesDifference"), cboFajrDegreesDifference->currentIndex(),
              gFajrDegreesDifference);
     storeInt(QStringLiteral("IshaMinutes"), cboIshaMinutes->currentIndex(), gIshaMinutes);
-    storeInt(QStringLiteral("MaghribMinutes"), cboMaghribMinutes->currentIndex(),
-             gMaghribMinutes);
+    storeInt(QStringLiteral("MaghribMinutes"), cboMaghribMinutes->currentIndex(), gMaghribMinutes);
     const int active = chkMinuteAdjust->isChecked() ? 1 : 0;
     RegSetString(kSettingsKey, QStringLiteral("MinuteAdjustActive"), QString::number(active));
     gMinuteAdjustActive = static_cast<std::int16_t>(active);

@@ -10,8 +10,9 @@
 
 QString frmPrayerSettings::FormatGmtOffset(float hours) {
     const double h = hours;
-    const QString sign = h > 0 ? QStringLiteral("+") : h < 0 ? QStringLiteral("-")
-                                                             : QStringLiteral(" ");
+    const QString sign = h > 0   ? QStringLiteral("+")
+                         : h < 0 ? QStringLiteral("-")
+                                 : QStringLiteral(" ");
     const double a = std::fabs(h);
     const int w = static_cast<int>(std::trunc(a));
     const int f = static_cast<int>(RoundHalfEven((a - w) * 10));
@@ -95,9 +96,9 @@ void frmPrayerSettings::SortTimeZones(QStringList& names) {
 void frmPrayerSettings::SortByKey(QList<int>& keys, QStringList& names) {
     for (auto i = keys.size() - 1; i >= 0; --i) {
         for (qsizetype j = 1; j <= i; ++j) {
-            const bool swap = keys[j - 1] > keys[j] ||
-                              (keys[j - 1] == keys[j] &&
-                               names[j - 1].compare(names[j], Qt::CaseInsensitive) > 0);
+            const bool swap =
+                keys[j - 1] > keys[j] ||
+                (keys[j - 1] == keys[j] && names[j - 1].compare(names[j], Qt::CaseInsensitive) > 0);
             if (swap) {
                 keys.swapItemsAt(j - 1, j);
                 names.swapItemsAt(j - 1, j);

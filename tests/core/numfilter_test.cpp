@@ -150,7 +150,7 @@ TEST(NumericKeyHook, PasteIsTypedKeyByKey) {
     const Case cases[] = {
         {"", "12345678901", "12.3456"}, // the integer part fills, then the decimals
         {"", "-33.75", "-33.75"},       // the sign widens the integer part, as for a latitude
-        {"", "2a1,5\n", "21.5"},       // letters and line breaks are dropped
+        {"", "2a1,5\n", "21.5"},        // letters and line breaks are dropped
         {"21.4", "99999", "21.4999"},
     };
     for (const Case& c : cases) {

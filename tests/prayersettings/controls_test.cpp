@@ -4,8 +4,8 @@
 
 #include "core/mMain.h"
 
-#include <QGroupBox>
 #include <QClipboard>
+#include <QGroupBox>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QRadioButton>
@@ -49,9 +49,13 @@ TEST_F(DialogTest, ValueLists) {
     EXPECT_EQ(dialog->optCalculationMethod[2]->toolTip(),
               dialog->optCalculationMethod[3]->toolTip());
 
-    const std::pair<float, const char*> offsets[] = {
-        {3, "(GMT+03:00)"},  {-3.5f, "(GMT-03:30)"}, {0.5f, "(GMT+00:30)"},
-        {-0.5f, "(GMT-00:30)"}, {5.75f, "(GMT+05:00)"}, {13, "(GMT+13:00)"}, {0, "(GMT)"}};
+    const std::pair<float, const char*> offsets[] = {{3, "(GMT+03:00)"},
+                                                     {-3.5f, "(GMT-03:30)"},
+                                                     {0.5f, "(GMT+00:30)"},
+                                                     {-0.5f, "(GMT-00:30)"},
+                                                     {5.75f, "(GMT+05:00)"},
+                                                     {13, "(GMT+13:00)"},
+                                                     {0, "(GMT)"}};
     for (const auto& [hours, text] : offsets)
         EXPECT_EQ(frmPrayerSettings::FormatGmtOffset(hours), text) << hours;
 }
@@ -132,8 +136,8 @@ TEST_F(DialogTest, CoordinateBoxes) {
     QCoreApplication::sendEvent(dialog->txtLatitude, &paste);
     EXPECT_EQ(dialog->txtLatitude->text(), "-33.7512");
 
-    // Leaving a box: a usable value is shown with four decimals, anything else gives back the
-    // stored value.
+    // Leaving a box: a usable value is shown with four decimals, a text that is no number
+    // gives back the stored value, a number out of range stays for OK to refuse.
     gLatitude = 21.4233;
     gLongitude = 39.8233;
     struct Case {
@@ -141,11 +145,11 @@ TEST_F(DialogTest, CoordinateBoxes) {
         const char* typed;
         const char* shown;
     };
-    const Case cases[] = {{true, "90", "90.0000"},        {true, "-90", "-90.0000"},
-                          {true, "90.00001", "21.4233"}, {true, "-", "21.4233"},
-                          {true, "5.5", "5.5000"},       {true, "21", "21.0000"},
-                          {false, "", "39.8233"},        {false, "-180", "-180.0000"},
-                          {false, "180.5", "39.8233"},   {false, "-.", "39.8233"}};
+    const Case cases[] = {
+        {true, "90", "90.0000"},  {true, "-90", "-90.0000"},    {true, "90.00001", "90.00001"},
+        {true, "-", "21.4233"},   {true, "5.5", "5.5000"},      {true, "21", "21.0000"},
+        {false, "", "39.8233"},   {false, "-180", "-180.0000"}, {false, "180.5", "180.5"},
+        {false, "-.", "39.8233"}, {true, "2a", "21.4233"}};
     for (const Case& c : cases) {
         QLineEdit* box = c.latitude ? dialog->txtLatitude : dialog->txtLongitude;
         box->setText(c.typed);
@@ -159,14 +163,15 @@ TEST_F(DialogTest, CoordinateBoxes) {
 namespace {
 
 TEST(WindowsZones, SortedByWholeHourThenName) {
-    QStringList names = {"(GMT+05:45) Kathmandu", "(GMT+05:30) Kolkata", "(GMT-03:30) St Johns",
-                         "(GMT) London",          "(GMT+05:00) Tashkent", "(GMT-03:00) Buenos Aires",
+    QStringList names = {"(GMT+05:45) Kathmandu", "(GMT+05:30) Kolkata",
+                         "(GMT-03:30) St Johns",  "(GMT) London",
+                         "(GMT+05:00) Tashkent",  "(GMT-03:00) Buenos Aires",
                          "(GMT-10:00) Honolulu",  "(GMT+05:00) karachi"};
     frmPrayerSettings::SortTimeZones(names);
-    const QStringList expected = {"(GMT-10:00) Honolulu",  "(GMT-03:00) Buenos Aires",
-                                  "(GMT-03:30) St Johns",  "(GMT) London",
-                                  "(GMT+05:00) karachi",   "(GMT+05:00) Tashkent",
-                                  "(GMT+05:30) Kolkata",   "(GMT+05:45) Kathmandu"};
+    const QStringList expected = {"(GMT-10:00) Honolulu", "(GMT-03:00) Buenos Aires",
+                                  "(GMT-03:30) St Johns", "(GMT) London",
+                                  "(GMT+05:00) karachi",  "(GMT+05:00) Tashkent",
+                                  "(GMT+05:30) Kolkata",  "(GMT+05:45) Kathmandu"};
     EXPECT_EQ(names, expected);
 }
 

@@ -26,7 +26,8 @@ const QByteArray kFixture = R"(<?xml version="1.0"?>
 TEST_F(DialogTest, PlaceFileCitiesBelongToTheirOwnCountry) {
     QList<PlaceCountry> places;
     QString reason;
-    ASSERT_TRUE(frmPrayerSettings::ReadPlaceFile(placeFile(kFixture), &places, &reason)) << reason.toStdString();
+    ASSERT_TRUE(frmPrayerSettings::ReadPlaceFile(placeFile(kFixture), &places, &reason))
+        << reason.toStdString();
     ASSERT_EQ(places.size(), 3);
     EXPECT_EQ(places[0].name, "Aland");
     ASSERT_EQ(places[1].cities.size(), 2) << "the two bad records are left out";
@@ -118,7 +119,8 @@ TEST_F(DialogTest, TheRealPlaceFileKeepsTheStoredPositions) {
 }
 
 TEST_F(DialogTest, AnUnusablePlaceFileGivesTheBuiltInList) {
-    const QByteArray full = R"(<places><country name="A"><city name="B"><p/><y>1</y><x>1</x><z>0</z><d>0</d></city></country></places>)";
+    const QByteArray full =
+        R"(<places><country name="A"><city name="B"><p/><y>1</y><x>1</x><z>0</z><d>0</d></city></country></places>)";
     struct Case {
         const char* what;
         std::optional<QByteArray> text; // nothing: no file at all

@@ -33,13 +33,13 @@ TEST_F(DialogTest, SaveRoundTripOfEveryValue) {
         return registry.text(kSettingsKey, QString::fromLatin1(name));
     };
     const std::pair<const char*, const char*> expected[] = {
-        {"JuristicMethod", "2"}, {"CalculationMethod", "7"}, {"TimeZone", "30"},
-        {"Latitude", "51.5085"}, {"Longitude", "-0.1257"}, {"Country", "United Kingdom"},
-        {"CountryIndex", "237"}, {"CityName", "London"}, {"Province", "Greater London"},
-        {"FajrDegrees", "37"}, {"IshaDegrees", "35"}, {"FajrDegreesDifference", "30"},
-        {"IshaMinutes", "12"}, {"MaghribMinutes", "3"}, {"MinuteAdjustActive", "1"},
-        {"MinuteAdjust1", "-10"}, {"MinuteAdjust2", "10"}, {"MinuteAdjust3", "3"},
-        {"MinuteAdjust6", "6"}, {"DhuhrMinutes", "5"}, {"Rounding", "3"},
+        {"JuristicMethod", "2"},      {"CalculationMethod", "7"}, {"TimeZone", "30"},
+        {"Latitude", "51.5085"},      {"Longitude", "-0.1257"},   {"Country", "United Kingdom"},
+        {"CountryIndex", "237"},      {"CityName", "London"},     {"Province", "Greater London"},
+        {"FajrDegrees", "37"},        {"IshaDegrees", "35"},      {"FajrDegreesDifference", "30"},
+        {"IshaMinutes", "12"},        {"MaghribMinutes", "3"},    {"MinuteAdjustActive", "1"},
+        {"MinuteAdjust1", "-10"},     {"MinuteAdjust2", "10"},    {"MinuteAdjust3", "3"},
+        {"MinuteAdjust6", "6"},       {"DhuhrMinutes", "5"},      {"Rounding", "3"},
         {"DaylightSavingsTime", "2"}, {"DaylightSavings", "1"}};
     for (const auto& [name, text] : expected)
         EXPECT_EQ(stored(name), text) << name;
@@ -102,13 +102,18 @@ TEST_F(DialogTest, OutOfRangeCoordinatesAreRefused) {
         registry.writes.clear();
         const bool lat = QString::fromLatin1(box) == "latitude";
         (lat ? dialog->txtLatitude : dialog->txtLongitude)->setText(lat ? "90.5" : "-181");
+        // Leaving the box keeps the number; OK refuses it.
+        lat ? dialog->txtLatitude_Validate() : dialog->txtLongitude_Validate();
         prompts.clear();
         dialog->cmdSave_Click();
         ASSERT_FALSE(closed()) << box << ": the dialog stays open";
         ASSERT_EQ(prompts.size(), 1);
-        EXPECT_TRUE(prompts[0].contains(lat ? "latitude" : "longitude")) << prompts[0].toStdString();
+        EXPECT_TRUE(prompts[0].contains(lat ? "latitude" : "longitude"))
+            << prompts[0].toStdString();
         EXPECT_TRUE(registry.writes.isEmpty());
         EXPECT_TRUE(dialog->Changed);
+        EXPECT_EQ((lat ? dialog->txtLatitude : dialog->txtLongitude)->text(),
+                  lat ? "90.5" : "-181");
         delete dialog.data();
     }
 }
