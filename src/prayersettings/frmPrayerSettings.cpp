@@ -258,7 +258,7 @@ void frmPrayerSettings::connectHandlers() {
     for (int i = 1; i <= 6; ++i)
         justChanged(cboMinuteAdjust[i]);
     connect(cboWindowsTimezone, &QComboBox::currentIndexChanged, this, [this](int) {
-        SetControlToolTip(*ToolTips, cboWindowsTimezone, cboWindowsTimezone->currentText());
+        setTip(cboWindowsTimezone, cboWindowsTimezone->currentText());
         markChanged();
     });
     onIndex(cboRounding, &frmPrayerSettings::cboRounding_Click);
@@ -320,6 +320,13 @@ bool frmPrayerSettings::event(QEvent* e) {
     if (e->type() == QEvent::WindowActivate)
         Form_Activate();
     return Form::event(e);
+}
+
+void frmPrayerSettings::setTip(QWidget* ctl, const QString& text) {
+    if (ToolTips)
+        SetControlToolTip(*ToolTips, ctl, text);
+    else
+        ctl->setToolTip(text);
 }
 
 void frmPrayerSettings::fillCombo(QComboBox* cbo, const QStringList& items) {

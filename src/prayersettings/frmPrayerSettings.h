@@ -189,6 +189,8 @@ private:
     void createControls();
     void connectHandlers();
     void markChanged() { Changed = true; }
+    // A tip through the dialog's tooltip window; the control's own tip when there is none.
+    void setTip(QWidget* ctl, const QString& text);
     // Fills a list without running its handlers; the position is left at -1.
     void fillCombo(QComboBox* cbo, const QStringList& items);
     // Sets a position from code; the control's handler runs when the position changes.

@@ -67,7 +67,7 @@ void frmPrayerSettings::chkMinuteAdjust_Click() {
 void frmPrayerSettings::cboRounding_Click() {
     const int p = cboRounding->currentIndex();
     if (p >= 0 && p <= 3)
-        SetControlToolTip(*ToolTips, cboRounding, RoundingText[p]);
+        setTip(cboRounding, RoundingText[p]);
     markChanged();
 }
 

@@ -166,7 +166,7 @@ void frmPrayerSettings::cboCountry_Click() {
     const int p = XmlLoaded ? lstCountry->currentRow() : cboCountry->currentIndex();
     if (p >= 0 && p <= kCountryCount)
         optCalculationMethod[DefaultMethod[p]]->setChecked(true);
-    SetControlToolTip(*ToolTips, cboCountry, cboCountry->currentText());
+    setTip(cboCountry, cboCountry->currentText());
     markChanged();
 }
 
@@ -202,21 +202,21 @@ void frmPrayerSettings::cboCity_Click() {
         else
             fillFromCity(cboCountry->currentIndex(), city);
     }
-    SetControlToolTip(*ToolTips, cboCity, cboCity->currentText());
+    setTip(cboCity, cboCity->currentText());
     markChanged();
 }
 
 void frmPrayerSettings::cboCountry_Change() {
-    SetControlToolTip(*ToolTips, cboCountry, cboCountry->currentText());
+    setTip(cboCountry, cboCountry->currentText());
     markChanged();
 }
 
 void frmPrayerSettings::cboCity_Change() {
-    SetControlToolTip(*ToolTips, cboCity, cboCity->currentText());
+    setTip(cboCity, cboCity->currentText());
     markChanged();
 }
 
 void frmPrayerSettings::txtProvince_Change() {
-    SetControlToolTip(*ToolTips, txtProvince, txtProvince->text());
+    setTip(txtProvince, txtProvince->text());
     markChanged();
 }
