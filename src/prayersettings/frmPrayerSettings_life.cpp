@@ -46,9 +46,13 @@ void frmPrayerSettings::Form_Load() {
 
     // The place list; the default-method table is still empty, so whatever method the saved
     // country's handling selects is replaced below by the stored one.
-    QString reason = tr("not found");
+    // The first place that holds a file decides; when none does, the first is named.
+    QString reason;
     for (const QString& path : PlaceFileCandidates()) {
-        XmlLoaded = ReadPlaceFile(path, &Places, &reason);
+        QString why;
+        XmlLoaded = ReadPlaceFile(path, &Places, &why);
+        if (reason.isEmpty() || QFileInfo::exists(path))
+            reason = why;
         if (XmlLoaded || QFileInfo::exists(path))
             break;
     }
@@ -74,6 +78,7 @@ void frmPrayerSettings::Form_Load() {
                                  std::pair{lstCity, CityListUnavailableText}}) {
             const QSignalBlocker block(lst);
             lst->clear();
+            lst->setWordWrap(true);
             lst->addItem(text);
             lst->setCurrentRow(-1);
         }
