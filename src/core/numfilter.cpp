@@ -5,7 +5,13 @@
 #include "platform/sound.h"
 #include "runtime/Convert.h"
 
+#include <QClipboard>
+#include <QEvent>
+#include <QGuiApplication>
+#include <QKeyEvent>
 #include <QLineEdit>
+#include <QMouseEvent>
+#include <algorithm>
 
 namespace {
 
@@ -20,8 +26,10 @@ QChar decimalSeparator() {
     return sep.isEmpty() ? QChar(u'.') : sep.front();
 }
 
-// The box's text stays, and so do its insertion point and selection.
+// The limit stops typing only: a text already longer than the limit (a stored value, or one
+// put in by code) is never cut, and the insertion point and selection stay.
 void setMaxLength(QLineEdit* txt, int maxLength) {
+    maxLength = std::max(maxLength, static_cast<int>(txt->text().size()));
     if (txt->maxLength() == maxLength)
         return;
     const int start = txt->selectionStart();
@@ -91,4 +99,57 @@ void FilterNumericKeyPress(QLineEdit* txt, std::int16_t& KeyAscii, std::int16_t 
     if (key == sep || (key >= u'0' && key <= u'9') || key == u'-')
         return;
     reject(KeyAscii);
+}
+
+NumericKeyHook::NumericKeyHook(QLineEdit* txt, KeyPressHandler onKey)
+    : QObject(txt), txt_(txt), onKey_(std::move(onKey)) {
+    txt->installEventFilter(this);
+    txt->setAcceptDrops(false);
+}
+
+bool NumericKeyHook::type(QChar ch) {
+    auto key = static_cast<std::int16_t>(ch.unicode());
+    onKey_(key);
+    if (key == 0)
+        return false;
+    if (key >= 32)
+        txt_->insert(QString(QChar(static_cast<char16_t>(key))));
+    return true;
+}
+
+void NumericKeyHook::Paste(const QString& text) {
+    for (const QChar ch : text) {
+        // Line breaks and other control characters of a pasted text are no keys.
+        if (ch.unicode() >= 32)
+            type(ch);
+    }
+}
+
+bool NumericKeyHook::eventFilter(QObject* watched, QEvent* event) {
+    if (watched != txt_)
+        return false;
+    switch (event->type()) {
+    case QEvent::KeyPress: {
+        auto* ke = static_cast<QKeyEvent*>(event);
+        if (ke->matches(QKeySequence::Paste)) {
+            Paste(QGuiApplication::clipboard()->text());
+            return true;
+        }
+        const QString text = ke->text();
+        if (text.size() != 1 || text.front().unicode() < 32 || text.front().unicode() == 127)
+            return false; // editing and movement keys go to the box
+        type(text.front());
+        return true;
+    }
+    case QEvent::MouseButtonRelease: {
+        auto* me = static_cast<QMouseEvent*>(event);
+        if (me->button() == Qt::MiddleButton) {
+            Paste(QGuiApplication::clipboard()->text(QClipboard::Selection));
+            return true;
+        }
+        return false;
+    }
+    default:
+        return false;
+    }
 }

@@ -119,6 +119,55 @@ TEST(FilterNumericKeyPress, MaximumLength) {
     EXPECT_EQ(backspace, 8);
 }
 
+// The limit stops typing; it never cuts a text that is already longer.
+TEST(FilterNumericKeyPress, NeverCutsTextAlreadyThere) {
+    SeparatorLocale locale(QStringLiteral("."));
+    QLineEdit box;
+    for (const QString& text : {QStringLiteral("521.4233"), QStringLiteral("12345678901")}) {
+        FakeSound sound;
+        box.setMaxLength(32767);
+        box.setText(text);
+        box.setCursorPosition(2);
+        std::int16_t key = u'1';
+        FilterNumericKeyPress(&box, key, 2, 4);
+        EXPECT_EQ(box.text(), text);
+        EXPECT_EQ(key, 0) << "the box is full";
+        EXPECT_EQ(box.cursorPosition(), 2);
+        // Nothing more can be typed in, but deleting works as usual.
+        box.insert(QStringLiteral("9"));
+        EXPECT_EQ(box.text(), text);
+        box.backspace();
+        EXPECT_EQ(box.text().size(), text.size() - 1);
+    }
+}
+
+// A paste goes through the box's key handler character by character, as typing would.
+TEST(NumericKeyHook, PasteIsTypedKeyByKey) {
+    SeparatorLocale locale(QStringLiteral("."));
+    struct Case {
+        QString before, pasted, after;
+    };
+    const Case cases[] = {
+        {"", "12345678901", "12.3456"}, // the integer part fills, then the decimals
+        {"", "-33.75", "-33.75"},       // the sign widens the integer part, as for a latitude
+        {"", "2a1,5\n", "21.5"},        // letters and line breaks are dropped
+        {"21.4", "99999", "21.4999"},
+    };
+    for (const Case& c : cases) {
+        FakeSound sound;
+        QLineEdit box;
+        box.setText(c.before);
+        int keys = 0;
+        auto* hook = new NumericKeyHook(&box, [&](std::int16_t& k) {
+            ++keys;
+            FilterNumericKeyPress(&box, k, box.text().contains(u'-') ? 3 : 2, 4);
+        });
+        hook->Paste(c.pasted);
+        EXPECT_EQ(box.text(), c.after) << c.pasted.toStdString();
+        EXPECT_GT(keys, 0);
+    }
+}
+
 TEST(FilterNumericKeyPress, TheLocalesSeparator) {
     SeparatorLocale locale(QStringLiteral(" ,"));
     QLineEdit box;

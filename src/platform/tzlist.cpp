@@ -1,0 +1,183 @@
+#include "tzlist.h"
+
+#include <QDBusConnection>
+#include <QDBusMessage>
+#include <QDateTime>
+#include <QMap>
+#include <QSet>
+#include <QTimeZone>
+
+namespace {
+
+platform::SystemZoneHook gSystemZone;
+platform::SetTimezoneHook gSetTimezone;
+
+QByteArray systemZoneId() {
+    return gSystemZone ? gSystemZone() : QTimeZone::systemTimeZoneId();
+}
+
+// Zones renamed in the database after the names the Windows mapping knows them by.
+const QMap<QByteArray, QByteArray>& renamedZones() {
+    static const QMap<QByteArray, QByteArray> renamed = {
+        {"Africa/Asmara", "Africa/Asmera"},
+        {"America/Argentina/Buenos_Aires", "America/Buenos_Aires"},
+        {"America/Argentina/Catamarca", "America/Catamarca"},
+        {"America/Argentina/Cordoba", "America/Cordoba"},
+        {"America/Argentina/Jujuy", "America/Jujuy"},
+        {"America/Argentina/Mendoza", "America/Mendoza"},
+        {"America/Atikokan", "America/Coral_Harbour"},
+        {"America/Indiana/Indianapolis", "America/Indianapolis"},
+        {"America/Kentucky/Louisville", "America/Louisville"},
+        {"America/Nuuk", "America/Godthab"},
+        {"Asia/Ho_Chi_Minh", "Asia/Saigon"},
+        {"Asia/Kathmandu", "Asia/Katmandu"},
+        {"Asia/Kolkata", "Asia/Calcutta"},
+        {"Asia/Yangon", "Asia/Rangoon"},
+        {"Atlantic/Faroe", "Atlantic/Faeroe"},
+        {"Europe/Kyiv", "Europe/Kiev"},
+        {"Pacific/Chuuk", "Pacific/Truk"},
+        {"Pacific/Kanton", "Pacific/Enderbury"},
+        {"Pacific/Pohnpei", "Pacific/Ponape"},
+    };
+    return renamed;
+}
+
+// The Windows id of an IANA zone, under its current name or its former one.
+QByteArray windowsIdOf(const QByteArray& iana) {
+    QByteArray win = QTimeZone::ianaIdToWindowsId(iana);
+    if (win.isEmpty() && renamedZones().contains(iana))
+        win = QTimeZone::ianaIdToWindowsId(renamedZones().value(iana));
+    return win;
+}
+
+// "(GMT+03:00)", "(GMT-03:30)", "(GMT)" for an offset in seconds.
+QString offsetText(int seconds) {
+    if (seconds == 0)
+        return QStringLiteral("(GMT)");
+    const int minutes = std::abs(seconds) / 60;
+    return QStringLiteral("(GMT%1%2:%3)")
+        .arg(seconds > 0 ? QLatin1Char('+') : QLatin1Char('-'))
+        .arg(minutes / 60, 2, 10, QLatin1Char('0'))
+        .arg(minutes % 60, 2, 10, QLatin1Char('0'));
+}
+
+// The place part of an IANA id: "America/Argentina/Buenos_Aires" gives "Buenos Aires".
+QString placeOf(const QByteArray& ianaId) {
+    QString place = QString::fromUtf8(ianaId.mid(ianaId.lastIndexOf('/') + 1));
+    return place.replace(QLatin1Char('_'), QLatin1Char(' '));
+}
+
+} // namespace
+
+namespace platform {
+
+void InstallSystemZoneHook(SystemZoneHook hook) {
+    gSystemZone = std::move(hook);
+}
+
+void InstallSetTimezoneHook(SetTimezoneHook hook) {
+    gSetTimezone = std::move(hook);
+}
+
+QList<WindowsZone> EnumWindowsZones() {
+    // The Windows ids of the zones the database holds, with their IANA zones.
+    QMap<QString, QList<QByteArray>> zones;
+    for (const QByteArray& iana : QTimeZone::availableTimeZoneIds()) {
+        const QByteArray win = windowsIdOf(iana);
+        if (!win.isEmpty())
+            zones[QString::fromLatin1(win)] << iana;
+    }
+    const QDateTime now = QDateTime::currentDateTimeUtc();
+    QList<WindowsZone> out;
+    for (auto it = zones.cbegin(); it != zones.cend(); ++it) {
+        QByteArray iana = QTimeZone::windowsIdToDefaultIanaId(it.key().toLatin1());
+        if (iana.isEmpty() || !it.value().contains(iana))
+            iana = it.value().front();
+        const QTimeZone tz(iana);
+        if (!tz.isValid())
+            continue;
+        WindowsZone z;
+        z.keyName = it.key();
+        z.ianaId = iana;
+        z.standardName = it.key();
+        z.daylightName =
+            QString(it.key()).replace(QStringLiteral("Standard"), QStringLiteral("Daylight"));
+        TimeZoneInformationFor(tz, now, &z.info);
+        const int standard = tz.standardTimeOffset(now);
+        z.info.Bias = -standard / 60;
+        // The default zone's place first, then up to two more, as a Windows name lists a few.
+        QStringList places{placeOf(iana)};
+        for (const QByteArray& other : it.value()) {
+            if (places.size() >= 3)
+                break;
+            const QString p = placeOf(other);
+            if (!places.contains(p) && !other.startsWith("Etc/"))
+                places << p;
+        }
+        z.display = offsetText(standard) + QLatin1Char(' ') + places.join(QStringLiteral(", "));
+        out << z;
+    }
+    return out;
+}
+
+QString SystemWindowsZoneId() {
+    const QByteArray iana = systemZoneId();
+    if (iana.isEmpty())
+        return {};
+    const QByteArray direct = windowsIdOf(iana);
+    if (!direct.isEmpty())
+        return QString::fromLatin1(direct);
+    // A zone the mapping doesn't know (one made after it): the zone with the same offsets
+    // over two years, of the same region where there is one.
+    const QTimeZone system(iana);
+    if (!system.isValid())
+        return {};
+    const QDateTime start(QDate(QDate::currentDate().year(), 1, 1), QTime(12, 0), Qt::UTC);
+    auto sameOffsets = [&](const QTimeZone& other) {
+        for (int month = 0; month < 24; ++month) {
+            const QDateTime at = start.addMonths(month);
+            if (other.offsetFromUtc(at) != system.offsetFromUtc(at))
+                return false;
+        }
+        return true;
+    };
+    const QByteArray region = iana.left(iana.indexOf('/') + 1);
+    QByteArray found;
+    for (const QByteArray& other : QTimeZone::availableTimeZoneIds()) {
+        const QByteArray win = windowsIdOf(other);
+        if (win.isEmpty() || !sameOffsets(QTimeZone(other)))
+            continue;
+        if (!region.isEmpty() && other.startsWith(region))
+            return QString::fromLatin1(win);
+        if (found.isEmpty())
+            found = win;
+    }
+    return QString::fromLatin1(found);
+}
+
+bool SetSystemTimeZone(const QByteArray& ianaId, QString* error) {
+    QString ignored;
+    if (!error)
+        error = &ignored;
+    if (gSetTimezone)
+        return gSetTimezone(ianaId, error);
+    QDBusConnection bus = QDBusConnection::systemBus();
+    if (!bus.isConnected()) {
+        *error = QStringLiteral("the system bus cannot be reached");
+        return false;
+    }
+    QDBusMessage call = QDBusMessage::createMethodCall(
+        QStringLiteral("org.freedesktop.timedate1"), QStringLiteral("/org/freedesktop/timedate1"),
+        QStringLiteral("org.freedesktop.timedate1"), QStringLiteral("SetTimezone"));
+    // Interactive: the desktop's authentication agent may ask for a password, so the call
+    // waits as long as a person may need for it.
+    call << QString::fromUtf8(ianaId) << true;
+    const QDBusMessage reply = bus.call(call, QDBus::Block, 120000);
+    if (reply.type() == QDBusMessage::ErrorMessage) {
+        *error = reply.errorMessage().isEmpty() ? reply.errorName() : reply.errorMessage();
+        return false;
+    }
+    return true;
+}
+
+} // namespace platform

@@ -1,0 +1,218 @@
+#pragma once
+// The prayer settings dialog: where the user prays (a country and city of the place file, or
+// typed coordinates), the time zone and daylight saving, and the calculation conventions.
+// Its behaviour is spread over frmPrayerSettings_<area>.cpp files, one per area.
+#include "core/clsToolTip.h"
+#include "runtime/Form.h"
+
+#include <QDomElement>
+#include <QList>
+#include <QRadioButton>
+#include <QString>
+#include <array>
+#include <cstdint>
+#include <memory>
+
+class QCheckBox;
+class QComboBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QPushButton;
+class QTabWidget;
+
+// One city of the place file, as read and checked.
+struct PlaceCity {
+    QString fullName; // may hold a "|": the city box shows the part before it
+    QString province;
+    double latitude = 0;  // degrees, north positive
+    double longitude = 0; // degrees, east positive
+    double gmtHours = 0;  // standard offset from GMT
+    int dstFlag = 0;      // 0 no daylight saving, 1 daylight saving
+};
+
+struct PlaceCountry {
+    QString name;
+    QList<PlaceCity> cities;
+};
+
+class frmPrayerSettings : public Form {
+    Q_OBJECT
+public:
+    explicit frmPrayerSettings(QWidget* parent = nullptr);
+    ~frmPrayerSettings() override;
+
+    // ---- life cycle ----
+    bool Changed = false;
+    void cmdSave_Click();
+    void cmdExit_Click();
+    void cmdDefaults_Click();
+    void Form_Activate();
+
+    // ---- texts and value lists ----
+    void TranslateForm();
+    QString LocationManualCaption;
+    QString RoundingText[4];
+    QString DefaultCityText, DefaultsQuestionText, ZoneQuestionText;
+    QString ZoneListUnavailableText, CountryListUnavailableText, CityListUnavailableText;
+
+    // ---- place file, countries and cities ----
+    // Where the place file is looked for: beside the program, then in the data folder of an
+    // installed tree.
+    static QStringList PlaceFileCandidates();
+    // A place file to use instead of those (tests); "" for the usual places.
+    static inline QString PlaceFileOverride;
+    // Reads and checks the place file; false with the reason when it can't be used. Country
+    // elements and their cities are taken element by element, so comments and other nodes
+    // between them shift nothing; a city with a missing or non-numeric field is left out.
+    static bool ReadPlaceFile(const QString& path, QList<PlaceCountry>* countries, QString* reason);
+    static QString StripAfterPipe(const QString& s);
+    QList<PlaceCountry> Places;
+    bool XmlLoaded = false;
+    QString PlaceFileProblem; // why the place file was not used, "" when it was
+    void lstCountry_Click();
+    void cboCountry_Click();
+    void lstCity_Click();
+    void cboCity_Click();
+    void cboCountry_Change();
+    void cboCity_Change();
+    void txtProvince_Change();
+
+    // ---- built-in country list and default methods ----
+    static constexpr int kCountryCount = 252;
+    std::array<QString, 253> Countries;
+    std::array<std::uint8_t, 253> DefaultMethod{};
+    void LoadCountryNames();
+    void FillDefaultMethods();
+
+    // ---- calculation method and adjustment controls ----
+    void optCalculationMethod_Click(int Index);
+    void optJuristicMethod_Click(int Index);
+    void fraAngleDegrees_Click();
+    void fraAngleTimeDifference_Click();
+    void chkMinuteAdjust_Click();
+    void cboRounding_Click();
+    void optDayLightSavings_Click(int Index);
+
+    // ---- Windows time zones ----
+    QString StandardName, CurrentZoneDisplayName;
+    void FillWindowsTimeZones();
+    QString GetCurrentTimeZoneName();
+    QString EnumTimeZones(bool bFind, const QString& sSought);
+    static void SortTimeZones(QStringList& names);
+    static void SortByKey(QList<int>& keys, QStringList& names);
+    static QString FormatGmtOffset(float hours);
+    // Makes the chosen zone the system's, unless it already is. False with the reason when
+    // the system refused.
+    bool ApplyWindowsTimeZone(QString* error);
+
+    // ---- coordinates ----
+    void txtLatitude_KeyPress(std::int16_t& KeyAscii);
+    void txtLongitude_KeyPress(std::int16_t& KeyAscii);
+    void txtLatitude_Validate();
+    void txtLongitude_Validate();
+    // Whether both boxes hold a coordinate within its range; otherwise tells the user which
+    // one is wrong and puts the focus on it.
+    bool CoordinatesAcceptable();
+
+    // ---- saving ----
+    // False when nothing could be saved because a coordinate is out of range.
+    bool SaveSettings();
+
+    // ---- controls ----
+    QTabWidget* tabMain = nullptr;
+    QGroupBox* fraLocationByList = nullptr;
+    QGroupBox* fraLocation = nullptr;
+    QGroupBox* fraDaylightSavings = nullptr;
+    QGroupBox* fraCalculationMethod = nullptr;
+    QGroupBox* fraAngleDegrees = nullptr;
+    QGroupBox* fraAngleTimeDifference = nullptr;
+    QGroupBox* fraJuristicMethod = nullptr;
+    QGroupBox* fraMaghribMinutes = nullptr;
+    QGroupBox* fraDhuhrMinutes = nullptr;
+    QGroupBox* fraRounding = nullptr;
+    QGroupBox* fraMinuteAdjust = nullptr;
+    QListWidget* lstCountry = nullptr;
+    QListWidget* lstCity = nullptr;
+    QLabel* lblCountries = nullptr;
+    QLabel* lblCities = nullptr;
+    QComboBox* cboCountry = nullptr;
+    QComboBox* cboCity = nullptr;
+    QComboBox* cboTimezone = nullptr;
+    QLabel* lblCountry = nullptr;
+    QLabel* lblCity = nullptr;
+    QLabel* lblTimezone = nullptr;
+    QLineEdit* txtProvince = nullptr;
+    QLineEdit* txtLatitude = nullptr;
+    QLineEdit* txtLongitude = nullptr;
+    QLabel* lblProvince = nullptr;
+    QLabel* lblLatitude = nullptr;
+    QLabel* lblLongitude = nullptr;
+    QLabel* lblPlaceFile = nullptr; // the line that says why the place list is unavailable
+    std::array<QRadioButton*, 3> optDayLightSavings{};
+    QComboBox* cboWindowsTimezone = nullptr;
+    QComboBox* cboDaylightSavingsTime = nullptr;
+    std::array<QRadioButton*, 8> optCalculationMethod{};
+    QComboBox* cboFajrDegrees = nullptr;
+    QComboBox* cboIshaDegrees = nullptr;
+    QComboBox* cboFajrDegreesDifference = nullptr;
+    QComboBox* cboIshaMinutes = nullptr;
+    QLabel* lblFajrDegrees = nullptr;
+    QLabel* lblIshaDegrees = nullptr;
+    QLabel* lblFajrDegreesDifference = nullptr;
+    QLabel* lblIshaMinutes = nullptr;
+    std::array<QRadioButton*, 3> optJuristicMethod{}; // 1 Standard, 2 Hanafi
+    QComboBox* cboMaghribMinutes = nullptr;
+    QComboBox* cboDhuhrMinutes = nullptr;
+    QComboBox* cboRounding = nullptr;
+    QLabel* lblMaghribMinutes = nullptr;
+    QLabel* lblDhuhrMinutes = nullptr;
+    QCheckBox* chkMinuteAdjust = nullptr;
+    std::array<QComboBox*, 7> cboMinuteAdjust{}; // 1..6
+    std::array<QLabel*, 7> lblMinuteAdjust{};    // 1..6
+    QPushButton* cmdSave = nullptr;
+    QPushButton* cmdExit = nullptr;
+    QPushButton* cmdDefaults = nullptr;
+    std::unique_ptr<clsToolTip> ToolTips;
+
+    // The selected option of an array, -1 when none.
+    template <std::size_t N> static int SelectedOption(const std::array<QRadioButton*, N>& opts);
+
+protected:
+    void Form_Load() override;
+    void Form_Unload(int* cancel) override;
+    bool event(QEvent* e) override;
+    bool eventFilter(QObject* watched, QEvent* e) override;
+
+private:
+    void createControls();
+    void connectHandlers();
+    void markChanged() { Changed = true; }
+    // A tip through the dialog's tooltip window; the control's own tip when there is none.
+    void setTip(QWidget* ctl, const QString& text);
+    // Fills a list without running its handlers; the position is left at -1.
+    void fillCombo(QComboBox* cbo, const QStringList& items);
+    // Sets a position from code; the control's handler runs when the position changes.
+    static void setListIndex(QComboBox* cbo, int index);
+    static void setListIndex(QListWidget* lst, int index);
+    void showCitiesOf(int country);
+    void fillFromCity(int country, int city);
+    void setCoordinateText(QLineEdit* txt, double value);
+    void keyPress(QLineEdit* txt, std::int16_t& KeyAscii, int intDigits);
+    void validate(QLineEdit* txt, double limit, double saved);
+    void RecomputeMainWindow();
+    void ForgetLastEvent();
+};
+
+// Opens the prayer settings dialog modally on the page (0 Location, 1 Calculation Method) and
+// returns when it has closed; the main window then shows times under the settings in force.
+void ShowPrayerSettings(std::int16_t startTab);
+
+template <std::size_t N>
+int frmPrayerSettings::SelectedOption(const std::array<QRadioButton*, N>& opts) {
+    for (std::size_t i = 0; i < N; ++i)
+        if (opts[i] && opts[i]->isChecked())
+            return static_cast<int>(i);
+    return -1;
+}

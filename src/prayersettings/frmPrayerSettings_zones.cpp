@@ -1,0 +1,121 @@
+// The system's time zones under their Windows names, sorted by their GMT offset, with the zone
+// in force selected; and the text of a GMT offset that the zone list and the check on OK use.
+#include "frmPrayerSettings.h"
+
+#include "platform/tzlist.h"
+#include "runtime/Convert.h"
+
+#include <QComboBox>
+#include <cmath>
+
+QString frmPrayerSettings::FormatGmtOffset(float hours) {
+    const double h = hours;
+    const QString sign = h > 0   ? QStringLiteral("+")
+                         : h < 0 ? QStringLiteral("-")
+                                 : QStringLiteral(" ");
+    const double a = std::fabs(h);
+    const int w = static_cast<int>(std::trunc(a));
+    const int f = static_cast<int>(RoundHalfEven((a - w) * 10));
+    if (w == 0 && f == 0)
+        return QStringLiteral("(GMT)");
+    return QStringLiteral("(GMT%1%2:%3)")
+        .arg(sign)
+        .arg(w, 2, 10, QLatin1Char('0'))
+        .arg(f == 5 ? QStringLiteral("30") : QStringLiteral("00"));
+}
+
+QString frmPrayerSettings::GetCurrentTimeZoneName() {
+    return platform::SystemWindowsZoneId();
+}
+
+void frmPrayerSettings::FillWindowsTimeZones() {
+    cboWindowsTimezone->clear();
+    StandardName = GetCurrentTimeZoneName();
+    EnumTimeZones(false, QString());
+    if (optDayLightSavings[0]->isEnabled()) {
+        if (!CurrentZoneDisplayName.trimmed().isEmpty())
+            cboWindowsTimezone->setCurrentIndex(
+                cboWindowsTimezone->findText(CurrentZoneDisplayName.trimmed()));
+        else
+            cboWindowsTimezone->setCurrentIndex(0);
+    }
+}
+
+QString frmPrayerSettings::EnumTimeZones(bool bFind, const QString& sSought) {
+    CurrentZoneDisplayName.clear();
+    const QList<platform::WindowsZone> zones = platform::EnumWindowsZones();
+    if (zones.isEmpty()) {
+        const QSignalBlocker block(cboWindowsTimezone);
+        cboWindowsTimezone->clear();
+        cboWindowsTimezone->addItem(ZoneListUnavailableText);
+        cboWindowsTimezone->setCurrentIndex(0);
+        cboWindowsTimezone->setEnabled(false);
+        optDayLightSavings[0]->setEnabled(false);
+        return {};
+    }
+    QStringList names;
+    for (const platform::WindowsZone& z : zones) {
+        if (bFind) {
+            if (z.display == sSought)
+                return z.keyName;
+            continue;
+        }
+        names << z.display.trimmed();
+        if (z.standardName.trimmed() == StandardName)
+            CurrentZoneDisplayName = z.display;
+    }
+    if (bFind)
+        return {};
+    SortTimeZones(names);
+    const QSignalBlocker block(cboWindowsTimezone);
+    for (const QString& name : names)
+        if (!name.isEmpty())
+            cboWindowsTimezone->addItem(name);
+    cboWindowsTimezone->setCurrentIndex(-1);
+    return {};
+}
+
+void frmPrayerSettings::SortTimeZones(QStringList& names) {
+    QList<int> keys;
+    for (const QString& name : names) {
+        // The whole hours of "(GMT+05:30) ...": the text from the sign up to the first
+        // character that can't continue the number.
+        const QString part = name.mid(4, 6).trimmed();
+        int i = 0;
+        if (i < part.size() && (part[i] == u'+' || part[i] == u'-'))
+            ++i;
+        while (i < part.size() && part[i].isDigit())
+            ++i;
+        bool ok = false;
+        const int key = part.left(i).toInt(&ok);
+        keys << (ok ? key : 0);
+    }
+    SortByKey(keys, names);
+}
+
+void frmPrayerSettings::SortByKey(QList<int>& keys, QStringList& names) {
+    for (auto i = keys.size() - 1; i >= 0; --i) {
+        for (qsizetype j = 1; j <= i; ++j) {
+            const bool swap =
+                keys[j - 1] > keys[j] ||
+                (keys[j - 1] == keys[j] && names[j - 1].compare(names[j], Qt::CaseInsensitive) > 0);
+            if (swap) {
+                keys.swapItemsAt(j - 1, j);
+                names.swapItemsAt(j - 1, j);
+            }
+        }
+    }
+}
+
+bool frmPrayerSettings::ApplyWindowsTimeZone(QString* error) {
+    const QString keyName = EnumTimeZones(true, cboWindowsTimezone->currentText());
+    if (keyName.isEmpty())
+        return true; // nothing chosen that the system knows: nothing to change
+    // The system's zone already is the one chosen (or another place of it): leave it alone.
+    if (keyName == platform::SystemWindowsZoneId())
+        return true;
+    for (const platform::WindowsZone& z : platform::EnumWindowsZones())
+        if (z.keyName == keyName)
+            return platform::SetSystemTimeZone(z.ianaId, error);
+    return true;
+}
