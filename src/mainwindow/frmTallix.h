@@ -10,6 +10,7 @@
 #include "runtime/PictureBox.h"
 
 #include <QDate>
+#include <QTimer>
 #include <array>
 #include <cstdint>
 
@@ -92,6 +93,23 @@ public:
 
 private:
     void createClockControls();
+
+public:
+    // ---- what the preferences dialog asks of the main window (frmTallix_prefs_hooks.cpp) ----
+    // The data server's advise timer; the dialog sets its interval on every save.
+    QTimer tmrDDE;
+    // Starts the data server; true when it runs afterwards.
+    virtual bool InitializeDDE();
+    virtual void UninitializeDDE();
+    // Whether the data server was asked to run (until the server itself is built, all there is).
+    bool DDEServerWanted() const { return ddeServerWanted_; }
+    // Pray Now and the screen saver command follow the desktop and the chosen Pray Now action.
+    void EnablePrayNow();
+    // Recomputes and redisplays what depends on the settings.
+    void RefreshPrayers();
+
+private:
+    bool ddeServerWanted_ = false;
 
 public:
 protected:
