@@ -32,6 +32,10 @@ void ShowPreferencesDialog(std::int16_t iStartTab) {
         }
     }
     auto* dialog = new frmPreferences();
+    dialog->Load();
+    // An athan may have closed it while it loaded.
+    if (!Forms().contains(dialog))
+        return;
     dialog->Show(vbModal);
 }
 

@@ -69,6 +69,8 @@ QGroupBox* frmPreferences::createSlotFrame(int slot, OptionArray& options, int o
     for (QLineEdit* box : {txtCustomSoundFileName[s], txtCustomSoundFolder[s]}) {
         box->setEnabled(false); // they only show the names
         box->setMinimumWidth(60);
+        // A long name shows its beginning.
+        connect(box, &QLineEdit::textChanged, box, [box] { box->setCursorPosition(0); });
     }
     txtCustomSoundFolder[s]->setVisible(false);
     connect(cmdSoundPreview[s], &QPushButton::clicked, this, [this, slot] { cmdSoundPreview_Click(slot); });

@@ -167,6 +167,8 @@ void frmPreferences::createOtherPage() {
     txtCustomImageFileName->setEnabled(false);
     txtCustomImageFolder->setEnabled(false);
     txtCustomImageFolder->setVisible(false);
+    for (QLineEdit* box : {txtCustomImageFileName, txtCustomImageFolder})
+        connect(box, &QLineEdit::textChanged, box, [box] { box->setCursorPosition(0); });
     cmdBrowseCustomImage = new QPushButton(fraImageSelection);
     cmdBrowseCustomImage->setObjectName(QStringLiteral("cmdBrowseCustomImage"));
     cmdBrowseCustomImage->setFixedWidth(32);

@@ -110,8 +110,10 @@ void frmPreferences::cmdCustomSoundPreview_Click(int Index) {
     // The box shown decides: the folder's random file, or the file.
     if (!txtCustomSoundFolder[i]->isHidden())
         PlayRandomWavFromFolder(CustomSoundFolder[i]);
-    else
+    else if (!TrimBlanks(CustomSound[i]).isEmpty())
         PlaySoundA(CustomSound[i], 0, kFilePlayFlags);
+    else
+        return; // no file: silent (an empty name would stop whatever plays)
     MarkPreviewSound();
 }
 
