@@ -56,6 +56,8 @@ protected:
             else if (mouse->button() == Qt::MiddleButton)
                 button = 4;
             onPress_(button);
+            // Taken here: a press on the picture must not reach its frame and play twice.
+            return true;
         }
         return QObject::eventFilter(watched, event);
     }
