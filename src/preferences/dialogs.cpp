@@ -42,7 +42,8 @@ QStringList NameFiltersOf(const QString& sFilter) {
     const QStringList parts = text.split(QChar(0), Qt::SkipEmptyParts);
     QStringList filters;
     for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
-        const QString patterns = QString(parts.at(i + 1)).replace(QLatin1Char(';'), QLatin1Char(' '));
+        const QString patterns =
+            QString(parts.at(i + 1)).replace(QLatin1Char(';'), QLatin1Char(' '));
         filters.append(parts.at(i).contains(QLatin1Char('('))
                            ? parts.at(i)
                            : QStringLiteral("%1 (%2)").arg(parts.at(i), patterns));

@@ -8,7 +8,6 @@
 #include "runtime/Interaction.h"
 
 #include <QCheckBox>
-#include <algorithm>
 #include <QDialogButtonBox>
 #include <QHBoxLayout>
 #include <QPointer>
@@ -18,6 +17,7 @@
 #include <QTabWidget>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <algorithm>
 
 std::int16_t gStartTab = 0;
 

@@ -15,7 +15,7 @@
 
 namespace {
 
-constexpr std::int32_t kDefaultColors[6] = {vbWindowBackground, vbWindowText, vbInactiveBorder,
+constexpr std::int32_t kDefaultColors[6] = {vbWindowBackground, vbWindowText,    vbInactiveBorder,
                                             vbHighlight,        vbHighlightText, vbInactiveBorder};
 
 // Rounds to the nearest whole number, a half to the even one.

@@ -9,8 +9,8 @@
 #include "core/mMain.h"
 #include "core/settings.h"
 #include "mainwindow/frmTallix.h"
-#include "runtime/Interaction.h"
 #include "runtime/ImageControl.h"
+#include "runtime/Interaction.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -75,8 +75,9 @@ void frmPreferences::Form_Load() {
     for (int s : {0, 1, 2, 3, 4, 6, 7})
         AudioOptions(s)->Select(gAudioType[s]);
     optColorType.Select(gColorType);
-    const std::int32_t stored[] = {gColorFace,          gColorHands,          gColorSeconds,
-                                   gColorFaceHighlight, gColorHandsHighlight, gColorSecondsHighlight};
+    const std::int32_t stored[] = {gColorFace,           gColorHands,
+                                   gColorSeconds,        gColorFaceHighlight,
+                                   gColorHandsHighlight, gColorSecondsHighlight};
     for (int k = 0; k < 6; ++k)
         SetColor(k, stored[k]);
     showCheck(chkDisplayBalloonTips, gDisplayBalloonTips);

@@ -13,11 +13,12 @@
 #include <QTabWidget>
 
 namespace {
-const char* const kFrameNames[] = {"fraFajr",    "fraDhuhr", "fraAsr", "fraMaghrib",
-                                   "fraIshaa",   "",         "fraBismillah", "fraAudioAlertsReminder"};
-const char* const kOptionNames[] = {"optAudioTypeFajr",    "optAudioTypeDhuhr",
-                                    "optAudioTypeAsr",     "optAudioTypeMaghrib",
-                                    "optAudioTypeIshaa",   "",
+const char* const kFrameNames[] = {
+    "fraFajr",  "fraDhuhr", "fraAsr",       "fraMaghrib",
+    "fraIshaa", "",         "fraBismillah", "fraAudioAlertsReminder"};
+const char* const kOptionNames[] = {"optAudioTypeFajr",      "optAudioTypeDhuhr",
+                                    "optAudioTypeAsr",       "optAudioTypeMaghrib",
+                                    "optAudioTypeIshaa",     "",
                                     "optAudioTypeBismillah", "optAudioTypeReminder"};
 } // namespace
 
@@ -26,7 +27,8 @@ QGroupBox* frmPreferences::createSlotFrame(int slot, OptionArray& options, int o
     frame->setObjectName(QString::fromLatin1(kFrameNames[slot]));
     for (int k = 0; k < optionCount; ++k) {
         auto* option = new QRadioButton(frame);
-        option->setObjectName(QStringLiteral("%1(%2)").arg(QString::fromLatin1(kOptionNames[slot])).arg(k));
+        option->setObjectName(
+            QStringLiteral("%1(%2)").arg(QString::fromLatin1(kOptionNames[slot])).arg(k));
         options.add(option);
     }
     for (int k = 0; k < optionCount; ++k) {
@@ -56,14 +58,16 @@ QGroupBox* frmPreferences::createSlotFrame(int slot, OptionArray& options, int o
     const auto s = std::size_t(slot);
     cmdSoundPreview[s] = newPictureButton(frame, "cmdSoundPreview", QStyle::SP_MediaPlay);
     cmdSoundStop[s] = newPictureButton(frame, "cmdSoundStop", QStyle::SP_MediaStop);
-    cmdCustomSoundPreview[s] = newPictureButton(frame, "cmdCustomSoundPreview", QStyle::SP_MediaPlay);
+    cmdCustomSoundPreview[s] =
+        newPictureButton(frame, "cmdCustomSoundPreview", QStyle::SP_MediaPlay);
     cmdCustomSoundStop[s] = newPictureButton(frame, "cmdCustomSoundStop", QStyle::SP_MediaStop);
     cmdBrowseCustomSound[s] = new QPushButton(frame);
     cmdBrowseCustomSound[s]->setObjectName(QStringLiteral("cmdBrowseCustomSound(%1)").arg(slot));
     cmdBrowseCustomSound[s]->setFixedWidth(32);
     cmdBrowseCustomSound[s]->setAutoDefault(false);
     txtCustomSoundFileName[s] = new QLineEdit(frame);
-    txtCustomSoundFileName[s]->setObjectName(QStringLiteral("txtCustomSoundFileName(%1)").arg(slot));
+    txtCustomSoundFileName[s]->setObjectName(
+        QStringLiteral("txtCustomSoundFileName(%1)").arg(slot));
     txtCustomSoundFolder[s] = new QLineEdit(frame);
     txtCustomSoundFolder[s]->setObjectName(QStringLiteral("txtCustomSoundFolder(%1)").arg(slot));
     for (QLineEdit* box : {txtCustomSoundFileName[s], txtCustomSoundFolder[s]}) {
@@ -73,8 +77,10 @@ QGroupBox* frmPreferences::createSlotFrame(int slot, OptionArray& options, int o
         connect(box, &QLineEdit::textChanged, box, [box] { box->setCursorPosition(0); });
     }
     txtCustomSoundFolder[s]->setVisible(false);
-    connect(cmdSoundPreview[s], &QPushButton::clicked, this, [this, slot] { cmdSoundPreview_Click(slot); });
-    connect(cmdSoundStop[s], &QPushButton::clicked, this, [this, slot] { cmdSoundStop_Click(slot); });
+    connect(cmdSoundPreview[s], &QPushButton::clicked, this,
+            [this, slot] { cmdSoundPreview_Click(slot); });
+    connect(cmdSoundStop[s], &QPushButton::clicked, this,
+            [this, slot] { cmdSoundStop_Click(slot); });
     connect(cmdCustomSoundPreview[s], &QPushButton::clicked, this,
             [this, slot] { cmdCustomSoundPreview_Click(slot); });
     connect(cmdCustomSoundStop[s], &QPushButton::clicked, this,
@@ -156,7 +162,8 @@ void frmPreferences::createAudioPage() {
         top->addWidget(cmdIdenticalAthans);
         box->insertLayout(0, top);
     }
-    connect(cmdIdenticalAthans, &QPushButton::clicked, this, &frmPreferences::cmdIdenticalAthans_Click);
+    connect(cmdIdenticalAthans, &QPushButton::clicked, this,
+            &frmPreferences::cmdIdenticalAthans_Click);
 
     auto* grid = new QGridLayout(page);
     grid->addWidget(fraFajr, 0, 0);

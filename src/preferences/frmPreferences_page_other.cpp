@@ -2,9 +2,9 @@
 // the clock colours with their two live clocks, and the Kaaba picture.
 #include "frmPreferences.h"
 
+#include "runtime/Colors.h"
 #include "runtime/ImageControl.h"
 #include "runtime/PictureBox.h"
-#include "runtime/Colors.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -35,8 +35,9 @@ void frmPreferences::createOtherPage() {
     chkDisplayMainScreen = newCheckBox(fraVisualAlerts, "chkDisplayMainScreen");
     chkFlashTrayIcon = newCheckBox(fraVisualAlerts, "chkFlashTrayIcon");
     auto* alerts = new QVBoxLayout(fraVisualAlerts);
-    for (QWidget* w : {static_cast<QWidget*>(chkDisplayBalloonTips), static_cast<QWidget*>(chkDisplayMainScreen),
-                       static_cast<QWidget*>(chkFlashTrayIcon)})
+    for (QWidget* w :
+         {static_cast<QWidget*>(chkDisplayBalloonTips), static_cast<QWidget*>(chkDisplayMainScreen),
+          static_cast<QWidget*>(chkFlashTrayIcon)})
         alerts->addWidget(w);
     alerts->addStretch(1);
 
@@ -56,7 +57,8 @@ void frmPreferences::createOtherPage() {
     fraDDE->setObjectName(QStringLiteral("fraDDE"));
     chkActivateDDEServer = new QCheckBox(fraDDE);
     chkActivateDDEServer->setObjectName(QStringLiteral("chkActivateDDEServer"));
-    connect(chkActivateDDEServer, &QCheckBox::toggled, this, &frmPreferences::chkActivateDDEServer_Click);
+    connect(chkActivateDDEServer, &QCheckBox::toggled, this,
+            &frmPreferences::chkActivateDDEServer_Click);
     lblDDEAdviseRate = new QLabel(fraDDE);
     lblDDEAdviseRate->setObjectName(QStringLiteral("lblDDEAdviseRate"));
     lblDDEAdviseRate->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
@@ -65,7 +67,8 @@ void frmPreferences::createOtherPage() {
     lblDDEAdviseRate->setBuddy(cboDDEAdviseRate);
     lblDDEAdviseRate->setEnabled(false);
     cboDDEAdviseRate->setEnabled(false);
-    connect(cboDDEAdviseRate, &QComboBox::currentIndexChanged, this, &frmPreferences::cboDDEAdviseRate_Click);
+    connect(cboDDEAdviseRate, &QComboBox::currentIndexChanged, this,
+            &frmPreferences::cboDDEAdviseRate_Click);
     auto* dde = new QHBoxLayout(fraDDE);
     dde->addWidget(chkActivateDDEServer);
     dde->addStretch(1);
@@ -86,7 +89,8 @@ void frmPreferences::createOtherPage() {
     auto* clocks = new QHBoxLayout();
     for (int k = 0; k < 2; ++k) {
         auto* frame = new QGroupBox(fraColorSelection);
-        frame->setObjectName(k == 0 ? QStringLiteral("fraStandard") : QStringLiteral("fraHighlight"));
+        frame->setObjectName(k == 0 ? QStringLiteral("fraStandard")
+                                    : QStringLiteral("fraHighlight"));
         (k == 0 ? fraStandard : fraHighlight) = frame;
         auto* pic = new PictureBox(frame);
         pic->setObjectName(QStringLiteral("picClock(%1)").arg(k));
@@ -125,7 +129,8 @@ void frmPreferences::createOtherPage() {
             browse->setFixedWidth(32);
             browse->setAutoDefault(false);
             cmdBrowseCustomColor[std::size_t(index)] = browse;
-            connect(browse, &QPushButton::clicked, this, [this, index] { cmdBrowseCustomColor_Click(index); });
+            connect(browse, &QPushButton::clicked, this,
+                    [this, index] { cmdBrowseCustomColor_Click(index); });
             auto* row = new QHBoxLayout();
             row->addWidget(swatch, 1);
             row->addWidget(browse);
@@ -173,7 +178,8 @@ void frmPreferences::createOtherPage() {
     cmdBrowseCustomImage->setObjectName(QStringLiteral("cmdBrowseCustomImage"));
     cmdBrowseCustomImage->setFixedWidth(32);
     cmdBrowseCustomImage->setAutoDefault(false);
-    connect(cmdBrowseCustomImage, &QPushButton::clicked, this, &frmPreferences::cmdBrowseCustomImage_Click);
+    connect(cmdBrowseCustomImage, &QPushButton::clicked, this,
+            &frmPreferences::cmdBrowseCustomImage_Click);
     auto* image = new QVBoxLayout(fraImageSelection);
     image->addWidget(imgKabaa, 0, Qt::AlignHCenter);
     image->addWidget(lblImageProblem);

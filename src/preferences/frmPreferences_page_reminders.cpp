@@ -96,7 +96,8 @@ void frmPreferences::createReminderPage() {
             label->setBuddy(list);
             labels[std::size_t(i)] = label;
             lists[std::size_t(i)] = list;
-            connect(list, &QComboBox::currentIndexChanged, this, &frmPreferences::cboReminder_Click);
+            connect(list, &QComboBox::currentIndexChanged, this,
+                    &frmPreferences::cboReminder_Click);
             grid->addWidget(label, 0, 2 * i - 2);
             grid->addWidget(list, 1, 2 * i - 2);
         }
@@ -113,13 +114,17 @@ void frmPreferences::createReminderPage() {
     // The frames' captions are the form's own.
     fraReminderBefore->setTitle(QStringLiteral("Remin&der Before (Minutes)"));
     fraReminderAfter->setTitle(QStringLiteral("Reminder Af&ter (Minutes)"));
-    connect(cmdIdenticalBefore, &QPushButton::clicked, this, &frmPreferences::cmdIdenticalBefore_Click);
-    connect(cmdIdenticalAfter, &QPushButton::clicked, this, &frmPreferences::cmdIdenticalAfter_Click);
+    connect(cmdIdenticalBefore, &QPushButton::clicked, this,
+            &frmPreferences::cmdIdenticalBefore_Click);
+    connect(cmdIdenticalAfter, &QPushButton::clicked, this,
+            &frmPreferences::cmdIdenticalAfter_Click);
 
     fraVisualAlertsReminder = new QGroupBox(page);
     fraVisualAlertsReminder->setObjectName(QStringLiteral("fraVisualAlertsReminder"));
-    chkDisplayBalloonTipsReminder = newCheckBox(fraVisualAlertsReminder, "chkDisplayBalloonTipsReminder");
-    chkDisplayMainScreenReminder = newCheckBox(fraVisualAlertsReminder, "chkDisplayMainScreenReminder");
+    chkDisplayBalloonTipsReminder =
+        newCheckBox(fraVisualAlertsReminder, "chkDisplayBalloonTipsReminder");
+    chkDisplayMainScreenReminder =
+        newCheckBox(fraVisualAlertsReminder, "chkDisplayMainScreenReminder");
     chkFlashTrayIconReminder = newCheckBox(fraVisualAlertsReminder, "chkFlashTrayIconReminder");
     auto* alerts = new QVBoxLayout(fraVisualAlertsReminder);
     alerts->addWidget(chkDisplayBalloonTipsReminder);

@@ -38,7 +38,8 @@ bool frmPreferences::ShowCustomImage() {
     if (picture.isNull()) {
         imgKabaa->SetPicture(StdPicture());
         imgKabaa->setText(QStringLiteral("?"));
-        showImageProblem(QStringLiteral("This picture cannot be shown: %1").arg(GetFileName(CustomImage)));
+        showImageProblem(
+            QStringLiteral("This picture cannot be shown: %1").arg(GetFileName(CustomImage)));
         return false;
     }
     imgKabaa->SetPicture(picture);

@@ -53,7 +53,8 @@ bool frmPreferences::SaveSettings() {
     Writer w;
     const auto check = [](QCheckBox* box) { return std::int16_t(box->isChecked() ? 1 : 0); };
     // An option group or list without a selection writes nothing and keeps its value.
-    const auto option = [&](const QString& name, const OptionArray& options, std::int16_t& variable) {
+    const auto option = [&](const QString& name, const OptionArray& options,
+                            std::int16_t& variable) {
         const int k = options.Selected();
         if (k < 0)
             return;
@@ -121,7 +122,8 @@ bool frmPreferences::SaveSettings() {
         if (gImageType == 2)
             window->imgKabaa->unsetCursor();
         else
-            window->imgKabaa->setCursor(QCursor(QPixmap(QStringLiteral(":/cursors/hand.png")), 9, 1));
+            window->imgKabaa->setCursor(
+                QCursor(QPixmap(QStringLiteral(":/cursors/hand.png")), 9, 1));
     }
 
     for (int s : {0, 1, 2, 3, 4, 6, 7})
@@ -142,9 +144,10 @@ bool frmPreferences::SaveSettings() {
         const char* name;
         int index;
         std::int32_t& variable;
-    } colors[] = {{"ColorFace", 0, gColorFace},           {"ColorFaceHighlight", 3, gColorFaceHighlight},
-                  {"ColorHands", 1, gColorHands},         {"ColorHandsHighlight", 4, gColorHandsHighlight},
-                  {"ColorSeconds", 2, gColorSeconds},     {"ColorSecondsHighlight", 5, gColorSecondsHighlight}};
+    } colors[] = {
+        {"ColorFace", 0, gColorFace},       {"ColorFaceHighlight", 3, gColorFaceHighlight},
+        {"ColorHands", 1, gColorHands},     {"ColorHandsHighlight", 4, gColorHandsHighlight},
+        {"ColorSeconds", 2, gColorSeconds}, {"ColorSecondsHighlight", 5, gColorSecondsHighlight}};
     for (const auto& c : colors) {
         const QString name = QString::fromLatin1(c.name);
         w.put(name, QString::number(Colors[std::size_t(c.index)]));

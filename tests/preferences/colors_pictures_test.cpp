@@ -20,7 +20,8 @@ namespace {
 
 // The direction of a hand in degrees, 0 at 12 o'clock, clockwise.
 double handAngle(const LineShape& hand) {
-    const double deg = std::atan2(double(hand.X2) - hand.X1, -(double(hand.Y2) - hand.Y1)) * 180 / M_PI;
+    const double deg =
+        std::atan2(double(hand.X2) - hand.X1, -(double(hand.Y2) - hand.Y1)) * 180 / M_PI;
     return deg < 0 ? deg + 360 : deg;
 }
 
@@ -32,10 +33,11 @@ using PreferencesPicture = PrefsFixture;
 TEST_F(PreferencesColors, RampRunsFromNearWhiteThroughTheColourTowardsBlack) {
     std::array<std::int32_t, 16> ramp{};
     ASSERT_TRUE(FillCustomColors(ramp, RGB(100, 150, 200)));
-    const int expected[16][3] = {{11, 17, 22},    {22, 33, 44},    {33, 50, 67},    {44, 67, 89},
-                                 {56, 83, 111},   {67, 100, 133},  {78, 117, 156},  {89, 133, 178},
-                                 {100, 150, 200}, {119, 163, 207}, {139, 176, 214}, {158, 189, 221},
-                                 {178, 202, 228}, {197, 216, 234}, {216, 229, 241}, {236, 242, 248}};
+    const int expected[16][3] = {
+        {11, 17, 22},    {22, 33, 44},    {33, 50, 67},    {44, 67, 89},
+        {56, 83, 111},   {67, 100, 133},  {78, 117, 156},  {89, 133, 178},
+        {100, 150, 200}, {119, 163, 207}, {139, 176, 214}, {158, 189, 221},
+        {178, 202, 228}, {197, 216, 234}, {216, 229, 241}, {236, 242, 248}};
     for (int k = 0; k < 16; ++k)
         EXPECT_EQ(ramp[std::size_t(k)], RGB(expected[k][0], expected[k][1], expected[k][2])) << k;
 
@@ -119,13 +121,17 @@ TEST_F(PreferencesColors, ClockPreviewHourHandMovesContinuously) {
     const struct {
         int h, m, s;
         double hour, minute, second;
-    } cases[] = {{10, 30, 0, 315, 180, 0},  {10, 31, 0, 315.5, 186, 0}, {15, 0, 0, 90, 0, 0},
-                 {23, 45, 15, 352.5, 270, 90}, {0, 0, 0, 0, 0, 0}};
+    } cases[] = {{10, 30, 0, 315, 180, 0},
+                 {10, 31, 0, 315.5, 186, 0},
+                 {15, 0, 0, 90, 0, 0},
+                 {23, 45, 15, 352.5, 270, 90},
+                 {0, 0, 0, 0, 0, 0}};
     for (const auto& c : cases) {
         runtime::SetClock(QDateTime(QDate(2026, 3, 14), QTime(c.h, c.m, c.s)));
         dlg.tmrMain_Timer();
         for (std::size_t i = 0; i < 2; ++i) {
-            EXPECT_NEAR(std::fmod(handAngle(*dlg.LHP[i]) + 0.5, 360), c.hour + 0.5, 0.6) << c.h << ":" << c.m;
+            EXPECT_NEAR(std::fmod(handAngle(*dlg.LHP[i]) + 0.5, 360), c.hour + 0.5, 0.6)
+                << c.h << ":" << c.m;
             EXPECT_NEAR(std::fmod(handAngle(*dlg.LMP[i]) + 0.5, 360), c.minute + 0.5, 0.6);
             EXPECT_NEAR(std::fmod(handAngle(*dlg.LSP[i]) + 0.5, 360), c.second + 0.5, 0.6);
         }
@@ -247,6 +253,7 @@ TEST_F(PreferencesPicture, NamesOfPaths) {
                  {"C:\\", "", "C:\\"}};
     for (const auto& c : cases) {
         EXPECT_EQ(GetFileName(QString::fromLatin1(c.path)), QString::fromLatin1(c.file)) << c.path;
-        EXPECT_EQ(GetFolderName(QString::fromLatin1(c.path)), QString::fromLatin1(c.folder)) << c.path;
+        EXPECT_EQ(GetFolderName(QString::fromLatin1(c.path)), QString::fromLatin1(c.folder))
+            << c.path;
     }
 }

@@ -23,23 +23,27 @@ void flushDeletes() {
 
 // The 63 values the dialog writes.
 QStringList writtenNames() {
-    QStringList names = {"DisplayBalloonTips", "DisplayMainScreen", "FlashTrayIcon", "SecurityType",
-                         "DisplaySplashScreen", "ActivateDDEServer", "DDEAdviseRate", "ImageType",
-                         "SelectedImage", "CustomImage", "CustomImageFolder"};
+    QStringList names = {"DisplayBalloonTips", "DisplayMainScreen",   "FlashTrayIcon",
+                         "SecurityType",       "DisplaySplashScreen", "ActivateDDEServer",
+                         "DDEAdviseRate",      "ImageType",           "SelectedImage",
+                         "CustomImage",        "CustomImageFolder"};
     for (int s : {0, 1, 2, 3, 4, 6, 7})
         names << QStringLiteral("AudioType%1").arg(s);
     for (int s = 0; s <= 8; ++s) {
         names << QStringLiteral("SelectedSound%1").arg(s);
         if (s != 5 && s != 8)
-            names << QStringLiteral("CustomSound%1").arg(s) << QStringLiteral("CustomSoundFolder%1").arg(s);
+            names << QStringLiteral("CustomSound%1").arg(s)
+                  << QStringLiteral("CustomSoundFolder%1").arg(s);
     }
-    names << QStringLiteral("ColorType") << QStringLiteral("ColorFace") << QStringLiteral("ColorFaceHighlight")
-          << QStringLiteral("ColorHands") << QStringLiteral("ColorHandsHighlight") << QStringLiteral("ColorSeconds")
+    names << QStringLiteral("ColorType") << QStringLiteral("ColorFace")
+          << QStringLiteral("ColorFaceHighlight") << QStringLiteral("ColorHands")
+          << QStringLiteral("ColorHandsHighlight") << QStringLiteral("ColorSeconds")
           << QStringLiteral("ColorSecondsHighlight");
     for (int i = 1; i <= 6; ++i)
-        names << QStringLiteral("ReminderBefore%1").arg(i) << QStringLiteral("ReminderAfter%1").arg(i);
-    names << QStringLiteral("DisplayBalloonTipsReminder") << QStringLiteral("DisplayMainScreenReminder")
-          << QStringLiteral("FlashTrayIconReminder");
+        names << QStringLiteral("ReminderBefore%1").arg(i)
+              << QStringLiteral("ReminderAfter%1").arg(i);
+    names << QStringLiteral("DisplayBalloonTipsReminder")
+          << QStringLiteral("DisplayMainScreenReminder") << QStringLiteral("FlashTrayIconReminder");
     return names;
 }
 
@@ -117,8 +121,7 @@ TEST_F(PreferencesLoadSave, EveryValueShowsAndSavesBackUnchanged) {
     ASSERT_TRUE(dlg.SaveSettings());
     EXPECT_EQ(registry_.writes.size(), 63);
     for (const QString& name : writtenNames())
-        EXPECT_TRUE(written(name))
-            << name.toStdString();
+        EXPECT_TRUE(written(name)) << name.toStdString();
     EXPECT_EQ(stored(QStringLiteral("AudioType1")), QStringLiteral("3"));
     EXPECT_EQ(stored(QStringLiteral("SelectedSound8")), QStringLiteral("12"));
     EXPECT_EQ(stored(QStringLiteral("CustomSoundFolder4")), QStringLiteral("/music/slot 4"));
@@ -261,7 +264,8 @@ TEST_F(PreferencesLoadSave, RestoreDefaultsAsksAndThenStoresEveryDefault) {
     EXPECT_FALSE(dlg.Changed);
     EXPECT_EQ(dlg.cboReminderBefore[2]->currentIndex(), 5);
     ASSERT_EQ(messages_.size(), 1);
-    EXPECT_EQ(messages_.first(), QStringLiteral("Are you sure you want to restore the default settings?"));
+    EXPECT_EQ(messages_.first(),
+              QStringLiteral("Are you sure you want to restore the default settings?"));
 
     answer_ = vbYes;
     dlg.cmdDefaults_Click();
@@ -272,7 +276,8 @@ TEST_F(PreferencesLoadSave, RestoreDefaultsAsksAndThenStoresEveryDefault) {
     EXPECT_EQ(dlg.cboSelectedSound[8]->currentText(), QStringLiteral("<Random>"));
     ASSERT_TRUE(dlg.SaveSettings());
     for (const QString& name : writtenNames()) {
-        EXPECT_EQ(TrimBlanks(stored(name)), TrimBlanks(SettingDefaultText(name))) << name.toStdString();
+        EXPECT_EQ(TrimBlanks(stored(name)), TrimBlanks(SettingDefaultText(name)))
+            << name.toStdString();
     }
 }
 

@@ -71,7 +71,8 @@ protected:
     QString stored(const QString& name) const { return registry_.text(kSettingsKey, name); }
     // Whether the value was written since the dialog opened.
     bool written(const QString& name) const {
-        return registry_.writes.contains(QStringLiteral("HKEY_CURRENT_USER\\") + kSettingsKey + u'\\' + name,
+        return registry_.writes.contains(QStringLiteral("HKEY_CURRENT_USER\\") + kSettingsKey +
+                                             u'\\' + name,
                                          Qt::CaseInsensitive);
     }
 

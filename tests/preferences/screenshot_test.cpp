@@ -1,6 +1,6 @@
 // Pictures of the three pages and of the sound-file dialog, for a person to look at.
-#include "prefs_fixture.h"
 #include "preferences/mGetWavFile.h"
+#include "prefs_fixture.h"
 
 #include <QDir>
 #include <QFileDialog>
@@ -29,9 +29,11 @@ void expectTextsFit(QWidget& page) {
         if (!b->isVisibleTo(&page) || b->text().isEmpty())
             continue;
         // Push buttons ask for a wide minimum of the style's; their text is what must fit.
-        const int needed = qobject_cast<QPushButton*>(b)
-                               ? b->fontMetrics().horizontalAdvance(QString(b->text()).remove(QLatin1Char('&'))) + 6
-                               : b->sizeHint().width() - 2;
+        const int needed =
+            qobject_cast<QPushButton*>(b)
+                ? b->fontMetrics().horizontalAdvance(QString(b->text()).remove(QLatin1Char('&'))) +
+                      6
+                : b->sizeHint().width() - 2;
         EXPECT_GE(b->width(), needed) << b->objectName().toStdString();
     }
 }

@@ -1,8 +1,8 @@
 // The audio slots: options and the boxes and lists they show, the previews against the sound
 // fake, Stop that stops only a preview, the user's own files and folders, the copy buttons.
 #include "core/audio.h"
-#include "prefs_fixture.h"
 #include "preferences/mGetWavFile.h"
+#include "prefs_fixture.h"
 #include "runtime/App.h"
 
 #include <QCheckBox>
@@ -36,7 +36,8 @@ TEST_F(PreferencesSound, OptionsShowTheirListAndBox) {
     for (const auto& step : dhuhr) {
         dlg.optAudioTypeDhuhr.Select(step.option);
         EXPECT_EQ(!dlg.txtCustomSoundFolder[1]->isHidden(), step.folderShown) << step.option;
-        EXPECT_NE(dlg.txtCustomSoundFolder[1]->isHidden(), dlg.txtCustomSoundFileName[1]->isHidden());
+        EXPECT_NE(dlg.txtCustomSoundFolder[1]->isHidden(),
+                  dlg.txtCustomSoundFileName[1]->isHidden());
     }
 }
 
@@ -77,18 +78,16 @@ TEST_F(PreferencesSound, PreviewsPlayTheListedRecordingEvenWhenMuted) {
         const char* expected; // "" for nothing
     } cases[] = {
         {0, 0, 0, 1, "FAJRMAKKAH"}, // "No Athan" still previews the list
-        {3, 1, 3, 3, "DAMASCUS"},
-        {6, 0, 6, 1, ""},
-        {6, 4, 5, 4, "AYAATALKURSI"},
-        {7, 1, 7, 2, "BISMILLAH2"},
-        {7, 4, 8, 21, "ANNAS"},
+        {3, 1, 3, 3, "DAMASCUS"},   {6, 0, 6, 1, ""},       {6, 4, 5, 4, "AYAATALKURSI"},
+        {7, 1, 7, 2, "BISMILLAH2"}, {7, 4, 8, 21, "ANNAS"},
     };
     for (const auto& c : cases) {
         sound_.clear();
         dlg.AudioOptions(c.slot)->Select(c.option);
         dlg.cboSelectedSound[std::size_t(c.list)]->setCurrentIndex(c.position);
         dlg.cmdSoundPreview[std::size_t(c.slot)]->click();
-        EXPECT_EQ(sound_.playingName(), QString::fromLatin1(c.expected)) << c.slot << " " << c.option;
+        EXPECT_EQ(sound_.playingName(), QString::fromLatin1(c.expected))
+            << c.slot << " " << c.option;
         if (*c.expected) {
             ASSERT_FALSE(sound_.calls().isEmpty());
             EXPECT_EQ(sound_.calls().last().flags, kResourcePlayFlags);

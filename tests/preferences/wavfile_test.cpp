@@ -1,8 +1,8 @@
 // The sound-file dialog: its preview strip plays the selected file, stops only its own
 // preview, and forgets an earlier opening's selection.
 #include "core/audio.h"
-#include "prefs_fixture.h"
 #include "preferences/mGetWavFile.h"
+#include "prefs_fixture.h"
 #include "runtime/App.h"
 
 #include <QDir>
