@@ -593,6 +593,71 @@ QImage drawSplashPicture() {
     return img;
 }
 
+// ---- Small pictures of the main window ------------------------------------------------------
+
+// The Kaaba that stands at the tip of the Qiblah needle.
+QImage drawQiblahKaaba() {
+    QImage img(24, 24, QImage::Format_ARGB32);
+    img.fill(Qt::transparent);
+    QPainter p(&img);
+    p.setRenderHint(QPainter::Antialiasing);
+    drawIconCube(p, 10.5, 12, 13);
+    p.end();
+    return img;
+}
+
+// A globe for the location in the status area: sea, meridians and parallels, two land masses.
+QImage drawGlobe() {
+    QImage img(16, 16, QImage::Format_ARGB32);
+    img.fill(Qt::transparent);
+    QPainter p(&img);
+    p.setRenderHint(QPainter::Antialiasing);
+    const QRectF r(0.75, 0.75, 14.5, 14.5);
+    QRadialGradient sea(QPointF(5.5, 5), 10);
+    sea.setColorAt(0, QColor(120, 190, 250));
+    sea.setColorAt(1, QColor(20, 80, 170));
+    p.setPen(Qt::NoPen);
+    p.setBrush(sea);
+    p.drawEllipse(r);
+    p.setBrush(QColor(70, 160, 70));
+    QPolygonF land1;
+    land1 << QPointF(3, 5) << QPointF(6.5, 3) << QPointF(8, 6) << QPointF(6, 9) << QPointF(4, 8);
+    QPolygonF land2;
+    land2 << QPointF(9, 8) << QPointF(12.5, 7) << QPointF(13, 10) << QPointF(10, 13);
+    p.drawPolygon(land1);
+    p.drawPolygon(land2);
+    p.setBrush(Qt::NoBrush);
+    p.setPen(QPen(QColor(255, 255, 255, 110), 0.6));
+    p.drawEllipse(QRectF(4.5, 0.75, 7, 14.5));
+    p.drawLine(QPointF(8, 0.75), QPointF(8, 15.25));
+    p.drawLine(QPointF(0.75, 8), QPointF(15.25, 8));
+    p.setPen(QPen(QColor(10, 50, 110), 0.9));
+    p.drawEllipse(r);
+    p.end();
+    return img;
+}
+
+// A map pin for the place in the settings.
+QImage drawLocationPin() {
+    QImage img(16, 16, QImage::Format_ARGB32);
+    img.fill(Qt::transparent);
+    QPainter p(&img);
+    p.setRenderHint(QPainter::Antialiasing);
+    QPainterPath pin;
+    pin.moveTo(8, 15.5);
+    pin.cubicTo(4, 10, 2.5, 8, 2.5, 6);
+    pin.arcTo(QRectF(2.5, 0.5, 11, 11), 180, -180);
+    pin.cubicTo(13.5, 8, 12, 10, 8, 15.5);
+    p.setPen(QPen(QColor(120, 10, 10), 0.8));
+    p.setBrush(QColor(215, 40, 40));
+    p.drawPath(pin);
+    p.setPen(Qt::NoPen);
+    p.setBrush(Qt::white);
+    p.drawEllipse(QPointF(8, 6), 2.2, 2.2);
+    p.end();
+    return img;
+}
+
 bool save(const QImage& img, const QString& path) {
     if (!img.save(path, "PNG")) {
         std::fprintf(stderr, "make_pictures: cannot write %s\n", qPrintable(path));
@@ -634,5 +699,8 @@ int main(int argc, char** argv) {
     ok = save(drawProgramIcon(), out.filePath(QStringLiteral("icons/tallix-time.png"))) && ok;
     ok = save(drawHandCursor(), out.filePath(QStringLiteral("cursors/hand.png"))) && ok;
     ok = save(drawSplashPicture(), out.filePath(QStringLiteral("pictures/bismillah.png"))) && ok;
+    ok = save(drawQiblahKaaba(), out.filePath(QStringLiteral("pictures/qiblah-kaaba.png"))) && ok;
+    ok = save(drawGlobe(), out.filePath(QStringLiteral("pictures/globe.png"))) && ok;
+    ok = save(drawLocationPin(), out.filePath(QStringLiteral("pictures/location.png"))) && ok;
     return ok ? 0 : 1;
 }

@@ -4,6 +4,7 @@
 #include "core/settings.h"
 
 #include <QPointer>
+#include <QTimer>
 #include <QToolBar>
 
 namespace {
@@ -22,17 +23,19 @@ frmTallix::frmTallix(QWidget* parent) : Form(QStringLiteral("frmTallix"), parent
     createSoundControls();
     initDateNames();
     createClockControls();
+    createDayControls();
+    createDdeControls();
+    createCalendarControls();
+    TranslateForm();
     placeControls();
 }
 
 void frmTallix::Form_Load() {
     RefreshKabaaImage(gSelectedImage);
-}
-
-// Until the window's full layout arrives: the toolbar along the top, the clock under it on the
-// left and the Kaaba picture to its right.
-void frmTallix::placeControls() {
-    const int top = tlbMain->height() + 8;
-    picClock->move(10, top);
-    imgKabaa->move(picClock->geometry().right() + 16, top + 15);
+    ResetTab();
+    RefreshPrayers();
+    tmrMain->start();
+    tmrDDE.setInterval(AdviseRateToMs(gDDEAdviseRate));
+    if (gActivateDDEServer == 1)
+        InitializeDDE();
 }

@@ -2,27 +2,65 @@
 // The main window. Its behaviour is spread over frmTallix_<area>.cpp files, one per area; the
 // members below are grouped the same way.
 #include "core/clsToolTip.h"
+#include "platform/dde.h"
 #include "platform/tray.h"
 #include "prayerlib/tallixtime.h"
 #include "runtime/FileListBox.h"
 #include "runtime/Form.h"
 #include "runtime/ImageControl.h"
 #include "runtime/PictureBox.h"
+#include "runtime/VBDate.h"
 
 #include <QDate>
 #include <QTimer>
 #include <array>
 #include <cstdint>
+#include <optional>
 
 class QAction;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
 class QMenu;
+class QScrollBar;
+class QTabWidget;
+class QTimer;
 class QToolBar;
+class TabListBox;
+class cProgressBar;
 
 class frmTallix : public Form {
     Q_OBJECT
 public:
     explicit frmTallix(QWidget* parent = nullptr);
 
+    // ---- data server (frmTallix_dde.cpp) ----
+    // Starts the server of service and topic "TallixTime"; it registers the service unless
+    // another server already answers it. A running server is stopped first. True when the
+    // service is served afterwards (by this server or the other one).
+    virtual bool InitializeDDE();
+    // Stops the server and its advise timer.
+    virtual void UninitializeDDE();
+    // Answers the server's transactions: connections, advise starts and data for the fourteen
+    // items, from what the window shows now.
+    HDDEDATA HandleDDECallback(UINT uType, UINT uFmt, HCONV hConv, HSZ hsz1, HSZ hsz2,
+                               HDDEDATA hData, DWORD dwData1, DWORD dwData2);
+    // Pushes fresh data to every open advise link.
+    void tmrDDE_Timer();
+    QTimer tmrDDE; // the advise rate; runs once an advise loop started
+    DWORD DdeInstance = 0;
+    HSZ hszService = 0;
+    HSZ hszTopic = 0;
+    HSZ hszAdviseItem = 0;
+    bool ServiceRegistered = false;
+    bool AdviseActive = false;
+
+private:
+    void createDdeControls();
+    // The reply to the item (already in upper case and trimmed); nullopt for no data.
+    std::optional<QString> DdeReplyText(const QString& item);
+
+public:
     // ---- prayer computation ----
     // Fills both records from the settings; Location.Dst is left as the caller set it.
     void GetCalculationParameters(Location& loc, CalcMethod& conf);
@@ -85,8 +123,7 @@ public:
     // Redraws the clock: its face in gColorFace, the hands in gColorHands and gColorSeconds,
     // standing at the current time.
     void DrawClock();
-    // Puts the hands at the time. The hour hand stands on whole hours only: h + m / 60 rounded,
-    // a half to the even hour.
+    // Puts the hands at the time; the hour hand stands at h + m / 60.
     void SetClockHands(std::int16_t h, std::int16_t m, std::int16_t s);
     // A left click opens the desktop's date-and-time settings.
     void picClock_MouseUp(int Button, int Shift, double X, double Y);
@@ -96,27 +133,158 @@ private:
 
 public:
     // ---- what the preferences dialog asks of the main window (frmTallix_prefs_hooks.cpp) ----
-    // The data server's advise timer; the dialog sets its interval on every save.
-    QTimer tmrDDE;
-    // Starts the data server; true when it runs afterwards.
-    virtual bool InitializeDDE();
-    virtual void UninitializeDDE();
-    // Whether the data server was asked to run (until the server itself is built, all there is).
-    bool DDEServerWanted() const { return ddeServerWanted_; }
     // Pray Now and the screen saver command follow the desktop and the chosen Pray Now action.
     void EnablePrayNow();
-    // Recomputes and redisplays what depends on the settings.
+
+    // ---- today's times (frmTallix_today.cpp) ----
+    // Refreshes the window for today, or for tomorrow once the evening's Ishaa has passed.
     void RefreshPrayers();
+    // Refreshes dt, or the day after dt when AllPrayersPassed.
+    void RefreshTodayOrTomorrow(const Date& dt);
+    bool AllPrayersPassed();
+    // Computes and shows the day: the six panels, current and next prayer, Qiblah, lists.
+    void RefreshPrayerTimes(const Date& dtDate);
+    // Moves pt by n minutes, wrapping through midnight; a "no time" mark (99) stays as it is.
+    static void AddMinutesToPrayer(PrayerTime& pt, std::int16_t n);
+    // The user's minute adjustments of one slot, in place (call in ascending slot order).
+    static void ApplyPrayerAdjustments(PrayerTime (&times)[7], std::int16_t slot);
+    // Texts of a time: short (lists; "*" for an extreme time, "99:99" for none), medium
+    // (12-hour, "99:99 PM" for none) and long (gTimeFormat, "99:99:99 PM" for none).
+    static QString FormatPrayerTime(const PrayerTime& pt);
+    static QString FormatPrayerTimeMedium(const PrayerTime& pt);
+    static QString FormatPrayerTimeLong(const PrayerTime& pt);
+    // Shows the time on the slot's label and dial ("N/A" and 12:00:00 when there is none).
+    void DrawPrayerDial(const PrayerTime& pt, std::int16_t idx);
+    void HighlightPrayer(std::int16_t slot);
+
+    std::array<QGroupBox*, 7> fraPrayer{};
+    std::array<QLabel*, 7> lblPrayer{}; // the shown times; every reader takes them from here
+    std::array<PictureBox*, 7> picPrayer{};
+    std::array<LineShape*, 7> LHP{};
+    std::array<LineShape*, 7> LMP{};
+    std::array<LineShape*, 7> LSP{};
+    QLineEdit* txtPrayerTime = nullptr; // the highlight box over the current prayer's time
+    QString sNextDayIshaaTime;          // Ishaa of the day after the shown one
+    QString sReminderBeforeTime;        // next reminder before the coming prayer, as time text
+    QString sReminderAfterTime;         // next reminder after the current prayer
+    Date dtShownDate;                   // the day the panels show
+
+    // ---- next prayer and time arithmetic (frmTallix_next.cpp) ----
+    // Slot 1..6 of the next prayer; 0 when no rule applies; -1 when no time can be read.
+    // Slots whose caption is not a time ("N/A") are passed over.
+    std::int16_t GetNextPrayer();
+    static bool IsEarlyMorning(const QString& time);
+    // Whole minutes from one time of day to a later one, through midnight; 0 on bad input.
+    static std::int32_t MinutesBetween(const QString& from, const QString& to);
+    // "2h05min"; "" on bad input.
+    QString TimeBetween(const QString& from, const QString& to) const;
+    // "H:MM:SS" in whole seconds through midnight; "" on bad input.
+    static QString TimeRemaining(const QString& from, const QString& to);
+    // Seconds since midnight of a time text in the user's formats; nullopt when it is none.
+    static std::optional<int> TimeOfDaySeconds(const QString& text);
+    // The current time of day as text, in whole seconds.
+    static QString CurrentTimeText();
+
+    // ---- Qiblah (frmTallix_qiblah.cpp) ----
+    double dQiblahBearing = 0;
+    QGroupBox* fraQiblah = nullptr;
+    PictureBox* picQiblah = nullptr;
+    LineShape* LQ = nullptr;
+    Image* imgKabaaDirection = nullptr;
+    QWidget* picQiblahLabel = nullptr;
+    QLabel* lblQiblah = nullptr;
+    std::array<QLabel*, 4> lblCompass{}; // lblNorth, lblEast, lblSouth, lblWest
+    void UpdateQiblahLabel();
+    void DrawQiblah(Location& loc);
+
+    // ---- lists (frmTallix_lists.cpp) ----
+    QTabWidget* tabMain = nullptr;
+    QGroupBox* fraToday = nullptr;
+    QGroupBox* fraMonthly = nullptr;
+    QGroupBox* fraYearly = nullptr;
+    std::array<TabListBox*, 2> lstTitle{};
+    TabListBox* lstMonthlyPrayerTimes = nullptr;
+    TabListBox* lstYearlyPrayerTimes = nullptr;
+    QWidget* picLocation = nullptr;
+    QLabel* lblLocation = nullptr;
+    Image* picGlobe = nullptr;
+    void FillPrayerLists(const Date& dtDate, Location& loc, CalcMethod& conf);
+    // A list row: the date column, then the six times, separated by tabs.
+    QString PrayerListRow(const Date& day, const PrayerTime (&times)[7]) const;
+
+    // ---- window texts (frmTallix_texts.cpp) ----
+    void TranslateForm();
+    QString sAppTitle, sReminderTitle, sDhuhr, sDhuhrJomaa;
+    std::array<QString, 7> sWindowCaption;
+    QString sClockwiseNorth, sCounterClockwiseNorth;
+    std::array<QString, 7> sCountdownPrefix;
+    QString sHourSymbol, sMinuteSymbol, sMinuteAbbrev, sSecondSymbol, sNotAvailable;
+    std::array<QString, 7> sPrayerDescription;
+    QString sExtremeLatitudeNote;
+    std::array<QString, 7> sTrayTipPrefix;
+    std::array<QString, 7> sAthanMessage;
+    std::array<QString, 7> sReminderBeforeText;
+    std::array<QString, 7> sReminderAfterText;
+    QString sExitQuestion, sTextFileFilter, sScheduleTitle, sVolumeText, sMutedText;
+    QString sTimeRemainingText, sNorth, sEast, sSouth, sWest;
+
+    // ---- clock tick, countdown and progress bars (frmTallix_tick.cpp) ----
+    QGroupBox* fraClock = nullptr;
+    QLabel* lblTime = nullptr;
+    QGroupBox* fraNextPrayerIn = nullptr;
+    QLabel* lblNextPrayerIn = nullptr;
+    std::array<QWidget*, 2> picNextPrayerIn{};
+    std::array<cProgressBar*, 3> ProgressBars{}; // 0 and 1 are used
+    QWidget* staMain = nullptr;                  // the status area along the bottom
+    QTimer* tmrMain = nullptr;                   // looks for a new wall-clock second
+    QTimer* tmrFlash = nullptr;                  // runs while the tray icon flashes
+    QString ReminderMessage;
+    std::int16_t TrayFlashKind = 0;
+    // The per-second refresh: tray tip, then (normal window state only) clock, countdown and
+    // bars. False when only the tray tip was refreshed.
+    bool UpdateCurrentTime();
+    void RefreshProgressBars();
+    void SetTrayTip(const QString& tip);
+    void tmrMain_Timer();
+
+    // ---- layout (frmTallix_layout.cpp) ----
+    void ResetTab();
+    void ResizeForm();
+
+    // ---- month calendars and moon phase ----
+    // The two month calendars (0 Gregorian, 1 Hijri) in the frame fraMonthly of the Monthly tab,
+    // each with a month scroll bar (-1..1, resting at 0) and the moon picture in its title bar.
+    std::array<PictureBox*, 2> picCalendar{};
+    std::array<QScrollBar*, 2> hsbCalendar{};
+    std::array<Image*, 2> imgMoonPhase{};
+    // The twelve moon pictures of each kind, from new to full: A lit on the right (waxing in
+    // the north, waning in the south), B lit on the left.
+    std::array<StdPicture, 12> imgIconMoonPhaseA;
+    std::array<StdPicture, 12> imgIconMoonPhaseB;
+    // Both moon pictures to the moon of dt; hidden when it cannot be computed.
+    void RefreshMoonPhase(const Date& dt);
+    // The moon picture (0 new .. 11 full) for the illuminated percentage.
+    static std::int16_t MoonPictureIndex(double percent);
+    void picCalendar_KeyDown(int Index, int KeyCode, int Shift);
+    void picCalendar_MouseDown(int Index, int Button, int Shift, double X, double Y);
+    void picCalendar_MouseMove(int Index, int Button, int Shift, double X, double Y);
+    void hsbCalendar_Change(int Index);
+    // Both calendar pictures at the given top and height of the frame, side by side.
+    void placeCalendarControls(int top, int height);
 
 private:
-    bool ddeServerWanted_ = false;
+    void createCalendarControls();
 
 public:
 protected:
     void Form_Load() override;
 
 private:
+    void createDayControls();
     void placeControls();
+    void showSlot(const PrayerTime& pt, std::int16_t slot);
+    void markCurrentPrayer();
+    QTime lastTick_;
 };
 
 // The one main window of the process, while it exists.

@@ -58,7 +58,9 @@ void frmTallix::DrawClock() {
 void frmTallix::SetClockHands(std::int16_t h, std::int16_t m, std::int16_t s) {
     if (!picClock)
         return;
-    const auto hourPos = static_cast<std::int16_t>(RoundHalfEven(h + m / 60.0));
+    // The hour hand moves on with the minutes (at 10:31 it stands just past 10), so the clock
+    // never shows the next hour half an hour early.
+    const double hourPos = h + m / 60.0;
     const double x1 = picClock->ScaleWidth() / 2;
     const double y1 = picClock->ScaleHeight() / 2;
     const double w = picClock->ScaleWidth() / 2;
@@ -67,12 +69,12 @@ void frmTallix::SetClockHands(std::int16_t h, std::int16_t m, std::int16_t s) {
         hand->X1 = x1;
         hand->Y1 = y1;
     }
-    const auto place = [&](LineShape* hand, int degrees, double factor) {
+    const auto place = [&](LineShape* hand, double degrees, double factor) {
         const double angle = degrees * kPi / 180;
         hand->X2 = double(LH->X1) + factor * w * std::cos(angle);
         hand->Y2 = double(LH->Y1) + factor * hh * std::sin(angle);
     };
-    place(LH, static_cast<std::int16_t>(hourPos * 30 - 90), 0.65);
+    place(LH, hourPos * 30 - 90, 0.65);
     place(LM, static_cast<std::int16_t>(m * 6 - 90), 0.85);
     place(LS, static_cast<std::int16_t>(s * 6 - 90), 0.9);
 }

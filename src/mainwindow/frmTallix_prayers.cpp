@@ -80,9 +80,10 @@ bool frmTallix::CalculatePrayerTimes(const QDate& day, Location& loc, CalcMethod
                                      PrayerTime (&times)[7], int firstSlot) {
     PrayerDate date{day.day(), day.month(), day.year()};
     bool allCalled = true;
+    // One day has one offset: it is looked up once and goes with each of the day's calls.
+    const double offset = GetDaylightOffset(date);
+    const double whole = std::trunc(offset);
     for (int slot = std::max(firstSlot, 0); slot <= 6; ++slot) {
-        const double offset = GetDaylightOffset(date);
-        const double whole = std::trunc(offset);
         loc.Dst = static_cast<int>(whole);
         PrayerTime pt = times[slot];
         if (!TallixTimeDll::getPrayer(pt, loc, conf, date, slot, gCalcMethod)) {

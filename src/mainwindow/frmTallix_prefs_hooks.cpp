@@ -7,18 +7,6 @@
 
 #include <QAction>
 
-bool frmTallix::InitializeDDE() {
-    tmrDDE.stop();
-    // The data server is not built yet: the wish is kept, and the server starts from it once
-    // it exists.
-    ddeServerWanted_ = true;
-    return true;
-}
-
-void frmTallix::UninitializeDDE() {
-    ddeServerWanted_ = false;
-}
-
 void frmTallix::EnablePrayNow() {
     const bool saver = IsScreenSaverActive();
     const bool prayNow = (gPlatformId == 1 || gSecurityType == 1) ? saver : true;
@@ -30,10 +18,4 @@ void frmTallix::EnablePrayNow() {
         else if (name == QLatin1String("mnuPrayNow"))
             action->setEnabled(prayNow);
     }
-}
-
-void frmTallix::RefreshPrayers() {
-    SetBusy(true);
-    DrawClock();
-    SetBusy(false);
 }

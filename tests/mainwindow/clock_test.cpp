@@ -53,14 +53,14 @@ TEST_F(ClockFixture, HandsPointAtTheTime) {
         {12, 0, 0, 0, 0, 0},
         {3, 0, 0, 3, 0, 0},
         {15, 0, 0, 3, 0, 0},
-        {6, 30, 0, 6, 6, 0}, // 6.5 goes to the even 6; the minute hand points down
-        {5, 30, 0, 6, 6, 0},
-        {11, 30, 0, 0, 6, 0},
-        {10, 29, 0, 10, 29 / 5.0, 0},
-        {10, 31, 0, 11, 31 / 5.0, 0},
-        {15, 45, 30, 4, 9, 6},
-        {13, 15, 40, 1, 3, 8},
-        {23, 59, 59, 0, 59 / 5.0, 59 / 5.0},
+        {6, 30, 0, 6.5, 6, 0}, // the hour hand halfway between 6 and 7; the minute hand down
+        {5, 30, 0, 5.5, 6, 0},
+        {11, 30, 0, 11.5, 6, 0},
+        {10, 29, 0, 10 + 29 / 60.0, 29 / 5.0, 0},
+        {10, 31, 0, 10 + 31 / 60.0, 31 / 5.0, 0}, // not yet 11
+        {15, 45, 30, 3.75, 9, 6},
+        {13, 15, 40, 1.25, 3, 8},
+        {23, 59, 59, 11 + 59 / 60.0, 59 / 5.0, 59 / 5.0},
         {0, 0, 15, 0, 0, 3},
     };
     PictureBox& pic = *window->picClock;
@@ -114,10 +114,14 @@ TEST_F(ClockFixture, ShownWithTheFaceInTheSettingsColours) {
     QDir().mkpath(dir);
     EXPECT_TRUE(shot.save(dir + QStringLiteral("/mainwindow.png")));
 
-    const QRect clock = window->picClock->geometry();
+    // Both pictures sit inside the window's panels: compare them in window coordinates.
+    const auto inWindow = [this](const QWidget* w) {
+        return QRect(w->mapTo(window.get(), QPoint(0, 0)), w->size());
+    };
+    const QRect clock = inWindow(window->picClock);
     EXPECT_TRUE(QRect(QPoint(0, 0), window->size()).contains(clock));
     // The Kaaba picture is beside the clock, showing a picture.
-    const QRect kaaba = window->imgKabaa->geometry();
+    const QRect kaaba = inWindow(window->imgKabaa);
     EXPECT_FALSE(clock.intersects(kaaba));
     EXPECT_TRUE(QRect(QPoint(0, 0), window->size()).contains(kaaba));
     ASSERT_FALSE(window->imgKabaa->Picture().isNull());

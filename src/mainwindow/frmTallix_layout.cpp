@@ -1,0 +1,255 @@
+// The window's layout: toolbar, the tab control with the daily, monthly and yearly pages, and
+// the status area. Sizes follow the font, so every text fits at any screen resolution.
+#include "frmTallix.h"
+
+#include "TabListBox.h"
+#include "cProgressBar.h"
+#include "calendar/mCalendar.h"
+#include "core/settings.h"
+#include "runtime/Colors.h"
+
+#include <QFontMetrics>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QTabWidget>
+#include <QTimer>
+#include <QToolBar>
+
+namespace {
+template <typename T> T* named(T* w, const QString& name) {
+    w->setObjectName(name);
+    return w;
+}
+
+PictureBox* dial(QWidget* parent, const QString& name) {
+    auto* pic = named(new PictureBox(parent), name);
+    pic->SetBackColor(vbButtonFace);
+    pic->ForeColor = vbWindowText;
+    pic->FillStyle = vbFSSolid;
+    pic->SetScaleMode(vbPixels);
+    return pic;
+}
+} // namespace
+
+void frmTallix::createDayControls() {
+    tabMain = named(new QTabWidget(this), QStringLiteral("tabMain"));
+    auto* daily = new QWidget;
+    auto* monthly = new QWidget;
+    auto* yearly = new QWidget;
+    tabMain->addTab(daily, QStringLiteral(" &Daily"));
+    tabMain->addTab(monthly, QStringLiteral(" &Monthly"));
+    tabMain->addTab(yearly, QStringLiteral(" &Yearly"));
+
+    fraToday = named(new QGroupBox(daily), QStringLiteral("fraToday"));
+    for (int i = 1; i <= 6; ++i) {
+        fraPrayer[i] = named(new QGroupBox(fraToday), QStringLiteral("fraPrayer%1").arg(i));
+        fraPrayer[i]->setAlignment(Qt::AlignHCenter);
+        picPrayer[i] = dial(fraPrayer[i], QStringLiteral("picPrayer%1").arg(i));
+        LHP[i] = new LineShape(picPrayer[i], QStringLiteral("LHP%1").arg(i));
+        LHP[i]->BorderWidth = 2;
+        LMP[i] = new LineShape(picPrayer[i], QStringLiteral("LMP%1").arg(i));
+        LMP[i]->BorderWidth = 2;
+        LSP[i] = new LineShape(picPrayer[i], QStringLiteral("LSP%1").arg(i));
+        lblPrayer[i] = named(new QLabel(fraPrayer[i]), QStringLiteral("lblPrayer%1").arg(i));
+        lblPrayer[i]->setAlignment(Qt::AlignCenter);
+    }
+    txtPrayerTime = named(new QLineEdit(fraToday), QStringLiteral("txtPrayerTime"));
+    txtPrayerTime->setReadOnly(true);
+    txtPrayerTime->setFocusPolicy(Qt::NoFocus);
+    txtPrayerTime->setAlignment(Qt::AlignCenter);
+    txtPrayerTime->setFrame(false);
+    txtPrayerTime->hide();
+
+    fraClock = named(new QGroupBox(daily), QStringLiteral("fraClock"));
+    picClock->setParent(fraClock);
+    lblTime = named(new QLabel(fraClock), QStringLiteral("lblTime"));
+    lblTime->setAlignment(Qt::AlignCenter);
+    imgKabaa->setParent(daily);
+
+    fraNextPrayerIn = named(new QGroupBox(daily), QStringLiteral("fraNextPrayerIn"));
+    lblNextPrayerIn = named(new QLabel(fraNextPrayerIn), QStringLiteral("lblNextPrayerIn"));
+    lblNextPrayerIn->setAlignment(Qt::AlignCenter);
+    QFont big = lblNextPrayerIn->font();
+    big.setPointSizeF(big.pointSizeF() * 1.6);
+    big.setBold(true);
+    lblNextPrayerIn->setFont(big);
+    picNextPrayerIn[0] = named(new QWidget(fraNextPrayerIn), QStringLiteral("picNextPrayerIn0"));
+
+    fraQiblah = named(new QGroupBox(daily), QStringLiteral("fraQiblah"));
+    picQiblah = dial(fraQiblah, QStringLiteral("picQiblah"));
+    LQ = new LineShape(picQiblah, QStringLiteral("LQ"));
+    LQ->BorderWidth = 2;
+    imgKabaaDirection = named(new Image(fraQiblah), QStringLiteral("imgKabaaDirection"));
+    imgKabaaDirection->SetPicture(LoadPicture(QStringLiteral(":/pictures/qiblah-kaaba.png")));
+    imgKabaaDirection->adjustSize();
+    const char* compass[4] = {"lblNorth", "lblEast", "lblSouth", "lblWest"};
+    for (int i = 0; i < 4; ++i) {
+        lblCompass[i] = named(new QLabel(fraQiblah), QString::fromLatin1(compass[i]));
+        lblCompass[i]->setAlignment(Qt::AlignCenter);
+    }
+    picQiblahLabel = named(new QWidget(fraQiblah), QStringLiteral("picQiblahLabel"));
+    lblQiblah = named(new QLabel(picQiblahLabel), QStringLiteral("lblQiblah"));
+    lblQiblah->setText(QStringLiteral("0.00\u00B0 Counter-Clockwise North"));
+
+    fraMonthly =
+        named(new QGroupBox(QStringLiteral("Monthly View"), monthly), QStringLiteral("fraMonthly"));
+    fraYearly = named(new QGroupBox(yearly), QStringLiteral("fraYearly"));
+    lstTitle[0] = named(new TabListBox(fraMonthly), QStringLiteral("lstTitle0"));
+    lstMonthlyPrayerTimes =
+        named(new TabListBox(fraMonthly), QStringLiteral("lstMonthlyPrayerTimes"));
+    lstTitle[1] = named(new TabListBox(fraYearly), QStringLiteral("lstTitle1"));
+    lstYearlyPrayerTimes = named(new TabListBox(fraYearly), QStringLiteral("lstYearlyPrayerTimes"));
+    for (TabListBox* title : lstTitle) {
+        title->setSelectionMode(QAbstractItemView::NoSelection);
+        title->setFocusPolicy(Qt::NoFocus);
+        title->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    }
+    lstMonthlyPrayerTimes->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    lstYearlyPrayerTimes->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+
+    staMain = named(new QWidget(this), QStringLiteral("staMain"));
+    picGlobe = named(new Image(staMain), QStringLiteral("picGlobe"));
+    picGlobe->SetPicture(LoadPicture(QStringLiteral(":/pictures/globe.png")));
+    picGlobe->adjustSize();
+    picLocation = named(new QWidget(staMain), QStringLiteral("picLocation"));
+    auto* pin = named(new Image(picLocation), QStringLiteral("imgLocation"));
+    pin->SetPicture(LoadPicture(QStringLiteral(":/pictures/location.png")));
+    pin->setGeometry(0, 3, 16, 16);
+    lblLocation = named(new QLabel(picLocation), QStringLiteral("lblLocation"));
+    picNextPrayerIn[1] = named(new QWidget(staMain), QStringLiteral("picNextPrayerIn1"));
+
+    for (int i = 0; i < 2; ++i) {
+        ProgressBars[i] = new cProgressBar(this);
+        ProgressBars[i]->SetDrawObject(picNextPrayerIn[i]);
+        ProgressBars[i]->SetBackColor(gColorFace);
+        ProgressBars[i]->SetBarColor(gColorFaceHighlight);
+    }
+
+    tmrMain = new QTimer(this);
+    tmrMain->setObjectName(QStringLiteral("tmrMain"));
+    tmrMain->setInterval(200);
+    connect(tmrMain, &QTimer::timeout, this, &frmTallix::tmrMain_Timer);
+    tmrFlash = new QTimer(this);
+    tmrFlash->setObjectName(QStringLiteral("tmrFlash"));
+
+    connect(tabMain, &QTabWidget::currentChanged, this, [this] { ResetTab(); });
+}
+
+void frmTallix::placeControls() {
+    const QFontMetrics fm(font());
+    const int line = fm.height();
+    const int gap = 6;
+    const int frameTop = line + 4; // room for a group box's caption
+
+    // Six prayer panels side by side, each wide enough for its caption and a long time.
+    int panelW = 0;
+    for (const QString& s : {QStringLiteral("88:88:88 PM"), QStringLiteral("Dhuhr/Jomaa *"),
+                             QStringLiteral("Maghrib *")})
+        panelW = std::max(panelW, fm.horizontalAdvance(s) + 14);
+    const int dialSize = std::max(44, panelW - 30);
+    const int panelH = frameTop + dialSize + gap + line + 8;
+    for (int i = 1; i <= 6; ++i) {
+        fraPrayer[i]->setGeometry(gap + (i - 1) * (panelW + gap), frameTop, panelW, panelH);
+        picPrayer[i]->setGeometry((panelW - dialSize) / 2, frameTop, dialSize, dialSize);
+        lblPrayer[i]->setGeometry(3, frameTop + dialSize + gap, panelW - 6, line + 4);
+    }
+    const int innerW = 6 * panelW + 7 * gap;
+    fraToday->setGeometry(gap, gap, innerW, frameTop + panelH + gap);
+
+    // The clock with its digital time, the Kaaba picture, the countdown beside them.
+    const int clockSize = 100;
+    const int clockW =
+        std::max(clockSize + 16, fm.horizontalAdvance(QStringLiteral("88:88:88 PM")) + 16);
+    const int rowTop = fraToday->geometry().bottom() + gap;
+    fraClock->setGeometry(gap, rowTop, clockW, frameTop + clockSize + gap + line + 10);
+    picClock->setGeometry((clockW - clockSize) / 2, frameTop, clockSize, clockSize);
+    lblTime->setGeometry(4, frameTop + clockSize + gap, clockW - 8, line + 4);
+    const int rowH = fraClock->height();
+    imgKabaa->setGeometry(fraClock->geometry().right() + gap, rowTop + (rowH - 120) / 2 + 4, 160,
+                          120);
+    const int nextLeft = imgKabaa->geometry().right() + gap;
+    const int nextW = gap + innerW - nextLeft;
+    fraNextPrayerIn->setGeometry(nextLeft, rowTop, nextW, rowH);
+    const QFontMetrics bigFm(lblNextPrayerIn->font());
+    lblNextPrayerIn->setGeometry(4, frameTop + 8, nextW - 8, bigFm.height() + 6);
+    picNextPrayerIn[0]->setGeometry(10, rowH - 34, nextW - 20, 18);
+
+    // The Qiblah dial with its compass letters, the Kaaba near the needle, the bearing.
+    const int qTop = fraClock->geometry().bottom() + gap;
+    const int qSize = 110;
+    const int kaaba = std::max(imgKabaaDirection->width(), 24);
+    const int qH = frameTop + kaaba + line + qSize + line + kaaba + gap;
+    fraQiblah->setGeometry(gap, qTop, innerW, qH);
+    const int cx = innerW / 2 - qSize / 2;
+    const int cy = frameTop + kaaba + line;
+    picQiblah->setGeometry(cx, cy, qSize, qSize);
+    lblCompass[0]->setGeometry(cx, cy - line - 2, qSize, line);  // N
+    lblCompass[1]->setGeometry(cx + qSize + 2, cy, line, qSize); // E
+    lblCompass[2]->setGeometry(cx, cy + qSize + 2, qSize, line); // S
+    lblCompass[3]->setGeometry(cx - line - 2, cy, line, qSize);  // W
+    const int labelW = std::max(cx - line - kaaba - 3 * gap, 60);
+    picQiblahLabel->setGeometry(gap, frameTop, labelW, line * 3);
+    lblQiblah->setGeometry(0, 0, labelW, line * 3);
+    lblQiblah->setWordWrap(true);
+    lblQiblah->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+
+    // Monthly page: room for the two month calendars (left 9 and 215 pixels), then the list.
+    const int pageW = innerW + 2 * gap;
+    fraMonthly->setGeometry(gap, gap, innerW, 40);
+    const int rowLine = line + 6;
+    const int calendarH = 200;
+    placeCalendarControls(frameTop, calendarH);
+    lstTitle[0]->setGeometry(gap, frameTop + calendarH + gap, innerW - 2 * gap, rowLine);
+    lstMonthlyPrayerTimes->setGeometry(gap, lstTitle[0]->geometry().bottom() + 1, innerW - 2 * gap,
+                                       rowLine);
+    fraMonthly->resize(innerW, lstMonthlyPrayerTimes->geometry().bottom() + gap);
+
+    // Tab stops and their columns: every column fits between its stops.
+    const int listW = std::max(innerW - 2 * gap, int(fm.averageCharWidth() * 62.0) + 30);
+    lstTitle[0]->resize(listW, rowLine);
+    lstMonthlyPrayerTimes->resize(listW, rowLine);
+
+    const int pageH = fraQiblah->geometry().bottom() + gap;
+    fraYearly->setGeometry(gap, gap, std::max(innerW, listW + 2 * gap), pageH - 2 * gap);
+    lstTitle[1]->setGeometry(gap, frameTop, listW, rowLine);
+    lstYearlyPrayerTimes->setGeometry(gap, frameTop + rowLine + 1, listW,
+                                      fraYearly->height() - frameTop - rowLine - gap);
+
+    const int top = tlbMain->height();
+    tabMain->setGeometry(0, top + 2, std::max(pageW, listW + 4 * gap),
+                         pageH + tabMain->tabBar()->sizeHint().height() + 4);
+
+    const int staH = std::max(line + 8, 22);
+    staMain->setGeometry(0, tabMain->geometry().bottom() + 3, tabMain->width(), staH);
+    picGlobe->setGeometry(4, (staH - 16) / 2, 16, 16);
+    picNextPrayerIn[1]->setGeometry(staMain->width() - 124, 4, 120, staH - 8);
+    picLocation->setGeometry(26, 0, staMain->width() - 26 - 130, staH);
+    lblLocation->setGeometry(20, 0, picLocation->width() - 20, staH);
+    tlbMain->resize(tabMain->width(), tlbMain->height());
+    ResizeForm();
+}
+
+void frmTallix::ResetTab() {
+    if (!tabMain || !ProgressBars[1])
+        return;
+    const int tab = tabMain->currentIndex();
+    ProgressBars[1]->SetBackColor(gColorFace);
+    ProgressBars[1]->SetBarColor(tab == 2 ? vbHighlight : gColorFaceHighlight);
+    if (tab == 1)
+        ShowCalendarDate(gDisplayHijraa, 0, 0, 0);
+}
+
+void frmTallix::ResizeForm() {
+    if (!tabMain || !fraQiblah)
+        return;
+    // Without the Qiblah panel the tab control and the window are shorter by its height.
+    const int tabs = tabMain->tabBar()->sizeHint().height() + 4;
+    const int full = fraQiblah->y() + fraQiblah->height() + 6 + tabs;
+    const int shortH = fraQiblah->y() + tabs;
+    fraQiblah->setVisible(gDisplayKabaa == 1);
+    tabMain->resize(tabMain->width(), gDisplayKabaa == 1 ? full : shortH);
+    staMain->move(0, tabMain->geometry().bottom() + 3);
+    setFixedSize(tabMain->width(), staMain->geometry().bottom() + 1);
+    tlbMain->setEnabled(true);
+}

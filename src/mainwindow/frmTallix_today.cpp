@@ -1,0 +1,307 @@
+// Today's six times: which day is shown, its times with the user's adjustments, each slot's
+// panel, and the current prayer with the window caption and the reminder times.
+#include "frmTallix.h"
+
+#include "cProgressBar.h"
+#include "core/clockface.h"
+#include "core/datefmt.h"
+#include "core/mMain.h"
+#include "core/settings.h"
+#include "runtime/Clock.h"
+#include "runtime/Colors.h"
+#include "runtime/Convert.h"
+
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QTabWidget>
+#include <cmath>
+
+namespace {
+constexpr std::int32_t kGreyText = static_cast<std::int32_t>(0x80000011u);
+constexpr double kPi = 3.14159265358979;
+
+bool hasTime(const PrayerTime& pt) {
+    return pt.Hour != 99 && pt.Minute != 99;
+}
+
+// The time of day of a prayer record, or nullopt when its fields do not form one.
+std::optional<Date> timeOf(const PrayerTime& pt) {
+    if (pt.Hour < 0 || pt.Hour > 23 || pt.Minute < 0 || pt.Minute > 59 || pt.Second < 0 ||
+        pt.Second > 59)
+        return std::nullopt;
+    return TimeSerial(pt.Hour, pt.Minute, pt.Second);
+}
+
+void setForeColor(QWidget* w, std::int32_t color) {
+    QPalette pal = w->palette();
+    pal.setColor(QPalette::WindowText, TranslateColor(color));
+    w->setPalette(pal);
+}
+
+void setBold(QWidget* w, bool bold) {
+    QFont f = w->font();
+    f.setBold(bold);
+    w->setFont(f);
+}
+
+QString withoutStars(QString caption) {
+    return caption.remove(QLatin1String(" *"));
+}
+
+// Time text of t + minutes, wrapping through midnight.
+QString shiftedTimeText(int seconds, int minutes) {
+    const int t = ((seconds + minutes * 60) % 86400 + 86400) % 86400;
+    return QStringLiteral("%1:%2:%3")
+        .arg(t / 3600)
+        .arg(t / 60 % 60, 2, 10, QChar('0'))
+        .arg(t % 60, 2, 10, QChar('0'));
+}
+} // namespace
+
+void frmTallix::RefreshPrayers() {
+    SetBusy(true);
+    const Date today(Now().date());
+    RefreshPrayerTimes(today);
+    if (GetNextPrayer() == 1 && !IsEarlyMorning(CurrentTimeText()))
+        RefreshTodayOrTomorrow(today);
+    SetBusy(false);
+}
+
+void frmTallix::RefreshTodayOrTomorrow(const Date& dt) {
+    if (AllPrayersPassed()) {
+        if (const auto next = DateAdd(QStringLiteral("d"), 1, dt))
+            RefreshPrayerTimes(*next);
+    } else {
+        RefreshPrayerTimes(dt);
+    }
+}
+
+bool frmTallix::AllPrayersPassed() {
+    const auto t = TimeOfDaySeconds(CurrentTimeText());
+    if (!t || *t < 6 * 3600)
+        return false;
+    const QString ishaa = lblPrayer[6] ? lblPrayer[6]->text() : QString();
+    const auto i = TimeOfDaySeconds(ishaa);
+    if (!i || IsEarlyMorning(ishaa))
+        return false;
+    const auto n = TimeOfDaySeconds(sNextDayIshaaTime);
+    if (!n || IsEarlyMorning(sNextDayIshaaTime))
+        return *t >= *i;
+    return *t >= std::max(*i, *n);
+}
+
+void frmTallix::AddMinutesToPrayer(PrayerTime& pt, std::int16_t n) {
+    // The library's "no time" mark is no time of day: moving it would make a real-looking time.
+    if (!hasTime(pt))
+        return;
+    const int total = ((pt.Hour * 60 + pt.Minute + n) % 1440 + 1440) % 1440;
+    pt.Hour = total / 60;
+    pt.Minute = total % 60;
+}
+
+void frmTallix::ApplyPrayerAdjustments(PrayerTime (&times)[7], std::int16_t slot) {
+    if (slot < 0 || slot > 6)
+        return;
+    PrayerTime& pt = times[slot];
+    const auto add = [&pt](int n) { AddMinutesToPrayer(pt, static_cast<std::int16_t>(n)); };
+    if (gMinuteAdjustActive == 0) {
+        if (slot == 3)
+            add(gDhuhrMinutes);
+        else if (slot == 5)
+            add(gMaghribMinutes);
+        else if (slot == 6 && gCalcMethod == 6)
+            add(gMaghribMinutes);
+    } else if (gMinuteAdjustActive == 1) {
+        switch (slot) {
+        case 1:
+        case 2:
+        case 4:
+            add(gMinuteAdjust[slot]);
+            break;
+        case 3:
+            add(gDhuhrMinutes + gMinuteAdjust[3]);
+            break;
+        case 5:
+            add(gMaghribMinutes + gMinuteAdjust[5]);
+            break;
+        case 6:
+            if (gCalcMethod == 6) {
+                // Umm Al-Qura: Ishaa is 90 minutes after the adjusted Maghrib.
+                if (hasTime(pt)) {
+                    pt.Hour = times[5].Hour;
+                    pt.Minute = times[5].Minute;
+                    pt.Second = times[5].Second;
+                    add(90);
+                }
+            } else if (gCalcMethod != 7) {
+                // Method 7's Ishaa interval already carries the Maghrib adjustments.
+                add(gMinuteAdjust[6]);
+            }
+            break;
+        default:
+            break;
+        }
+    }
+}
+
+QString frmTallix::FormatPrayerTime(const PrayerTime& pt) {
+    const auto t = timeOf(pt);
+    if (!t)
+        return QStringLiteral("99:99");
+    return Format(*t, QStringLiteral("Short Time")) +
+           (pt.IsExtreme == 1 ? QStringLiteral("*") : QString());
+}
+
+QString frmTallix::FormatPrayerTimeMedium(const PrayerTime& pt) {
+    const auto t = timeOf(pt);
+    if (!t)
+        return QStringLiteral("99:99 PM");
+    return Format(*t, QStringLiteral("Medium Time")) +
+           (pt.IsExtreme == 1 ? QStringLiteral("*") : QString());
+}
+
+QString frmTallix::FormatPrayerTimeLong(const PrayerTime& pt) {
+    const auto t = timeOf(pt);
+    if (!t)
+        return QStringLiteral("99:99:99 PM");
+    return Format(*t, gTimeFormat.isEmpty() ? QStringLiteral("Long Time") : gTimeFormat);
+}
+
+void frmTallix::DrawPrayerDial(const PrayerTime& pt, std::int16_t idx) {
+    if (idx < 1 || idx > 6 || !lblPrayer[idx] || !picPrayer[idx])
+        return;
+    int h = 12, m = 0, s = 0;
+    if (!hasTime(pt)) {
+        lblPrayer[idx]->setText(sNotAvailable);
+    } else {
+        h = pt.Hour;
+        m = pt.Minute;
+        s = pt.Second;
+        lblPrayer[idx]->setText(FormatPrayerTimeLong(pt));
+    }
+    PictureBox* pic = picPrayer[idx];
+    const double x1 = pic->ScaleWidth() / 2;
+    const double y1 = pic->ScaleHeight() / 2;
+    for (LineShape* hand : {LHP[idx], LMP[idx], LSP[idx]}) {
+        hand->X1 = x1;
+        hand->Y1 = y1;
+    }
+    // The hour hand moves on with the minutes: at 10:31 it stands just past 10.
+    const auto place = [&](LineShape* hand, double degrees, double factor) {
+        const double angle = (degrees - 90) * kPi / 180;
+        hand->X2 = x1 + factor * x1 * std::cos(angle);
+        hand->Y2 = y1 + factor * y1 * std::sin(angle);
+    };
+    place(LHP[idx], (h + m / 60.0) * 30, 0.65);
+    place(LMP[idx], m * 6, 0.85);
+    place(LSP[idx], s * 6, 0.9);
+}
+
+void frmTallix::showSlot(const PrayerTime& pt, std::int16_t i) {
+    PictureBox* pic = picPrayer[i];
+    pic->Cls();
+    DrawClockFace(pic, gColorFace);
+    const bool grey = pt.IsExtreme == 1 || !hasTime(pt);
+    QString caption = withoutStars(fraPrayer[i]->title());
+    if (grey)
+        caption += QStringLiteral(" *");
+    fraPrayer[i]->setTitle(caption);
+    LHP[i]->BorderColor = grey ? kGreyText : gColorHands;
+    LMP[i]->BorderColor = grey ? kGreyText : gColorHands;
+    LSP[i]->BorderColor = grey ? kGreyText : gColorSeconds;
+    setForeColor(fraPrayer[i], grey ? kGreyText : vbButtonText);
+    setForeColor(lblPrayer[i], grey ? kGreyText : vbButtonText);
+    ClearControlToolTip(ttMain, pic);
+    SetControlToolTip(ttMain, pic,
+                      pt.IsExtreme == 1 ? sPrayerDescription[i] + QStringLiteral("\r\n\r\n") +
+                                              sExtremeLatitudeNote
+                                        : sPrayerDescription[i]);
+    setBold(fraPrayer[i], false);
+    setBold(lblPrayer[i], false);
+    DrawPrayerDial(pt, i);
+}
+
+void frmTallix::HighlightPrayer(std::int16_t slot) {
+    if (slot < 1 || slot > 6 || !txtPrayerTime)
+        return;
+    LHP[slot]->BorderColor = gColorHandsHighlight;
+    LMP[slot]->BorderColor = gColorHandsHighlight;
+    LSP[slot]->BorderColor = gColorSecondsHighlight;
+    QString hhmm = lblPrayer[slot]->text();
+    if (const auto t = TimeOfDaySeconds(hhmm))
+        hhmm = QStringLiteral("%1:%2")
+                   .arg(*t / 3600, 2, 10, QChar('0'))
+                   .arg(*t / 60 % 60, 2, 10, QChar('0'));
+    const QString tail = fraPrayer[slot]->title().contains(QLatin1Char('*')) ? QStringLiteral("* ")
+                                                                             : QStringLiteral("  ");
+    txtPrayerTime->setText(QStringLiteral(" ") + hhmm + tail);
+    QPalette pal = txtPrayerTime->palette();
+    pal.setColor(QPalette::Base, TranslateColor(gColorFaceHighlight));
+    pal.setColor(QPalette::Text, TranslateColor(gColorHandsHighlight));
+    txtPrayerTime->setPalette(pal);
+    // Over the slot's time label, as wide as it.
+    const QRect r = lblPrayer[slot]->geometry().translated(fraPrayer[slot]->pos());
+    txtPrayerTime->setGeometry(r);
+    txtPrayerTime->raise();
+    txtPrayerTime->setVisible(true);
+}
+
+void frmTallix::markCurrentPrayer() {
+    const std::int16_t n = GetNextPrayer();
+    if (n < 1 || n > 6)
+        return;
+    const auto p = static_cast<std::int16_t>(n == 1 ? 6 : n - 1);
+    if (p == 2) {
+        txtPrayerTime->setVisible(false);
+    } else {
+        setBold(fraPrayer[p], true);
+        DrawClockFace(picPrayer[p], gColorFaceHighlight);
+        HighlightPrayer(p);
+    }
+    setWindowTitle(sWindowCaption[p]);
+    RefreshProgressBars();
+    const auto after = TimeOfDaySeconds(lblPrayer[p]->text());
+    if (after)
+        sReminderAfterTime = shiftedTimeText(*after, 5 * gReminderAfter[p]);
+    const auto before = TimeOfDaySeconds(lblPrayer[n]->text());
+    if (before)
+        sReminderBeforeTime = shiftedTimeText(*before, -5 * gReminderBefore[n]);
+}
+
+void frmTallix::RefreshPrayerTimes(const Date& dtDate) {
+    PrayerTime times[7] = {};
+    SetBusy(true);
+    dtShownDate = dtDate;
+    if (fraPrayer[3])
+        fraPrayer[3]->setTitle(Weekday(dtDate) == vbFriday ? sDhuhrJomaa : sDhuhr);
+    Location loc{};
+    CalcMethod conf{};
+    GetCalculationParameters(loc, conf);
+
+    if (ProgressBars[0]) {
+        ProgressBars[0]->SetBackColor(gColorFace);
+        ProgressBars[0]->SetBarColor(gColorFaceHighlight);
+    }
+    if (ProgressBars[1]) {
+        ProgressBars[1]->SetBackColor(gColorFace);
+        ProgressBars[1]->SetBarColor(tabMain && tabMain->currentIndex() == 2 ? vbHighlight
+                                                                             : gColorFaceHighlight);
+    }
+    DrawClock();
+    UpdateCurrentTime();
+
+    CalculatePrayerTimes(dtDate.toQDate(), loc, conf, times, 1);
+    for (std::int16_t slot = 1; slot <= 6; ++slot) {
+        ApplyPrayerAdjustments(times, slot);
+        if (fraPrayer[slot])
+            showSlot(times[slot], slot);
+    }
+    if (lblPrayer[1])
+        markCurrentPrayer();
+    // The countdown and bars follow the new times at once, not only at the next tick.
+    UpdateCurrentTime();
+    DrawQiblah(loc);
+    FillPrayerLists(dtDate, loc, conf);
+    SetBusy(false);
+}
