@@ -125,6 +125,24 @@ void PlayFallbackBeep() {
     MessageBeep(0);
 }
 
+namespace {
+// The serial of the last preview's sound; none before the first preview.
+std::uint32_t g_previewSerial = 0;
+bool g_previewMarked = false;
+} // namespace
+
+void MarkPreviewSound() {
+    g_previewSerial = platform::SoundSerial();
+    g_previewMarked = true;
+}
+
+void StopPreviewSound() {
+    if (!g_previewMarked || platform::SoundSerial() != g_previewSerial)
+        return;
+    PlaySoundA(QString(), 0, 0);
+    g_previewMarked = false;
+}
+
 std::int16_t PlayBuiltInSound(std::int16_t iSlot, std::int16_t iSelection) {
     const std::int16_t count = BuiltInSoundCount(iSlot);
     if (count == 0)

@@ -33,6 +33,12 @@ void PlayRandomWavFromFolder(const QString& sFolder);
 // The system's default beep.
 void PlayFallbackBeep();
 
+// Previews (the preferences dialog and its sound-file dialog): MarkPreviewSound, called right
+// after a preview was started, notes that sound; StopPreviewSound stops it only while it is
+// still the sound playing, so an athan or reminder that has taken its place plays on.
+void MarkPreviewSound();
+void StopPreviewSound();
+
 // The recitation list (0..21), the verses menu and the sura menu (0..11).
 QString RecitationResourceName(std::int16_t iIndex);
 QString AyaatResourceName(std::int16_t iIndex);
