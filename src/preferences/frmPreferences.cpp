@@ -19,8 +19,6 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
-std::int16_t gStartTab = 0;
-
 void ShowPreferencesDialog(std::int16_t iStartTab) {
     gStartTab = iStartTab;
     DoEvents();

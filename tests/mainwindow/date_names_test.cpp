@@ -124,7 +124,9 @@ TEST_F(DateNames, FullTablesAndSubmenus) {
                              &gHijriMonthShort[0], &gDayNameLong[0], &gDayNameShort[0],
                              &gDayNameInitial[0], &gDayNameInitial[8], &gDayNameInitial[50]})
         EXPECT_TRUE(s->isEmpty());
-    EXPECT_EQ(window->mnuExportGregorian->actions().size(), 12);
+    // Twelve months, a separator and the whole year.
+    EXPECT_EQ(window->mnuExportGregorian->actions().size(), 14);
+    EXPECT_EQ(window->mnuExportGregorian->actions().last(), window->mnuExportYearGregorian);
     EXPECT_EQ(window->mnuPrintHijri->actions().first(), window->mnuPrintMonthHijri[1]);
 
     // A change of locale rewrites the tables and the captions.
