@@ -658,6 +658,148 @@ QImage drawLocationPin() {
     return img;
 }
 
+// ---- Toolbar buttons ------------------------------------------------------------------------
+
+// The toolbar's pictures, 24 by 24, one per button key.
+QImage drawToolbarPicture(const QString& key) {
+    QImage img(24, 24, QImage::Format_ARGB32);
+    img.fill(Qt::transparent);
+    QPainter p(&img);
+    p.setRenderHint(QPainter::Antialiasing);
+    const QColor ink(40, 40, 48);
+    const QPen outline(ink, 1.2);
+    p.setPen(outline);
+    if (key == QLatin1String("Lock")) {
+        p.setBrush(Qt::NoBrush);
+        p.setPen(QPen(QColor(90, 90, 100), 2.2));
+        p.drawArc(QRectF(7, 3, 10, 12), 0, 180 * 16);
+        p.drawLine(QPointF(7, 9), QPointF(7, 12));
+        p.drawLine(QPointF(17, 9), QPointF(17, 12));
+        p.setPen(outline);
+        p.setBrush(QColor(230, 180, 40));
+        p.drawRoundedRect(QRectF(4.5, 11, 15, 11), 2, 2);
+        p.setBrush(ink);
+        p.drawEllipse(QPointF(12, 15.5), 1.6, 1.6);
+        p.drawRect(QRectF(11.4, 16, 1.2, 3.5));
+    } else if (key == QLatin1String("ScreenSaver")) {
+        p.setBrush(QColor(200, 200, 205));
+        p.drawRoundedRect(QRectF(2.5, 3.5, 19, 14), 1.5, 1.5);
+        p.setBrush(QColor(20, 30, 80));
+        p.drawRect(QRectF(4.5, 5.5, 15, 10));
+        p.setPen(Qt::NoPen);
+        p.setBrush(QColor(255, 230, 120));
+        p.drawEllipse(QPointF(10, 10.5), 3.5, 3.5);
+        p.setBrush(QColor(20, 30, 80));
+        p.drawEllipse(QPointF(11.6, 9.6), 3, 3);
+        p.setPen(outline);
+        p.setBrush(QColor(160, 160, 170));
+        p.drawRect(QRectF(9, 17.5, 6, 2.5));
+        p.drawRect(QRectF(6, 20, 12, 2));
+    } else if (key == QLatin1String("Export")) {
+        p.setBrush(Qt::white);
+        p.drawRect(QRectF(3.5, 2.5, 13, 18));
+        p.setPen(QPen(QColor(120, 120, 130), 1));
+        for (int y = 6; y <= 16; y += 3)
+            p.drawLine(QPointF(6, y), QPointF(14, y));
+        p.setPen(QPen(QColor(30, 130, 50), 2.4, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+        p.drawLine(QPointF(12, 17), QPointF(21, 17));
+        p.drawLine(QPointF(17.5, 13.5), QPointF(21, 17));
+        p.drawLine(QPointF(17.5, 20.5), QPointF(21, 17));
+    } else if (key == QLatin1String("Print")) {
+        p.setBrush(Qt::white);
+        p.drawRect(QRectF(6.5, 2.5, 11, 8));
+        p.setBrush(QColor(170, 170, 180));
+        p.drawRoundedRect(QRectF(2.5, 9.5, 19, 9), 2, 2);
+        p.setBrush(Qt::white);
+        p.drawRect(QRectF(6.5, 15.5, 11, 6));
+        p.setPen(QPen(QColor(120, 120, 130), 1));
+        p.drawLine(QPointF(8.5, 18), QPointF(15.5, 18));
+        p.setPen(Qt::NoPen);
+        p.setBrush(QColor(60, 200, 60));
+        p.drawEllipse(QPointF(18.5, 12), 1.1, 1.1);
+    } else if (key == QLatin1String("Location")) {
+        p.scale(1.5, 1.5);
+        p.setPen(Qt::NoPen);
+        p.drawImage(QPointF(0, 0), drawGlobe());
+    } else if (key == QLatin1String("Calculation")) {
+        p.setBrush(QColor(215, 215, 220));
+        p.drawRoundedRect(QRectF(4.5, 2.5, 15, 19), 2, 2);
+        p.setBrush(QColor(180, 220, 170));
+        p.drawRect(QRectF(6.5, 4.5, 11, 4));
+        p.setBrush(QColor(90, 90, 100));
+        p.setPen(Qt::NoPen);
+        for (int r = 0; r < 3; ++r)
+            for (int c = 0; c < 3; ++c)
+                p.drawRect(QRectF(7 + c * 3.7, 10.5 + r * 3.5, 2.6, 2.4));
+    } else if (key == QLatin1String("Audio") || key == QLatin1String("Reminder")) {
+        // A speaker with its waves; the reminders add a small clock.
+        QPolygonF spk;
+        spk << QPointF(3, 9) << QPointF(7, 9) << QPointF(12, 4.5) << QPointF(12, 19.5)
+            << QPointF(7, 15) << QPointF(3, 15);
+        p.setBrush(QColor(235, 235, 240));
+        p.drawPolygon(spk);
+        p.setBrush(Qt::NoBrush);
+        p.setPen(QPen(QColor(30, 90, 200), 1.6, Qt::SolidLine, Qt::RoundCap));
+        p.drawArc(QRectF(9, 7, 7, 10), -50 * 16, 100 * 16);
+        p.drawArc(QRectF(8, 4, 11, 16), -50 * 16, 100 * 16);
+        if (key == QLatin1String("Reminder")) {
+            p.setPen(outline);
+            p.setBrush(QColor(255, 240, 170));
+            p.drawEllipse(QPointF(17.5, 17.5), 5.5, 5.5);
+            p.drawLine(QPointF(17.5, 17.5), QPointF(17.5, 14));
+            p.drawLine(QPointF(17.5, 17.5), QPointF(20, 17.5));
+        }
+    } else if (key == QLatin1String("Other")) {
+        // A cog wheel.
+        p.setBrush(QColor(150, 150, 160));
+        for (int k = 0; k < 8; ++k) {
+            p.save();
+            p.translate(12, 12);
+            p.rotate(k * 45.0);
+            p.drawRect(QRectF(-2, -10.5, 4, 5));
+            p.restore();
+        }
+        p.drawEllipse(QPointF(12, 12), 7.5, 7.5);
+        p.setBrush(Qt::white);
+        p.drawEllipse(QPointF(12, 12), 3, 3);
+    } else if (key == QLatin1String("Kabaa")) {
+        p.setBrush(QColor(250, 250, 245));
+        p.drawEllipse(QPointF(12, 12), 10, 10);
+        p.setPen(QPen(QColor(200, 30, 30), 2.0, Qt::SolidLine, Qt::RoundCap));
+        p.drawLine(QPointF(12, 12), QPointF(17, 5));
+        p.setPen(QPen(ink, 2.0, Qt::SolidLine, Qt::RoundCap));
+        p.drawLine(QPointF(12, 12), QPointF(8, 18));
+        drawIconCube(p, 4.0, 17.5, 7.5);
+    } else if (key == QLatin1String("Calendar")) {
+        p.setBrush(Qt::white);
+        p.drawRect(QRectF(3.5, 4.5, 17, 16));
+        p.setBrush(QColor(200, 50, 50));
+        p.drawRect(QRectF(3.5, 4.5, 17, 4));
+        p.setPen(QPen(ink, 1.6, Qt::SolidLine, Qt::RoundCap));
+        p.drawLine(QPointF(8, 2.5), QPointF(8, 6));
+        p.drawLine(QPointF(16, 2.5), QPointF(16, 6));
+        p.setPen(Qt::NoPen);
+        p.setBrush(QColor(20, 110, 60));
+        p.drawEllipse(QPointF(12, 14.5), 4.2, 4.2);
+        p.setBrush(Qt::white);
+        p.drawEllipse(QPointF(13.6, 13.6), 3.6, 3.6);
+    } else if (key == QLatin1String("About")) {
+        p.setBrush(QColor(40, 100, 200));
+        p.drawEllipse(QPointF(12, 12), 10, 10);
+        p.setPen(Qt::NoPen);
+        p.setBrush(Qt::white);
+        p.drawEllipse(QPointF(12, 7), 1.7, 1.7);
+        p.drawRoundedRect(QRectF(10.5, 10, 3, 8.5), 1, 1);
+    }
+    p.end();
+    return img;
+}
+
+// The keys of the toolbar's pictures.
+const char* const kToolbarKeys[] = {"Lock",     "ScreenSaver", "Export",   "Print",
+                                    "Location", "Calculation", "Audio",    "Other",
+                                    "Reminder", "Kabaa",       "Calendar", "About"};
+
 bool save(const QImage& img, const QString& path) {
     if (!img.save(path, "PNG")) {
         std::fprintf(stderr, "make_pictures: cannot write %s\n", qPrintable(path));
@@ -675,7 +817,7 @@ int main(int argc, char** argv) {
         return 2;
     }
     const QDir out(QString::fromLocal8Bit(argv[1]));
-    for (const char* sub : {"kaaba", "icons", "cursors", "pictures"}) {
+    for (const char* sub : {"kaaba", "icons", "cursors", "pictures", "toolbar"}) {
         if (!out.mkpath(QString::fromLatin1(sub))) {
             std::fprintf(stderr, "make_pictures: cannot create %s/%s\n", argv[1], sub);
             return 1;
@@ -702,5 +844,9 @@ int main(int argc, char** argv) {
     ok = save(drawQiblahKaaba(), out.filePath(QStringLiteral("pictures/qiblah-kaaba.png"))) && ok;
     ok = save(drawGlobe(), out.filePath(QStringLiteral("pictures/globe.png"))) && ok;
     ok = save(drawLocationPin(), out.filePath(QStringLiteral("pictures/location.png"))) && ok;
+    for (const char* key : kToolbarKeys)
+        ok = save(drawToolbarPicture(QLatin1String(key)),
+                  out.filePath(QStringLiteral("toolbar/%1.png").arg(QLatin1String(key)))) &&
+             ok;
     return ok ? 0 : 1;
 }

@@ -226,19 +226,19 @@ void PlaySura(std::int16_t iIndex, std::int16_t bForce) {
         playResource(SuraResourceName(iIndex));
 }
 
-void SetMuteAll(std::int16_t iMute) {
+bool SetMuteAll(std::int16_t iMute) {
     if (iMute != 0 && iMute != 1)
-        return;
+        return false;
     const bool mute = iMute == 1;
     if (mute)
         PlaySoundA(QString(), 0, 0);
-    RegSetString(kSettingsKey, QStringLiteral("MuteAll"),
-                 mute ? QStringLiteral("1") : QStringLiteral("0"));
+    const bool stored = RegSetString(kSettingsKey, QStringLiteral("MuteAll"),
+                                     mute ? QStringLiteral("1") : QStringLiteral("0"));
     gMuteAll = iMute;
 
     frmTallix* window = MainWindow();
     if (!window)
-        return;
+        return stored;
     // Only one of the two buttons shows at a time: "AudioOn" while sound is on (a click mutes),
     // "AudioOff" while muted (a click turns sound back on).
     if (QAction* off = window->tlbMainButton(QStringLiteral("AudioOff"))) {
@@ -257,4 +257,5 @@ void SetMuteAll(std::int16_t iMute) {
 
     if (window->mnuMuteAll)
         window->mnuMuteAll->setChecked(mute);
+    return stored;
 }

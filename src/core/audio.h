@@ -52,5 +52,5 @@ void PlaySura(std::int16_t iIndex, std::int16_t bForce);
 
 // 1 mutes everything (stopping the sound now playing), 0 turns audio back on; any other value
 // does nothing. Stores "MuteAll", and brings the main window's toolbar, tray icon and menu
-// check in line.
-void SetMuteAll(std::int16_t iMute);
+// check in line. False when the value was not stored (the state then lasts for this session).
+bool SetMuteAll(std::int16_t iMute);

@@ -426,11 +426,12 @@ std::optional<double> ReadCoordinate(const QString& stored) {
     return v;
 }
 
-void SetRunAtStartup(bool bOn) {
+bool SetRunAtStartup(bool bOn) {
     if (bOn)
-        RegSetString(kRunKey, kRunValueName, App.Path() + u'/' + App.EXEName());
-    else
-        RegDeleteValue(HKEY_CURRENT_USER, kRunKey, kRunValueName);
+        return RegSetString(kRunKey, kRunValueName, App.Path() + u'/' + App.EXEName());
+    // A value that was not there is as good as deleted.
+    return RegDeleteValue(HKEY_CURRENT_USER, kRunKey, kRunValueName) ||
+           RegGetString(kRunKey, kRunValueName).isEmpty();
 }
 
 double TimeZoneIndexToHours(std::int16_t iIndex) {

@@ -82,8 +82,9 @@ extern std::int16_t gSliderTickStyle;
 bool LoadSettings();
 // Keeps a dated copy of the store beside it, then writes every default and reads it back.
 void ResetSettings();
-// The log-on entry: on writes the program's path, off removes it.
-void SetRunAtStartup(bool bOn);
+// The log-on entry: on writes the program's path, off removes it. False when the entry could
+// not be written or is still there.
+bool SetRunAtStartup(bool bOn);
 
 // Coordinates are stored with a point, whatever the locale ("21.4233"), and read with a point,
 // a comma or the locale's separator, with Latin or native digits.

@@ -29,5 +29,8 @@ frmTallix::frmTallix(QWidget* parent) : Form(QStringLiteral("frmTallix"), parent
     createCalendarControls();
     TranslateForm();
     createLifeControls();
+    createMenuControls();
+    createToolbarButtons();
+    createToggleControls();
     placeControls();
 }

@@ -13,8 +13,8 @@
 
 #include <QDate>
 #include <QDateTime>
-#include <QTimer>
 #include <QStringList>
+#include <QTimer>
 #include <array>
 #include <cstdint>
 #include <optional>
@@ -274,6 +274,90 @@ public:
     void tlbExport_Click();
     void tlbPrint_Click();
 
+    // ---- commands: menus, toolbar and display toggles (frmTallix_menus.cpp,
+    // frmTallix_toolbar.cpp, frmTallix_toggles.cpp) ----
+    class QMenuBar* mnuBar = nullptr;
+    QMenu* mnuFile = nullptr;
+    QMenu* mnuExportMonthlyPrayerTimes = nullptr;
+    QMenu* mnuPrintMonthlyPrayerTimes = nullptr;
+    QAction* mnuLockWorkStation = nullptr;
+    QAction* mnuExit = nullptr;
+    QMenu* mnuQuranMain = nullptr;
+    QMenu* mnuSelectedAyaat = nullptr;
+    QMenu* mnuSelectedSuras = nullptr;
+    QMenu* mnuDuas = nullptr;
+    std::array<QAction*, 12> mnuAyaat{};
+    std::array<QAction*, 12> mnuSura{};
+    QAction* mnuAyaatRandom = nullptr;
+    QAction* mnuSuraRandom = nullptr;
+    QAction* mnuDuaAfterAthan = nullptr;
+    QMenu* mnuOptions = nullptr;
+    QAction* mnuAlwaysOnTop = nullptr;
+    QAction* mnuHideWhenMinimized = nullptr;
+    QAction* mnuLaunchMinimized = nullptr;
+    QAction* mnuLaunchOnStartup = nullptr;
+    QAction* mnuPrayerSettings = nullptr;
+    QAction* mnuPreferences = nullptr;
+    QMenu* mnuHelp = nullptr;
+    QAction* mnuAbout = nullptr;
+    // The tray menu's own items beside those of the main menus.
+    QAction* mnuPrayerSettingsPopup = nullptr;
+    QAction* mnuPreferencesPopMenu = nullptr;
+    QMenu* mnuQuranMainPopup = nullptr;
+    QMenu* mnuSelectedAyaatPopup = nullptr;
+    QMenu* mnuSelectedSurasPopup = nullptr;
+    std::array<QAction*, 12> mnuAyaatPopup{};
+    std::array<QAction*, 12> mnuSuraPopup{};
+    QAction* mnuAyaatRandomPopup = nullptr;
+    QAction* mnuSuraRandomPopup = nullptr;
+    QAction* mnuStopAthanPopup = nullptr;
+
+    void mnuLockWorkStation_Click();
+    void mnuScreenSaver_Click();
+    void mnuExit_Click();
+    void mnuAyaat_Click(std::int16_t Index);
+    void mnuAyaatRandom_Click();
+    void mnuSura_Click(std::int16_t Index);
+    void mnuSuraRandom_Click();
+    void mnuDuaAfterAthan_Click();
+    void mnuAlwaysOnTop_Click();
+    void mnuHideWhenMinimized_Click();
+    void mnuLaunchMinimized_Click();
+    void mnuLaunchOnStartup_Click();
+    void mnuPrayerSettings_Click();
+    void mnuPreferences_Click();
+    void mnuHelp_Click();
+    void mnuCheckForUpdate_Click();
+    void mnuAbout_Click();
+    void mnuPrayNow_Click();
+    void mnuStopAthanPopup_Click();
+
+    // Stores a display or option setting as "1" or "0". A store that refuses the value is
+    // reported to the user: the change then lasts only until the program ends. False then.
+    bool SaveToggleSetting(const QString& name, std::int16_t value);
+    void ReportUnsavedSetting(const QString& name);
+
+    // The toolbar's buttons other than the audio pair, left to right.
+    void createToolbarButtons();
+    // Set while a toolbar action runs: the toolbar stays disabled, whatever resizes meanwhile.
+    int ToolbarActionDepth = 0;
+
+    // Display toggles and small controls.
+    void picGlobe_MouseUp(int Button);
+    void picNextPrayerIn_MouseUp(int Index, int Button);
+    void picQiblah_MouseUp(int Button);
+    void sldVolume_MouseUp(int Button);
+    void txtPrayerTime_MouseUp();
+    // Tab switch: stores the tab, then lays it out.
+    void tabMain_Click(int PreviousTab);
+
+private:
+    void createMenuControls();
+    void createToggleControls();
+    void toggleOption(QAction* item, std::int16_t& setting, const QString& name);
+    int previousTab_ = 0;
+
+public:
     // ---- layout (frmTallix_layout.cpp) ----
     void ResetTab();
     void ResizeForm();
@@ -305,17 +389,17 @@ private:
 public:
     // ---- life: start-up and close, tray, flashing, alert scheduler, volume ----
     // (frmTallix_life.cpp, frmTallix_tray.cpp, frmTallix_scheduler.cpp, frmTallix_status.cpp)
-    QTimer* tmrCounter = nullptr;       // counts the seconds of tray flashing
-    bool FlashPhase = false;            // the flash picture is up
-    std::int16_t LastEventCode = 0;     // the last due event acted upon; 0 none
-    QAction* mnuPrayNow = nullptr;      // the tray menu's default item
+    QTimer* tmrCounter = nullptr;   // counts the seconds of tray flashing
+    bool FlashPhase = false;        // the flash picture is up
+    std::int16_t LastEventCode = 0; // the last due event acted upon; 0 none
+    QAction* mnuPrayNow = nullptr;  // the tray menu's default item
     QAction* mPopRestore = nullptr;
     QAction* mPopAbout = nullptr;
     QAction* mPopExit = nullptr;
     QAction* mnuCheckForUpdate = nullptr;
-    QAction* mnuScreenSaver = nullptr;  // created with the menu bar; may be missing
-    Image* picVolume = nullptr;         // speaker picture in the status area
-    class QSlider* sldVolume = nullptr; // volume 0..100 % of VolumeMax
+    QAction* mnuScreenSaver = nullptr;       // created with the menu bar; may be missing
+    Image* picVolume = nullptr;              // speaker picture in the status area
+    class QSlider* sldVolume = nullptr;      // volume 0..100 % of VolumeMax
     std::array<StdPicture, 2> imgIconVolume; // speaker, muted speaker
     bool VolumeAvailable = false;
     LONG VolumeMax = 65535;
@@ -376,7 +460,6 @@ private:
     void showForAnnouncement();
 
 public:
-
 private:
     void createDayControls();
     void placeControls();

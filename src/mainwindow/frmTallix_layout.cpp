@@ -12,6 +12,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenuBar>
 #include <QTabWidget>
 #include <QTimer>
 #include <QToolBar>
@@ -132,8 +133,6 @@ void frmTallix::createDayControls() {
     connect(tmrMain, &QTimer::timeout, this, &frmTallix::tmrMain_Timer);
     tmrFlash = new QTimer(this);
     tmrFlash->setObjectName(QStringLiteral("tmrFlash"));
-
-    connect(tabMain, &QTabWidget::currentChanged, this, [this] { ResetTab(); });
 }
 
 void frmTallix::placeControls() {
@@ -216,7 +215,12 @@ void frmTallix::placeControls() {
     lstYearlyPrayerTimes->setGeometry(gap, frameTop + rowLine + 1, listW,
                                       fraYearly->height() - frameTop - rowLine - gap);
 
-    const int top = tlbMain->height();
+    // The menu bar along the top, the toolbar under it.
+    const int menuH = mnuBar ? mnuBar->sizeHint().height() : 0;
+    if (mnuBar)
+        mnuBar->setGeometry(0, 0, std::max(pageW, listW + 4 * gap), menuH);
+    tlbMain->setGeometry(0, menuH, std::max(pageW, listW + 4 * gap), tlbMain->sizeHint().height());
+    const int top = tlbMain->geometry().bottom() + 1;
     tabMain->setGeometry(0, top + 2, std::max(pageW, listW + 4 * gap),
                          pageH + tabMain->tabBar()->sizeHint().height() + 4);
 
@@ -233,7 +237,19 @@ void frmTallix::placeControls() {
 void frmTallix::ResetTab() {
     if (!tabMain || !ProgressBars[1])
         return;
+    // A title row and the month's list are one line high; the year's list fills its frame.
+    const int row = QFontMetrics(font()).height() + 6;
     const int tab = tabMain->currentIndex();
+    if (tab == 1) {
+        lstTitle[0]->resize(lstTitle[0]->width(), row);
+        lstMonthlyPrayerTimes->setGeometry(lstTitle[0]->x(), lstTitle[0]->geometry().bottom() + 1,
+                                           lstTitle[0]->width(), row);
+    } else if (tab == 2) {
+        lstTitle[1]->resize(lstTitle[1]->width(), row);
+        lstYearlyPrayerTimes->setGeometry(
+            lstTitle[1]->x(), lstTitle[1]->geometry().bottom() + 1, lstTitle[1]->width(),
+            fraYearly->height() - lstTitle[1]->geometry().bottom() - 7);
+    }
     ProgressBars[1]->SetBackColor(gColorFace);
     ProgressBars[1]->SetBarColor(tab == 2 ? vbHighlight : gColorFaceHighlight);
     if (tab == 1)
@@ -249,7 +265,16 @@ void frmTallix::ResizeForm() {
     const int shortH = fraQiblah->y() + tabs;
     fraQiblah->setVisible(gDisplayKabaa == 1);
     tabMain->resize(tabMain->width(), gDisplayKabaa == 1 ? full : shortH);
+    // The year's frame and list fill the page, whichever height it has now.
+    if (fraYearly && lstYearlyPrayerTimes && lstTitle[1]) {
+        fraYearly->resize(fraYearly->width(), (gDisplayKabaa == 1 ? full : shortH) - tabs - 12);
+        lstYearlyPrayerTimes->resize(lstYearlyPrayerTimes->width(),
+                                     fraYearly->height() - lstTitle[1]->geometry().bottom() - 7);
+    }
     staMain->move(0, tabMain->geometry().bottom() + 3);
     setFixedSize(tabMain->width(), staMain->geometry().bottom() + 1);
-    tlbMain->setEnabled(true);
+    SetObjectsToStatusBar();
+    // A toolbar action still running (a dialog it opened) keeps the toolbar disabled.
+    if (ToolbarActionDepth == 0)
+        tlbMain->setEnabled(true);
 }

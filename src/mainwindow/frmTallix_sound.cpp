@@ -75,21 +75,8 @@ QAction* frmTallix::tlbMainButton(const QString& key) const {
 }
 
 void frmTallix::mnuMuteAll_Click() {
-    SetMuteAll(gMuteAll == 0 ? 1 : 0);
-}
-
-void frmTallix::tlbMain_ButtonClick(QAction* Button) {
-    if (!Button)
-        return;
-    const QString key = Button->objectName();
-    if (key == QLatin1String("AudioOn"))
-        SetMuteAll(1);
-    else if (key == QLatin1String("AudioOff"))
-        SetMuteAll(0);
-    else if (key == QLatin1String("Export"))
-        tlbExport_Click();
-    else if (key == QLatin1String("Print"))
-        tlbPrint_Click();
+    if (!SetMuteAll(gMuteAll == 0 ? 1 : 0))
+        ReportUnsavedSetting(QStringLiteral("MuteAll"));
 }
 
 void frmTallix::imgKabaa_MouseUp(int Button, int Shift, float X, float Y) {

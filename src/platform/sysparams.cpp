@@ -31,6 +31,29 @@ public:
         return reply.value() ? ScreenSaverService::Present : ScreenSaverService::Absent;
     }
 
+    bool lockSession() override {
+        // The desktop's screen locker first; the login manager asks it in turn otherwise.
+        QDBusConnection session = QDBusConnection::sessionBus();
+        if (session.isConnected()) {
+            const QDBusMessage reply =
+                session.call(QDBusMessage::createMethodCall(kSaverService, kSaverPath,
+                                                            kSaverService, QStringLiteral("Lock")),
+                             QDBus::Block, 5000);
+            if (reply.type() == QDBusMessage::ReplyMessage)
+                return true;
+        }
+        QDBusConnection system = QDBusConnection::systemBus();
+        if (!system.isConnected())
+            return false;
+        const QDBusMessage reply = system.call(
+            QDBusMessage::createMethodCall(QStringLiteral("org.freedesktop.login1"),
+                                           QStringLiteral("/org/freedesktop/login1/session/auto"),
+                                           QStringLiteral("org.freedesktop.login1.Session"),
+                                           QStringLiteral("Lock")),
+            QDBus::Block, 5000);
+        return reply.type() == QDBusMessage::ReplyMessage;
+    }
+
     bool activateScreenSaver() override {
         QDBusConnection bus = QDBusConnection::sessionBus();
         if (!bus.isConnected())
@@ -181,4 +204,8 @@ int GetDeviceCaps(HDC hdc, int index) {
         return dpi > 0 ? static_cast<int>(std::lround(dpi)) : 96;
     }
     return 0;
+}
+
+BOOL LockWorkStation() {
+    return platform::CurrentSystemBackend().lockSession() ? 1 : 0;
 }

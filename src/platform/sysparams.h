@@ -100,6 +100,9 @@ public:
     virtual ScreenSaverService screenSaver() = 0;
     // Asks the session's screen saver to start now; false when it refused or is not there.
     virtual bool activateScreenSaver() = 0;
+    // Locks the session now (the screen saver's lock, else the login manager's); false when
+    // nothing would lock it.
+    virtual bool lockSession() { return false; }
     // The desktop's general font (message boxes, captions, menus, status bars).
     virtual QFont systemFont() = 0;
     // The cursor flash period in ms (on and off together); 0 when the cursor does not blink.
@@ -116,3 +119,6 @@ bool ActivateScreenSaver();
 LOGFONTA LogFontFromQFont(const QFont& font, int dpiY);
 
 } // namespace platform
+
+// Locks the workstation: the session's screen locker takes over. 0 when it cannot.
+BOOL LockWorkStation();

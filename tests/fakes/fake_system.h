@@ -22,6 +22,11 @@ public:
         ++saverStartCalls;
         return saverStarts && saver == platform::ScreenSaverService::Present;
     }
+    int lockCalls = 0;
+    bool lockSession() override {
+        ++lockCalls;
+        return true;
+    }
     QFont systemFont() override { return font; }
     int cursorFlashTime() override { return flashTime; }
     int logicalDpiY() override { return dpi; }

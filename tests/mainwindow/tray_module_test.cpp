@@ -256,10 +256,11 @@ TEST_F(TrayModule, ScreenshotOfTheTrayMenu) {
     QMenu* menu = window_->mPopupSys;
     ASSERT_TRUE(menu->isVisible());
     QApplication::processEvents();
-    // Pray Now first and in bold, Exit last.
+    // Pray Now first and in bold, Exit and About last.
     EXPECT_TRUE(menu->actions().value(0)->font().bold() ||
                 menu->defaultAction() == menu->actions().value(0));
-    EXPECT_EQ(menu->actions().last(), window_->mPopExit);
+    EXPECT_EQ(menu->actions().value(menu->actions().size() - 2), window_->mPopExit);
+    EXPECT_EQ(menu->actions().last(), window_->mPopAbout);
     const QString dir = QStringLiteral(TALLIX_BUILD_DIR "/screenshots");
     QDir().mkpath(dir);
     EXPECT_TRUE(menu->grab().toImage().save(dir + QStringLiteral("/tray-menu.png")));
