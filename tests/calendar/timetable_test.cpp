@@ -18,6 +18,7 @@
 #include <QDir>
 #include <QFile>
 #include <QLabel>
+#include <QPageSize>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QStandardPaths>
@@ -364,8 +365,10 @@ protected:
     void printInto(const QString& pdf, bool accept = true) {
         runtime::SetPrintDialogAnswerer([pdf, accept, this](QPrinter& printer) {
             ++dialogs;
-            if (accept)
-                printer.setOutputFileName(pdf);
+            // The dialog changes the printer as the user goes; Cancel must undo it.
+            printer.setOutputFileName(pdf);
+            if (!accept)
+                printer.setPageSize(QPageSize(QPageSize::A3));
             return accept;
         });
     }
@@ -446,6 +449,8 @@ TEST_F(TimetablePrint, NothingIsPrintedWithoutAPrinterAndFailuresAreReported) {
     EXPECT_EQ(dialogs, 1);
     EXPECT_FALSE(QFile::exists(path("cancelled.pdf")));
     EXPECT_EQ(messages.size(), 1);
+    EXPECT_TRUE(runtime::Printer().device().outputFileName().isEmpty());
+    EXPECT_EQ(runtime::Printer().PaperSize(), vbPRPSA4);
 
     printInto(dir.filePath(QStringLiteral("missing folder/x.pdf")));
     SetCalendar(vbCalHijri);
