@@ -1,6 +1,7 @@
 // The timetable page of a month: 63 lines of fixed text, the same for the file and the printer.
 #include "timetable.h"
 
+#include "calendar/mCalendar.h"
 #include "core/datefmt.h"
 #include "core/settings.h"
 #include "mainwindow/frmTallix.h"
@@ -39,11 +40,7 @@ int MonthLength(std::int16_t calendar, int year, int month) {
     runtime::CalendarGuard keep;
     if (!SetCalendar(calendar))
         return 0;
-    const auto first = DateSerial(year, month, 1);
-    const auto next = DateSerial(year, month + 1, 1);
-    if (!first || !next)
-        return 0;
-    return static_cast<int>(std::lround(next->serial() - first->serial()));
+    return DaysInMonth(year, month);
 }
 
 } // namespace timetable

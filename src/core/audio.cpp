@@ -131,9 +131,14 @@ std::uint32_t g_previewSerial = 0;
 bool g_previewMarked = false;
 } // namespace
 
-void MarkPreviewSound() {
-    g_previewSerial = platform::SoundSerial();
-    g_previewMarked = true;
+void PlayPreview(const std::function<void()>& play) {
+    const std::uint32_t before = platform::SoundSerial();
+    play();
+    // A preview that made no sound call leaves the last mark (never an athan's sound).
+    if (platform::SoundSerial() != before) {
+        g_previewSerial = platform::SoundSerial();
+        g_previewMarked = true;
+    }
 }
 
 void StopPreviewSound() {

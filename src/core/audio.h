@@ -6,6 +6,7 @@
 // recitation, 6 the start-up sound, 7 the reminder sound, 8 the reminder recitation.
 #include <QString>
 #include <cstdint>
+#include <functional>
 
 // How recordings and files are played: asynchronously, never waiting for a busy device, and
 // with no sound of the system's in place of one that is missing.
@@ -33,10 +34,10 @@ void PlayRandomWavFromFolder(const QString& sFolder);
 // The system's default beep.
 void PlayFallbackBeep();
 
-// Previews (the preferences dialog and its sound-file dialog): MarkPreviewSound, called right
-// after a preview was started, notes that sound; StopPreviewSound stops it only while it is
-// still the sound playing, so an athan or reminder that has taken its place plays on.
-void MarkPreviewSound();
+// Previews (the preferences dialog and its sound-file dialog): PlayPreview runs play and notes
+// the sound it started, if any; StopPreviewSound stops that sound only while it is still the
+// one playing, so an athan or reminder that has taken its place plays on.
+void PlayPreview(const std::function<void()>& play);
 void StopPreviewSound();
 
 // The recitation list (0..21), the verses menu and the sura menu (0..11).

@@ -1,15 +1,11 @@
 // The Sun's apparent place and the instants it crosses given altitudes, for one solar day.
 #pragma once
 
+#include "timescale.h"
+
 #include <limits>
 
 namespace prayerlib {
-
-// Julian day at 0h UT of a proleptic Gregorian date.
-double julianDay(int year, int month, int day);
-
-// TT - UT in seconds for a decimal year (the Espenak-Meeus polynomials).
-double deltaT(double year);
 
 // Apparent place of the Sun at one instant, as the event search needs it.
 struct SunPlace {

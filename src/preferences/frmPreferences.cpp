@@ -7,12 +7,13 @@
 #include "runtime/Colors.h"
 #include "runtime/Interaction.h"
 
+#include <QApplication>
 #include <QCheckBox>
-#include <QDialogButtonBox>
 #include <QHBoxLayout>
 #include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QShortcut>
 #include <QStyle>
 #include <QTabWidget>
 #include <QTimer>
@@ -87,7 +88,17 @@ frmPreferences::frmPreferences(QWidget* parent) : Form(QStringLiteral("frmPrefer
     cmdSave->setDefault(true);
     cmdExit = new QPushButton(this);
     cmdExit->setObjectName(QStringLiteral("cmdExit"));
-    cmdExit->setShortcut(QKeySequence(Qt::Key_Escape));
+    // Enter is OK, as in any dialog; a button that has the focus takes its own Enter.
+    for (const int key : {int(Qt::Key_Return), int(Qt::Key_Enter)}) {
+        auto* enter = new QShortcut(QKeySequence(key), this);
+        connect(enter, &QShortcut::activated, this, [this] {
+            auto* focused = qobject_cast<QPushButton*>(QApplication::focusWidget());
+            (focused && focused->window() == this ? focused : cmdSave)->click();
+        });
+    }
+    // Esc is Cancel (a shortcut of its own: the button's caption sets its mnemonic).
+    auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    connect(escape, &QShortcut::activated, this, [this] { cmdExit->click(); });
     connect(cmdDefaults, &QPushButton::clicked, this, &frmPreferences::cmdDefaults_Click);
     connect(cmdSave, &QPushButton::clicked, this, &frmPreferences::cmdSave_Click);
     connect(cmdExit, &QPushButton::clicked, this, &frmPreferences::cmdExit_Click);

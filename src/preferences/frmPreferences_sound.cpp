@@ -52,19 +52,18 @@ void frmPreferences::cmdSoundPreview_Click(int Index) {
     const auto position = [this](int list) {
         return std::int16_t(cboSelectedSound[std::size_t(list)]->currentIndex());
     };
-    if (Index == 6 || Index == 7) {
-        // The reminder's lists hold the start-up lists' entries: they play under slots 6 and 5.
-        const OptionArray& options = *AudioOptions(Index);
-        if (options[1]->isChecked())
-            PlayBuiltInSound(6, position(Index));
-        else if (options[4]->isChecked())
-            PlayBuiltInSound(5, position(Index == 6 ? 5 : 8));
-        else
-            return;
-    } else {
-        PlayBuiltInSound(std::int16_t(Index), position(Index));
-    }
-    MarkPreviewSound();
+    PlayPreview([&] {
+        if (Index == 6 || Index == 7) {
+            // The reminder's lists hold the start-up lists' entries: they play as slots 6 and 5.
+            const OptionArray& options = *AudioOptions(Index);
+            if (options[1]->isChecked())
+                PlayBuiltInSound(6, position(Index));
+            else if (options[4]->isChecked())
+                PlayBuiltInSound(5, position(Index == 6 ? 5 : 8));
+        } else {
+            PlayBuiltInSound(std::int16_t(Index), position(Index));
+        }
+    });
 }
 
 void frmPreferences::cmdSoundStop_Click(int) {
@@ -74,9 +73,10 @@ void frmPreferences::cmdSoundStop_Click(int) {
 void frmPreferences::PlayAlBaqarah238(int Button) {
     if (Button != 1)
         return;
-    if (!PlaySoundA(QStringLiteral("ALBAQARAH_238"), App.hInstance, kResourcePlayFlags))
-        PlayFallbackBeep();
-    MarkPreviewSound();
+    PlayPreview([] {
+        if (!PlaySoundA(QStringLiteral("ALBAQARAH_238"), App.hInstance, kResourcePlayFlags))
+            PlayFallbackBeep();
+    });
 }
 
 void frmPreferences::cmdBrowseCustomSound_Click(int Index) {
@@ -108,13 +108,13 @@ void frmPreferences::cmdBrowseCustomSound_Click(int Index) {
 void frmPreferences::cmdCustomSoundPreview_Click(int Index) {
     const auto i = std::size_t(Index);
     // The box shown decides: the folder's random file, or the file.
-    if (!txtCustomSoundFolder[i]->isHidden())
-        PlayRandomWavFromFolder(CustomSoundFolder[i]);
-    else if (!TrimBlanks(CustomSound[i]).isEmpty())
-        PlaySoundA(CustomSound[i], 0, kFilePlayFlags);
-    else
-        return; // no file: silent (an empty name would stop whatever plays)
-    MarkPreviewSound();
+    PlayPreview([&] {
+        if (!txtCustomSoundFolder[i]->isHidden())
+            PlayRandomWavFromFolder(CustomSoundFolder[i]);
+        else if (!TrimBlanks(CustomSound[i]).isEmpty())
+            PlaySoundA(CustomSound[i], 0, kFilePlayFlags);
+        // No file: silent (an empty name would stop whatever plays).
+    });
 }
 
 void frmPreferences::cmdCustomSoundStop_Click(int) {

@@ -62,8 +62,7 @@ QString PreviewFile() {
 void PlayWave() {
     if (sPreviewFile.isEmpty() || !QFileInfo(sPreviewFile).isFile())
         return; // a folder, or nothing selected yet, plays nothing
-    PlaySoundA(sPreviewFile, 0, kFilePlayFlags);
-    MarkPreviewSound();
+    PlayPreview([] { PlaySoundA(sPreviewFile, 0, kFilePlayFlags); });
 }
 
 void StopWave() {

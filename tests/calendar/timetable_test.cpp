@@ -15,13 +15,19 @@
 #include "runtime/VBDate.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileDialog>
 #include <QLabel>
+#include <QLineEdit>
+#include <QPageSize>
+#include <QPrintDialog>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -364,8 +370,10 @@ protected:
     void printInto(const QString& pdf, bool accept = true) {
         runtime::SetPrintDialogAnswerer([pdf, accept, this](QPrinter& printer) {
             ++dialogs;
-            if (accept)
-                printer.setOutputFileName(pdf);
+            // The dialog changes the printer as the user goes; Cancel must undo it.
+            printer.setOutputFileName(pdf);
+            if (!accept)
+                printer.setPageSize(QPageSize(QPageSize::A3));
             return accept;
         });
     }
@@ -446,6 +454,8 @@ TEST_F(TimetablePrint, NothingIsPrintedWithoutAPrinterAndFailuresAreReported) {
     EXPECT_EQ(dialogs, 1);
     EXPECT_FALSE(QFile::exists(path("cancelled.pdf")));
     EXPECT_EQ(messages.size(), 1);
+    EXPECT_TRUE(runtime::Printer().device().outputFileName().isEmpty());
+    EXPECT_EQ(runtime::Printer().PaperSize(), vbPRPSA4);
 
     printInto(dir.filePath(QStringLiteral("missing folder/x.pdf")));
     SetCalendar(vbCalHijri);
@@ -453,6 +463,54 @@ TEST_F(TimetablePrint, NothingIsPrintedWithoutAPrinterAndFailuresAreReported) {
     EXPECT_EQ(Calendar(), vbCalHijri);
     ASSERT_EQ(messages.size(), 2);
     EXPECT_TRUE(messages[1].contains(QStringLiteral("could not be printed")));
+}
+
+} // namespace
+
+namespace {
+
+// Qt's own dialogs, answered by a timer as a user would: the save dialog gets a name, the print
+// dialog (preset to a PDF file) is accepted.
+class TimetableRealDialogs : public TimetablePrint {
+protected:
+    void SetUp() override {
+        TimetablePrint::SetUp();
+        timetable::SetSaveFileAnswerer(nullptr);
+    }
+    template <typename Dialog> void answerWith(std::function<void(Dialog*)> act) {
+        auto* timer = new QTimer(window.get());
+        QObject::connect(timer, &QTimer::timeout, [timer, act] {
+            if (auto* dialog = qobject_cast<Dialog*>(QApplication::activeModalWidget())) {
+                timer->stop();
+                act(dialog);
+                timer->deleteLater();
+            }
+        });
+        timer->start(20);
+    }
+};
+
+TEST_F(TimetableRealDialogs, SaveAndPrintThroughQtsDialogs) {
+    answerWith<QFileDialog>([this](QFileDialog* dialog) {
+        // Typed into the name field, as a user does.
+        auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+        ASSERT_NE(name, nullptr);
+        name->setText(path("from the dialog"));
+        QMetaObject::invokeMethod(dialog, "accept");
+    });
+    window->mnuExportMonthHijri[9]->trigger();
+    const QStringList lines = fileLines(path("from the dialog.txt"));
+    ASSERT_EQ(lines.size(), 63);
+    EXPECT_TRUE(lines[4].contains(GetMonthName(1, 9, 1)));
+
+    if (QStandardPaths::findExecutable(QStringLiteral("pdfinfo")).isEmpty())
+        GTEST_SKIP() << "poppler-utils is not installed";
+    runtime::Printer().device().setOutputFileName(path("dialog.pdf"));
+    answerWith<QPrintDialog>(
+        [](QPrintDialog* dialog) { QMetaObject::invokeMethod(dialog, "accept"); });
+    window->mnuPrintYearGregorian->trigger();
+    EXPECT_TRUE(messages.isEmpty()) << messages.join('\n').toStdString();
+    EXPECT_EQ(pages(path("dialog.pdf")), 12);
 }
 
 } // namespace

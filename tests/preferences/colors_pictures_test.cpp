@@ -257,3 +257,31 @@ TEST_F(PreferencesPicture, NamesOfPaths) {
             << c.path;
     }
 }
+
+// Each picture mode shows its box and its preview; a custom mode without its file or folder
+// previews the selected built-in picture and is saved as random pictures.
+TEST_F(PreferencesPicture, ModesShowTheirBoxAndPreview) {
+    gSelectedImage = 5;
+    gImageType = 1;
+    frmPreferences& dlg = open(1);
+    const QImage picture5 = window_->imgKabaaList.ListImages(5).Picture.pixmap().toImage();
+    const struct {
+        int mode;
+        bool folderBox;
+        const char* stored;
+    } cases[] = {{2, false, "0"}, {3, true, "0"}, {1, false, "1"}};
+    for (const auto& c : cases) {
+        dlg.optImageType.Select(c.mode);
+        EXPECT_EQ(!dlg.txtCustomImageFolder->isHidden(), c.folderBox) << c.mode;
+        EXPECT_EQ(dlg.txtCustomImageFileName->isHidden(), c.folderBox);
+        EXPECT_EQ(dlg.imgKabaa->Picture().pixmap().toImage(), picture5) << c.mode;
+        ASSERT_TRUE(dlg.SaveSettings());
+        EXPECT_EQ(stored(QStringLiteral("ImageType")), QString::fromLatin1(c.stored)) << c.mode;
+    }
+    // Random pictures draw one and keep its number.
+    dlg.optImageType.Select(0);
+    ASSERT_GE(dlg.SelectedImage, 1);
+    ASSERT_LE(dlg.SelectedImage, 33);
+    EXPECT_EQ(dlg.imgKabaa->Picture().pixmap().toImage(),
+              window_->imgKabaaList.ListImages(dlg.SelectedImage).Picture.pixmap().toImage());
+}

@@ -11,7 +11,9 @@
 #include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QRadioButton>
+#include <QShortcut>
 #include <QTabWidget>
 #include <QTimer>
 
@@ -306,5 +308,23 @@ TEST_F(PreferencesLoadSave, ClosedFromOutsideWhileOpenSavesNothing) {
         EXPECT_EQ(gDisplayMainScreen, 0);
         for (Form* form : Forms())
             EXPECT_NE(form->Name(), QStringLiteral("frmPreferences"));
+    }
+}
+
+// Enter is OK, also with the focus on a list; Esc is Cancel.
+TEST_F(PreferencesLoadSave, EnterSavesAndEscapeCancels) {
+    for (const Qt::Key key : {Qt::Key_Escape, Qt::Key_Return, Qt::Key_Enter}) {
+        frmPreferences& dlg = open();
+        dlg.chkDisplayMainScreen->setChecked(key != Qt::Key_Enter);
+        dlg.cboReminderBefore[2]->setFocus();
+        QShortcut* found = nullptr;
+        for (QShortcut* shortcut : dlg.findChildren<QShortcut*>())
+            if (shortcut->key() == QKeySequence(key))
+                found = shortcut;
+        ASSERT_NE(found, nullptr) << key;
+        emit found->activated();
+        flushDeletes();
+        EXPECT_TRUE(dialog_.isNull()) << key;
+        EXPECT_EQ(gDisplayMainScreen, key == Qt::Key_Return ? 1 : 0) << key;
     }
 }

@@ -114,6 +114,24 @@ TEST_F(PreferencesSound, StopStopsOnlyThePreview) {
     }
 }
 
+// A preview that plays nothing (no entry selected, or "No Audio") leaves an athan playing
+// through the next Stop.
+TEST_F(PreferencesSound, StopAfterASilentPreviewLeavesTheAthan) {
+    gAudioType[2] = 1;
+    frmPreferences& dlg = open();
+    dlg.cmdSoundPreview[1]->click();
+    dlg.cmdSoundStop[1]->click();
+    PlayAlert(2);
+    ASSERT_TRUE(sound_.isPlaying());
+    dlg.cboSelectedSound[4]->setCurrentIndex(-1);
+    dlg.cmdSoundPreview[4]->click();
+    dlg.optAudioTypeBismillah.Select(0);
+    dlg.cmdSoundPreview[6]->click();
+    dlg.cmdSoundStop[4]->click();
+    dlg.cmdSoundStop[6]->click();
+    EXPECT_TRUE(sound_.isPlaying());
+}
+
 TEST_F(PreferencesSound, VersePlaysOnALeftPressAndBeepsWhenItCannot) {
     frmPreferences& dlg = open(2);
     const auto press = [&](Qt::MouseButton button) {
