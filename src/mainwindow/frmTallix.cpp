@@ -24,6 +24,8 @@ frmTallix::frmTallix(QWidget* parent) : Form(QStringLiteral("frmTallix"), parent
     initDateNames();
     createClockControls();
     createDayControls();
+    createDdeControls();
+    createCalendarControls();
     TranslateForm();
     createLifeControls();
     placeControls();

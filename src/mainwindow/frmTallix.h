@@ -2,6 +2,7 @@
 // The main window. Its behaviour is spread over frmTallix_<area>.cpp files, one per area; the
 // members below are grouped the same way.
 #include "core/clsToolTip.h"
+#include "platform/dde.h"
 #include "platform/tray.h"
 #include "prayerlib/tallixtime.h"
 #include "runtime/FileListBox.h"
@@ -12,14 +13,17 @@
 
 #include <QDate>
 #include <QDateTime>
+#include <QTimer>
 #include <array>
 #include <cstdint>
+#include <optional>
 
 class QAction;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
 class QMenu;
+class QScrollBar;
 class QTabWidget;
 class QTimer;
 class QToolBar;
@@ -31,6 +35,33 @@ class frmTallix : public Form {
 public:
     explicit frmTallix(QWidget* parent = nullptr);
 
+    // ---- data server (frmTallix_dde.cpp) ----
+    // Starts the server of service and topic "TallixTime"; it registers the service unless
+    // another server already answers it. A running server is stopped first. True when the
+    // service is served afterwards (by this server or the other one).
+    virtual bool InitializeDDE();
+    // Stops the server and its advise timer.
+    virtual void UninitializeDDE();
+    // Answers the server's transactions: connections, advise starts and data for the fourteen
+    // items, from what the window shows now.
+    HDDEDATA HandleDDECallback(UINT uType, UINT uFmt, HCONV hConv, HSZ hsz1, HSZ hsz2,
+                               HDDEDATA hData, DWORD dwData1, DWORD dwData2);
+    // Pushes fresh data to every open advise link.
+    void tmrDDE_Timer();
+    QTimer tmrDDE; // the advise rate; runs once an advise loop started
+    DWORD DdeInstance = 0;
+    HSZ hszService = 0;
+    HSZ hszTopic = 0;
+    HSZ hszAdviseItem = 0;
+    bool ServiceRegistered = false;
+    bool AdviseActive = false;
+
+private:
+    void createDdeControls();
+    // The reply to the item (already in upper case and trimmed); nullopt for no data.
+    std::optional<QString> DdeReplyText(const QString& item);
+
+public:
     // ---- prayer computation ----
     // Fills both records from the settings; Location.Dst is left as the caller set it.
     void GetCalculationParameters(Location& loc, CalcMethod& conf);
@@ -275,6 +306,31 @@ public:
     void Form_Activate();
     void Form_Resize();
 
+    // ---- month calendars and moon phase ----
+    // The two month calendars (0 Gregorian, 1 Hijri) in the frame fraMonthly of the Monthly tab,
+    // each with a month scroll bar (-1..1, resting at 0) and the moon picture in its title bar.
+    std::array<PictureBox*, 2> picCalendar{};
+    std::array<QScrollBar*, 2> hsbCalendar{};
+    std::array<Image*, 2> imgMoonPhase{};
+    // The twelve moon pictures of each kind, from new to full: A lit on the right (waxing in
+    // the north, waning in the south), B lit on the left.
+    std::array<StdPicture, 12> imgIconMoonPhaseA;
+    std::array<StdPicture, 12> imgIconMoonPhaseB;
+    // Both moon pictures to the moon of dt; hidden when it cannot be computed.
+    void RefreshMoonPhase(const Date& dt);
+    // The moon picture (0 new .. 11 full) for the illuminated percentage.
+    static std::int16_t MoonPictureIndex(double percent);
+    void picCalendar_KeyDown(int Index, int KeyCode, int Shift);
+    void picCalendar_MouseDown(int Index, int Button, int Shift, double X, double Y);
+    void picCalendar_MouseMove(int Index, int Button, int Shift, double X, double Y);
+    void hsbCalendar_Change(int Index);
+    // Both calendar pictures at the given top and height of the frame, side by side.
+    void placeCalendarControls(int top, int height);
+
+private:
+    void createCalendarControls();
+
+public:
 protected:
     void Form_Load() override;
     void Form_QueryUnload(int* cancel, int unloadMode) override;

@@ -4,6 +4,7 @@
 
 #include "TabListBox.h"
 #include "cProgressBar.h"
+#include "calendar/mCalendar.h"
 #include "core/settings.h"
 #include "runtime/Colors.h"
 
@@ -198,6 +199,7 @@ void frmTallix::placeControls() {
     fraMonthly->setGeometry(gap, gap, innerW, 40);
     const int rowLine = line + 6;
     const int calendarH = 200;
+    placeCalendarControls(frameTop, calendarH);
     lstTitle[0]->setGeometry(gap, frameTop + calendarH + gap, innerW - 2 * gap, rowLine);
     lstMonthlyPrayerTimes->setGeometry(gap, lstTitle[0]->geometry().bottom() + 1, innerW - 2 * gap,
                                        rowLine);
@@ -234,16 +236,17 @@ void frmTallix::ResetTab() {
     const int tab = tabMain->currentIndex();
     ProgressBars[1]->SetBackColor(gColorFace);
     ProgressBars[1]->SetBarColor(tab == 2 ? vbHighlight : gColorFaceHighlight);
-    // The month calendars are redrawn by the calendar when it arrives.
+    if (tab == 1)
+        ShowCalendarDate(gDisplayHijraa, 0, 0, 0);
 }
 
 void frmTallix::ResizeForm() {
     if (!tabMain || !fraQiblah)
         return;
     // Without the Qiblah panel the tab control and the window are shorter by its height.
-    const int full =
-        fraQiblah->geometry().bottom() + 6 + tabMain->tabBar()->sizeHint().height() + 4;
-    const int shortH = fraQiblah->geometry().top() + tabMain->tabBar()->sizeHint().height() + 4;
+    const int tabs = tabMain->tabBar()->sizeHint().height() + 4;
+    const int full = fraQiblah->y() + fraQiblah->height() + 6 + tabs;
+    const int shortH = fraQiblah->y() + tabs;
     fraQiblah->setVisible(gDisplayKabaa == 1);
     tabMain->resize(tabMain->width(), gDisplayKabaa == 1 ? full : shortH);
     staMain->move(0, tabMain->geometry().bottom() + 3);

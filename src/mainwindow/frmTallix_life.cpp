@@ -18,6 +18,7 @@
 #include "runtime/ResStrings.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QEvent>
 #include <QGuiApplication>
 #include <QMenu>
@@ -103,6 +104,9 @@ void frmTallix::Form_Load() {
 
     HookMainWindow(hWnd());
     platform::StartSystemBroadcasts(hWnd());
+    tmrDDE.setInterval(AdviseRateToMs(gDDEAdviseRate));
+    if (gActivateDDEServer == 1)
+        InitializeDDE();
     // A log-out or shutdown that stops the process ends it as the session's end does.
     platform::InstallSessionEndHook([](int) {
         if (frmTallix* window = MainWindow())
@@ -151,6 +155,7 @@ void frmTallix::Form_Unload(int*) {
         gMutex->ReleaseAndCloseMutex(gMutexHandle);
         gMutex.reset();
     }
+    UninitializeDDE();
     CloseMixer();
     for (Form* f : Forms())
         if (f != this)
@@ -195,6 +200,20 @@ void frmTallix::changeEvent(QEvent* event) {
 
 void frmTallix::showEvent(QShowEvent* event) {
     Form::showEvent(event);
+    // Back from the tray (a click, the menu, another start): in front and active, as a
+    // restored window is.
+    if (!(windowState() & Qt::WindowMinimized))
+        QTimer::singleShot(0, this, [this] {
+            if (isVisible() && !(windowState() & Qt::WindowMinimized)) {
+                raise();
+                activateWindow();
+                // Without a window manager (the offscreen platform) a window shown again
+                // is not told it is active; nothing else would make it so.
+                if (!isActiveWindow() &&
+                    QGuiApplication::platformName() == QLatin1String("offscreen"))
+                    QApplication::setActiveWindow(this);
+            }
+        });
     // Launched minimised with hiding on: the tray icon is all there is.
     if ((windowState() & Qt::WindowMinimized) && gHideWhenMinimized == 1)
         QTimer::singleShot(0, this, [this] {

@@ -3,6 +3,7 @@
 #include "frmTallix.h"
 
 #include "TabListBox.h"
+#include "calendar/mCalendar.h"
 #include "core/datefmt.h"
 #include "core/settings.h"
 #include "runtime/Clock.h"
@@ -61,6 +62,9 @@ void frmTallix::FillPrayerLists(const Date& dtDate, Location& loc, CalcMethod& c
             rows << PrayerListRow(*d, times);
         sNextDayIshaaTime = FormatPrayerTimeLong(times[6]);
     }
+    // Both month calendars move to the refreshed day.
+    SetCalendarDate(dtDate);
+    ShowCalendarDate(gDisplayHijraa, 0, 0, 0);
 
     int n = 365;
     {

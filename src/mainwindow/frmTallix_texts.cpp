@@ -3,6 +3,7 @@
 #include "frmTallix.h"
 
 #include "TabListBox.h"
+#include "calendar/mCalendar.h"
 #include "runtime/ResStrings.h"
 
 #include <QGroupBox>
@@ -88,6 +89,8 @@ void frmTallix::TranslateForm() {
         setText(sReminderAfterText[i], 479 + i);
     }
     setText(sExitQuestion, 132);
+    for (std::size_t k = 0; k < gIslamicEventNames.size(); ++k)
+        setText(gIslamicEventNames[k], 181 + static_cast<int>(k));
     if (HasResString(387))
         sTextFileFilter = LoadResString(387).replace(QLatin1String("<NULL>"), QString(QChar(0))) +
                           QChar(0) + QChar(0);

@@ -7,6 +7,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -184,6 +185,40 @@ void PictureBox::Line(double x1, double y1, double x2, double y2,
     p.setRenderHint(QPainter::Antialiasing);
     p.setPen(QPen(c, std::max(1, DrawWidth), Qt::SolidLine, Qt::RoundCap));
     p.drawLine(toPixels(x1, y1), toPixels(x2, y2));
+    update();
+}
+
+void PictureBox::LineBox(double x1, double y1, double x2, double y2,
+                         std::optional<std::int32_t> color) {
+    CurrentX = x2;
+    CurrentY = y2;
+    const QPointF a = toPixels(std::min(x1, x2), std::min(y1, y2));
+    const QPointF b = toPixels(std::max(x1, x2), std::max(y1, y2));
+    if (!std::isfinite(a.x() + a.y() + b.x() + b.y()))
+        return;
+    // Corners far outside the picture are cut to it first, so any size stays an int.
+    const auto pixel = [](double v, int limit) {
+        return static_cast<int>(std::clamp(std::floor(v + 0.5), -1.0, double(limit)));
+    };
+    const int left = pixel(a.x(), width());
+    const int top = pixel(a.y(), height());
+    const int right = pixel(b.x(), width());
+    const int bottom = pixel(b.y(), height());
+    if (right < 0 || bottom < 0)
+        return;
+    const QColor outline = TranslateColor(color.value_or(ForeColor));
+    const QColor fill = TranslateColor(FillColor);
+    syncImage();
+    QPainter p(&image_);
+    const QRect box(QPoint(left, top), QPoint(right, bottom));
+    if (FillStyle == vbFSSolid && fill.isValid())
+        p.fillRect(box, fill);
+    if (outline.isValid()) {
+        p.fillRect(QRect(left, top, box.width(), 1), outline);
+        p.fillRect(QRect(left, bottom, box.width(), 1), outline);
+        p.fillRect(QRect(left, top, 1, box.height()), outline);
+        p.fillRect(QRect(right, top, 1, box.height()), outline);
+    }
     update();
 }
 

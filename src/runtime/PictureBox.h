@@ -67,6 +67,12 @@ public:
     // A line from (x1, y1) to (x2, y2); CurrentX and CurrentY go to its end.
     virtual void Line(double x1, double y1, double x2, double y2,
                       std::optional<std::int32_t> color = std::nullopt);
+    // The box with corners (x1, y1) and (x2, y2), drawn pixel-exact (corners to the nearest
+    // pixel, both included): its one-pixel outline in the colour given or ForeColor, its inside
+    // filled with FillColor when FillStyle is solid. A box one pixel wide is a straight line.
+    // CurrentX and CurrentY go to (x2, y2).
+    void LineBox(double x1, double y1, double x2, double y2,
+                 std::optional<std::int32_t> color = std::nullopt);
     // Text at (CurrentX, CurrentY) in ForeColor and the picture's font; then the next line
     // starts at the left edge, or with newline false the text continues on the same line.
     void Print(const QString& text, bool newline = true);

@@ -83,6 +83,25 @@ TEST_F(DayArithmetic, NextPrayerNeedsNoNextDayIshaa) {
     EXPECT_EQ(window->GetNextPrayer(), 1);
 }
 
+TEST_F(DayArithmetic, BarRangeRunsFromTheLastShownTime) {
+    showTimes({"4:30:00", "6:00:00", "12:10:00", "15:40:00", "18:30:00", "20:00:00"});
+    at(19, 0, 0);
+    window->RefreshProgressBars();
+    EXPECT_EQ(window->ProgressBars[0]->Max(), 90);
+    EXPECT_EQ(window->ProgressBars[1]->Max(), 90);
+    // Maghrib without a time: the period runs from Asr.
+    showTimes({"4:30:00", "6:00:00", "12:10:00", "15:40:00", "N/A", "20:00:00"});
+    window->RefreshProgressBars();
+    EXPECT_EQ(window->ProgressBars[0]->Max(), 260);
+    at(22, 0, 0);
+    window->RefreshProgressBars();
+    EXPECT_EQ(window->ProgressBars[1]->Max(), 510);
+    // No time at all: the range stays.
+    showTimes({"N/A", "N/A", "N/A", "N/A", "N/A", "N/A"});
+    window->RefreshProgressBars();
+    EXPECT_EQ(window->ProgressBars[1]->Max(), 510);
+}
+
 TEST_F(DayArithmetic, DistancesBetweenTimesOfDay) {
     EXPECT_TRUE(frmTallix::IsEarlyMorning("0:00:00"));
     EXPECT_TRUE(frmTallix::IsEarlyMorning("5:59:59"));

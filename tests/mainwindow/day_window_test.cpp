@@ -15,7 +15,9 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QRegularExpression>
 #include <QTabWidget>
+#include <QTimer>
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -304,6 +306,52 @@ TEST_F(DayWindow, CountdownBarsAndTrayTipFollowTheClock) {
                     .endsWith(QStringLiteral("%1h%2min")
                                   .arg(toSunrise / 60)
                                   .arg(toSunrise % 60, 2, 10, QChar('0'))));
+}
+
+TEST_F(DayWindow, TheClockTicksEverySecond) {
+    window->Load();
+    ASSERT_TRUE(window->tmrMain->isActive());
+    EXPECT_LE(window->tmrMain->interval(), 1000);
+    const QString before = window->lblNextPrayerIn->text();
+    const QString clockBefore = window->lblTime->text();
+    at(QDate(2024, 3, 10), QTime(10, 8, 31));
+    window->tmrMain_Timer();
+    const QString after = window->lblNextPrayerIn->text();
+    EXPECT_NE(after, before);
+    EXPECT_NE(window->lblTime->text(), clockBefore);
+    const auto secondsOf = [](const QString& countdown) {
+        const QStringList parts =
+            QString(countdown).replace(QRegularExpression("[hms]"), ":").split(':');
+        return parts[0].toInt() * 3600 + parts[1].toInt() * 60 + parts[2].toInt();
+    };
+    EXPECT_EQ(secondsOf(before) - secondsOf(after), 1);
+    // Within the same second nothing moves again.
+    window->lblNextPrayerIn->setText("x");
+    window->tmrMain_Timer();
+    EXPECT_EQ(window->lblNextPrayerIn->text(), "x");
+}
+
+TEST_F(DayWindow, TheStatusBarUsesTheSystemHighlightOnTheYearlyPage) {
+    gColorFaceHighlight = 0x00123456;
+    const struct {
+        int tab;
+        std::int32_t bar;
+    } cases[] = {{0, 0x00123456}, {1, 0x00123456}, {2, static_cast<std::int32_t>(0x8000000Du)}};
+    for (const auto& c : cases) {
+        window->tabMain->setCurrentIndex(c.tab);
+        window->ResetTab();
+        EXPECT_EQ(window->ProgressBars[1]->BarColor(), c.bar) << c.tab;
+        EXPECT_EQ(window->ProgressBars[1]->BackColor(), gColorFace);
+        window->RefreshPrayerTimes(Date(QDate(2024, 3, 10)));
+        EXPECT_EQ(window->ProgressBars[1]->BarColor(), c.bar) << c.tab;
+        EXPECT_EQ(window->ProgressBars[0]->BarColor(), 0x00123456);
+    }
+    // Without the Qiblah panel the window is shorter by the panel and its gap.
+    const int tall = window->height();
+    gDisplayKabaa = 0;
+    window->ResizeForm();
+    EXPECT_TRUE(window->fraQiblah->isHidden());
+    EXPECT_EQ(tall - window->height(), window->fraQiblah->height() + 6);
 }
 
 TEST_F(DayWindow, TextsFromTheStringTable) {
