@@ -73,7 +73,8 @@ std::int32_t VersionNumber(const QString& sMajor, const QString& sMinor, const Q
     const qlonglong revision = sRevision.trimmed().toLongLong(&ok);
     if (!ok)
         return 0;
-    const QString digits = sMajor.trimmed() + QStringLiteral("%1").arg(minor, 2, 10, QLatin1Char('0')) +
+    const QString digits = sMajor.trimmed() +
+                           QStringLiteral("%1").arg(minor, 2, 10, QLatin1Char('0')) +
                            QStringLiteral("%1").arg(revision, 4, 10, QLatin1Char('0'));
     const qlonglong value = digits.toLongLong(&ok);
     if (!ok || value > std::numeric_limits<std::int32_t>::max() ||
@@ -204,9 +205,8 @@ void frmUpdate::finish(const QByteArray& content, bool ok) {
         return;
     }
     const std::int32_t available = VersionNumber(fields[0], fields[1], fields[2]);
-    const std::int32_t current = VersionNumber(QString::number(App.Major),
-                                               QString::number(App.Minor),
-                                               QString::number(App.Revision));
+    const std::int32_t current = VersionNumber(
+        QString::number(App.Major), QString::number(App.Minor), QString::number(App.Revision));
     if (available == 0) {
         showFailure();
         return;

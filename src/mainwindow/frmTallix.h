@@ -250,17 +250,17 @@ public:
 
     // ---- life: start-up and close, tray, flashing, alert scheduler, volume ----
     // (frmTallix_life.cpp, frmTallix_tray.cpp, frmTallix_scheduler.cpp, frmTallix_status.cpp)
-    QTimer* tmrCounter = nullptr;       // counts the seconds of tray flashing
-    bool FlashPhase = false;            // the flash picture is up
-    std::int16_t LastEventCode = 0;     // the last due event acted upon; 0 none
-    QAction* mnuPrayNow = nullptr;      // the tray menu's default item
+    QTimer* tmrCounter = nullptr;   // counts the seconds of tray flashing
+    bool FlashPhase = false;        // the flash picture is up
+    std::int16_t LastEventCode = 0; // the last due event acted upon; 0 none
+    QAction* mnuPrayNow = nullptr;  // the tray menu's default item
     QAction* mPopRestore = nullptr;
     QAction* mPopAbout = nullptr;
     QAction* mPopExit = nullptr;
     QAction* mnuCheckForUpdate = nullptr;
-    QAction* mnuScreenSaver = nullptr;  // created with the menu bar; may be missing
-    Image* picVolume = nullptr;         // speaker picture in the status area
-    class QSlider* sldVolume = nullptr; // volume 0..100 % of VolumeMax
+    QAction* mnuScreenSaver = nullptr;       // created with the menu bar; may be missing
+    Image* picVolume = nullptr;              // speaker picture in the status area
+    class QSlider* sldVolume = nullptr;      // volume 0..100 % of VolumeMax
     std::array<StdPicture, 2> imgIconVolume; // speaker, muted speaker
     bool VolumeAvailable = false;
     LONG VolumeMax = 65535;
@@ -346,7 +346,6 @@ private:
     void showForAnnouncement();
 
 public:
-
 private:
     void createDayControls();
     void placeControls();

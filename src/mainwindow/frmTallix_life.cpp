@@ -40,9 +40,9 @@ void frmTallix::Form_Load() {
 
     // The hand over whatever a click acts on.
     const QCursor hand(QPixmap(QStringLiteral(":/cursors/hand.png")), 5, 0);
-    for (QWidget* w : {static_cast<QWidget*>(picClock), picNextPrayerIn[0],
-                       static_cast<QWidget*>(picVolume), static_cast<QWidget*>(picGlobe),
-                       static_cast<QWidget*>(picQiblah)})
+    for (QWidget* w :
+         {static_cast<QWidget*>(picClock), picNextPrayerIn[0], static_cast<QWidget*>(picVolume),
+          static_cast<QWidget*>(picGlobe), static_cast<QWidget*>(picQiblah)})
         if (w)
             w->setCursor(hand);
     if (imgKabaa) {
@@ -249,8 +249,7 @@ void frmTallix::ColorsChanged() {
             p->SetBackColor(kButtonFaceColor);
             p->update();
         }
-    for (QWidget* w : {picNextPrayerIn[0], picNextPrayerIn[1],
-                       static_cast<QWidget*>(tabMain)})
+    for (QWidget* w : {picNextPrayerIn[0], picNextPrayerIn[1], static_cast<QWidget*>(tabMain)})
         if (w)
             w->update();
     ApplySystemFont(this);

@@ -94,8 +94,9 @@ void frmTallix::StartVolume() {
     // The picture follows the state at once, also when it starts muted.
     const bool muted = IsMuted();
     picVolume->SetPicture(imgIconVolume[muted ? 1 : 0]);
-    SetControlToolTip(ttMain, picVolume,
-                      speakerTip(muted ? sVolumeText + QLatin1Char(' ') + sMutedText : sVolumeText));
+    SetControlToolTip(
+        ttMain, picVolume,
+        speakerTip(muted ? sVolumeText + QLatin1Char(' ') + sMutedText : sVolumeText));
     LastMuted = muted;
     RefreshVolume();
 }
@@ -117,8 +118,8 @@ void frmTallix::RefreshVolume() {
             ttMain, picVolume,
             speakerTip(LastMuted ? sVolumeText + QLatin1Char(' ') + sMutedText : sVolumeText));
     }
-    const QString percent = sVolumeText + QLatin1Char(' ') + QString::number(sldVolume->value()) +
-                            QLatin1Char('%');
+    const QString percent =
+        sVolumeText + QLatin1Char(' ') + QString::number(sldVolume->value()) + QLatin1Char('%');
     SetControlToolTip(ttMain, sldVolume,
                       LastMuted ? percent + QLatin1Char(' ') + sMutedText : percent);
 }

@@ -88,8 +88,8 @@ void PutTrayField(char* field, std::size_t width, const QString& text) {
 }
 
 void InitNotifyIconSize() {
-    lNidSize = IsShellVersionAtLeast(5) ? LONG(kNotifyIconDataBalloonSize)
-                                        : LONG(kNotifyIconDataOldSize);
+    lNidSize =
+        IsShellVersionAtLeast(5) ? LONG(kNotifyIconDataBalloonSize) : LONG(kNotifyIconDataOldSize);
 }
 
 bool IsShellVersionAtLeast(std::int16_t iMajor) {

@@ -34,8 +34,8 @@ public:
                     if (!s->readAll().contains("\r\n\r\n"))
                         return;
                     ++requests;
-                    s->write("HTTP/1.1 " + QByteArray::number(status) + " X\r\nContent-Length: " +
-                             QByteArray::number(body.size()) +
+                    s->write("HTTP/1.1 " + QByteArray::number(status) +
+                             " X\r\nContent-Length: " + QByteArray::number(body.size()) +
                              "\r\nContent-Type: text/plain\r\nConnection: close\r\n\r\n" + body);
                     s->disconnectFromHost();
                 });
@@ -88,8 +88,8 @@ TEST(VersionNumber, JoinsTheThreeFieldsAsOneNumber) {
     const struct {
         const char *major, *minor, *revision;
         std::int32_t number;
-    } cases[] = {{"1", "8", "0", 1080000},   {"1", "9", "2", 1090002}, {"2", "0", "0", 2000000},
-                 {"99999", "0", "0", 0},      {"x", "1", "1", 0},       {"1", "", "1", 0}};
+    } cases[] = {{"1", "8", "0", 1080000}, {"1", "9", "2", 1090002}, {"2", "0", "0", 2000000},
+                 {"99999", "0", "0", 0},   {"x", "1", "1", 0},       {"1", "", "1", 0}};
     for (const auto& c : cases)
         EXPECT_EQ(VersionNumber(c.major, c.minor, c.revision), c.number)
             << c.major << "." << c.minor << "." << c.revision;

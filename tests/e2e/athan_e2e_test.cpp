@@ -3,9 +3,9 @@
 // athan at Dhuhr on ALSA's null device, shows its balloon through the notification service,
 // and ends as at a log-out when the session sends SIGTERM.
 #include <QCoreApplication>
+#include <QDBusArgument>
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
-#include <QDBusArgument>
 #include <QDBusMessage>
 #include <QDBusVariant>
 #include <QDir>
@@ -83,9 +83,9 @@ protected:
             GTEST_SKIP() << "needs xvfb-run and dbus-daemon";
         QDir(home.path()).mkpath(QStringLiteral("config"));
         QDir(home.path()).mkpath(QStringLiteral("run"));
-        QFile::setPermissions(home.path() + QStringLiteral("/run"),
-                              QFileDevice::ReadOwner | QFileDevice::WriteOwner |
-                                  QFileDevice::ExeOwner);
+        QFile::setPermissions(home.path() + QStringLiteral("/run"), QFileDevice::ReadOwner |
+                                                                        QFileDevice::WriteOwner |
+                                                                        QFileDevice::ExeOwner);
         bus.start(QStringLiteral("dbus-daemon"),
                   {QStringLiteral("--session"), QStringLiteral("--nofork"),
                    QStringLiteral("--print-address")});
@@ -100,8 +100,7 @@ protected:
                                                    QDBusConnection::ExportAllProperties));
         ASSERT_TRUE(connection->registerService(QStringLiteral("org.kde.StatusNotifierWatcher")));
         ASSERT_TRUE(connection->registerObject(QStringLiteral("/org/freedesktop/Notifications"),
-                                               &notifications,
-                                               QDBusConnection::ExportAllSlots));
+                                               &notifications, QDBusConnection::ExportAllSlots));
         ASSERT_TRUE(connection->registerService(QStringLiteral("org.freedesktop.Notifications")));
     }
     void TearDown() override {
@@ -188,8 +187,7 @@ TEST_F(RealProgramAtDhuhr, SoundsTheAthanShowsItsBalloonAndEndsAtLogOut) {
     env.insert(QStringLiteral("QT_LOGGING_RULES"), QStringLiteral("tallix.alerts.info=true"));
     program.setProcessEnvironment(env);
     program.setProcessChannelMode(QProcess::SeparateChannels);
-    program.start(QStringLiteral("xvfb-run"),
-                  {QStringLiteral("-a"), QStringLiteral(TALLIX_EXE)});
+    program.start(QStringLiteral("xvfb-run"), {QStringLiteral("-a"), QStringLiteral(TALLIX_EXE)});
     ASSERT_TRUE(program.waitForStarted(5000));
 
     QByteArray log;
@@ -203,8 +201,8 @@ TEST_F(RealProgramAtDhuhr, SoundsTheAthanShowsItsBalloonAndEndsAtLogOut) {
     // Start-up wired the log-on entry, the day's times (the caption names the current
     // prayer) and the clock tick's tray tip (the next prayer's time in the locale's pattern).
     EXPECT_TRUE(QFile::exists(configDir() + QStringLiteral("/autostart/tallix-time.desktop")));
-    EXPECT_TRUE(waitFor([&] { return publishedTitles().contains("Tallix Time - Next Prayer is Dhuhr"); },
-                        5000))
+    EXPECT_TRUE(waitFor(
+        [&] { return publishedTitles().contains("Tallix Time - Next Prayer is Dhuhr"); }, 5000))
         << publishedTitles().constData();
     EXPECT_TRUE(waitFor([&] { return trayTip().contains(QLatin1String("12:32")); }, 5000))
         << trayTip().toStdString();
@@ -225,8 +223,7 @@ TEST_F(RealProgramAtDhuhr, SoundsTheAthanShowsItsBalloonAndEndsAtLogOut) {
     // Log-out: SIGTERM unloads the program without a question, and it ends.
     const QString itemService = watcher.registered.value(0).section(QLatin1Char('/'), 0, 0);
     QProcess pids;
-    pids.start(QStringLiteral("pgrep"), {QStringLiteral("-P"),
-                                         QString::number(program.processId()),
+    pids.start(QStringLiteral("pgrep"), {QStringLiteral("-P"), QString::number(program.processId()),
                                          QStringLiteral("-x"), QStringLiteral("tallix-time")});
     pids.waitForFinished(3000);
     const qint64 pid = QString::fromUtf8(pids.readAllStandardOutput()).trimmed().toLongLong();

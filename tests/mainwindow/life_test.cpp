@@ -25,8 +25,8 @@
 #include <QSlider>
 #include <QStandardPaths>
 #include <QTimer>
-#include <gtest/gtest.h>
 #include <csignal>
+#include <gtest/gtest.h>
 
 namespace {
 
