@@ -63,6 +63,20 @@ public slots:
     void CloseNotification(uint) {}
 };
 
+// The process of that name among the children of a process (xvfb-run starts the program).
+qint64 childNamed(qint64 parent, const QByteArray& name) {
+    QFile children(QStringLiteral("/proc/%1/task/%1/children").arg(parent));
+    if (!children.open(QIODevice::ReadOnly))
+        return 0;
+    for (const QByteArray& child : children.readAll().split(' ')) {
+        QFile comm(QStringLiteral("/proc/%1/comm").arg(QString::fromLatin1(child.trimmed())));
+        if (!child.trimmed().isEmpty() && comm.open(QIODevice::ReadOnly) &&
+            comm.readAll().trimmed() == name)
+            return child.trimmed().toLongLong();
+    }
+    return 0;
+}
+
 bool waitFor(const std::function<bool()>& condition, int ms) {
     QElapsedTimer t;
     t.start();
@@ -222,17 +236,16 @@ TEST_F(RealProgramAtDhuhr, SoundsTheAthanShowsItsBalloonAndEndsAtLogOut) {
 
     // Log-out: SIGTERM unloads the program without a question, and it ends.
     const QString itemService = watcher.registered.value(0).section(QLatin1Char('/'), 0, 0);
-    QProcess pids;
-    pids.start(QStringLiteral("pgrep"), {QStringLiteral("-P"), QString::number(program.processId()),
-                                         QStringLiteral("-x"), QStringLiteral("tallix-time")});
-    pids.waitForFinished(3000);
-    const qint64 pid = QString::fromUtf8(pids.readAllStandardOutput()).trimmed().toLongLong();
+    const qint64 pid = childNamed(program.processId(), "tallix-time");
     ASSERT_GT(pid, 0);
     ::kill(pid_t(pid), SIGTERM);
     ASSERT_TRUE(program.waitForFinished(10000));
     readLog();
     EXPECT_EQ(program.exitCode(), 0) << log.constData();
     EXPECT_TRUE(QFile::exists(configDir() + QStringLiteral("/tallix-time/registry.conf")));
+    // The tray icon went with it.
+    EXPECT_TRUE(waitFor(
+        [&] { return !connection->interface()->isServiceRegistered(itemService).value(); }, 3000));
 }
 
 } // namespace
