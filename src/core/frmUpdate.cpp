@@ -27,6 +27,7 @@ namespace {
 
 QUrl g_address;
 int g_dotMs = 500;
+int g_timeoutMs = kUpdateTimeoutMs;
 
 bool isWholeNumber(const QString& text) {
     bool ok = false;
@@ -89,6 +90,10 @@ QUrl UpdateAddress() {
 
 void SetUpdateAddress(const QUrl& address) {
     g_address = address;
+}
+
+void SetUpdateTimeout(int ms) {
+    g_timeoutMs = ms > 0 ? ms : kUpdateTimeoutMs;
 }
 
 void SetUpdateDotInterval(int ms) {
@@ -159,7 +164,7 @@ void frmUpdate::download() {
                          QNetworkRequest::AlwaysNetwork);
     request.setAttribute(QNetworkRequest::RedirectPolicyAttribute,
                          QNetworkRequest::NoLessSafeRedirectPolicy);
-    request.setTransferTimeout(kUpdateTimeoutMs);
+    request.setTransferTimeout(g_timeoutMs);
     reply_ = net_->get(request);
     connect(reply_.data(), &QNetworkReply::finished, this, &frmUpdate::downloaded);
 }

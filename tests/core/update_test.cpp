@@ -10,6 +10,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QTcpServer>
 #include <QTcpSocket>
@@ -177,6 +178,20 @@ TEST_F(UpdateCheck, AFailedDownloadSaysSoAndTheWindowKeepsTicking) {
     SetUpdateAddress(QUrl(QStringLiteral("http://127.0.0.1:%1/downloads/version.txt").arg(port)));
     ShowUpdateCheck();
     EXPECT_EQ(messages, QStringList{failure()});
+
+    // A server that takes the request and never answers: the time-out ends the wait.
+    messages.clear();
+    QTcpServer silent;
+    silent.listen(QHostAddress::LocalHost, 0);
+    SetUpdateAddress(
+        QUrl(QStringLiteral("http://127.0.0.1:%1/downloads/version.txt").arg(silent.serverPort())));
+    SetUpdateTimeout(300);
+    QElapsedTimer took;
+    took.start();
+    ShowUpdateCheck();
+    SetUpdateTimeout(0);
+    EXPECT_EQ(messages, QStringList{failure()});
+    EXPECT_LT(took.elapsed(), 5000);
 }
 
 } // namespace

@@ -1,5 +1,6 @@
 // The main window's life: what Form_Load starts, the close box, the exit question, the end of
 // the session, launching minimised, and what the system broadcasts redo.
+#include "core/datefmt.h"
 #include "core/mHooks.h"
 #include "core/mMain.h"
 #include "core/settings.h"
@@ -70,7 +71,13 @@ protected:
 };
 
 TEST_F(Life, LoadStartsEverythingInItsOrder) {
+    gTimeFormat.clear();
+    gHijriMonthLong.fill(QString());
     load();
+    // Texts, date names and the time pattern.
+    EXPECT_FALSE(gTimeFormat.isEmpty());
+    EXPECT_EQ(gHijriMonthLong[9], QStringLiteral("Ramadan"));
+    EXPECT_EQ(window->mnuPrayNow->text(), QStringLiteral("Pray &Now"));
     // The log-on entry follows the setting at every start.
     EXPECT_FALSE(registry.text(kRunKey, kRunValueName).isEmpty());
     // The tray icon, with the tray procedure under the main window's own.

@@ -193,6 +193,19 @@ TEST_F(Scheduler, AResumeOrClockSetIsNotCaughtUp) {
     EXPECT_TRUE(alerts().isEmpty());
 }
 
+TEST_F(Scheduler, AnAthanThatCannotPlayBeepsAndIsStillAnnounced) {
+    const QTime asr = timeOf(4);
+    sound.failingNames.insert(BuiltInSoundName(2, gSelectedSound[2]));
+    at(asr.addSecs(-1));
+    window->tmrMain_Timer();
+    tray.clear();
+    at(asr);
+    window->tmrMain_Timer();
+    EXPECT_EQ(window->LastEventCode, 4);
+    EXPECT_EQ(sound.beeps(), 1);
+    EXPECT_EQ(balloons(), QVector<QString>{LoadResString(129)});
+}
+
 TEST_F(Scheduler, AnnouncementsFollowTheOptions) {
     const QTime maghrib = timeOf(5);
     const struct {
