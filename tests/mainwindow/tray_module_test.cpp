@@ -267,3 +267,23 @@ TEST_F(TrayModule, ScreenshotOfTheTrayMenu) {
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(TrayModule, TheClockTickLeavesTheTipAloneWhileABalloonIsUp) {
+    window_->RefreshPrayers();
+    tray(NIN_BALLOONSHOW);
+    tray_.clear();
+    window_->UpdateCurrentTime();
+    for (const auto& c : tray_.calls())
+        EXPECT_FALSE(c.data.uFlags & NIF_TIP);
+    tray(NIN_BALLOONTIMEOUT);
+    StopTrayFlash();
+    tray_.clear();
+    window_->UpdateCurrentTime();
+    ASSERT_FALSE(tray_.calls().isEmpty());
+    EXPECT_TRUE(tray_.calls().back().data.uFlags & NIF_TIP);
+    EXPECT_FALSE(platform::FieldText(tray_.calls().back().data.szTip, 128).isEmpty());
+}
+
+} // namespace
