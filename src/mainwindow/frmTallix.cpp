@@ -22,6 +22,7 @@ frmTallix::frmTallix(QWidget* parent) : Form(QStringLiteral("frmTallix"), parent
     resize(480, 360);
     createSoundControls();
     initDateNames();
+    connectTimetableCommands();
     createClockControls();
     createDayControls();
     createDdeControls();

@@ -13,6 +13,7 @@
 
 #include <QDate>
 #include <QDateTime>
+#include <QStringList>
 #include <QTimer>
 #include <array>
 #include <cstdint>
@@ -243,6 +244,35 @@ public:
     void RefreshProgressBars();
     void SetTrayTip(const QString& tip);
     void tmrMain_Timer();
+
+    // ---- timetables: export and printing (src/calendar/timetable_*.cpp) ----
+    // A month (1..12) or the whole current year of a calendar (0 Gregorian, 1 Hijri), as text
+    // pages written to a file the user names, or printed.
+    void ExportMonthPrayerTimes(std::int16_t calendar, std::int16_t month);
+    void ExportYearPrayerTimes(std::int16_t calendar);
+    void PrintMonthPrayerTimes(std::int16_t calendar, std::int16_t month);
+    void PrintYearPrayerTimes(std::int16_t calendar);
+    // The 63 lines of the page of a month of the current year of the calendar; nullopt when
+    // the prayer library could not be called (Err tells why).
+    std::optional<QStringList> TimetablePage(std::int16_t calendar, std::int16_t month);
+    // Lines 1 to 13 of a page: title, place, Qiblah and the column header.
+    QStringList TimetableHeader(std::int16_t calendar, const QString& pageTitle, int year);
+    // The text preceded by (78 - length) / 2 spaces (halves to even); 78 or more: unchanged.
+    static QString CenterText(const QString& text);
+    // The user's Desktop folder; "" when there is none.
+    static QString GetSpecialFolderPath();
+    // Prepares the printer for a timetable: a fixed-pitch font sized so that a page fits the
+    // printable area, plain text, the 78-column block centred.
+    bool SetupPrinterFont();
+    // The commands: menu items, the toolbar's Export and Print (the current month of the
+    // calendar shown first; Print without the printer dialog).
+    QAction* mnuExportYearGregorian = nullptr;
+    QAction* mnuExportYearHijri = nullptr;
+    QAction* mnuPrintYearGregorian = nullptr;
+    QAction* mnuPrintYearHijri = nullptr;
+    void connectTimetableCommands();
+    void tlbExport_Click();
+    void tlbPrint_Click();
 
     // ---- layout (frmTallix_layout.cpp) ----
     void ResetTab();

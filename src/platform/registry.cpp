@@ -6,7 +6,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QGuiApplication>
 #include <QHash>
 #include <QRandomGenerator>
 #include <QRegularExpression>
@@ -790,9 +789,14 @@ private:
         QByteArray path = data;
         while (path.endsWith('\0'))
             path.chop(1);
-        QString title = QGuiApplication::applicationDisplayName();
-        if (title.isEmpty())
-            title = name;
+        // The entry's name is the value's name with its words spaced: "TallixTime" shows as
+        // "Tallix Time" in the desktop's list of start-up programs.
+        QString title;
+        for (int i = 0; i < name.size(); ++i) {
+            if (name[i].isUpper() && i > 0 && name[i - 1].isLower())
+                title += u' ';
+            title += name[i];
+        }
         const QString entry = QStringLiteral("[Desktop Entry]\nType=Application\nName=%1\n"
                                              "Exec=%2\nTerminal=false\n"
                                              "X-GNOME-Autostart-enabled=true\n")

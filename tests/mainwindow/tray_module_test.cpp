@@ -8,6 +8,7 @@
 #include "fakes/fake_tray.h"
 #include "mainwindow/frmTallix.h"
 #include "mainwindow/mTray.h"
+#include "runtime/Clock.h"
 
 #include <QAction>
 #include <QApplication>
@@ -271,6 +272,8 @@ TEST_F(TrayModule, ScreenshotOfTheTrayMenu) {
 namespace {
 
 TEST_F(TrayModule, TheClockTickLeavesTheTipAloneWhileABalloonIsUp) {
+    ASSERT_TRUE(LoadSettings());
+    runtime::SetClock(QDateTime(QDate(2024, 3, 10), QTime(10, 0)));
     window_->RefreshPrayers();
     tray(NIN_BALLOONSHOW);
     tray_.clear();
@@ -284,6 +287,7 @@ TEST_F(TrayModule, TheClockTickLeavesTheTipAloneWhileABalloonIsUp) {
     ASSERT_FALSE(tray_.calls().isEmpty());
     EXPECT_TRUE(tray_.calls().back().data.uFlags & NIF_TIP);
     EXPECT_FALSE(platform::FieldText(tray_.calls().back().data.szTip, 128).isEmpty());
+    runtime::SetClock(nullptr);
 }
 
 } // namespace
