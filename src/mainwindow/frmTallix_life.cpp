@@ -127,7 +127,7 @@ void frmTallix::Form_QueryUnload(int* cancel, int unloadMode) {
     if (unloadMode == vbFormControlMenu) {
         // The close box only minimises: the program lives on in the tray.
         setWindowState(windowState() | Qt::WindowMinimized);
-        if (gHideWhenMinimized == 1)
+        if (gHideWhenMinimized == 1 && IsTrayIconShown())
             hide();
         *cancel = 1;
     } else if (unloadMode == vbFormCode) {
@@ -168,7 +168,8 @@ void frmTallix::EndSession() {
 
 void frmTallix::Form_Resize() {
     if (windowState() & Qt::WindowMinimized) {
-        if (gHideWhenMinimized == 0) {
+        // Hidden only to a tray icon that is there: without one the window stays reachable.
+        if (gHideWhenMinimized == 0 || !IsTrayIconShown()) {
             SetAppTaskVisible(true);
         } else if (gHideWhenMinimized == 1) {
             // Hidden once the state change is through: only the tray icon remains.
@@ -215,7 +216,7 @@ void frmTallix::showEvent(QShowEvent* event) {
             }
         });
     // Launched minimised with hiding on: the tray icon is all there is.
-    if ((windowState() & Qt::WindowMinimized) && gHideWhenMinimized == 1)
+    if ((windowState() & Qt::WindowMinimized) && gHideWhenMinimized == 1 && IsTrayIconShown())
         QTimer::singleShot(0, this, [this] {
             if (windowState() & Qt::WindowMinimized)
                 hide();

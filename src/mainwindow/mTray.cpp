@@ -4,6 +4,7 @@
 #include "core/mMain.h"
 #include "core/settings.h"
 #include "frmTallix.h"
+#include "platform/notifications.h"
 #include "platform/window.h"
 #include "runtime/Interaction.h"
 
@@ -156,6 +157,12 @@ void ShowBalloon(HWND hWnd, LONG lInfoFlags, const QString& sTitle, const QStrin
     PutTrayField(nid.szInfoTitle, sizeof nid.szInfoTitle, sTitle + QChar(0));
     PutTrayField(nid.szInfo, sizeof nid.szInfo, sText + QChar(0));
     nid.uTimeoutOrVersion = 0;
+    // Without a tray icon (a desktop without a tray) the message still reaches the desktop.
+    if (!g_iconShown) {
+        platform::ShowDesktopNotification(
+            sTitle, platform::FieldText(nid.szInfo, sizeof nid.szInfo), DWORD(lInfoFlags));
+        return;
+    }
     Shell_NotifyIconA(NIM_MODIFY, &nid);
 }
 

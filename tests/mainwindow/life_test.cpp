@@ -117,6 +117,16 @@ TEST_F(Life, TheCloseBoxMinimisesAndTheProgramLivesOn) {
     }
 }
 
+TEST_F(Life, WithoutATrayTheWindowIsNeverHiddenAway) {
+    tray.shellRunning = false; // a desktop without a tray
+    gHideWhenMinimized = 1;
+    load();
+    window->close();
+    pump(30);
+    EXPECT_TRUE(window->windowState() & Qt::WindowMinimized);
+    EXPECT_TRUE(window->isVisible());
+}
+
 TEST_F(Life, ExitAsksAndNoKeepsTheClockAndTrayGoing) {
     load();
     QString asked;

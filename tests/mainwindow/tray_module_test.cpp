@@ -8,6 +8,7 @@
 #include "fakes/fake_tray.h"
 #include "mainwindow/frmTallix.h"
 #include "mainwindow/mTray.h"
+#include "platform/notifications.h"
 #include "runtime/Clock.h"
 
 #include <QAction>
@@ -168,6 +169,26 @@ TEST_F(TrayModule, BalloonWatchdogRunsFromShowToTheFirstEnd) {
     ASSERT_FALSE(tray_.calls().isEmpty());
     EXPECT_EQ(last().data.uFlags, NIF_TIP | NIF_INFO);
     EXPECT_EQ(platform::FieldText(last().data.szInfo, 256), QString());
+}
+
+QStringList g_notified;
+bool recordNotification(const QString& title, const QString& text, DWORD flags) {
+    g_notified << title << text << QString::number(flags);
+    return true;
+}
+
+TEST_F(TrayModule, WithoutAnIconABalloonBecomesADesktopNotification) {
+    platform::InstallNotificationHook(&recordNotification);
+    g_notified.clear();
+    ShowBalloon(hWnd_, 1, QStringLiteral("Tallix Time"), QStringLiteral("Dhuhr") + QChar(0), 1);
+    EXPECT_TRUE(g_notified.isEmpty()); // the icon's own balloon
+    RemoveTrayIcon(hWnd_);
+    tray_.clear();
+    ShowBalloon(hWnd_, 2, QStringLiteral("Tallix Time Reminder"), QStringLiteral("Asr") + QChar(0),
+                7);
+    EXPECT_EQ(g_notified, (QStringList{"Tallix Time Reminder", "Asr", "2"}));
+    EXPECT_TRUE(tray_.calls().isEmpty());
+    platform::InstallNotificationHook(nullptr);
 }
 
 TEST_F(TrayModule, RemovingTheIconStopsTheWatchdogFirst) {
