@@ -15,6 +15,7 @@
 #include "platform/sysparams.h"
 #include "runtime/App.h"
 #include "runtime/Interaction.h"
+#include "runtime/Printer.h"
 #include "runtime/ResStrings.h"
 
 #include <QAction>
@@ -112,6 +113,16 @@ void frmTallix::Form_Load() {
         if (frmTallix* window = MainWindow())
             window->EndSession();
     });
+
+    // The timetable printing starts from these.
+    runtime::PrinterObject& printer = runtime::Printer();
+    printer.TrackDefault = true;
+    printer.SetDuplex(vbPRDPSimplex);
+    printer.SetOrientation(vbPRORPortrait);
+    printer.SetPaperSize(vbPRPSLetter);
+    printer.PrintQuality = vbPRPQHigh;
+    printer.SetColorMode(vbPRCMMonochrome);
+    printer.PaperBin = vbPRBNAuto;
 
     LastEventCode = 0;
     tmrMain->start();

@@ -15,6 +15,7 @@
 #include "platform/wndproc.h"
 #include "runtime/Clock.h"
 #include "runtime/Interaction.h"
+#include "runtime/Printer.h"
 
 #include <QApplication>
 #include <QDir>
@@ -73,11 +74,16 @@ protected:
 TEST_F(Life, LoadStartsEverythingInItsOrder) {
     gTimeFormat.clear();
     gHijriMonthLong.fill(QString());
+    runtime::Printer().SetOrientation(vbPRORLandscape);
+    runtime::Printer().SetColorMode(vbPRCMColor);
     load();
     // Texts, date names and the time pattern.
     EXPECT_FALSE(gTimeFormat.isEmpty());
     EXPECT_EQ(gHijriMonthLong[9], QStringLiteral("Ramadan"));
     EXPECT_EQ(window->mnuPrayNow->text(), QStringLiteral("Pray &Now"));
+    // The printer defaults the timetables start from.
+    EXPECT_EQ(runtime::Printer().Orientation(), vbPRORPortrait);
+    EXPECT_EQ(runtime::Printer().ColorMode(), vbPRCMMonochrome);
     // The log-on entry follows the setting at every start.
     EXPECT_FALSE(registry.text(kRunKey, kRunValueName).isEmpty());
     // The tray icon, with the tray procedure under the main window's own.
