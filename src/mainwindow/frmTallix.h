@@ -134,6 +134,10 @@ private:
     void createClockControls();
 
 public:
+    // ---- what the preferences dialog asks of the main window (frmTallix_prefs_hooks.cpp) ----
+    // Pray Now and the screen saver command follow the desktop and the chosen Pray Now action.
+    void EnablePrayNow();
+
     // ---- today's times (frmTallix_today.cpp) ----
     // Refreshes the window for today, or for tomorrow once the evening's Ishaa has passed.
     void RefreshPrayers();
