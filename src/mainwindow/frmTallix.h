@@ -134,10 +134,6 @@ private:
     void createClockControls();
 
 public:
-    // ---- what the preferences dialog asks of the main window (frmTallix_prefs_hooks.cpp) ----
-    // Pray Now and the screen saver command follow the desktop and the chosen Pray Now action.
-    void EnablePrayNow();
-
     // ---- today's times (frmTallix_today.cpp) ----
     // Refreshes the window for today, or for tomorrow once the evening's Ishaa has passed.
     void RefreshPrayers();
@@ -319,7 +315,8 @@ public:
     void ReminderNotify(bool bBefore);
     void UnloadDialogs();
 
-    // Status area and volume.
+    // Status area and volume. Pray Now and the screen saver command follow the desktop and the
+    // chosen Pray Now action (the preferences dialog calls it too).
     void EnablePrayNow();
     void RefreshVolume();
     void HideVolumePanel();

@@ -150,18 +150,20 @@ void frmTallix::sldVolume_Scroll() {
 
 void frmTallix::EnablePrayNow() {
     const bool s = IsScreenSaverActive();
-    if (mnuScreenSaver)
-        mnuScreenSaver->setEnabled(s);
-    if (QAction* button = tlbMainButton(QStringLiteral("ScreenSaver")))
-        button->setEnabled(s);
-    if (!mnuPrayNow)
-        return;
-    if (gPlatformId == 1)
-        mnuPrayNow->setEnabled(s);
-    else if (gSecurityType == 0)
-        mnuPrayNow->setEnabled(true);
-    else if (gSecurityType == 1)
-        mnuPrayNow->setEnabled(s);
+    // The commands by their names, wherever the menus and the toolbar put them.
+    for (QAction* action : findChildren<QAction*>()) {
+        const QString name = action->objectName();
+        if (name == QLatin1String("mnuScreenSaver") || name == QLatin1String("ScreenSaver")) {
+            action->setEnabled(s);
+        } else if (name == QLatin1String("mnuPrayNow")) {
+            if (gPlatformId == 1)
+                action->setEnabled(s);
+            else if (gSecurityType == 0)
+                action->setEnabled(true);
+            else if (gSecurityType == 1)
+                action->setEnabled(s);
+        }
+    }
 }
 
 void frmTallix::SetObjectsToStatusBar() {

@@ -260,3 +260,31 @@ TEST_F(Life, TheVolumePanelSitsInTheStatusAreaBesideTheLocation) {
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(Life, PrayNowIsEnabledWhenItsActionCanWork) {
+    load();
+    const struct {
+        LONG platform;
+        std::int16_t security;
+        platform::ScreenSaverService saver;
+        bool enabled;
+    } cases[] = {
+        {2, 0, platform::ScreenSaverService::Absent, true},  // the lock works without a saver
+        {2, 1, platform::ScreenSaverService::Absent, false}, // the screen saver is not there
+        {2, 1, platform::ScreenSaverService::Present, true},
+        {1, 0, platform::ScreenSaverService::Absent, false}, // 9x: always the screen saver
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.platform << " " << c.security);
+        gPlatformId = c.platform;
+        gSecurityType = c.security;
+        system.saver = c.saver;
+        window->EnablePrayNow();
+        EXPECT_EQ(window->mnuPrayNow->isEnabled(), c.enabled);
+    }
+    gPlatformId = 2;
+}
+
+} // namespace
