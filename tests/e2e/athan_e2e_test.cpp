@@ -54,10 +54,10 @@ public slots:
         return uint(bodies.size());
     }
     QStringList GetCapabilities() { return {QStringLiteral("body"), QStringLiteral("actions")}; }
-    QString GetServerInformation(QString& vendor, QString& version, QString& spec) {
+    QString GetServerInformation(QString& vendor, QString& version, QString& protocol) {
         vendor = QStringLiteral("test");
         version = QStringLiteral("1");
-        spec = QStringLiteral("1.2");
+        protocol = QStringLiteral("1.2");
         return QStringLiteral("fake");
     }
     void CloseNotification(uint) {}
