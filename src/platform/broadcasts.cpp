@@ -133,7 +133,8 @@ private:
             connect(clockNotifier_, &QSocketNotifier::activated, this, &Listener::clockSet);
         }
         itimerspec farAway{};
-        farAway.it_value.tv_sec = 0x7FFFFFFF; // 2038: never reached while armed
+        // Fifty years on: it never expires while armed, and every wake arms it afresh.
+        farAway.it_value.tv_sec = ::time(nullptr) + time_t(50) * 365 * 24 * 3600;
         ::timerfd_settime(clockFd_, TFD_TIMER_ABSTIME | TFD_TIMER_CANCEL_ON_SET, &farAway, nullptr);
     }
 
