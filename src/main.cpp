@@ -16,8 +16,8 @@ int main(int argc, char* argv[]) {
     QApplication::setQuitOnLastWindowClosed(false);
     // A clock that starts at the given instant and runs on at the real pace: lets the real
     // program be tried at a chosen time of day (TALLIX_CLOCK_START=2024-03-10T12:31:55).
-    const QDateTime start = QDateTime::fromString(qEnvironmentVariable("TALLIX_CLOCK_START"),
-                                                  Qt::ISODate);
+    const QDateTime start =
+        QDateTime::fromString(qEnvironmentVariable("TALLIX_CLOCK_START"), Qt::ISODate);
     if (start.isValid()) {
         QElapsedTimer running;
         running.start();

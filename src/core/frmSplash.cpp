@@ -128,7 +128,8 @@ bool frmSplash::LinkUnderlined() const {
 void frmSplash::setLinkLook(std::int32_t color, bool underline) {
     linkColor_ = color;
     QPalette pal = lblURL->palette();
-    pal.setColor(QPalette::WindowText, QColor(color & 0xFF, (color >> 8) & 0xFF, (color >> 16) & 0xFF));
+    pal.setColor(QPalette::WindowText,
+                 QColor(color & 0xFF, (color >> 8) & 0xFF, (color >> 16) & 0xFF));
     lblURL->setPalette(pal);
     QFont font = lblURL->font();
     font.setUnderline(underline);
@@ -138,8 +139,8 @@ void frmSplash::setLinkLook(std::int32_t color, bool underline) {
 
 void frmSplash::lblURL_Click() {
     const QString site = MakerWebSite();
-    if (ShellExecuteA(hWnd(), QStringLiteral("Open"), site, QString(), App.Path(),
-                      SW_SHOWNORMAL) <= 32)
+    if (ShellExecuteA(hWnd(), QStringLiteral("Open"), site, QString(), App.Path(), SW_SHOWNORMAL) <=
+        32)
         platform::CurrentShellBackend().startDetached(QStringLiteral("xdg-open"), {site},
                                                       App.Path());
 }

@@ -27,6 +27,7 @@ namespace {
 
 QUrl g_address;
 int g_dotMs = 500;
+int g_timeoutMs = kUpdateTimeoutMs;
 
 bool isWholeNumber(const QString& text) {
     bool ok = false;
@@ -73,7 +74,8 @@ std::int32_t VersionNumber(const QString& sMajor, const QString& sMinor, const Q
     const qlonglong revision = sRevision.trimmed().toLongLong(&ok);
     if (!ok)
         return 0;
-    const QString digits = sMajor.trimmed() + QStringLiteral("%1").arg(minor, 2, 10, QLatin1Char('0')) +
+    const QString digits = sMajor.trimmed() +
+                           QStringLiteral("%1").arg(minor, 2, 10, QLatin1Char('0')) +
                            QStringLiteral("%1").arg(revision, 4, 10, QLatin1Char('0'));
     const qlonglong value = digits.toLongLong(&ok);
     if (!ok || value > std::numeric_limits<std::int32_t>::max() ||
@@ -88,6 +90,10 @@ QUrl UpdateAddress() {
 
 void SetUpdateAddress(const QUrl& address) {
     g_address = address;
+}
+
+void SetUpdateTimeout(int ms) {
+    g_timeoutMs = ms > 0 ? ms : kUpdateTimeoutMs;
 }
 
 void SetUpdateDotInterval(int ms) {
@@ -158,7 +164,7 @@ void frmUpdate::download() {
                          QNetworkRequest::AlwaysNetwork);
     request.setAttribute(QNetworkRequest::RedirectPolicyAttribute,
                          QNetworkRequest::NoLessSafeRedirectPolicy);
-    request.setTransferTimeout(kUpdateTimeoutMs);
+    request.setTransferTimeout(g_timeoutMs);
     reply_ = net_->get(request);
     connect(reply_.data(), &QNetworkReply::finished, this, &frmUpdate::downloaded);
 }
@@ -204,9 +210,8 @@ void frmUpdate::finish(const QByteArray& content, bool ok) {
         return;
     }
     const std::int32_t available = VersionNumber(fields[0], fields[1], fields[2]);
-    const std::int32_t current = VersionNumber(QString::number(App.Major),
-                                               QString::number(App.Minor),
-                                               QString::number(App.Revision));
+    const std::int32_t current = VersionNumber(
+        QString::number(App.Major), QString::number(App.Minor), QString::number(App.Revision));
     if (available == 0) {
         showFailure();
         return;

@@ -26,8 +26,10 @@ void SetUpdateAddress(const QUrl& address);
 QString UpdateVersionFile();
 // The wait between two dots of the caption (500 ms); tests shorten it. 0 goes back to 500.
 void SetUpdateDotInterval(int ms);
-// The longest the download may take before it counts as failed.
+// The longest the download may take before it counts as failed: 30 seconds; tests shorten
+// it. 0 goes back to 30 seconds.
 constexpr int kUpdateTimeoutMs = 30000;
+void SetUpdateTimeout(int ms);
 
 class frmUpdate : public Form {
     Q_OBJECT

@@ -362,31 +362,6 @@ public:
     void ResetTab();
     void ResizeForm();
 
-    // ---- month calendars and moon phase ----
-    // The two month calendars (0 Gregorian, 1 Hijri) in the frame fraMonthly of the Monthly tab,
-    // each with a month scroll bar (-1..1, resting at 0) and the moon picture in its title bar.
-    std::array<PictureBox*, 2> picCalendar{};
-    std::array<QScrollBar*, 2> hsbCalendar{};
-    std::array<Image*, 2> imgMoonPhase{};
-    // The twelve moon pictures of each kind, from new to full: A lit on the right (waxing in
-    // the north, waning in the south), B lit on the left.
-    std::array<StdPicture, 12> imgIconMoonPhaseA;
-    std::array<StdPicture, 12> imgIconMoonPhaseB;
-    // Both moon pictures to the moon of dt; hidden when it cannot be computed.
-    void RefreshMoonPhase(const Date& dt);
-    // The moon picture (0 new .. 11 full) for the illuminated percentage.
-    static std::int16_t MoonPictureIndex(double percent);
-    void picCalendar_KeyDown(int Index, int KeyCode, int Shift);
-    void picCalendar_MouseDown(int Index, int Button, int Shift, double X, double Y);
-    void picCalendar_MouseMove(int Index, int Button, int Shift, double X, double Y);
-    void hsbCalendar_Change(int Index);
-    // Both calendar pictures at the given top and height of the frame, side by side.
-    void placeCalendarControls(int top, int height);
-
-private:
-    void createCalendarControls();
-
-public:
     // ---- life: start-up and close, tray, flashing, alert scheduler, volume ----
     // (frmTallix_life.cpp, frmTallix_tray.cpp, frmTallix_scheduler.cpp, frmTallix_status.cpp)
     QTimer* tmrCounter = nullptr;   // counts the seconds of tray flashing
@@ -424,7 +399,8 @@ public:
     void ReminderNotify(bool bBefore);
     void UnloadDialogs();
 
-    // Status area and volume.
+    // Status area and volume. Pray Now and the screen saver command follow the desktop and the
+    // chosen Pray Now action (the preferences dialog calls it too).
     void EnablePrayNow();
     void RefreshVolume();
     void HideVolumePanel();
@@ -445,6 +421,31 @@ public:
     void Form_Activate();
     void Form_Resize();
 
+    // ---- month calendars and moon phase ----
+    // The two month calendars (0 Gregorian, 1 Hijri) in the frame fraMonthly of the Monthly tab,
+    // each with a month scroll bar (-1..1, resting at 0) and the moon picture in its title bar.
+    std::array<PictureBox*, 2> picCalendar{};
+    std::array<QScrollBar*, 2> hsbCalendar{};
+    std::array<Image*, 2> imgMoonPhase{};
+    // The twelve moon pictures of each kind, from new to full: A lit on the right (waxing in
+    // the north, waning in the south), B lit on the left.
+    std::array<StdPicture, 12> imgIconMoonPhaseA;
+    std::array<StdPicture, 12> imgIconMoonPhaseB;
+    // Both moon pictures to the moon of dt; hidden when it cannot be computed.
+    void RefreshMoonPhase(const Date& dt);
+    // The moon picture (0 new .. 11 full) for the illuminated percentage.
+    static std::int16_t MoonPictureIndex(double percent);
+    void picCalendar_KeyDown(int Index, int KeyCode, int Shift);
+    void picCalendar_MouseDown(int Index, int Button, int Shift, double X, double Y);
+    void picCalendar_MouseMove(int Index, int Button, int Shift, double X, double Y);
+    void hsbCalendar_Change(int Index);
+    // Both calendar pictures at the given top and height of the frame, side by side.
+    void placeCalendarControls(int top, int height);
+
+private:
+    void createCalendarControls();
+
+public:
 protected:
     void Form_Load() override;
     void Form_QueryUnload(int* cancel, int unloadMode) override;

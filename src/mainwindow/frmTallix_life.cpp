@@ -15,9 +15,11 @@
 #include "platform/sysparams.h"
 #include "runtime/App.h"
 #include "runtime/Interaction.h"
+#include "runtime/Printer.h"
 #include "runtime/ResStrings.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QEvent>
 #include <QGuiApplication>
 #include <QMenu>
@@ -39,9 +41,9 @@ void frmTallix::Form_Load() {
 
     // The hand over whatever a click acts on.
     const QCursor hand(QPixmap(QStringLiteral(":/cursors/hand.png")), 5, 0);
-    for (QWidget* w : {static_cast<QWidget*>(picClock), picNextPrayerIn[0],
-                       static_cast<QWidget*>(picVolume), static_cast<QWidget*>(picGlobe),
-                       static_cast<QWidget*>(picQiblah)})
+    for (QWidget* w :
+         {static_cast<QWidget*>(picClock), picNextPrayerIn[0], static_cast<QWidget*>(picVolume),
+          static_cast<QWidget*>(picGlobe), static_cast<QWidget*>(picQiblah)})
         if (w)
             w->setCursor(hand);
     if (imgKabaa) {
@@ -103,15 +105,24 @@ void frmTallix::Form_Load() {
 
     HookMainWindow(hWnd());
     platform::StartSystemBroadcasts(hWnd());
+    tmrDDE.setInterval(AdviseRateToMs(gDDEAdviseRate));
+    if (gActivateDDEServer == 1)
+        InitializeDDE();
     // A log-out or shutdown that stops the process ends it as the session's end does.
     platform::InstallSessionEndHook([](int) {
         if (frmTallix* window = MainWindow())
             window->EndSession();
     });
 
-    tmrDDE.setInterval(AdviseRateToMs(gDDEAdviseRate));
-    if (gActivateDDEServer == 1)
-        InitializeDDE();
+    // The timetable printing starts from these.
+    runtime::PrinterObject& printer = runtime::Printer();
+    printer.TrackDefault = true;
+    printer.SetDuplex(vbPRDPSimplex);
+    printer.SetOrientation(vbPRORPortrait);
+    printer.SetPaperSize(vbPRPSLetter);
+    printer.PrintQuality = vbPRPQHigh;
+    printer.SetColorMode(vbPRCMMonochrome);
+    printer.PaperBin = vbPRBNAuto;
 
     LastEventCode = 0;
     tmrMain->start();
@@ -127,7 +138,7 @@ void frmTallix::Form_QueryUnload(int* cancel, int unloadMode) {
     if (unloadMode == vbFormControlMenu) {
         // The close box only minimises: the program lives on in the tray.
         setWindowState(windowState() | Qt::WindowMinimized);
-        if (gHideWhenMinimized == 1)
+        if (gHideWhenMinimized == 1 && IsTrayIconShown())
             hide();
         *cancel = 1;
     } else if (unloadMode == vbFormCode) {
@@ -155,8 +166,7 @@ void frmTallix::Form_Unload(int*) {
         gMutex->ReleaseAndCloseMutex(gMutexHandle);
         gMutex.reset();
     }
-    if (gActivateDDEServer == 1)
-        UninitializeDDE();
+    UninitializeDDE();
     CloseMixer();
     for (Form* f : Forms())
         if (f != this)
@@ -169,7 +179,8 @@ void frmTallix::EndSession() {
 
 void frmTallix::Form_Resize() {
     if (windowState() & Qt::WindowMinimized) {
-        if (gHideWhenMinimized == 0) {
+        // Hidden only to a tray icon that is there: without one the window stays reachable.
+        if (gHideWhenMinimized == 0 || !IsTrayIconShown()) {
             SetAppTaskVisible(true);
         } else if (gHideWhenMinimized == 1) {
             // Hidden once the state change is through: only the tray icon remains.
@@ -201,8 +212,22 @@ void frmTallix::changeEvent(QEvent* event) {
 
 void frmTallix::showEvent(QShowEvent* event) {
     Form::showEvent(event);
+    // Back from the tray (a click, the menu, another start): in front and active, as a
+    // restored window is.
+    if (!(windowState() & Qt::WindowMinimized))
+        QTimer::singleShot(0, this, [this] {
+            if (isVisible() && !(windowState() & Qt::WindowMinimized)) {
+                raise();
+                activateWindow();
+                // Without a window manager (the offscreen platform) a window shown again
+                // is not told it is active; nothing else would make it so.
+                if (!isActiveWindow() &&
+                    QGuiApplication::platformName() == QLatin1String("offscreen"))
+                    QApplication::setActiveWindow(this);
+            }
+        });
     // Launched minimised with hiding on: the tray icon is all there is.
-    if ((windowState() & Qt::WindowMinimized) && gHideWhenMinimized == 1)
+    if ((windowState() & Qt::WindowMinimized) && gHideWhenMinimized == 1 && IsTrayIconShown())
         QTimer::singleShot(0, this, [this] {
             if (windowState() & Qt::WindowMinimized)
                 hide();
@@ -236,8 +261,7 @@ void frmTallix::ColorsChanged() {
             p->SetBackColor(kButtonFaceColor);
             p->update();
         }
-    for (QWidget* w : {picNextPrayerIn[0], picNextPrayerIn[1],
-                       static_cast<QWidget*>(tabMain)})
+    for (QWidget* w : {picNextPrayerIn[0], picNextPrayerIn[1], static_cast<QWidget*>(tabMain)})
         if (w)
             w->update();
     ApplySystemFont(this);

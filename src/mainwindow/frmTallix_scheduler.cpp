@@ -14,8 +14,8 @@
 #include "runtime/Clock.h"
 
 #include <QGuiApplication>
-#include <QLoggingCategory>
 #include <QLabel>
+#include <QLoggingCategory>
 #include <QScreen>
 #include <QTimeZone>
 #include <QTimer>
@@ -27,7 +27,8 @@ namespace {
 // A longer gap is a suspend or a clock set: nothing is replayed and the day is recomputed.
 constexpr qint64 kCatchUpSeconds = 60;
 // Where a reminder text takes its minutes ("<" "??" ">", kept apart from the trigraph).
-const QString kMinutesMarker = QStringLiteral("<?" "?>");
+const QString kMinutesMarker = QStringLiteral("<?"
+                                              "?>");
 
 QDateTime wholeSecond(const QDateTime& t) {
     const QTime time = t.time();

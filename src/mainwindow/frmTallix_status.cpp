@@ -94,8 +94,9 @@ void frmTallix::StartVolume() {
     // The picture follows the state at once, also when it starts muted.
     const bool muted = IsMuted();
     picVolume->SetPicture(imgIconVolume[muted ? 1 : 0]);
-    SetControlToolTip(ttMain, picVolume,
-                      speakerTip(muted ? sVolumeText + QLatin1Char(' ') + sMutedText : sVolumeText));
+    SetControlToolTip(
+        ttMain, picVolume,
+        speakerTip(muted ? sVolumeText + QLatin1Char(' ') + sMutedText : sVolumeText));
     LastMuted = muted;
     RefreshVolume();
 }
@@ -117,8 +118,8 @@ void frmTallix::RefreshVolume() {
             ttMain, picVolume,
             speakerTip(LastMuted ? sVolumeText + QLatin1Char(' ') + sMutedText : sVolumeText));
     }
-    const QString percent = sVolumeText + QLatin1Char(' ') + QString::number(sldVolume->value()) +
-                            QLatin1Char('%');
+    const QString percent =
+        sVolumeText + QLatin1Char(' ') + QString::number(sldVolume->value()) + QLatin1Char('%');
     SetControlToolTip(ttMain, sldVolume,
                       LastMuted ? percent + QLatin1Char(' ') + sMutedText : percent);
 }
@@ -149,18 +150,20 @@ void frmTallix::sldVolume_Scroll() {
 
 void frmTallix::EnablePrayNow() {
     const bool s = IsScreenSaverActive();
-    if (mnuScreenSaver)
-        mnuScreenSaver->setEnabled(s);
-    if (QAction* button = tlbMainButton(QStringLiteral("ScreenSaver")))
-        button->setEnabled(s);
-    if (!mnuPrayNow)
-        return;
-    if (gPlatformId == 1)
-        mnuPrayNow->setEnabled(s);
-    else if (gSecurityType == 0)
-        mnuPrayNow->setEnabled(true);
-    else if (gSecurityType == 1)
-        mnuPrayNow->setEnabled(s);
+    // The commands by their names, wherever the menus and the toolbar put them.
+    for (QAction* action : findChildren<QAction*>()) {
+        const QString name = action->objectName();
+        if (name == QLatin1String("mnuScreenSaver") || name == QLatin1String("ScreenSaver")) {
+            action->setEnabled(s);
+        } else if (name == QLatin1String("mnuPrayNow")) {
+            if (gPlatformId == 1)
+                action->setEnabled(s);
+            else if (gSecurityType == 0)
+                action->setEnabled(true);
+            else if (gSecurityType == 1)
+                action->setEnabled(s);
+        }
+    }
 }
 
 void frmTallix::SetObjectsToStatusBar() {

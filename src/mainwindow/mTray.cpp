@@ -4,6 +4,7 @@
 #include "core/mMain.h"
 #include "core/settings.h"
 #include "frmTallix.h"
+#include "platform/notifications.h"
 #include "platform/window.h"
 #include "runtime/Interaction.h"
 
@@ -88,8 +89,8 @@ void PutTrayField(char* field, std::size_t width, const QString& text) {
 }
 
 void InitNotifyIconSize() {
-    lNidSize = IsShellVersionAtLeast(5) ? LONG(kNotifyIconDataBalloonSize)
-                                        : LONG(kNotifyIconDataOldSize);
+    lNidSize =
+        IsShellVersionAtLeast(5) ? LONG(kNotifyIconDataBalloonSize) : LONG(kNotifyIconDataOldSize);
 }
 
 bool IsShellVersionAtLeast(std::int16_t iMajor) {
@@ -156,6 +157,12 @@ void ShowBalloon(HWND hWnd, LONG lInfoFlags, const QString& sTitle, const QStrin
     PutTrayField(nid.szInfoTitle, sizeof nid.szInfoTitle, sTitle + QChar(0));
     PutTrayField(nid.szInfo, sizeof nid.szInfo, sText + QChar(0));
     nid.uTimeoutOrVersion = 0;
+    // Without a tray icon (a desktop without a tray) the message still reaches the desktop.
+    if (!g_iconShown) {
+        platform::ShowDesktopNotification(
+            sTitle, platform::FieldText(nid.szInfo, sizeof nid.szInfo), DWORD(lInfoFlags));
+        return;
+    }
     Shell_NotifyIconA(NIM_MODIFY, &nid);
 }
 

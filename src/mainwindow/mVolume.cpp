@@ -24,8 +24,7 @@ bool GetMixerCaps() {
     return mixerGetDevCapsA(0, &caps, sizeof caps) == MMSYSERR_NOERROR;
 }
 
-bool GetMixerControl(HMIXER hMixer, DWORD dwComponentType, DWORD dwControlType,
-                     MIXERCONTROL& mxc) {
+bool GetMixerControl(HMIXER hMixer, DWORD dwComponentType, DWORD dwControlType, MIXERCONTROL& mxc) {
     MIXERLINE line;
     line.cbStruct = sizeof line;
     line.dwComponentType = dwComponentType;
@@ -97,7 +96,7 @@ bool IsMuteKnown() {
 QString VolumeControlProgram() {
     // The running desktop's mixer first, then the others, then the plain ALSA one.
     static const char* const programs[] = {"pavucontrol-qt", "pavucontrol", "gnome-control-center",
-                                           "kmix", "xfce4-mixer", "mate-volume-control",
+                                           "kmix",           "xfce4-mixer", "mate-volume-control",
                                            "alsamixergui"};
     auto& shell = platform::CurrentShellBackend();
     const QString desktop = shell.currentDesktop().toUpper();

@@ -10,8 +10,7 @@ bool MixerPresent();
 bool OpenMixer();
 void CloseMixer();
 bool GetMixerCaps();
-bool GetMixerControl(HMIXER hMixer, DWORD dwComponentType, DWORD dwControlType,
-                     MIXERCONTROL& mxc);
+bool GetMixerControl(HMIXER hMixer, DWORD dwComponentType, DWORD dwControlType, MIXERCONTROL& mxc);
 void SetControlValue(HMIXER hMixer, const MIXERCONTROL& mxc, LONG lValue);
 // The value, or -1 when it cannot be read.
 LONG GetControlValue(HMIXER hMixer, const MIXERCONTROL& mxc);

@@ -132,9 +132,10 @@ private:
             clockNotifier_ = new QSocketNotifier(clockFd_, QSocketNotifier::Read, this);
             connect(clockNotifier_, &QSocketNotifier::activated, this, &Listener::clockSet);
         }
-        itimerspec spec{};
-        spec.it_value.tv_sec = 0x7FFFFFFF; // 2038: never reached while armed
-        ::timerfd_settime(clockFd_, TFD_TIMER_ABSTIME | TFD_TIMER_CANCEL_ON_SET, &spec, nullptr);
+        itimerspec farAway{};
+        // Fifty years on: it never expires while armed, and every wake arms it afresh.
+        farAway.it_value.tv_sec = ::time(nullptr) + time_t(50) * 365 * 24 * 3600;
+        ::timerfd_settime(clockFd_, TFD_TIMER_ABSTIME | TFD_TIMER_CANCEL_ON_SET, &farAway, nullptr);
     }
 
     int clockFd_ = -1;

@@ -32,8 +32,7 @@ public:
             return false;
         }
         if (snd_mixer_attach(mixer_, cardName().constData()) < 0 ||
-            snd_mixer_selem_register(mixer_, nullptr, nullptr) < 0 ||
-            snd_mixer_load(mixer_) < 0) {
+            snd_mixer_selem_register(mixer_, nullptr, nullptr) < 0 || snd_mixer_load(mixer_) < 0) {
             close();
             return false;
         }

@@ -42,8 +42,8 @@ void InstallSessionEndHook(std::function<void(int)> hook) {
     if (g_pipe[0] < 0) {
         if (::pipe2(g_pipe, O_CLOEXEC | O_NONBLOCK) != 0)
             return;
-        g_notifier = new QSocketNotifier(g_pipe[0], QSocketNotifier::Read,
-                                         QCoreApplication::instance());
+        g_notifier =
+            new QSocketNotifier(g_pipe[0], QSocketNotifier::Read, QCoreApplication::instance());
         QObject::connect(g_notifier, &QSocketNotifier::activated, g_notifier, [] {
             unsigned char byte = 0;
             while (::read(g_pipe[0], &byte, 1) == 1)

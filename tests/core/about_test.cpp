@@ -121,8 +121,8 @@ TEST_F(About, TheLinkLightsUpInAboutModeAndOpensTheSiteInBoth) {
     about->lblURL_MouseUp();
     EXPECT_EQ(about->LinkColor(), 0xFF0000);
     // Onto the picture: the normal look at once.
-    QMouseEvent move(QEvent::MouseMove, QPointF(5, 5), QPointF(5, 5), Qt::NoButton,
-                     Qt::NoButton, Qt::NoModifier);
+    QMouseEvent move(QEvent::MouseMove, QPointF(5, 5), QPointF(5, 5), Qt::NoButton, Qt::NoButton,
+                     Qt::NoModifier);
     QApplication::sendEvent(about->imgBismillah, &move);
     EXPECT_EQ(about->LinkColor(), 0);
     EXPECT_FALSE(about->LinkUnderlined());

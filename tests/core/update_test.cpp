@@ -10,6 +10,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QTcpServer>
 #include <QTcpSocket>
@@ -34,8 +35,8 @@ public:
                     if (!s->readAll().contains("\r\n\r\n"))
                         return;
                     ++requests;
-                    s->write("HTTP/1.1 " + QByteArray::number(status) + " X\r\nContent-Length: " +
-                             QByteArray::number(body.size()) +
+                    s->write("HTTP/1.1 " + QByteArray::number(status) +
+                             " X\r\nContent-Length: " + QByteArray::number(body.size()) +
                              "\r\nContent-Type: text/plain\r\nConnection: close\r\n\r\n" + body);
                     s->disconnectFromHost();
                 });
@@ -88,8 +89,8 @@ TEST(VersionNumber, JoinsTheThreeFieldsAsOneNumber) {
     const struct {
         const char *major, *minor, *revision;
         std::int32_t number;
-    } cases[] = {{"1", "8", "0", 1080000},   {"1", "9", "2", 1090002}, {"2", "0", "0", 2000000},
-                 {"99999", "0", "0", 0},      {"x", "1", "1", 0},       {"1", "", "1", 0}};
+    } cases[] = {{"1", "8", "0", 1080000}, {"1", "9", "2", 1090002}, {"2", "0", "0", 2000000},
+                 {"99999", "0", "0", 0},   {"x", "1", "1", 0},       {"1", "", "1", 0}};
     for (const auto& c : cases)
         EXPECT_EQ(VersionNumber(c.major, c.minor, c.revision), c.number)
             << c.major << "." << c.minor << "." << c.revision;
@@ -177,6 +178,20 @@ TEST_F(UpdateCheck, AFailedDownloadSaysSoAndTheWindowKeepsTicking) {
     SetUpdateAddress(QUrl(QStringLiteral("http://127.0.0.1:%1/downloads/version.txt").arg(port)));
     ShowUpdateCheck();
     EXPECT_EQ(messages, QStringList{failure()});
+
+    // A server that takes the request and never answers: the time-out ends the wait.
+    messages.clear();
+    QTcpServer silent;
+    silent.listen(QHostAddress::LocalHost, 0);
+    SetUpdateAddress(
+        QUrl(QStringLiteral("http://127.0.0.1:%1/downloads/version.txt").arg(silent.serverPort())));
+    SetUpdateTimeout(300);
+    QElapsedTimer took;
+    took.start();
+    ShowUpdateCheck();
+    SetUpdateTimeout(0);
+    EXPECT_EQ(messages, QStringList{failure()});
+    EXPECT_LT(took.elapsed(), 5000);
 }
 
 } // namespace

@@ -3,9 +3,9 @@
 // athan at Dhuhr on ALSA's null device, shows its balloon through the notification service,
 // and ends as at a log-out when the session sends SIGTERM.
 #include <QCoreApplication>
+#include <QDBusArgument>
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
-#include <QDBusArgument>
 #include <QDBusMessage>
 #include <QDBusVariant>
 #include <QDir>
@@ -54,14 +54,28 @@ public slots:
         return uint(bodies.size());
     }
     QStringList GetCapabilities() { return {QStringLiteral("body"), QStringLiteral("actions")}; }
-    QString GetServerInformation(QString& vendor, QString& version, QString& spec) {
+    QString GetServerInformation(QString& vendor, QString& version, QString& protocol) {
         vendor = QStringLiteral("test");
         version = QStringLiteral("1");
-        spec = QStringLiteral("1.2");
+        protocol = QStringLiteral("1.2");
         return QStringLiteral("fake");
     }
     void CloseNotification(uint) {}
 };
+
+// The process of that name among the children of a process (xvfb-run starts the program).
+qint64 childNamed(qint64 parent, const QByteArray& name) {
+    QFile children(QStringLiteral("/proc/%1/task/%1/children").arg(parent));
+    if (!children.open(QIODevice::ReadOnly))
+        return 0;
+    for (const QByteArray& child : children.readAll().split(' ')) {
+        QFile comm(QStringLiteral("/proc/%1/comm").arg(QString::fromLatin1(child.trimmed())));
+        if (!child.trimmed().isEmpty() && comm.open(QIODevice::ReadOnly) &&
+            comm.readAll().trimmed() == name)
+            return child.trimmed().toLongLong();
+    }
+    return 0;
+}
 
 bool waitFor(const std::function<bool()>& condition, int ms) {
     QElapsedTimer t;
@@ -83,9 +97,9 @@ protected:
             GTEST_SKIP() << "needs xvfb-run and dbus-daemon";
         QDir(home.path()).mkpath(QStringLiteral("config"));
         QDir(home.path()).mkpath(QStringLiteral("run"));
-        QFile::setPermissions(home.path() + QStringLiteral("/run"),
-                              QFileDevice::ReadOwner | QFileDevice::WriteOwner |
-                                  QFileDevice::ExeOwner);
+        QFile::setPermissions(home.path() + QStringLiteral("/run"), QFileDevice::ReadOwner |
+                                                                        QFileDevice::WriteOwner |
+                                                                        QFileDevice::ExeOwner);
         bus.start(QStringLiteral("dbus-daemon"),
                   {QStringLiteral("--session"), QStringLiteral("--nofork"),
                    QStringLiteral("--print-address")});
@@ -100,8 +114,7 @@ protected:
                                                    QDBusConnection::ExportAllProperties));
         ASSERT_TRUE(connection->registerService(QStringLiteral("org.kde.StatusNotifierWatcher")));
         ASSERT_TRUE(connection->registerObject(QStringLiteral("/org/freedesktop/Notifications"),
-                                               &notifications,
-                                               QDBusConnection::ExportAllSlots));
+                                               &notifications, QDBusConnection::ExportAllSlots));
         ASSERT_TRUE(connection->registerService(QStringLiteral("org.freedesktop.Notifications")));
     }
     void TearDown() override {
@@ -188,8 +201,7 @@ TEST_F(RealProgramAtDhuhr, SoundsTheAthanShowsItsBalloonAndEndsAtLogOut) {
     env.insert(QStringLiteral("QT_LOGGING_RULES"), QStringLiteral("tallix.alerts.info=true"));
     program.setProcessEnvironment(env);
     program.setProcessChannelMode(QProcess::SeparateChannels);
-    program.start(QStringLiteral("xvfb-run"),
-                  {QStringLiteral("-a"), QStringLiteral(TALLIX_EXE)});
+    program.start(QStringLiteral("xvfb-run"), {QStringLiteral("-a"), QStringLiteral(TALLIX_EXE)});
     ASSERT_TRUE(program.waitForStarted(5000));
 
     QByteArray log;
@@ -203,8 +215,8 @@ TEST_F(RealProgramAtDhuhr, SoundsTheAthanShowsItsBalloonAndEndsAtLogOut) {
     // Start-up wired the log-on entry, the day's times (the caption names the current
     // prayer) and the clock tick's tray tip (the next prayer's time in the locale's pattern).
     EXPECT_TRUE(QFile::exists(configDir() + QStringLiteral("/autostart/tallix-time.desktop")));
-    EXPECT_TRUE(waitFor([&] { return publishedTitles().contains("Tallix Time - Next Prayer is Dhuhr"); },
-                        5000))
+    EXPECT_TRUE(waitFor(
+        [&] { return publishedTitles().contains("Tallix Time - Next Prayer is Dhuhr"); }, 5000))
         << publishedTitles().constData();
     EXPECT_TRUE(waitFor([&] { return trayTip().contains(QLatin1String("12:32")); }, 5000))
         << trayTip().toStdString();
@@ -224,18 +236,16 @@ TEST_F(RealProgramAtDhuhr, SoundsTheAthanShowsItsBalloonAndEndsAtLogOut) {
 
     // Log-out: SIGTERM unloads the program without a question, and it ends.
     const QString itemService = watcher.registered.value(0).section(QLatin1Char('/'), 0, 0);
-    QProcess pids;
-    pids.start(QStringLiteral("pgrep"), {QStringLiteral("-P"),
-                                         QString::number(program.processId()),
-                                         QStringLiteral("-x"), QStringLiteral("tallix-time")});
-    pids.waitForFinished(3000);
-    const qint64 pid = QString::fromUtf8(pids.readAllStandardOutput()).trimmed().toLongLong();
+    const qint64 pid = childNamed(program.processId(), "tallix-time");
     ASSERT_GT(pid, 0);
     ::kill(pid_t(pid), SIGTERM);
     ASSERT_TRUE(program.waitForFinished(10000));
     readLog();
     EXPECT_EQ(program.exitCode(), 0) << log.constData();
     EXPECT_TRUE(QFile::exists(configDir() + QStringLiteral("/tallix-time/registry.conf")));
+    // The tray icon went with it.
+    EXPECT_TRUE(waitFor(
+        [&] { return !connection->interface()->isServiceRegistered(itemService).value(); }, 3000));
 }
 
 } // namespace

@@ -1,5 +1,6 @@
 // The main window's life: what Form_Load starts, the close box, the exit question, the end of
 // the session, launching minimised, and what the system broadcasts redo.
+#include "core/datefmt.h"
 #include "core/mHooks.h"
 #include "core/mMain.h"
 #include "core/settings.h"
@@ -14,6 +15,7 @@
 #include "platform/wndproc.h"
 #include "runtime/Clock.h"
 #include "runtime/Interaction.h"
+#include "runtime/Printer.h"
 
 #include <QApplication>
 #include <QDir>
@@ -25,8 +27,8 @@
 #include <QSlider>
 #include <QStandardPaths>
 #include <QTimer>
-#include <gtest/gtest.h>
 #include <csignal>
+#include <gtest/gtest.h>
 
 namespace {
 
@@ -70,7 +72,18 @@ protected:
 };
 
 TEST_F(Life, LoadStartsEverythingInItsOrder) {
+    gTimeFormat.clear();
+    gHijriMonthLong.fill(QString());
+    runtime::Printer().SetOrientation(vbPRORLandscape);
+    runtime::Printer().SetColorMode(vbPRCMColor);
     load();
+    // Texts, date names and the time pattern.
+    EXPECT_FALSE(gTimeFormat.isEmpty());
+    EXPECT_EQ(gHijriMonthLong[9], QStringLiteral("Ramadan"));
+    EXPECT_EQ(window->mnuPrayNow->text(), QStringLiteral("Pray &Now"));
+    // The printer defaults the timetables start from.
+    EXPECT_EQ(runtime::Printer().Orientation(), vbPRORPortrait);
+    EXPECT_EQ(runtime::Printer().ColorMode(), vbPRCMMonochrome);
     // The log-on entry follows the setting at every start.
     EXPECT_FALSE(registry.text(kRunKey, kRunValueName).isEmpty());
     // The tray icon, with the tray procedure under the main window's own.
@@ -108,6 +121,16 @@ TEST_F(Life, TheCloseBoxMinimisesAndTheProgramLivesOn) {
         window->UnloadFrom(vbAppWindows);
         pump(20);
     }
+}
+
+TEST_F(Life, WithoutATrayTheWindowIsNeverHiddenAway) {
+    tray.shellRunning = false; // a desktop without a tray
+    gHideWhenMinimized = 1;
+    load();
+    window->close();
+    pump(30);
+    EXPECT_TRUE(window->windowState() & Qt::WindowMinimized);
+    EXPECT_TRUE(window->isVisible());
 }
 
 TEST_F(Life, ExitAsksAndNoKeepsTheClockAndTrayGoing) {
@@ -234,6 +257,34 @@ TEST_F(Life, TheVolumePanelSitsInTheStatusAreaBesideTheLocation) {
     const QString dir = QStringLiteral(TALLIX_BUILD_DIR "/screenshots");
     QDir().mkpath(dir);
     EXPECT_TRUE(window->grab().toImage().save(dir + QStringLiteral("/mainwindow-volume.png")));
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(Life, PrayNowIsEnabledWhenItsActionCanWork) {
+    load();
+    const struct {
+        LONG platform;
+        std::int16_t security;
+        platform::ScreenSaverService saver;
+        bool enabled;
+    } cases[] = {
+        {2, 0, platform::ScreenSaverService::Absent, true},  // the lock works without a saver
+        {2, 1, platform::ScreenSaverService::Absent, false}, // the screen saver is not there
+        {2, 1, platform::ScreenSaverService::Present, true},
+        {1, 0, platform::ScreenSaverService::Absent, false}, // 9x: always the screen saver
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.platform << " " << c.security);
+        gPlatformId = c.platform;
+        gSecurityType = c.security;
+        system.saver = c.saver;
+        window->EnablePrayNow();
+        EXPECT_EQ(window->mnuPrayNow->isEnabled(), c.enabled);
+    }
+    gPlatformId = 2;
 }
 
 } // namespace

@@ -76,10 +76,11 @@ protected:
     // The user's EnableBalloonTips value; -1 removes it.
     static void setBalloonTips(LONG value) {
         HKEY key = 0;
-        ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER,
-                                  "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Advanced",
-                                  0, QString(), 0, 0, nullptr, &key, nullptr),
-                  ERROR_SUCCESS);
+        ASSERT_EQ(
+            RegCreateKeyExA(HKEY_CURRENT_USER,
+                            "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Advanced", 0,
+                            QString(), 0, 0, nullptr, &key, nullptr),
+            ERROR_SUCCESS);
         const DWORD v = DWORD(value);
         if (value >= 0)
             RegSetValueExA(key, "EnableBalloonTips", 0, REG_DWORD, &v, sizeof v);
@@ -104,7 +105,7 @@ protected:
 
 TEST_F(Scheduler, EachCodeIsDueAtItsSecondInTheTestOrder) {
     auto& w = *window;
-    const QString times[7] = {{}, "5:00:00 AM", "6:20:00 AM", "12:30:00 PM",
+    const QString times[7] = {{},           "5:00:00 AM", "6:20:00 AM", "12:30:00 PM",
                               "3:45:00 PM", "6:40:00 PM", "8:00:00 PM"};
     for (int i = 1; i <= 6; ++i)
         w.lblPrayer[i]->setText(times[i]);
@@ -114,9 +115,9 @@ TEST_F(Scheduler, EachCodeIsDueAtItsSecondInTheTestOrder) {
     const struct {
         QTime t;
         int code;
-    } cases[] = {{QTime(5, 0), 1},   {QTime(6, 20), 2},  {QTime(12, 30), 3}, {QTime(15, 45), 4},
-                 {QTime(18, 40), 5}, {QTime(20, 0), 6},  {QTime(15, 30), 11}, {QTime(12, 45), 12},
-                 {QTime(20, 1), 9},  {QTime(0, 0), 10},  {QTime(12, 30, 1), -1}};
+    } cases[] = {{QTime(5, 0), 1},   {QTime(6, 20), 2}, {QTime(12, 30), 3},    {QTime(15, 45), 4},
+                 {QTime(18, 40), 5}, {QTime(20, 0), 6}, {QTime(15, 30), 11},   {QTime(12, 45), 12},
+                 {QTime(20, 1), 9},  {QTime(0, 0), 10}, {QTime(12, 30, 1), -1}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.t.toString().toStdString());
         EXPECT_EQ(w.GetDueEventAt(c.t), c.code);
@@ -192,6 +193,19 @@ TEST_F(Scheduler, AResumeOrClockSetIsNotCaughtUp) {
     EXPECT_TRUE(alerts().isEmpty());
 }
 
+TEST_F(Scheduler, AnAthanThatCannotPlayBeepsAndIsStillAnnounced) {
+    const QTime asr = timeOf(4);
+    sound.failingNames.insert(BuiltInSoundName(2, gSelectedSound[2]));
+    at(asr.addSecs(-1));
+    window->tmrMain_Timer();
+    tray.clear();
+    at(asr);
+    window->tmrMain_Timer();
+    EXPECT_EQ(window->LastEventCode, 4);
+    EXPECT_EQ(sound.beeps(), 1);
+    EXPECT_EQ(balloons(), QVector<QString>{LoadResString(129)});
+}
+
 TEST_F(Scheduler, AnnouncementsFollowTheOptions) {
     const QTime maghrib = timeOf(5);
     const struct {
@@ -243,7 +257,9 @@ TEST_F(Scheduler, ReminderTextsNameThePrayerAndItsMinutes) {
     window->RefreshPrayers();
     window->ReminderNotify(true);
     QString expected = LoadResString(478);
-    expected.replace(QStringLiteral("<?" "?>"), QStringLiteral("15"));
+    expected.replace(QStringLiteral("<?"
+                                    "?>"),
+                     QStringLiteral("15"));
     EXPECT_EQ(window->ReminderMessage, expected);
     ASSERT_FALSE(tray.calls().isEmpty());
     EXPECT_EQ(platform::FieldText(tray.calls().back().data.szInfoTitle, 64),
@@ -255,7 +271,9 @@ TEST_F(Scheduler, ReminderTextsNameThePrayerAndItsMinutes) {
     window->RefreshPrayers();
     window->ReminderNotify(false);
     expected = LoadResString(485);
-    expected.replace(QStringLiteral("<?" "?>"), QStringLiteral("10"));
+    expected.replace(QStringLiteral("<?"
+                                    "?>"),
+                     QStringLiteral("10"));
     EXPECT_EQ(window->ReminderMessage, expected);
 
     // No next prayer to name: no earlier reminder's text is shown instead.

@@ -8,6 +8,8 @@
 #include "fakes/fake_tray.h"
 #include "mainwindow/frmTallix.h"
 #include "mainwindow/mTray.h"
+#include "platform/notifications.h"
+#include "runtime/Clock.h"
 
 #include <QAction>
 #include <QApplication>
@@ -169,6 +171,26 @@ TEST_F(TrayModule, BalloonWatchdogRunsFromShowToTheFirstEnd) {
     EXPECT_EQ(platform::FieldText(last().data.szInfo, 256), QString());
 }
 
+QStringList g_notified;
+bool recordNotification(const QString& title, const QString& text, DWORD flags) {
+    g_notified << title << text << QString::number(flags);
+    return true;
+}
+
+TEST_F(TrayModule, WithoutAnIconABalloonBecomesADesktopNotification) {
+    platform::InstallNotificationHook(&recordNotification);
+    g_notified.clear();
+    ShowBalloon(hWnd_, 1, QStringLiteral("Tallix Time"), QStringLiteral("Dhuhr") + QChar(0), 1);
+    EXPECT_TRUE(g_notified.isEmpty()); // the icon's own balloon
+    RemoveTrayIcon(hWnd_);
+    tray_.clear();
+    ShowBalloon(hWnd_, 2, QStringLiteral("Tallix Time Reminder"), QStringLiteral("Asr") + QChar(0),
+                7);
+    EXPECT_EQ(g_notified, (QStringList{"Tallix Time Reminder", "Asr", "2"}));
+    EXPECT_TRUE(tray_.calls().isEmpty());
+    platform::InstallNotificationHook(nullptr);
+}
+
 TEST_F(TrayModule, RemovingTheIconStopsTheWatchdogFirst) {
     gFlashTrayIcon = 0;
     tray(NIN_BALLOONSHOW);
@@ -265,6 +287,29 @@ TEST_F(TrayModule, ScreenshotOfTheTrayMenu) {
     QDir().mkpath(dir);
     EXPECT_TRUE(menu->grab().toImage().save(dir + QStringLiteral("/tray-menu.png")));
     menu->hide();
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(TrayModule, TheClockTickLeavesTheTipAloneWhileABalloonIsUp) {
+    ASSERT_TRUE(LoadSettings());
+    runtime::SetClock(QDateTime(QDate(2024, 3, 10), QTime(10, 0)));
+    window_->RefreshPrayers();
+    tray(NIN_BALLOONSHOW);
+    tray_.clear();
+    window_->UpdateCurrentTime();
+    for (const auto& c : tray_.calls())
+        EXPECT_FALSE(c.data.uFlags & NIF_TIP);
+    tray(NIN_BALLOONTIMEOUT);
+    StopTrayFlash();
+    tray_.clear();
+    window_->UpdateCurrentTime();
+    ASSERT_FALSE(tray_.calls().isEmpty());
+    EXPECT_TRUE(tray_.calls().back().data.uFlags & NIF_TIP);
+    EXPECT_FALSE(platform::FieldText(tray_.calls().back().data.szTip, 128).isEmpty());
+    runtime::SetClock(nullptr);
 }
 
 } // namespace

@@ -52,8 +52,7 @@ TEST(Mixer, FindsTheWaveOutLineAndItsControls) {
     EXPECT_EQ(mixerClose(h), MMSYSERR_NOERROR);
     EXPECT_FALSE(card.isOpen);
     // A closed handle answers nothing.
-    EXPECT_EQ(mixerGetLineInfoA(h, &line, MIXER_GETLINEINFOF_COMPONENTTYPE),
-              MMSYSERR_INVALHANDLE);
+    EXPECT_EQ(mixerGetLineInfoA(h, &line, MIXER_GETLINEINFOF_COMPONENTTYPE), MMSYSERR_INVALHANDLE);
 }
 
 TEST(Mixer, MissingCardLineOrControlFailsWhereTheCallerLooks) {
@@ -74,8 +73,7 @@ TEST(Mixer, MissingCardLineOrControlFailsWhereTheCallerLooks) {
     lc.cControls = 1;
     lc.dwControlType = MIXERCONTROL_CONTROLTYPE_MUTE;
     lc.pamxctrl = &mute;
-    EXPECT_EQ(mixerGetLineControlsA(h, &lc, MIXER_GETLINECONTROLSF_ONEBYTYPE),
-              MIXERR_INVALCONTROL);
+    EXPECT_EQ(mixerGetLineControlsA(h, &lc, MIXER_GETLINECONTROLSF_ONEBYTYPE), MIXERR_INVALCONTROL);
     card.line = false;
     MIXERLINE line;
     line.dwComponentType = MIXERLINE_COMPONENTTYPE_SRC_WAVEOUT;
