@@ -6,7 +6,7 @@ JOBS    ?= $(shell nproc 2>/dev/null || echo 2)
 SUDO    := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 PACKAGES := build-essential cmake pkg-config qt6-base-dev qt6-base-dev-tools \
 	libqt6opengl6-dev libgl-dev libasound2-dev alsa-utils libgtest-dev libgmock-dev \
-	libbenchmark-dev xvfb xauth fonts-dejavu-core
+	libbenchmark-dev xvfb xauth fonts-dejavu-core poppler-utils
 
 .PHONY: all deps configure build run test clean
 

@@ -1,5 +1,5 @@
-// Speed of getPrayer: the seven calls of one day (a new day each time, so the per-thread cache
-// only serves the six calls after the first), a whole year of days, and a call served from the
+// Speed of getPrayer: the seven calls of one day (a new day each time, so the per-thread caches
+// only serve the six calls after the first), a whole year of days, and a call served from the
 // cache.
 #include "tallixtime.h"
 
@@ -26,12 +26,21 @@ CalcMethod standard() {
 }
 
 void BM_OneDaySevenCalls(benchmark::State& state) {
-    const Location loc = london();
+    Location loc = london();
+    loc.Latitude = 21.4; // every Fajr and Ishaa occurs
     const CalcMethod conf = standard();
-    PrayerDate date{1, 3, 2025};
+    PrayerDate date{1, 1, 2000};
     PrayerTime pt;
+    const int len[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
     for (auto _ : state) {
-        date.Day = date.Day % 28 + 1; // March: every Fajr and Ishaa occurs
+        // The next day, through a century: the library never has computed it before.
+        if (++date.Day > len[date.Month - 1] + (date.Month == 2 && date.Year % 4 == 0)) {
+            date.Day = 1;
+            if (++date.Month > 12) {
+                date.Month = 1;
+                date.Year = date.Year == 2099 ? 2000 : date.Year + 1;
+            }
+        }
         for (int slot = 0; slot < 7; ++slot) {
             getPrayer(&pt, &loc, &conf, &date, slot, 5);
             benchmark::DoNotOptimize(pt);
@@ -46,10 +55,13 @@ void BM_WholeYear(benchmark::State& state) {
     const CalcMethod conf = standard();
     const int len[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
     PrayerTime pt;
+    int year = 2000;
     for (auto _ : state) {
+        // Another year each time, which no cache has seen (non-leap, so all are alike).
+        year = year == 2099 ? 2001 : year + 1 + (year % 4 == 3);
         for (int m = 1; m <= 12; ++m)
             for (int d = 1; d <= len[m - 1]; ++d) {
-                const PrayerDate date{d, m, 2025};
+                const PrayerDate date{d, m, year};
                 for (int slot = 0; slot < 7; ++slot) {
                     getPrayer(&pt, &loc, &conf, &date, slot, 5);
                     benchmark::DoNotOptimize(pt);

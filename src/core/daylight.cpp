@@ -39,21 +39,24 @@ double GetDaylightOffset(const PrayerDate& dt) {
     default:
         return 0;
     }
+    const QDate d(dt.Year, dt.Month, dt.Day);
+    if (!d.isValid())
+        return 0;
+    // The rules of the day's own year: a zone's dates move from year to year (Gaza, Casablanca).
     TIME_ZONE_INFORMATION tzi;
-    const DWORD id = GetTimeZoneInformation(&tzi);
+    const DWORD id = GetTimeZoneInformationOn(d, &tzi);
     if (id != TIME_ZONE_ID_STANDARD && id != TIME_ZONE_ID_DAYLIGHT)
         return 0;
     if (tzi.StandardDate.wMonth == 0)
         return 0;
-    const QDate d(dt.Year, dt.Month, dt.Day);
     const QDate s = ruleStart(tzi.StandardDate, dt.Year);
     const QDate dl = ruleStart(tzi.DaylightDate, dt.Year);
-    if (!d.isValid() || !s.isValid() || !dl.isValid())
+    if (!s.isValid() || !dl.isValid())
         return 0;
-    bool daylight = false;
-    if (tzi.StandardDate.wMonth >= tzi.DaylightDate.wMonth)
-        daylight = dl <= d && d < s;
-    else
-        daylight = !(s <= d && d < dl);
+    // Two absolute dates may lie in different years: compare them as dates.
+    const bool bothAbsolute = tzi.StandardDate.wYear != 0 && tzi.DaylightDate.wYear != 0;
+    const bool daylightFirst =
+        bothAbsolute ? dl <= s : tzi.StandardDate.wMonth >= tzi.DaylightDate.wMonth;
+    const bool daylight = daylightFirst ? (dl <= d && d < s) : !(s <= d && d < dl);
     return daylight ? -tzi.DaylightBias / 60.0 : 0.0;
 }

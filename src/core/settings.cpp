@@ -7,6 +7,10 @@
 #include "runtime/App.h"
 #include "runtime/Convert.h"
 #include "runtime/ErrObject.h"
+#include "runtime/Interaction.h"
+
+#include <QLocale>
+#include <cmath>
 
 #include <vector>
 
@@ -255,14 +259,14 @@ QString defaultText(const Setting& s) {
     case Kind::Colour:
         return QString::number(static_cast<qint64>(s.defaultNumber));
     case Kind::Coordinate:
-        return Str(s.defaultNumber);
+        return CoordinateText(s.defaultNumber);
     default:
         return s.defaultText;
     }
 }
 
 // Converts the stored text into the variable; false when it does not convert.
-bool convert(const Setting& s, const QString& stored, bool pointToLocale) {
+bool convert(const Setting& s, const QString& stored) {
     switch (s.kind) {
     case Kind::Int16: {
         const auto v = CInt(stored);
@@ -279,13 +283,7 @@ bool convert(const Setting& s, const QString& stored, bool pointToLocale) {
         return true;
     }
     case Kind::Coordinate: {
-        QString t = stored;
-        if (pointToLocale) {
-            const QString separator = GetUserLocaleInfo(LOCALE_SDECIMAL).trimmed();
-            if (!separator.isEmpty())
-                t.replace(u'.', separator.at(0));
-        }
-        const auto v = CDbl(t);
+        const auto v = ReadCoordinate(stored);
         if (!v)
             return false;
         *static_cast<double*>(s.variable) = *v;
@@ -330,20 +328,57 @@ bool inRange(const Setting& s) {
 
 } // namespace
 
-bool LoadSettings() {
+namespace {
+
+// Tells the user, once for each thing, what the store could not keep: values it had to leave
+// out (and put back to their defaults), or that changes cannot be saved.
+void reportStoreTrouble(const QStringList& setToDefault) {
+    static QStringList told;
+    const platform::RegistryStoreTrouble t = platform::CurrentRegistryStore().trouble();
+    if (!t.damagedCopy.isEmpty() && !told.contains(t.damagedCopy)) {
+        told << t.damagedCopy;
+        const QStringList names = setToDefault.isEmpty() ? t.lostValues : setToDefault;
+        MsgBox(QStringLiteral("Part of the settings file could not be read. These settings were "
+                              "set back to their defaults:\n\n%1\n\nA copy of the file as it "
+                              "was is kept as\n%2")
+                   .arg(names.join(QStringLiteral(", ")), t.damagedCopy),
+               vbExclamation, App.Title);
+    }
+    if (!t.unsaved.isEmpty() && !told.contains(t.unsaved)) {
+        told << t.unsaved;
+        MsgBox(QStringLiteral("The settings cannot be saved: %1.\n\nTallix Time goes on with the "
+                              "settings it could read, or its defaults; changes made now last "
+                              "until it ends.")
+                   .arg(t.unsaved),
+               vbExclamation, App.Title);
+    }
+}
+
+bool loadAll(QStringList* setToDefault) {
     for (const Setting& s : catalogue()) {
         const QString def = defaultText(s);
-        if (RegGetString(kSettingsKey, s.name).isEmpty())
+        if (RegGetString(kSettingsKey, s.name).isEmpty()) {
+            setToDefault->append(s.name);
             RegSetString(kSettingsKey, s.name, def);
-        if (!convert(s, RegGetString(kSettingsKey, s.name), true))
+        }
+        if (!convert(s, RegGetString(kSettingsKey, s.name)))
             return false;
         if (!inRange(s)) {
             RegSetString(kSettingsKey, s.name, def);
-            if (!convert(s, RegGetString(kSettingsKey, s.name), true))
+            if (!convert(s, RegGetString(kSettingsKey, s.name)))
                 return false;
         }
     }
     return true;
+}
+
+} // namespace
+
+bool LoadSettings() {
+    QStringList setToDefault;
+    const bool ok = loadAll(&setToDefault);
+    reportStoreTrouble(setToDefault);
+    return ok;
 }
 
 void ResetSettings() {
@@ -358,9 +393,37 @@ void ResetSettings() {
         if (!s)
             continue;
         RegSetString(kSettingsKey, s->name, defaultText(*s));
-        convert(*s, RegGetString(kSettingsKey, s->name), false);
+        convert(*s, RegGetString(kSettingsKey, s->name));
     }
     Err.Clear();
+    reportStoreTrouble({});
+}
+
+QString CoordinateText(double degrees) {
+    return QString::number(degrees, 'g', 15);
+}
+
+std::optional<double> ReadCoordinate(const QString& stored) {
+    // Whoever wrote it, in whatever locale: one decimal separator, the point, the comma, the
+    // Arabic separator or the user's own; never grouping (a coordinate has no thousands).
+    QString t = PlainNumberText(stored).trimmed();
+    const QString own = PlainNumberText(GetUserLocaleInfo(LOCALE_SDECIMAL)).trimmed();
+    int separators = 0;
+    for (QChar& c : t) {
+        if (c == u'.' || c == u',' || c == QChar(0x066B) || (!own.isEmpty() && c == own.at(0))) {
+            c = u'.';
+            ++separators;
+        }
+    }
+    bool ok = separators <= 1 && !t.isEmpty();
+    QLocale c = QLocale::c();
+    c.setNumberOptions(QLocale::RejectGroupSeparator);
+    const double v = ok ? c.toDouble(t, &ok) : 0.0;
+    if (!ok || !std::isfinite(v)) {
+        Err.Raise(vbErrTypeMismatch);
+        return std::nullopt;
+    }
+    return v;
 }
 
 void SetRunAtStartup(bool bOn) {

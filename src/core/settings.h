@@ -4,6 +4,7 @@
 #include <QString>
 #include <QStringList>
 #include <cstdint>
+#include <optional>
 
 // The key of the settings under the current user's hive.
 inline const QString kSettingsKey = QStringLiteral("Software\\Tallix Time");
@@ -75,12 +76,19 @@ extern std::int16_t gProgressBarSegment;
 extern std::int16_t gCoordinateSystem;
 extern std::int16_t gSliderTickStyle;
 
-// Reads, converts and repairs every value; false when a stored text does not convert.
+// Reads, converts and repairs every value; false when a stored text does not convert. What the
+// store could not keep (values left out of a damaged file, changes it cannot save) is told
+// to the user in a message box, once.
 bool LoadSettings();
 // Keeps a dated copy of the store beside it, then writes every default and reads it back.
 void ResetSettings();
 // The log-on entry: on writes the program's path, off removes it.
 void SetRunAtStartup(bool bOn);
+
+// Coordinates are stored with a point, whatever the locale ("21.4233"), and read with a point,
+// a comma or the locale's separator, with Latin or native digits.
+QString CoordinateText(double degrees);
+std::optional<double> ReadCoordinate(const QString& stored);
 
 double TimeZoneIndexToHours(std::int16_t iIndex);
 std::int16_t TimeZoneHoursToIndex(double dHours);

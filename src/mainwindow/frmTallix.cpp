@@ -22,8 +22,10 @@ frmTallix::frmTallix(QWidget* parent) : Form(QStringLiteral("frmTallix"), parent
     resize(480, 360);
     createSoundControls();
     initDateNames();
+    connectTimetableCommands();
     createClockControls();
     createDayControls();
+    createDdeControls();
     createCalendarControls();
     TranslateForm();
     placeControls();
@@ -34,4 +36,7 @@ void frmTallix::Form_Load() {
     ResetTab();
     RefreshPrayers();
     tmrMain->start();
+    tmrDDE.setInterval(AdviseRateToMs(gDDEAdviseRate));
+    if (gActivateDDEServer == 1)
+        InitializeDDE();
 }

@@ -2,6 +2,7 @@
 // The main window. Its behaviour is spread over frmTallix_<area>.cpp files, one per area; the
 // members below are grouped the same way.
 #include "core/clsToolTip.h"
+#include "platform/dde.h"
 #include "platform/tray.h"
 #include "prayerlib/tallixtime.h"
 #include "runtime/FileListBox.h"
@@ -11,8 +12,11 @@
 #include "runtime/VBDate.h"
 
 #include <QDate>
+#include <QStringList>
+#include <QTimer>
 #include <array>
 #include <cstdint>
+#include <optional>
 
 class QAction;
 class QGroupBox;
@@ -31,6 +35,33 @@ class frmTallix : public Form {
 public:
     explicit frmTallix(QWidget* parent = nullptr);
 
+    // ---- data server (frmTallix_dde.cpp) ----
+    // Starts the server of service and topic "TallixTime"; it registers the service unless
+    // another server already answers it. A running server is stopped first. True when the
+    // service is served afterwards (by this server or the other one).
+    virtual bool InitializeDDE();
+    // Stops the server and its advise timer.
+    virtual void UninitializeDDE();
+    // Answers the server's transactions: connections, advise starts and data for the fourteen
+    // items, from what the window shows now.
+    HDDEDATA HandleDDECallback(UINT uType, UINT uFmt, HCONV hConv, HSZ hsz1, HSZ hsz2,
+                               HDDEDATA hData, DWORD dwData1, DWORD dwData2);
+    // Pushes fresh data to every open advise link.
+    void tmrDDE_Timer();
+    QTimer tmrDDE; // the advise rate; runs once an advise loop started
+    DWORD DdeInstance = 0;
+    HSZ hszService = 0;
+    HSZ hszTopic = 0;
+    HSZ hszAdviseItem = 0;
+    bool ServiceRegistered = false;
+    bool AdviseActive = false;
+
+private:
+    void createDdeControls();
+    // The reply to the item (already in upper case and trimmed); nullopt for no data.
+    std::optional<QString> DdeReplyText(const QString& item);
+
+public:
     // ---- prayer computation ----
     // Fills both records from the settings; Location.Dst is left as the caller set it.
     void GetCalculationParameters(Location& loc, CalcMethod& conf);
@@ -212,6 +243,35 @@ public:
     void RefreshProgressBars();
     void SetTrayTip(const QString& tip);
     void tmrMain_Timer();
+
+    // ---- timetables: export and printing (src/calendar/timetable_*.cpp) ----
+    // A month (1..12) or the whole current year of a calendar (0 Gregorian, 1 Hijri), as text
+    // pages written to a file the user names, or printed.
+    void ExportMonthPrayerTimes(std::int16_t calendar, std::int16_t month);
+    void ExportYearPrayerTimes(std::int16_t calendar);
+    void PrintMonthPrayerTimes(std::int16_t calendar, std::int16_t month);
+    void PrintYearPrayerTimes(std::int16_t calendar);
+    // The 63 lines of the page of a month of the current year of the calendar; nullopt when
+    // the prayer library could not be called (Err tells why).
+    std::optional<QStringList> TimetablePage(std::int16_t calendar, std::int16_t month);
+    // Lines 1 to 13 of a page: title, place, Qiblah and the column header.
+    QStringList TimetableHeader(std::int16_t calendar, const QString& pageTitle, int year);
+    // The text preceded by (78 - length) / 2 spaces (halves to even); 78 or more: unchanged.
+    static QString CenterText(const QString& text);
+    // The user's Desktop folder; "" when there is none.
+    static QString GetSpecialFolderPath();
+    // Prepares the printer for a timetable: a fixed-pitch font sized so that a page fits the
+    // printable area, plain text, the 78-column block centred.
+    bool SetupPrinterFont();
+    // The commands: menu items, the toolbar's Export and Print (the current month of the
+    // calendar shown first; Print without the printer dialog).
+    QAction* mnuExportYearGregorian = nullptr;
+    QAction* mnuExportYearHijri = nullptr;
+    QAction* mnuPrintYearGregorian = nullptr;
+    QAction* mnuPrintYearHijri = nullptr;
+    void connectTimetableCommands();
+    void tlbExport_Click();
+    void tlbPrint_Click();
 
     // ---- layout (frmTallix_layout.cpp) ----
     void ResetTab();

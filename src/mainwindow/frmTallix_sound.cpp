@@ -86,6 +86,10 @@ void frmTallix::tlbMain_ButtonClick(QAction* Button) {
         SetMuteAll(1);
     else if (key == QLatin1String("AudioOff"))
         SetMuteAll(0);
+    else if (key == QLatin1String("Export"))
+        tlbExport_Click();
+    else if (key == QLatin1String("Print"))
+        tlbPrint_Click();
 }
 
 void frmTallix::imgKabaa_MouseUp(int Button, int Shift, float X, float Y) {

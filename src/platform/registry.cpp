@@ -6,8 +6,8 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QGuiApplication>
 #include <QHash>
+#include <QRandomGenerator>
 #include <QRegularExpression>
 #include <QSaveFile>
 #include <QStringList>
@@ -18,6 +18,7 @@
 #include <fcntl.h>
 #include <mutex>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
 
@@ -203,7 +204,10 @@ bool isPlainText(const QByteArray& data) {
 }
 
 QByteArray serialize(const Hive& hive) {
-    QByteArray out = "; Tallix Time settings. Edit only while the program is not running.\n";
+    // The second line changes with every write: with the file's identity it tells a reader
+    // whether the copy it parsed before is still the file on disk.
+    QByteArray out = "; Tallix Time settings. Edit only while the program is not running.\n; " +
+                     QByteArray::number(QRandomGenerator::system()->generate64(), 16) + '\n';
     for (const auto& key : hive.keys) {
         out += "\n[" + key.path.toUtf8() + "]\n";
         for (const auto& v : key.values) {
@@ -223,16 +227,91 @@ QByteArray serialize(const Hive& hive) {
     return out;
 }
 
-bool parse(const QByteArray& text, Hive* hive) {
+// The name of the value a line was about, when its opening quoted name can still be read.
+QString nameOfLine(const QByteArray& line) {
+    int pos = 0;
+    QByteArray name;
+    if (unescapeText(line, pos, &name))
+        return QString::fromUtf8(name);
+    return {};
+}
+
+// Reads one value line; false when it does not read.
+bool parseValue(const QByteArray& line, Value* v) {
+    int pos = 0;
+    QByteArray name;
+    if (!unescapeText(line, pos, &name) || pos >= line.size() || line[pos] != '=')
+        return false;
+    ++pos;
+    v->name = QString::fromUtf8(name);
+    if (pos < line.size() && line[pos] == '"') {
+        QByteArray data;
+        if (!unescapeText(line, pos, &data) || pos != line.size())
+            return false;
+        v->type = REG_SZ;
+        v->data = data + '\0';
+    } else if (line.mid(pos).startsWith("dword:")) {
+        bool ok = false;
+        const QByteArray hex = line.mid(pos + 6);
+        const quint32 n = hex.toUInt(&ok, 16);
+        if (!ok || hex.size() != 8)
+            return false;
+        v->type = REG_DWORD;
+        v->data = QByteArray(reinterpret_cast<const char*>(&n), 4);
+    } else if (line.mid(pos).startsWith("hex(")) {
+        const int close = line.indexOf("):", pos);
+        if (close < 0)
+            return false;
+        bool ok = false;
+        v->type = line.mid(pos + 4, close - pos - 4).toUInt(&ok);
+        if (!ok)
+            return false;
+        const QByteArray hex = line.mid(close + 2);
+        for (const QByteArray& byte : hex.split(',')) {
+            if (byte.isEmpty() && hex.isEmpty())
+                break;
+            const int b = byte.toInt(&ok, 16);
+            if (!ok || byte.size() != 2)
+                return false;
+            v->data.append(static_cast<char>(b));
+        }
+    } else {
+        return false;
+    }
+    return true;
+}
+
+int gParseCount = 0;
+
+// Reads every line that can be read. Each line that cannot (and each value under a key header
+// that cannot) is left out and described in *bad: the value's name where it can be read, else
+// its line number.
+void parse(const QByteArray& text, Hive* hive, QStringList* bad) {
+    ++gParseCount;
     Key* current = nullptr;
-    const QList<QByteArray> lines = text.split('\n');
-    for (const QByteArray& raw : lines) {
-        const QByteArray line = raw.trimmed();
+    bool headerBad = false;
+    int number = 0;
+    qsizetype start = 0;
+    while (start <= text.size()) {
+        qsizetype end = text.indexOf('\n', start);
+        if (end < 0)
+            end = text.size();
+        const QByteArray line = text.mid(start, end - start).trimmed();
+        start = end + 1;
+        ++number;
         if (line.isEmpty() || line.startsWith(';'))
             continue;
+        const auto lost = [&] {
+            const QString name = nameOfLine(line);
+            bad->append(name.isEmpty() ? QStringLiteral("line %1").arg(number) : name);
+        };
         if (line.startsWith('[')) {
-            if (!line.endsWith(']') || line.size() < 3)
-                return false;
+            headerBad = !line.endsWith(']') || line.size() < 3;
+            current = nullptr;
+            if (headerBad) {
+                bad->append(QStringLiteral("line %1").arg(number));
+                continue;
+            }
             const QString path = QString::fromUtf8(line.mid(1, line.size() - 2));
             if (Key* existing = hive->find(path)) {
                 current = existing;
@@ -242,55 +321,16 @@ bool parse(const QByteArray& text, Hive* hive) {
             }
             continue;
         }
-        if (!current)
-            return false;
-        int pos = 0;
-        QByteArray name;
-        if (!unescapeText(line, pos, &name) || pos >= line.size() || line[pos] != '=')
-            return false;
-        ++pos;
         Value v;
-        v.name = QString::fromUtf8(name);
-        if (pos < line.size() && line[pos] == '"') {
-            QByteArray data;
-            if (!unescapeText(line, pos, &data) || pos != line.size())
-                return false;
-            v.type = REG_SZ;
-            v.data = data + '\0';
-        } else if (line.mid(pos).startsWith("dword:")) {
-            bool ok = false;
-            const QByteArray hex = line.mid(pos + 6);
-            const quint32 n = hex.toUInt(&ok, 16);
-            if (!ok || hex.size() != 8)
-                return false;
-            v.type = REG_DWORD;
-            v.data = QByteArray(reinterpret_cast<const char*>(&n), 4);
-        } else if (line.mid(pos).startsWith("hex(")) {
-            const int close = line.indexOf("):", pos);
-            if (close < 0)
-                return false;
-            bool ok = false;
-            v.type = line.mid(pos + 4, close - pos - 4).toUInt(&ok);
-            if (!ok)
-                return false;
-            const QByteArray hex = line.mid(close + 2);
-            for (const QByteArray& byte : hex.split(',')) {
-                if (byte.isEmpty() && hex.isEmpty())
-                    break;
-                const int b = byte.toInt(&ok, 16);
-                if (!ok || byte.size() != 2)
-                    return false;
-                v.data.append(static_cast<char>(b));
-            }
-        } else {
-            return false;
+        if (!current || !parseValue(line, &v)) {
+            lost();
+            continue;
         }
         if (Value* existing = current->find(v.name))
             *existing = v;
         else
             current->values.push_back(v);
     }
-    return true;
 }
 
 // ---- Locking and atomic replacement -----------------------------------------------------------
@@ -308,6 +348,8 @@ public:
         if (fd_ >= 0)
             ::close(fd_); // closing releases the lock
     }
+    FileLock(const FileLock&) = delete;
+    FileLock& operator=(const FileLock&) = delete;
     bool ok() const { return fd_ >= 0; }
 
 private:
@@ -323,8 +365,9 @@ bool fsyncDir(const QString& dir) {
     return ok;
 }
 
-// Writes the whole file under a temporary name, flushes it to disk and renames it into place,
-// so that readers and a crash see either the old file or the new one.
+// Writes the whole file under a temporary name beside it, flushes it to disk and renames it into
+// place, so that readers and a crash see either the old file or the new one. errno tells why
+// it failed.
 bool atomicWrite(const QString& path, const QByteArray& content) {
     const QString tmp = path + QStringLiteral(".tmp-%1").arg(::getpid());
     const int fd =
@@ -348,15 +391,37 @@ bool atomicWrite(const QString& path, const QByteArray& content) {
     if (ok)
         ok = ::rename(QFile::encodeName(tmp).constData(), QFile::encodeName(path).constData()) == 0;
     if (!ok) {
+        const int saved = errno;
         ::unlink(QFile::encodeName(tmp).constData());
+        errno = saved;
         return false;
     }
     fsyncDir(QFileInfo(path).absolutePath());
     return true;
 }
 
+// The file a path names once symbolic links are followed (the path itself when it is none);
+// the target need not exist yet.
+QString followLinks(const QString& path) {
+    QString p = path;
+    for (int hops = 0; hops < 40; ++hops) {
+        const QFileInfo info(p);
+        if (!info.isSymLink())
+            return p;
+        const QString target = QFile::symLinkTarget(p);
+        if (target.isEmpty())
+            return p;
+        p = target;
+    }
+    return p;
+}
+
 QString stamp() {
     return QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss-zzz"));
+}
+
+QString errorText(int error) {
+    return QString::fromLocal8Bit(std::strerror(error));
 }
 
 const QString kRunKey =
@@ -377,6 +442,25 @@ QString autostartFileName(const QString& valueName) {
     return out + QStringLiteral(".desktop");
 }
 
+// What identifies one version of the file on disk: a new file (every write renames one into
+// place) differs in inode, times or size, and in the line every write makes anew.
+struct FileVersion {
+    dev_t dev = 0;
+    ino_t ino = 0;
+    off_t size = -1;
+    struct timespec mtime {};
+    struct timespec ctime {};
+    QByteArray head;
+
+    bool operator==(const FileVersion& o) const {
+        return dev == o.dev && ino == o.ino && size == o.size && mtime.tv_sec == o.mtime.tv_sec &&
+               mtime.tv_nsec == o.mtime.tv_nsec && ctime.tv_sec == o.ctime.tv_sec &&
+               ctime.tv_nsec == o.ctime.tv_nsec && head == o.head;
+    }
+};
+
+constexpr qsizetype kHeadSize = 160;
+
 // ---- The file store ---------------------------------------------------------------------------
 
 class FileRegistryStore final : public RegistryStore {
@@ -389,16 +473,14 @@ public:
     bool keyExists(const QString& key) override {
         if (isRunKey(key))
             return true;
-        Hive hive;
-        return load(&hive) && hive.find(key) != nullptr;
+        return current()->find(key) != nullptr;
     }
 
     LONG createKey(const QString& key, bool* created) override {
         *created = false;
         if (isRunKey(key))
             return ERROR_SUCCESS;
-        Hive hive;
-        if (load(&hive) && hive.find(key))
+        if (keyExists(key))
             return ERROR_SUCCESS;
         return modify([&](Hive& h) {
             if (!h.find(key)) {
@@ -413,10 +495,7 @@ public:
                     QByteArray* data) override {
         if (isRunKey(key))
             return queryRun(name, type, data);
-        Hive hive;
-        if (!load(&hive))
-            return ERROR_ACCESS_DENIED;
-        Key* k = hive.find(key);
+        Key* k = current()->find(key);
         if (!k)
             return ERROR_FILE_NOT_FOUND;
         Value* v = k->find(name);
@@ -480,60 +559,199 @@ public:
         return atomicWrite(copy, content) ? copy : QString();
     }
 
+    RegistryStoreTrouble trouble() override { return trouble_; }
+
 private:
     static bool isRunKey(const QString& key) {
         return key.compare(kRunKey, Qt::CaseInsensitive) == 0;
     }
 
-    // Reads the file. A file that does not parse is moved aside and reported; the store then
-    // starts empty. Returns false only when the folder cannot be used at all.
-    bool load(Hive* hive) {
-        QFile f(file_);
-        if (!f.exists())
-            return QDir().mkpath(dir_);
-        if (!f.open(QIODevice::ReadOnly))
-            return false;
-        const QByteArray content = f.readAll();
-        f.close();
-        if (parse(content, hive))
-            return true;
-        *hive = Hive{};
-        FileLock lock(lock_);
-        // Someone may have replaced it meanwhile; look again under the lock.
-        QFile again(file_);
-        if (again.open(QIODevice::ReadOnly)) {
-            const QByteArray now = again.readAll();
-            again.close();
-            if (parse(now, hive))
-                return true;
-            *hive = Hive{};
-            const QString aside = file_ + QStringLiteral(".damaged-") + stamp();
-            if (::rename(QFile::encodeName(file_).constData(),
-                         QFile::encodeName(aside).constData()) == 0) {
-                qWarning("tallix-time: the settings file %s could not be read; it was kept as "
-                         "%s and the settings start afresh.",
-                         qPrintable(file_), qPrintable(aside));
-            } else {
-                return false;
+    enum class Read { Absent, Parsed, Unchanged, Failed };
+
+    // Opens the file (through a link) and parses it unless it is the version parsed before.
+    // Only "no such file" counts as no store: a file that cannot be read is no empty store.
+    Read readFile(QByteArray* content, FileVersion* version, QString* why) {
+        const int fd = ::open(QFile::encodeName(file_).constData(), O_RDONLY | O_CLOEXEC);
+        if (fd < 0) {
+            if (errno == ENOENT)
+                return Read::Absent;
+            *why = QStringLiteral("%1 cannot be read: %2").arg(file_, errorText(errno));
+            return Read::Failed;
+        }
+        struct stat st {};
+        if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+            const bool folder = S_ISDIR(st.st_mode);
+            ::close(fd);
+            *why = folder ? QStringLiteral("%1 is a folder, not a file").arg(file_)
+                          : QStringLiteral("%1 is not a plain file").arg(file_);
+            return Read::Failed;
+        }
+        version->dev = st.st_dev;
+        version->ino = st.st_ino;
+        version->size = st.st_size;
+        version->mtime = st.st_mtim;
+        version->ctime = st.st_ctim;
+        QByteArray head(kHeadSize, '\0');
+        const ssize_t n = ::pread(fd, head.data(), kHeadSize, 0);
+        head.truncate(n < 0 ? 0 : n);
+        version->head = head;
+        if (cacheValid_ && *version == cacheVersion_) {
+            ::close(fd);
+            return Read::Unchanged;
+        }
+        QFile f;
+        if (!f.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+            ::close(fd);
+            *why = QStringLiteral("%1 cannot be read").arg(file_);
+            return Read::Failed;
+        }
+        *content = f.readAll();
+        if (f.error() != QFileDevice::NoError) {
+            *why = QStringLiteral("%1 cannot be read: %2").arg(file_, f.errorString());
+            return Read::Failed;
+        }
+        return Read::Parsed;
+    }
+
+    // From now on changes live in memory only: the file is left as it is.
+    void keepInMemory(const Hive& base, const QString& why) {
+        if (!memoryOnly_) {
+            memoryOnly_ = true;
+            memory_ = base;
+            trouble_.unsaved = why;
+            qWarning("tallix-time: settings cannot be saved: %s", qPrintable(why));
+        }
+    }
+
+    // The store as it is now.
+    Hive* current() {
+        if (memoryOnly_)
+            return &memory_;
+        load(false);
+        return memoryOnly_ ? &memory_ : &cache_;
+    }
+
+    // Brings cache_ up to date with the file. A file with lines that cannot be read keeps the
+    // lines that can; a copy of it is put aside and the file rewritten without the bad lines.
+    // A file that cannot be read at all, or a damaged file that cannot be copied aside, is
+    // never written over: the store goes on in memory.
+    void load(bool lockHeld) {
+        QByteArray content;
+        FileVersion version;
+        QString why;
+        switch (readFile(&content, &version, &why)) {
+        case Read::Unchanged:
+            return;
+        case Read::Absent:
+            cache_ = Hive{};
+            cacheValid_ = false;
+            return;
+        case Read::Failed:
+            keepInMemory(cacheValid_ ? cache_ : Hive{}, why);
+            cacheValid_ = false;
+            return;
+        case Read::Parsed:
+            break;
+        }
+        Hive hive;
+        QStringList bad;
+        parse(content, &hive, &bad);
+        if (bad.isEmpty()) {
+            cache_ = std::move(hive);
+            cacheVersion_ = version;
+            cacheValid_ = true;
+            return;
+        }
+        if (!lockHeld) {
+            // Look again under the lock: another process may be replacing it right now.
+            FileLock lock(lock_);
+            if (!lock.ok()) {
+                keepInMemory(
+                    hive, QStringLiteral("%1 cannot be locked: %2").arg(lock_, errorText(errno)));
+                return;
             }
+            cacheValid_ = false;
+            load(true);
+            return;
+        }
+        const QString aside = file_ + QStringLiteral(".damaged-") + stamp();
+        if (!atomicWrite(aside, content)) {
+            keepInMemory(hive, QStringLiteral("%1 is damaged and no copy of it could be kept "
+                                              "(%2)")
+                                   .arg(file_, errorText(errno)));
+            return;
+        }
+        trouble_.damagedCopy = aside;
+        trouble_.lostValues << bad;
+        qWarning("tallix-time: lines of the settings file %s could not be read and were left "
+                 "out (%s); the file as it was is kept as %s.",
+                 qPrintable(file_), qPrintable(bad.join(QStringLiteral(", "))), qPrintable(aside));
+        cache_ = std::move(hive);
+        cacheValid_ = false;
+        write(cache_);
+    }
+
+    // Writes the hive as the store's file (through a link). False, with the store now in
+    // memory, when the file cannot be written.
+    bool write(const Hive& hive) {
+        const QString target = followLinks(file_);
+        struct stat st {};
+        if (::stat(QFile::encodeName(target).constData(), &st) == 0 &&
+            ((st.st_mode & 0222) == 0 ||
+             ::access(QFile::encodeName(target).constData(), W_OK) != 0)) {
+            keepInMemory(hive, QStringLiteral("%1 is read-only").arg(target));
+            return false;
+        }
+        const QByteArray content = serialize(hive);
+        if (!atomicWrite(target, content)) {
+            keepInMemory(hive,
+                         QStringLiteral("%1 cannot be written: %2").arg(target, errorText(errno)));
+            return false;
+        }
+        // What we wrote is what the file now holds: no need to read it back.
+        FileVersion version;
+        if (::stat(QFile::encodeName(target).constData(), &st) == 0) {
+            version.dev = st.st_dev;
+            version.ino = st.st_ino;
+            version.size = st.st_size;
+            version.mtime = st.st_mtim;
+            version.ctime = st.st_ctim;
+            version.head = content.left(kHeadSize);
+            cache_ = hive;
+            cacheVersion_ = version;
+            cacheValid_ = true;
         }
         return true;
     }
 
     template <typename Change> LONG modify(Change change) {
-        if (!QDir().mkpath(dir_))
-            return ERROR_ACCESS_DENIED;
-        FileLock lock(lock_);
-        if (!lock.ok())
-            return ERROR_ACCESS_DENIED;
-        removeStaleTemporaries();
-        Hive hive;
-        if (!load(&hive))
-            return ERROR_ACCESS_DENIED;
-        const LONG rc = change(hive);
-        if (rc != ERROR_SUCCESS)
-            return rc;
-        return atomicWrite(file_, serialize(hive)) ? ERROR_SUCCESS : ERROR_CANTWRITE;
+        if (!memoryOnly_) {
+            if (!QDir().mkpath(dir_)) {
+                keepInMemory(Hive{}, QStringLiteral("the folder %1 cannot be made").arg(dir_));
+            } else {
+                FileLock lock(lock_);
+                if (!lock.ok()) {
+                    load(false);
+                    keepInMemory(
+                        cache_,
+                        QStringLiteral("%1 cannot be locked: %2").arg(lock_, errorText(errno)));
+                } else {
+                    removeStaleTemporaries();
+                    load(true);
+                    if (!memoryOnly_) {
+                        Hive hive = cache_;
+                        const LONG rc = change(hive);
+                        if (rc != ERROR_SUCCESS)
+                            return rc;
+                        // A change that cannot be written is kept in memory for the session;
+                        // trouble() tells why, and the user hears it once.
+                        write(hive);
+                        return ERROR_SUCCESS;
+                    }
+                }
+            }
+        }
+        return change(memory_);
     }
 
     // A process killed while writing leaves its temporary file behind; the lock is held here,
@@ -571,9 +789,14 @@ private:
         QByteArray path = data;
         while (path.endsWith('\0'))
             path.chop(1);
-        QString title = QGuiApplication::applicationDisplayName();
-        if (title.isEmpty())
-            title = name;
+        // The entry's name is the value's name with its words spaced: "TallixTime" shows as
+        // "Tallix Time" in the desktop's list of start-up programs.
+        QString title;
+        for (int i = 0; i < name.size(); ++i) {
+            if (name[i].isUpper() && i > 0 && name[i - 1].isLower())
+                title += u' ';
+            title += name[i];
+        }
         const QString entry = QStringLiteral("[Desktop Entry]\nType=Application\nName=%1\n"
                                              "Exec=%2\nTerminal=false\n"
                                              "X-GNOME-Autostart-enabled=true\n")
@@ -587,6 +810,13 @@ private:
     QString autostart_;
     QString file_;
     QString lock_;
+
+    Hive cache_; // the file as last read or written
+    FileVersion cacheVersion_;
+    bool cacheValid_ = false;
+    bool memoryOnly_ = false; // the file cannot be used: memory_ is the store until the end
+    Hive memory_;
+    RegistryStoreTrouble trouble_;
 };
 
 // ---- Open keys of this process ----------------------------------------------------------------
@@ -635,6 +865,10 @@ RegistryStore& CurrentRegistryStore() {
         gFileStore =
             MakeFileRegistryStore(ConfigDir(), ConfigHome() + QStringLiteral("/autostart"));
     return *gFileStore;
+}
+
+int RegistryParseCount() {
+    return gParseCount;
 }
 
 void InstallRegistryStore(RegistryStore* store) {

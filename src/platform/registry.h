@@ -4,13 +4,16 @@
 // Keys and values live in $XDG_CONFIG_HOME/tallix-time/registry.conf, a text file with one
 // section per key ("[HKEY_CURRENT_USER\Software\Tallix Time]") and one line per value
 // ("Name"="text" or "Name"=dword:0000002a). Every change rewrites the file atomically under a
-// lock shared by all our processes; a file that does not parse is moved aside, reported and
-// replaced, never dropped. Values under the current user's Run key are the user's XDG autostart
-// entries instead.
+// lock shared by all our processes (through a symbolic link to the file it points at). A line
+// that does not read is left out: a copy of the file is kept beside it and the user is told.
+// A file that cannot be read or written is never written over: the store then lives in memory
+// for the session and says why. Each version of the file is parsed once. Values under the current
+// user's Run key are the user's XDG autostart entries instead.
 #include "wintypes.h"
 
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 #include <memory>
 
 constexpr HKEY HKEY_CLASSES_ROOT = static_cast<HKEY>(0x80000000u);
@@ -55,6 +58,13 @@ namespace platform {
 
 // What the registry calls work on. Key paths are full: "HKEY_CURRENT_USER\Software\Tallix Time".
 // Names of keys and values compare without regard to case, as they do on Windows.
+// What the user must hear about a store: values it had to leave out, or changes it cannot save.
+struct RegistryStoreTrouble {
+    QString damagedCopy;    // lines could not be read and were left out; the file was kept here
+    QStringList lostValues; // the names of the values left out ("line N" where none is legible)
+    QString unsaved;        // why changes are kept for this session only ("" when they are saved)
+};
+
 class RegistryStore {
 public:
     virtual ~RegistryStore() = default;
@@ -68,6 +78,8 @@ public:
     // Copies the store aside with the tag and a time stamp in the name; the copy's path, or ""
     // when there was nothing to copy or the copy failed.
     virtual QString backup(const QString& tag) = 0;
+    // What went wrong so far, for the user.
+    virtual RegistryStoreTrouble trouble() { return {}; }
 };
 
 // The per-user file store of the program (and its Run-key mapping to XDG autostart).
@@ -78,6 +90,9 @@ std::unique_ptr<RegistryStore> MakeFileRegistryStore(const QString& configDir,
 // its own. Installing nullptr goes back to the file store.
 RegistryStore& CurrentRegistryStore();
 void InstallRegistryStore(RegistryStore* store);
+
+// How many times the file stores of this process have parsed a file.
+int RegistryParseCount();
 
 // Name of the root key as it appears in full key paths; "" for an unknown root.
 QString RootKeyName(HKEY root);

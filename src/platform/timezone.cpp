@@ -1,10 +1,14 @@
 #include "timezone.h"
 
+#include <QHash>
+
+#include <algorithm>
 #include <cstdlib>
 
 namespace {
 
 platform::TimeZoneHook gHook = nullptr;
+platform::DayTimeZoneHook gDayHook = nullptr;
 
 int weekdayOf(const QDate& d) {
     return d.dayOfWeek() % 7;
@@ -81,12 +85,108 @@ SYSTEMTIME toRule(const QDate& date, const QTime& time, const QDate& nextYearDat
     return st;
 }
 
+// A change as the days see it: from `day` on, the day's noon has `offsetAfter`.
+struct DayChange {
+    QDate day;
+    int offsetBefore = 0;
+    int offsetAfter = 0;
+};
+
+int offsetAtNoon(const QTimeZone& zone, const QDate& day) {
+    return zone.offsetFromUtc(QDateTime(day, QTime(12, 0), zone));
+}
+
+// The changes whose first day lies in the year, and the lowest offset at noon in it. The database
+// is asked once per zone and year; a timetable asks for the same few years thousands of times.
+struct YearChanges {
+    QList<DayChange> changes;
+    int lowest = 0;
+};
+
+const YearChanges& yearChanges(const QTimeZone& zone, int year) {
+    thread_local QHash<QByteArray, YearChanges> cache;
+    const QByteArray key = zone.id() + '/' + QByteArray::number(year);
+    const auto found = cache.constFind(key);
+    if (found != cache.constEnd())
+        return *found;
+    YearChanges out;
+    out.lowest = offsetAtNoon(zone, QDate(year, 1, 1));
+    // A change late on 31 December counts from 1 January: look a day beyond both ends.
+    const QDateTime from(QDate(year - 1, 12, 31), QTime(0, 0), Qt::UTC);
+    const QDateTime to(QDate(year + 1, 1, 2), QTime(0, 0), Qt::UTC);
+    for (const auto& t : zone.transitions(from, to)) {
+        const int before = zone.offsetFromUtc(t.atUtc.addSecs(-1));
+        if (t.offsetFromUtc == before)
+            continue;
+        QDate day = t.atUtc.addSecs(before).toUTC().date();
+        if (QDateTime(day, QTime(12, 0), Qt::UTC).addSecs(-t.offsetFromUtc) < t.atUtc)
+            day = day.addDays(1);
+        if (day.year() != year)
+            continue;
+        out.changes << DayChange{day, before, t.offsetFromUtc};
+        out.lowest = std::min(out.lowest, t.offsetFromUtc);
+    }
+    if (cache.size() > 256)
+        cache.clear();
+    return *cache.insert(key, out);
+}
+
+SYSTEMTIME absoluteDate(const QDate& d) {
+    SYSTEMTIME st;
+    st.wYear = WORD(d.year());
+    st.wMonth = WORD(d.month());
+    st.wDayOfWeek = WORD(weekdayOf(d));
+    st.wDay = WORD(d.day());
+    return st;
+}
+
 } // namespace
 
 namespace platform {
 
 void InstallTimeZoneHook(TimeZoneHook hook) {
     gHook = hook;
+}
+
+void InstallDayTimeZoneHook(DayTimeZoneHook hook) {
+    gDayHook = hook;
+}
+
+DWORD TimeZoneInformationOn(const QTimeZone& zone, const QDate& day, TIME_ZONE_INFORMATION* info) {
+    if (!info || !zone.isValid() || !day.isValid() || day.year() < 2 || day.year() > 9998)
+        return TIME_ZONE_ID_INVALID;
+    *info = TIME_ZONE_INFORMATION{};
+    const YearChanges& year = yearChanges(zone, day.year());
+    if (year.changes.isEmpty())
+        return TIME_ZONE_ID_UNKNOWN;
+    // The change in force on the day and the next one, possibly in the neighbouring years.
+    const DayChange* last = nullptr;
+    const DayChange* next = nullptr;
+    for (int y = day.year() - 1; y <= day.year() + 1 && !next; ++y) {
+        for (const DayChange& c : yearChanges(zone, y).changes) {
+            if (c.day <= day) {
+                last = &c;
+            } else {
+                next = &c;
+                break;
+            }
+        }
+    }
+    const QDate from = last ? last->day : QDate(day.year() - 1, 1, 1);
+    const QDate until = next ? next->day : QDate(day.year() + 2, 1, 1);
+    const int ahead = offsetAtNoon(zone, day) - year.lowest;
+    info->Bias = -year.lowest / 60;
+    if (ahead > 0) {
+        info->DaylightDate = absoluteDate(from);
+        info->StandardDate = absoluteDate(until);
+        info->DaylightBias = -ahead / 60;
+        return TIME_ZONE_ID_DAYLIGHT;
+    }
+    info->StandardDate = absoluteDate(from);
+    info->DaylightDate = absoluteDate(until);
+    const DayChange* any = next ? next : last;
+    info->DaylightBias = any ? -std::abs(any->offsetAfter - any->offsetBefore) / 60 : 0;
+    return TIME_ZONE_ID_STANDARD;
 }
 
 DWORD TimeZoneInformationFor(const QTimeZone& zone, const QDateTime& at,
@@ -127,4 +227,12 @@ DWORD GetTimeZoneInformation(TIME_ZONE_INFORMATION* lpTimeZoneInformation) {
         return gHook(lpTimeZoneInformation);
     return platform::TimeZoneInformationFor(QTimeZone::systemTimeZone(),
                                             QDateTime::currentDateTime(), lpTimeZoneInformation);
+}
+
+DWORD GetTimeZoneInformationOn(const QDate& day, TIME_ZONE_INFORMATION* lpTimeZoneInformation) {
+    if (gDayHook)
+        return gDayHook(day, lpTimeZoneInformation);
+    if (gHook)
+        return gHook(lpTimeZoneInformation);
+    return platform::TimeZoneInformationOn(QTimeZone::systemTimeZone(), day, lpTimeZoneInformation);
 }

@@ -38,6 +38,9 @@ constexpr DWORD TIME_ZONE_ID_INVALID = 0xFFFFFFFF;
 // daylight saving this year.
 DWORD GetTimeZoneInformation(TIME_ZONE_INFORMATION* lpTimeZoneInformation);
 
+// The system's zone as it stands on a given day of any year: see TimeZoneInformationOn.
+DWORD GetTimeZoneInformationOn(const QDate& day, TIME_ZONE_INFORMATION* lpTimeZoneInformation);
+
 namespace platform {
 
 // The information of a zone at an instant: its transitions in that instant's year, as yearly
@@ -46,8 +49,21 @@ namespace platform {
 DWORD TimeZoneInformationFor(const QTimeZone& zone, const QDateTime& at,
                              TIME_ZONE_INFORMATION* info);
 
+// The information of a zone for one day of any year, from that year's own rules: the change
+// that put the day's clock time in force and the change that ends it, as absolute dates (each the
+// first day whose noon follows the change), Bias from the lowest offset of the day's year and
+// DaylightBias by how far the day's noon is ahead of it. A zone without daylight saving in that
+// year (or on no side of that day) answers TIME_ZONE_ID_UNKNOWN. Years of three or more changes
+// (Casablanca around Ramadan) are exact, which a pair of yearly rules cannot be.
+DWORD TimeZoneInformationOn(const QTimeZone& zone, const QDate& day, TIME_ZONE_INFORMATION* info);
+
 using TimeZoneHook = DWORD (*)(TIME_ZONE_INFORMATION*);
-// Tests answer GetTimeZoneInformation themselves; nullptr goes back to the system zone.
+// Tests answer GetTimeZoneInformation themselves; nullptr goes back to the system zone. The same
+// answer serves GetTimeZoneInformationOn for every day.
 void InstallTimeZoneHook(TimeZoneHook hook);
+
+using DayTimeZoneHook = DWORD (*)(const QDate&, TIME_ZONE_INFORMATION*);
+// Tests answer GetTimeZoneInformationOn for a chosen zone; it wins over the hook above.
+void InstallDayTimeZoneHook(DayTimeZoneHook hook);
 
 } // namespace platform

@@ -11,18 +11,40 @@
 #include <QSaveFile>
 #include <QWidget>
 
+#include <QCoreApplication>
+#include <QFileInfo>
+#include <QLoggingCategory>
+
 #include <cerrno>
 #include <csignal>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
 #include <map>
+#include <sys/file.h>
+#include <sys/socket.h>
+#include <sys/un.h>
 #include <unistd.h>
 #include <vector>
 
 namespace {
 
+Q_LOGGING_CATEGORY(lcHandover, "tallix.handover", QtInfoMsg)
+
+// A request line longer than this is no request: its sender is dropped.
+constexpr qint64 kMaxRequestLine = 4096;
+// The first window number handed out, clear of the special numbers (0, 1, -1, -2) and the
+// desktop's.
+constexpr quint32 kFirstHandle = 0x100000;
+constexpr quint32 kHandleBlock = 256;
+// sun_path holds 108 bytes with its terminator.
+constexpr qsizetype kMaxSocketPath = 107;
+
 struct Published {
     HWND hwnd = 0;
     QString title;
     QString state;
+    qint64 pid = 0;
 };
 
 struct OwnWindow {
@@ -30,8 +52,12 @@ struct OwnWindow {
 };
 
 std::map<HWND, OwnWindow> gOwn; // ordered: the order windows were published in
-quint32 gNextIndex = 1;
 QLocalServer* gServer = nullptr;
+QString gSocketPath;       // where our server listens
+QString gShortFolder;      // our own short socket folder, when RuntimeDir() was too deep
+char* gExitList = nullptr; // what a normal end removes, kept as plain C strings for atexit
+char* gExitSocket = nullptr;
+char* gExitFolder = nullptr;
 
 QString windowsDir() {
     const QString dir = platform::RuntimeDir() + QStringLiteral("/windows");
@@ -42,16 +68,35 @@ QString windowsDir() {
 QString listPath(qint64 pid) {
     return windowsDir() + QStringLiteral("/%1.list").arg(pid);
 }
-QString socketPath(qint64 pid) {
+QString defaultSocketPath(qint64 pid) {
     return windowsDir() + QStringLiteral("/%1.sock").arg(pid);
-}
-
-qint64 ownerOf(HWND h) {
-    return static_cast<qint64>(static_cast<quint32>(h) >> 10);
 }
 
 bool processAlive(qint64 pid) {
     return pid > 0 && (::kill(pid, 0) == 0 || errno == EPERM);
+}
+
+enum class Answer { Yes, Refused, Unknown };
+
+// Whether a server listens on the socket: a refused or missing socket has no one behind it.
+Answer socketAnswers(const QString& path) {
+    const QByteArray p = QFile::encodeName(path);
+    struct sockaddr_un addr {};
+    if (p.isEmpty() || p.size() >= qsizetype(sizeof addr.sun_path))
+        return Answer::Refused;
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+    if (fd < 0)
+        return Answer::Unknown;
+    addr.sun_family = AF_UNIX;
+    std::memcpy(addr.sun_path, p.constData(), p.size());
+    const int rc = ::connect(fd, reinterpret_cast<const sockaddr*>(&addr), sizeof addr);
+    const int error = errno;
+    ::close(fd);
+    if (rc == 0)
+        return Answer::Yes;
+    if (error == ECONNREFUSED || error == ENOENT || error == ENOTSOCK)
+        return Answer::Refused;
+    return Answer::Unknown; // busy (a full backlog) is someone
 }
 
 QString stateOf(const QWidget* w) {
@@ -86,40 +131,104 @@ QString unescapeField(const QString& s) {
     return out;
 }
 
+// Window numbers come in blocks from a counter all our processes share, so that no two
+// windows of the user's session get the same number, however many are made. Without the
+// shared counter (no runtime folder) the numbers are unique within the process.
+HWND newHandle() {
+    static quint32 next = 0;
+    static quint32 end = 0;
+    if (next == 0 || next >= end) {
+        quint32 start = next < kFirstHandle ? kFirstHandle : next;
+        const QString path = windowsDir() + QStringLiteral("/handles");
+        const int fd =
+            ::open(QFile::encodeName(path).constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+        if (fd >= 0) {
+            while (::flock(fd, LOCK_EX) != 0 && errno == EINTR) {
+            }
+            char buffer[32] = {};
+            const ssize_t n = ::pread(fd, buffer, sizeof buffer - 1, 0);
+            bool ok = false;
+            const quint32 stored =
+                n > 0 ? QByteArray(buffer, static_cast<qsizetype>(n)).trimmed().toUInt(&ok) : 0;
+            start = ok && stored >= kFirstHandle && stored <= 0x7FFFFFFFu - kHandleBlock
+                        ? stored
+                        : kFirstHandle;
+            const QByteArray after = QByteArray::number(start + kHandleBlock) + '\n';
+            if (::ftruncate(fd, 0) != 0 || ::pwrite(fd, after.constData(), after.size(), 0) < 0)
+                start = next < kFirstHandle ? kFirstHandle : next;
+            ::close(fd);
+        }
+        next = start;
+        end = start + kHandleBlock;
+    }
+    return static_cast<HWND>(next++);
+}
+
+// The list lives in the runtime folder, which does not outlast the session: it is replaced
+// whole (no reader sees half of it) but not flushed to disk.
 void writeOwnList() {
-    QSaveFile f(listPath(::getpid()));
-    if (!f.open(QIODevice::WriteOnly))
-        return;
+    QByteArray text;
+    if (!gSocketPath.isEmpty())
+        text += QStringLiteral("@socket\t%1\n").arg(escapeField(gSocketPath)).toUtf8();
     for (const auto& [hwnd, own] : gOwn) {
         if (!own.widget)
             continue;
-        f.write(QStringLiteral("%1\t%2\t%3\n")
+        text += QStringLiteral("%1\t%2\t%3\n")
                     .arg(hwnd)
                     .arg(stateOf(own.widget), escapeField(own.widget->windowTitle()))
-                    .toUtf8());
+                    .toUtf8();
     }
-    f.commit();
+    const QString path = listPath(::getpid());
+    const QString tmp = path + QStringLiteral(".new");
+    QFile f(tmp);
+    if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate) || f.write(text) != text.size()) {
+        f.remove();
+        return;
+    }
+    f.close();
+    if (::rename(QFile::encodeName(tmp).constData(), QFile::encodeName(path).constData()) != 0)
+        f.remove();
 }
 
-std::vector<Published> readList(qint64 pid) {
+// The windows a process published, and the socket it listens on.
+std::vector<Published> readList(qint64 pid, QString* socket) {
     std::vector<Published> out;
+    *socket = defaultSocketPath(pid);
     QFile f(listPath(pid));
     if (!f.open(QIODevice::ReadOnly))
         return out;
     const QStringList lines = QString::fromUtf8(f.readAll()).split(u'\n', Qt::SkipEmptyParts);
     for (const QString& line : lines) {
         const QStringList fields = line.split(u'\t');
+        if (fields.size() == 2 && fields[0] == QLatin1String("@socket")) {
+            *socket = unescapeField(fields[1]);
+            continue;
+        }
         if (fields.size() < 3)
             continue;
         bool ok = false;
         const HWND h = fields[0].toInt(&ok);
         if (ok && h != 0)
-            out.push_back(Published{h, unescapeField(fields.mid(2).join(u'\t')), fields[1]});
+            out.push_back(Published{h, unescapeField(fields.mid(2).join(u'\t')), fields[1], pid});
     }
     return out;
 }
 
-// Every published window of every live process, stale lists cleaned up on the way.
+// Removes what a process that is gone left behind: its list, its socket and the short
+// folder the socket may be in.
+void removeLeftovers(qint64 pid, const QString& socket) {
+    QFile::remove(listPath(pid));
+    QFile::remove(listPath(pid) + QStringLiteral(".new"));
+    QFile::remove(socket);
+    QFile::remove(defaultSocketPath(pid));
+    const QFileInfo folder(QFileInfo(socket).absolutePath());
+    if (folder.fileName().startsWith(QStringLiteral("tallix-")) && folder.fileName().size() == 13)
+        QDir().rmdir(folder.absoluteFilePath());
+}
+
+// Every published window of every other process that answers on its socket, and our own;
+// what processes that are gone (or whose number now belongs to another program) left
+// behind is removed on the way.
 std::vector<Published> allWindows() {
     std::vector<Published> out;
     QDir dir(windowsDir());
@@ -129,29 +238,66 @@ std::vector<Published> allWindows() {
         const qint64 pid = name.section(u'.', 0, 0).toLongLong(&ok);
         if (!ok)
             continue;
-        if (pid != ::getpid() && !processAlive(pid)) {
-            QFile::remove(dir.filePath(name));
-            QFile::remove(socketPath(pid));
-            continue;
+        QString socket;
+        const auto windows = readList(pid, &socket);
+        if (pid != ::getpid()) {
+            if (!processAlive(pid)) {
+                removeLeftovers(pid, socket);
+                continue;
+            }
+            const Answer answer = socketAnswers(socket);
+            if (answer == Answer::Refused) {
+                // The number belongs to another program now, or that copy cannot be reached:
+                // its windows are not ours to find. A socket no one listens on is left over.
+                if (QFileInfo::exists(socket))
+                    removeLeftovers(pid, socket);
+                continue;
+            }
         }
-        const auto windows = readList(pid);
         out.insert(out.end(), windows.begin(), windows.end());
     }
     return out;
 }
 
+// A start clears what processes that are gone left behind.
+void sweepLeftovers() {
+    QDir dir(windowsDir());
+    const QStringList names = dir.entryList(
+        {QStringLiteral("*.list"), QStringLiteral("*.list.new"), QStringLiteral("*.sock")},
+        QDir::Files | QDir::System);
+    for (const QString& name : names) {
+        bool ok = false;
+        const qint64 pid = name.section(u'.', 0, 0).toLongLong(&ok);
+        if (!ok || pid == ::getpid() || processAlive(pid))
+            continue;
+        QString socket;
+        readList(pid, &socket);
+        removeLeftovers(pid, socket);
+    }
+}
+
 bool findPublished(HWND h, Published* found) {
-    if (ownerOf(h) == ::getpid()) {
-        auto it = gOwn.find(h);
-        if (it == gOwn.end() || !it->second.widget)
+    auto it = gOwn.find(h);
+    if (it != gOwn.end()) {
+        if (!it->second.widget)
             return false;
-        *found = Published{h, it->second.widget->windowTitle(), stateOf(it->second.widget)};
+        *found =
+            Published{h, it->second.widget->windowTitle(), stateOf(it->second.widget), ::getpid()};
         return true;
     }
-    for (const auto& p : readList(ownerOf(h))) {
-        if (p.hwnd == h) {
-            *found = p;
-            return true;
+    const QStringList lists =
+        QDir(windowsDir()).entryList({QStringLiteral("*.list")}, QDir::Files, QDir::Name);
+    for (const QString& name : lists) {
+        bool ok = false;
+        const qint64 pid = name.section(u'.', 0, 0).toLongLong(&ok);
+        if (!ok || pid == ::getpid() || !processAlive(pid))
+            continue;
+        QString socket;
+        for (const auto& p : readList(pid, &socket)) {
+            if (p.hwnd == h) {
+                *found = p;
+                return true;
+            }
         }
     }
     return false;
@@ -167,6 +313,8 @@ bool actOnOwn(const QString& verb, HWND h) {
     } else if (verb == QLatin1String("ACTIVATE")) {
         w->raise();
         w->activateWindow();
+    } else if (verb == QLatin1String("MINIMIZE")) {
+        w->showMinimized();
     } else {
         return false;
     }
@@ -176,10 +324,15 @@ bool actOnOwn(const QString& verb, HWND h) {
 
 // Sends "VERB hwnd" to the process owning the window and waits briefly for its answer.
 bool request(const QString& verb, HWND h) {
-    if (ownerOf(h) == ::getpid())
+    if (gOwn.count(h))
         return actOnOwn(verb, h);
+    Published p;
+    if (!findPublished(h, &p))
+        return false;
+    QString socketPath;
+    readList(p.pid, &socketPath);
     QLocalSocket socket;
-    socket.connectToServer(socketPath(ownerOf(h)));
+    socket.connectToServer(socketPath);
     if (!socket.waitForConnected(1000))
         return false;
     socket.write(QStringLiteral("%1 %2\n").arg(verb).arg(h).toUtf8());
@@ -190,34 +343,80 @@ bool request(const QString& verb, HWND h) {
     return socket.readLine().trimmed() == "OK";
 }
 
+char* keep(const QString& path) {
+    return path.isEmpty() ? nullptr : ::strdup(QFile::encodeName(path).constData());
+}
+
+// A normal end takes our list and socket away.
+void removeOwnFiles() {
+    for (char* path : {gExitList, gExitSocket})
+        if (path)
+            ::unlink(path);
+    if (gExitFolder)
+        ::rmdir(gExitFolder);
+}
+
+void serve(QLocalSocket* s) {
+    while (true) {
+        if (!s->canReadLine()) {
+            if (s->bytesAvailable() > kMaxRequestLine) {
+                qCDebug(lcHandover, "dropping a client whose request passes %lld bytes",
+                        static_cast<long long>(kMaxRequestLine));
+                s->abort();
+                s->deleteLater();
+            }
+            return;
+        }
+        const QByteArray raw = s->readLine(kMaxRequestLine + 1);
+        if (!raw.endsWith('\n')) {
+            s->abort();
+            s->deleteLater();
+            return;
+        }
+        const QString line = QString::fromUtf8(raw).trimmed();
+        const QString verb = line.section(u' ', 0, 0);
+        bool ok = false;
+        const HWND h = line.section(u' ', 1, 1).toInt(&ok);
+        const bool done = ok && actOnOwn(verb, h);
+        qCDebug(lcHandover, "%s request for window %d from another start: %s",
+                qPrintable(verb.left(16).toLower()), h, done ? "done" : "refused");
+        s->write(done ? "OK\n" : "NO\n");
+        s->flush();
+    }
+}
+
 void ensureServer() {
     if (gServer)
         return;
+    sweepLeftovers();
     gServer = new QLocalServer();
     gServer->setSocketOptions(QLocalServer::UserAccessOption);
-    const QString path = socketPath(::getpid());
+    QString path = defaultSocketPath(::getpid());
+    if (QFile::encodeName(path).size() > kMaxSocketPath) {
+        // Too deep for a socket: a short private folder of our own instead, named in our list.
+        gShortFolder = platform::MakeShortPrivateFolder();
+        if (!gShortFolder.isEmpty())
+            path = gShortFolder + QStringLiteral("/%1.sock").arg(::getpid());
+    }
     QLocalServer::removeServer(path);
     if (!gServer->listen(path)) {
         qWarning("tallix-time: cannot listen on %s: %s", qPrintable(path),
                  qPrintable(gServer->errorString()));
-        return;
+    } else {
+        gSocketPath = path;
     }
+    gExitList = keep(listPath(::getpid()));
+    gExitSocket = keep(gSocketPath);
+    gExitFolder = keep(gShortFolder);
+    std::atexit(removeOwnFiles);
+    if (QCoreApplication::instance())
+        QObject::connect(QCoreApplication::instance(), &QCoreApplication::aboutToQuit,
+                         removeOwnFiles);
     QObject::connect(gServer, &QLocalServer::newConnection, [] {
         while (QLocalSocket* s = gServer->nextPendingConnection()) {
+            s->setReadBufferSize(2 * kMaxRequestLine);
             QObject::connect(s, &QLocalSocket::disconnected, s, &QObject::deleteLater);
-            QObject::connect(s, &QLocalSocket::readyRead, s, [s] {
-                while (s->canReadLine()) {
-                    const QString line = QString::fromUtf8(s->readLine()).trimmed();
-                    const QString verb = line.section(u' ', 0, 0);
-                    bool ok = false;
-                    const HWND h = line.section(u' ', 1, 1).toInt(&ok);
-                    const bool done = ok && actOnOwn(verb, h);
-                    qInfo("tallix-time: %s request for window %d from another start: %s",
-                          qPrintable(verb.toLower()), h, done ? "done" : "refused");
-                    s->write(done ? "OK\n" : "NO\n");
-                    s->flush();
-                }
-            });
+            QObject::connect(s, &QLocalSocket::readyRead, s, [s] { serve(s); });
         }
     });
 }
@@ -232,10 +431,9 @@ HWND PublishWindow(QWidget* widget) {
     for (const auto& [h, own] : gOwn)
         if (own.widget == widget)
             return h;
-    const quint32 pid = static_cast<quint32>(::getpid());
-    const HWND h = static_cast<HWND>((pid << 10) | (gNextIndex++ & 0x3FF));
-    gOwn[h] = OwnWindow{widget};
     ensureServer();
+    const HWND h = newHandle();
+    gOwn[h] = OwnWindow{widget};
     QObject::connect(widget, &QObject::destroyed, [h] { UnpublishWindow(h); });
     writeOwnList();
     return h;
@@ -293,6 +491,10 @@ BOOL OpenIcon(HWND hWnd) {
 
 BOOL SetForegroundWindow(HWND hWnd) {
     return hWnd != 0 && request(QStringLiteral("ACTIVATE"), hWnd);
+}
+
+BOOL CloseWindow(HWND hWnd) {
+    return hWnd != 0 && request(QStringLiteral("MINIMIZE"), hWnd);
 }
 
 BOOL IsWindow(HWND hWnd) {

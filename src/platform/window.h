@@ -2,10 +2,14 @@
 // Top-level windows across the user's processes of this program.
 //
 // Each process publishes its top-level windows (number, title, state) in a file of
-// RuntimeDir()/windows and listens on a local socket there for restore and activate requests.
-// EnumWindows walks the published windows of every live process; OpenIcon and
-// SetForegroundWindow act at once on our own windows and send a request for another
-// process's.
+// RuntimeDir()/windows and listens on a local socket there (or in a short private folder the
+// file names, when that path is too long for a socket) for restore, activate and minimise
+// requests. Window numbers are unique across the user's processes for as long as they run.
+// EnumWindows walks the published windows of every process that answers on its socket;
+// OpenIcon, SetForegroundWindow and CloseWindow act at once on our own windows and send a
+// request for another process's. A normal end removes the process's files; a start removes
+// those of processes that are gone. Requests are logged under the debug category
+// "tallix.handover".
 #include "wintypes.h"
 
 #include <QString>
@@ -21,6 +25,8 @@ int GetWindowTextA(HWND hWnd, char* lpString, int nMaxCount);
 BOOL OpenIcon(HWND hWnd);
 BOOL SetForegroundWindow(HWND hWnd);
 BOOL IsWindow(HWND hWnd);
+// Minimises the window (it does not close it), in whichever of our processes it is.
+BOOL CloseWindow(HWND hWnd);
 
 namespace platform {
 

@@ -33,6 +33,30 @@ struct DayEvents {
     bool good() const;
 };
 
-DayEvents computeDay(double jd0, const Observer& observer, const Conventions& conv);
+// hint: where to start each slot's search (days of UT as in DayEvents, NaN: from noon), or null.
+DayEvents computeDay(double jd0, const Observer& observer, const Conventions& conv,
+                     const double* hint = nullptr);
+
+// computeDay, remembered per thread for the last year or so of days of one observer and set of
+// conventions: the extreme-latitude rule asks for the same neighbouring days day after day, and
+// the days already known tell the search for the next one where to start.
+class RememberedDays {
+public:
+    // This thread's days, for this observer and these conventions (other days are forgotten).
+    static RememberedDays& forSetting(const Observer& observer, const Conventions& conv);
+    // Valid until the next call.
+    const DayEvents& at(double jd0);
+
+private:
+    // By day number; 512 > 2 x 183 + 1, so one search never evicts its own days.
+    static constexpr int kDays = 512;
+    static int slotOf(double jd) {
+        return static_cast<int>(static_cast<long long>(jd + 0.5) % kDays + kDays) % kDays;
+    }
+    Observer obs_{};
+    Conventions conv_{};
+    double jd_[kDays] = {}; // 0: empty (a day's 0h UT is never a whole Julian day)
+    DayEvents events_[kDays] = {};
+};
 
 } // namespace prayerlib

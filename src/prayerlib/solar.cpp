@@ -1,6 +1,6 @@
 // Solar position after Meeus, Astronomical Algorithms (2nd ed.): the Sun's geometric longitude
 // and distance (ch. 25), nutation and the obliquity of the ecliptic (ch. 22), aberration, the
-// apparent sidereal time (ch. 12) and delta T from the Espenak-Meeus polynomials.
+// apparent sidereal time (ch. 12); interpolated between three full places a day.
 #include "solar.h"
 
 #include <cmath>
@@ -18,112 +18,37 @@ constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 // A search stops once its correction is below this many days (0.09 s).
 constexpr double kTolerance = 1e-6;
 constexpr int kMaxSteps = 20;
-// Rate of the Sun's hour angle: the sidereal rate less the Sun's mean motion in right
-// ascension, radians per day.
-constexpr double kHourAngleRate = 2.0 * kPi * (360.98564736629 - 0.98564736) / 360.0;
+// Newton's method squares the error each step: after a step below this (8.6 s) what is left is
+// far below the tolerance above.
+constexpr double kNewtonTolerance = 1e-4;
 
 double wrapPi(double a) {
-    a = std::fmod(a, 2.0 * kPi);
-    if (a > kPi)
+    if (std::fabs(a) > 8.0 * kPi)
+        return a - 2.0 * kPi * std::nearbyint(a / (2.0 * kPi));
+    while (a > kPi)
         a -= 2.0 * kPi;
-    else if (a < -kPi)
+    while (a < -kPi)
         a += 2.0 * kPi;
     return a;
 }
 
 } // namespace
 
-double julianDay(int year, int month, int day) {
-    if (month <= 2) {
-        year -= 1;
-        month += 12;
-    }
-    const int a = year / 100;
-    const int b = 2 - a + a / 4;
-    return std::floor(365.25 * (year + 4716)) + std::floor(30.6001 * (month + 1)) + day + b -
-           1524.5;
-}
+namespace {
 
-double deltaT(double y) {
-    if (y < -500.0 || y >= 2150.0) {
-        const double u = (y - 1820.0) / 100.0;
-        return -20.0 + 32.0 * u * u;
-    }
-    if (y < 500.0) {
-        const double u = y / 100.0;
-        return 10583.6 +
-               u * (-1014.41 +
-                    u * (33.78311 + u * (-5.952053 +
-                                         u * (-0.1798452 + u * (0.022174192 + u * 0.0090316521)))));
-    }
-    if (y < 1600.0) {
-        const double u = (y - 1000.0) / 100.0;
-        return 1574.2 +
-               u * (-556.01 +
-                    u * (71.23472 + u * (0.319781 + u * (-0.8503463 +
-                                                         u * (-0.005050998 + u * 0.0083572073)))));
-    }
-    if (y < 1700.0) {
-        const double t = y - 1600.0;
-        return 120.0 + t * (-0.9808 + t * (-0.01532 + t / 7129.0));
-    }
-    if (y < 1800.0) {
-        const double t = y - 1700.0;
-        return 8.83 + t * (0.1603 + t * (-0.0059285 + t * (0.00013336 - t / 1174000.0)));
-    }
-    if (y < 1860.0) {
-        const double t = y - 1800.0;
-        return 13.72 +
-               t * (-0.332447 +
-                    t * (0.0068612 +
-                         t * (0.0041116 +
-                              t * (-0.00037436 + t * (0.0000121272 +
-                                                      t * (-0.0000001699 + t * 0.000000000875))))));
-    }
-    if (y < 1900.0) {
-        const double t = y - 1860.0;
-        return 7.62 + t * (0.5737 +
-                           t * (-0.251754 + t * (0.01680668 + t * (-0.0004473624 + t / 233174.0))));
-    }
-    if (y < 1920.0) {
-        const double t = y - 1900.0;
-        return -2.79 + t * (1.494119 + t * (-0.0598939 + t * (0.0061966 - t * 0.000197)));
-    }
-    if (y < 1941.0) {
-        const double t = y - 1920.0;
-        return 21.20 + t * (0.84493 + t * (-0.076100 + t * 0.0020936));
-    }
-    if (y < 1961.0) {
-        const double t = y - 1950.0;
-        return 29.07 + t * (0.407 + t * (-1.0 / 233.0 + t / 2547.0));
-    }
-    if (y < 1986.0) {
-        const double t = y - 1975.0;
-        return 45.45 + t * (1.067 + t * (-1.0 / 260.0 - t / 718.0));
-    }
-    if (y < 2005.0) {
-        const double t = y - 2000.0;
-        return 63.86 + t * (0.3345 + t * (-0.060374 +
-                                          t * (0.0017275 + t * (0.000651814 + t * 0.00002373599))));
-    }
-    if (y < 2050.0) {
-        const double t = y - 2000.0;
-        return 62.92 + t * (0.32217 + t * 0.005589);
-    }
-    const double u = (y - 1820.0) / 100.0;
-    return -20.0 + 32.0 * u * u - 0.5628 * (2150.0 - y);
-}
+// The Sun's apparent place at an instant of UT, in full.
+struct Place {
+    double ra;  // radians
+    double dec; // radians
+    double sinDec, cosDec;
+    double r;           // AU
+    double equinoxesEq; // equation of the equinoxes, degrees
+};
 
-SolarDay::SolarDay(double jd0, double latitudeDeg, double longitudeDeg, double approxNoon)
-    : jd0_(jd0), lat_(latitudeDeg) {
-    sinLat_ = std::sin(latitudeDeg * kDeg);
-    cosLat_ = std::cos(latitudeDeg * kDeg);
-
-    const double year = 2000.0 + (jd0 + approxNoon - kJ2000) / 365.2425;
-    dtDays_ = deltaT(year) / 86400.0;
-
-    // Slowly varying terms at the day's noon (TT).
-    const double T = (jd0 + approxNoon + dtDays_ - kJ2000) / 36525.0;
+Place apparentPlace(double jdUT) {
+    const double dtDays = deltaT(2000.0 + (jdUT - kJ2000) / 365.2425) / 86400.0;
+    const double T = (jdUT + dtDays - kJ2000) / 36525.0;
+    // Nutation (the four largest terms) and the true obliquity.
     const double omega = (125.04452 - 1934.136261 * T) * kDeg;
     const double lSun = (280.4665 + 36000.7698 * T) * kDeg;
     const double lMoon = (218.3165 + 481267.8813 * T) * kDeg;
@@ -133,86 +58,196 @@ SolarDay::SolarDay(double jd0, double latitudeDeg, double longitudeDeg, double a
     const double dEps = (9.20 * std::cos(omega) + 0.57 * std::cos(2 * lSun) +
                          0.10 * std::cos(2 * lMoon) - 0.09 * std::cos(2 * omega)) /
                         3600.0;
-    const double eps0 = (84381.448 + T * (-46.8150 + T * (-0.00059 + T * 0.001813))) / 3600.0;
-    const double eps = eps0 + dEps;
-    sinEps_ = std::sin(eps * kDeg);
-    cosEps_ = std::cos(eps * kDeg);
-
-    // Earth-Sun distance (AU) from the mean anomaly and the equation of the centre.
-    const double m = (357.52911 + T * (35999.05029 - 0.0001537 * T)) * kDeg;
+    const double eps =
+        ((84381.448 + T * (-46.8150 + T * (-0.00059 + T * 0.001813))) / 3600.0 + dEps) * kDeg;
+    // Geometric longitude and distance from the mean anomaly and the equation of the centre.
+    const double l0 = 280.46646 + T * (36000.76983 + 0.0003032 * T);
+    const double m = std::fmod(357.52911 + T * (35999.05029 - 0.0001537 * T), 360.0) * kDeg;
     const double e = 0.016708634 - T * (0.000042037 + 0.0000001267 * T);
-    const double c = ((1.914602 - T * (0.004817 + 0.000014 * T)) * std::sin(m) +
-                      (0.019993 - 0.000101 * T) * std::sin(2 * m) + 0.000289 * std::sin(3 * m)) *
-                     kDeg;
-    const double r = 1.000001018 * (1.0 - e * e) / (1.0 + e * std::cos(m + c));
+    const double c = (1.914602 - T * (0.004817 + 0.000014 * T)) * std::sin(m) +
+                     (0.019993 - 0.000101 * T) * std::sin(2 * m) + 0.000289 * std::sin(3 * m);
+    const double r = 1.000001018 * (1.0 - e * e) / (1.0 + e * std::cos(m + c * kDeg));
+    // Apparent longitude: nutation and aberration.
+    const double lambda = std::fmod(l0 + c + dPsi - 20.4898 / 3600.0 / r, 360.0) * kDeg;
+    Place p;
+    p.ra = std::atan2(std::cos(eps) * std::sin(lambda), std::cos(lambda));
+    p.sinDec = std::sin(eps) * std::sin(lambda);
+    p.cosDec = std::sqrt(1.0 - p.sinDec * p.sinDec);
+    p.dec = std::atan2(p.sinDec, p.cosDec);
+    p.r = r;
+    p.equinoxesEq = dPsi * std::cos(eps);
+    return p;
+}
 
-    lonCorrection_ = dPsi - 20.4898 / 3600.0 / r;
-    semidiameter_ = 959.63 / 3600.0 / r;
-    parallax_ = 8.794 / 3600.0 / r;
+} // namespace
 
-    // Greenwich mean sidereal time at 0h UT, the equation of the equinoxes, the longitude.
+// What this thread remembers between days: the last few places (consecutive days share two of
+// their three), the sines of the last altitudes (a method's twilight angles come back every day)
+// and of the latitude. One record, so that a day looks up its thread's storage once.
+struct SolarDay::Memory {
+    struct Entry {
+        double jd = kNaN;
+        Place place{};
+    };
+    Entry places[4];
+    unsigned nextPlace = 0;
+    double angle[8] = {kNaN, kNaN, kNaN, kNaN, kNaN, kNaN, kNaN, kNaN};
+    double sine[8] = {};
+    unsigned nextAngle = 0;
+    double lat = kNaN, sinLat = 0, cosLat = 1;
+
+    const Place& placeAt(double jdUT) {
+        for (const Entry& e : places)
+            if (e.jd == jdUT)
+                return e.place;
+        Entry& e = places[nextPlace++ % 4];
+        e.jd = jdUT;
+        e.place = apparentPlace(jdUT);
+        return e.place;
+    }
+
+    double sinOf(double deg) {
+        for (int i = 0; i < 8; ++i)
+            if (angle[i] == deg)
+                return sine[i];
+        const unsigned i = nextAngle++ % 8;
+        angle[i] = deg;
+        sine[i] = std::sin(deg * kDeg);
+        return sine[i];
+    }
+};
+
+namespace {
+thread_local constinit SolarDay::Memory memory;
+} // namespace
+
+SolarDay::SolarDay(double jd0, double latitudeDeg, double longitudeDeg, double approxNoon)
+    : mid_(approxNoon), lat_(latitudeDeg) {
+    Memory& m = memory;
+    memory_ = &m;
+    if (latitudeDeg != m.lat) {
+        m.lat = latitudeDeg;
+        m.sinLat = std::sin(latitudeDeg * kDeg);
+        m.cosLat = std::cos(latitudeDeg * kDeg);
+    }
+    sinLat_ = m.sinLat;
+    cosLat_ = m.cosLat;
+    tanLat_ = sinLat_ / cosLat_;
+    invCosLat_ = 1.0 / cosLat_;
+
+    // (jd0 + i) + approxNoon: the same instant, to the bit, as the neighbouring day computes.
+    const Place before = m.placeAt((jd0 - 1.0) + approxNoon);
+    const Place mid = m.placeAt(jd0 + approxNoon);
+    const Place after = m.placeAt((jd0 + 1.0) + approxNoon);
+    auto near = [&](double ra) {
+        return ra - 2.0 * kPi * std::nearbyint((ra - mid.ra) / (2.0 * kPi));
+    };
+    const double raBefore = near(before.ra), raAfter = near(after.ra);
+    dec_[0] = mid.dec;
+    sinDec0_ = mid.sinDec;
+    cosDec0_ = mid.cosDec;
+    dec_[1] = (after.dec - before.dec) / 2.0;
+    dec_[2] = (after.dec - 2.0 * mid.dec + before.dec) / 2.0;
+
+    semidiameter_ = 959.63 / 3600.0 / mid.r;
+    parallax_ = 8.794 / 3600.0 / mid.r;
+
+    // Greenwich mean sidereal time at 0h UT, the equation of the equinoxes, the longitude; the
+    // hour angle is that less the right ascension.
     const double d0 = jd0 - kJ2000;
     const double tu = (d0 + approxNoon) / 36525.0;
     double theta = std::fmod(280.46061837 + 360.98564736629 * d0, 360.0);
     theta += tu * tu * (0.000387933 - tu / 38710000.0);
-    theta += dPsi * std::cos(eps * kDeg);
-    siderealBase_ = theta + longitudeDeg;
+    theta += mid.equinoxesEq + longitudeDeg + 360.98564736629 * approxNoon;
+    ha_[0] = wrapPi(theta * kDeg - mid.ra);
+    ha_[1] = 360.98564736629 * kDeg - (raAfter - raBefore) / 2.0;
+    ha_[2] = -(raAfter - 2.0 * mid.ra + raBefore) / 2.0;
 }
 
-double SolarDay::latitudeDeg() const {
-    return lat_;
+double SolarDay::hourAngle(double u) const {
+    return ha_[0] + u * (ha_[1] + u * ha_[2]);
 }
 
 SunPlace SolarDay::at(double t) const {
-    const double T = (jd0_ - kJ2000 + t + dtDays_) / 36525.0;
-    const double l0 = 280.46646 + T * (36000.76983 + 0.0003032 * T);
-    const double mDeg = std::fmod(357.52911 + T * (35999.05029 - 0.0001537 * T), 360.0);
-    const double m = mDeg * kDeg;
-    const double sm = std::sin(m);
-    const double cm = std::cos(m);
-    const double s2m = 2.0 * sm * cm;
-    const double s3m = sm * (3.0 - 4.0 * sm * sm);
-    const double c = (1.914602 - T * (0.004817 + 0.000014 * T)) * sm +
-                     (0.019993 - 0.000101 * T) * s2m + 0.000289 * s3m;
-    const double lambda = std::fmod(l0 + c + lonCorrection_, 360.0) * kDeg;
-    const double sl = std::sin(lambda);
-    const double cl = std::cos(lambda);
-    const double ra = std::atan2(cosEps_ * sl, cl);
-
+    const double u = t - mid_;
     SunPlace p;
-    p.sinDec = sinEps_ * sl;
-    p.cosDec = std::sqrt(1.0 - p.sinDec * p.sinDec);
-    const double theta = std::fmod(siderealBase_ + 360.98564736629 * t, 360.0) * kDeg;
-    p.hourAngle = wrapPi(theta - ra);
+    sinCosDeclination(u, p.sinDec, p.cosDec);
+    p.hourAngle = wrapPi(hourAngle(u));
     return p;
 }
 
-double SolarDay::transit(double guess) const {
-    double t = guess;
+double SolarDay::transit(double guess) {
+    double u = guess - mid_;
     for (int i = 0; i < kMaxSteps; ++i) {
-        const double dt = -at(t).hourAngle / kHourAngleRate;
-        t += dt;
-        if (std::fabs(dt) < kTolerance)
-            return t;
+        const double du = -wrapPi(hourAngle(u)) / hourAngleRate(u);
+        u += du;
+        if (std::fabs(du) < kTolerance) {
+            noon_.u = u;
+            sinCosDeclination(u, noon_.sinDec, noon_.cosDec);
+            noon_.tanDec = noon_.sinDec / noon_.cosDec;
+            noon_.rate = hourAngleRate(u);
+            return mid_ + u;
+        }
     }
     return kNaN;
 }
 
-double SolarDay::crossing(double guess, double altitudeDeg, int side) const {
-    if (std::fabs(cosLat_) < 1e-12)
+double SolarDay::crossing(double topoAltitudeDeg, int side, double guess) const {
+    return crossingAtSine(memory_->sinOf(topoAltitudeDeg), side, guess);
+}
+
+double SolarDay::crossingAtSine(double sinTopo, int side, double guess) const {
+    if (std::fabs(cosLat_) < 1e-12 || !std::isfinite(noon_.u))
         return kNaN; // at a pole the hour angle tells nothing
-    const double sinAlt = std::sin(altitudeDeg * kDeg);
-    double t = guess;
+    // The search works on the geocentric centre; the altitudes are meant as seen from the ground,
+    // which puts the Sun lower by its parallax p: sin(a + p cos a) = sin a + p cos^2 a.
+    // A guess that does not lead there (the last days before a polar night) is tried from noon.
+    if (std::isfinite(guess)) {
+        const double t =
+            newton(sinTopo + parallax_ * kDeg * (1.0 - sinTopo * sinTopo), side, guess - mid_);
+        if (std::isfinite(t))
+            return t;
+    }
+    // The first guess from the declination at noon; where the Sun does not get there at noon it
+    // aims at the nearest it comes, as it may get there later in the day. Where it does, the
+    // guess is moved by the change of declination up to it (to first order), which leaves one
+    // Newton step in most cases. Rising and setting at one altitude share it.
+    if (sinTopo != aim_.sinTopo) {
+        aim_.sinTopo = sinTopo;
+        aim_.sinAlt = sinTopo + parallax_ * kDeg * (1.0 - sinTopo * sinTopo);
+        aim_.cosH = (aim_.sinAlt - sinLat_ * noon_.sinDec) * invCosLat_ / noon_.cosDec;
+        aim_.h = std::acos(std::fmin(1.0, std::fmax(-1.0, aim_.cosH)));
+        aim_.sinH = std::sqrt(std::fmax(0.0, 1.0 - aim_.cosH * aim_.cosH));
+    }
+    double u = noon_.u + side * aim_.h * (1.0 / (2.0 * kPi));
+    if (aim_.sinH > 0.05) {
+        const double dDec = (u - noon_.u) * (dec_[1] + (u + noon_.u) * dec_[2]);
+        const double dH = -(aim_.cosH * noon_.tanDec - tanLat_) * dDec / aim_.sinH;
+        u = noon_.u + side * (aim_.h + dH) / noon_.rate;
+    }
+    return newton(aim_.sinAlt, side, u);
+}
+
+double SolarDay::newton(double sinAlt, int side, double u) const {
     for (int i = 0; i < kMaxSteps; ++i) {
-        const SunPlace p = at(t);
-        const double cosH = (sinAlt - sinLat_ * p.sinDec) / (cosLat_ * p.cosDec);
+        double sinDec, cosDec;
+        sinCosDeclination(u, sinDec, cosDec);
+        const double secDec = 1.0 / cosDec;
+        const double cosH = (sinAlt - sinLat_ * sinDec) * invCosLat_ * secDec;
         if (!(cosH >= -1.0 && cosH <= 1.0))
             return kNaN;
-        const double target = side * std::acos(cosH);
-        const double dt = wrapPi(target - p.hourAngle) / kHourAngleRate;
-        t += dt;
-        if (std::fabs(dt) < kTolerance)
-            return t;
+        // Newton on f(u) = target(u) - H(u), where the target hour angle moves with the
+        // declination: d(cos H)/d(dec) = cos H tan(dec) - tan(lat).
+        const double sinH = std::sqrt(1.0 - cosH * cosH);
+        double rate = hourAngleRate(u);
+        if (sinH > 1e-3) {
+            const double dCosH = (cosH * sinDec * secDec - tanLat_) * (dec_[1] + 2.0 * u * dec_[2]);
+            rate += side * dCosH / sinH;
+        }
+        const double du = wrapPi(side * std::acos(cosH) - hourAngle(u)) / rate;
+        u += du;
+        if (std::fabs(du) < kNewtonTolerance)
+            return mid_ + u;
     }
     return kNaN;
 }

@@ -171,7 +171,8 @@ void computeAll(const Location& loc, const CalcMethod& conf, const PrayerDate& d
     obs.horizon = -(refraction + dip);
 
     const double jd0 = julianDay(date.Year, date.Month, date.Day);
-    const DayEvents today = computeDay(jd0, obs, conv);
+    RememberedDays& days = RememberedDays::forSetting(obs, conv);
+    const DayEvents today = days.at(jd0);
 
     double t[SlotCount];
     bool extreme[SlotCount] = {};
@@ -188,7 +189,7 @@ void computeAll(const Location& loc, const CalcMethod& conf, const PrayerDate& d
     if (missing > 0 && conf.ExtremeMethod != 0) {
         for (int k = 1; k <= kHalfYear && missing > 0; ++k) {
             for (int dir : {-1, +1}) {
-                const DayEvents other = computeDay(jd0 + dir * k, obs, conv);
+                const DayEvents& other = days.at(jd0 + dir * k);
                 if (!other.good())
                     continue;
                 for (int s = 0; s < SlotCount; ++s) {
@@ -228,11 +229,14 @@ void computeAll(const Location& loc, const CalcMethod& conf, const PrayerDate& d
 // The last day computed on this thread, keyed on the bytes of everything it depends on.
 struct DayCache {
     bool valid = false;
-    unsigned char key[sizeof(Location) + sizeof(CalcMethod) + sizeof(PrayerDate) + sizeof(int)];
-    DayResult result;
+    Location loc{};
+    CalcMethod conf{};
+    PrayerDate date{};
+    int method = 0;
+    DayResult result{};
 };
 
-thread_local DayCache cache;
+thread_local constinit DayCache cache;
 
 } // namespace
 
@@ -243,21 +247,18 @@ extern "C" int getPrayer(PrayerTime* pt, const Location* loc, const CalcMethod* 
             *pt = kNoTime;
         return TALLIXTIME_BAD_INPUT;
     }
-    unsigned char key[sizeof(DayCache::key)];
-    unsigned char* p = key;
-    std::memcpy(p, loc, sizeof(Location));
-    p += sizeof(Location);
-    std::memcpy(p, conf, sizeof(CalcMethod));
-    p += sizeof(CalcMethod);
-    std::memcpy(p, date, sizeof(PrayerDate));
-    p += sizeof(PrayerDate);
-    std::memcpy(p, &method, sizeof(int));
-
     DayCache& c = cache;
-    if (!c.valid || std::memcmp(c.key, key, sizeof key) != 0) {
+    const bool same = c.valid && method == c.method &&
+                      std::memcmp(&c.date, date, sizeof(PrayerDate)) == 0 &&
+                      std::memcmp(&c.loc, loc, sizeof(Location)) == 0 &&
+                      std::memcmp(&c.conf, conf, sizeof(CalcMethod)) == 0;
+    if (!same) {
         c.valid = false;
         computeAll(*loc, *conf, *date, method, c.result);
-        std::memcpy(c.key, key, sizeof key);
+        std::memcpy(&c.loc, loc, sizeof(Location));
+        std::memcpy(&c.conf, conf, sizeof(CalcMethod));
+        std::memcpy(&c.date, date, sizeof(PrayerDate));
+        c.method = method;
         c.valid = true;
     }
     *pt = c.result.times[slot];

@@ -3,6 +3,7 @@
 #include "ErrObject.h"
 
 #include <QLocale>
+#include <QRegularExpression>
 #include <cfenv>
 #include <cmath>
 #include <limits>
@@ -15,15 +16,74 @@ double RoundHalfEven(double value) {
     return r;
 }
 
+namespace {
+
+bool isDirectionMark(QChar c) {
+    const char16_t u = c.unicode();
+    return u == 0x200E || u == 0x200F || u == 0x061C || (u >= 0x202A && u <= 0x202E) ||
+           (u >= 0x2066 && u <= 0x2069);
+}
+
+} // namespace
+
+QString PlainNumberText(const QString& text) {
+    QString out;
+    out.reserve(text.size());
+    for (const QChar c : text) {
+        if (isDirectionMark(c))
+            continue;
+        if (c.unicode() == 0x2212) // the mathematical minus some locales use
+            out += u'-';
+        else if (c.isDigit() && c.digitValue() >= 0 && c.digitValue() <= 9)
+            out += QChar(u'0' + c.digitValue());
+        else
+            out += c;
+    }
+    return out;
+}
+
+namespace {
+
+QString plainNumberText(const QString& text) {
+    return PlainNumberText(text);
+}
+
+// The separators of the user's locale, as plain text.
+QString decimalSeparator() {
+    const QString d = plainNumberText(QLocale().decimalPoint());
+    return d.isEmpty() ? QStringLiteral(".") : d;
+}
+QString groupSeparator() {
+    return plainNumberText(QLocale().groupSeparator());
+}
+
+} // namespace
+
 std::optional<double> CDbl(const QString& text) {
-    const QString t = text.trimmed();
+    QString t = plainNumberText(text).trimmed();
+    const QString decimal = decimalSeparator();
+    const QString group = groupSeparator();
     bool ok = false;
-    double v = t.isEmpty() ? 0.0 : QLocale().toDouble(t, &ok);
-    if (!ok) {
-        // The C form is accepted too when the locale's own does not read it ("1e3").
-        v = t.isEmpty() ? 0.0 : QLocale::c().toDouble(t, &ok);
-        if (ok && QLocale().decimalPoint() != QLatin1String(".") && t.contains(u'.'))
-            ok = false;
+    double v = 0.0;
+    if (!t.isEmpty()) {
+        // Grouping is allowed where the locale puts it, in threes before the separator.
+        if (!group.isEmpty() && group != decimal && t.contains(group)) {
+            const QRegularExpression grouped(
+                QStringLiteral("^[+-]?\\d{1,3}(%1\\d{3})+(%2\\d*)?([eE][+-]?\\d+)?$")
+                    .arg(QRegularExpression::escape(group), QRegularExpression::escape(decimal)));
+            if (grouped.match(t).hasMatch())
+                t.remove(group);
+        }
+        if (decimal != QLatin1String(".")) {
+            // A point is no decimal separator here.
+            if (!t.contains(u'.'))
+                t.replace(decimal, QStringLiteral("."));
+            else
+                t = QStringLiteral("x");
+        }
+        QLocale c = QLocale::c();
+        c.setNumberOptions(QLocale::RejectGroupSeparator);
+        v = c.toDouble(t, &ok);
     }
     if (!ok || !std::isfinite(v)) {
         Err.Raise(vbErrTypeMismatch);
@@ -54,16 +114,27 @@ std::optional<std::int32_t> CLng(const QString& text) {
     return toInteger<std::int32_t>(text);
 }
 
+namespace {
+// The C form of a number with the user's decimal separator: Latin digits, "-", no marks.
+QString withLocaleSeparator(const QString& cText) {
+    QString out = cText;
+    const QString decimal = decimalSeparator();
+    if (decimal != QLatin1String("."))
+        out.replace(u'.', decimal);
+    return out;
+}
+} // namespace
+
 QString Format(double value, const QString& pattern) {
     const int dot = pattern.indexOf(u'.');
     const int decimals = dot < 0 ? 0 : static_cast<int>(pattern.size() - dot - 1);
-    QLocale locale;
-    locale.setNumberOptions(QLocale::OmitGroupSeparator);
-    return locale.toString(value, 'f', decimals);
+    QLocale c = QLocale::c();
+    c.setNumberOptions(QLocale::OmitGroupSeparator);
+    return withLocaleSeparator(c.toString(value, 'f', decimals));
 }
 
 QString Str(double value) {
-    QLocale locale;
-    locale.setNumberOptions(QLocale::OmitGroupSeparator);
-    return locale.toString(value, 'g', 15);
+    QLocale c = QLocale::c();
+    c.setNumberOptions(QLocale::OmitGroupSeparator);
+    return withLocaleSeparator(c.toString(value, 'g', 15));
 }

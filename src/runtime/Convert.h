@@ -1,8 +1,10 @@
 #pragma once
-// Conversions of text to numbers as the runtime does them: decimal numbers in the user's
-// locale (QLocale()), blanks around them allowed, fractions rounded to the nearest integer with
-// halves going to the even neighbour, and a failure when the text is no number or the value
-// does not fit. Failures set Err (13 type mismatch, 6 overflow) and return nullopt.
+// Conversions of text to numbers as the runtime does them: decimal numbers with the user's
+// decimal separator (QLocale()) and, in threes before it, the locale's grouping; Latin or the
+// locale's own digits, direction marks ignored, blanks around them allowed, fractions rounded to
+// the nearest integer with halves going to the even neighbour, and a failure when the text is no
+// number or the value does not fit. Failures set Err (13 type mismatch, 6 overflow) and return
+// nullopt.
 #include <QString>
 #include <cstdint>
 #include <optional>
@@ -14,9 +16,15 @@ std::optional<std::int32_t> CLng(const QString& text);
 // Rounds to the nearest integer, halves to the even neighbour.
 double RoundHalfEven(double value);
 
-// Number formatting with a pattern of 0s, #s and one "." ("0.0000"), in the user's locale.
+// Number formatting with a pattern of 0s, #s and one "." ("0.0000"): the user's decimal
+// separator, Latin digits, "-" and no direction marks, whatever the locale writes natively.
+// CDbl reads it back in the same locale.
 QString Format(double value, const QString& pattern);
 
-// The text of a number in the user's locale, as converting it to text gives (no grouping,
-// up to 15 significant digits).
+// The text of a number as converting it to text gives (no grouping, up to 15 significant
+// digits), in the form Format uses.
 QString Str(double value);
+
+// The text with Latin digits for the locale's own, "-" for every minus sign and no direction
+// marks: the form the functions above write.
+QString PlainNumberText(const QString& text);

@@ -167,4 +167,52 @@ TEST(RealZones, RulesAgreeWithTheDatabaseEveryDay) {
               TIME_ZONE_ID_UNKNOWN);
 }
 
+// Every day of six years in zones whose dates fit no weekday rule (Gaza, Casablanca), whose clock
+// moves by half an hour (Lord Howe), changes at midnight (Santiago), dropped daylight saving
+// (Tehran) or follows plain rules (New York): the hours ahead of the year's lowest offset at noon.
+QTimeZone gRealZone;
+DWORD answerRealZone(const QDate& day, TIME_ZONE_INFORMATION* info) {
+    return platform::TimeZoneInformationOn(gRealZone, day, info);
+}
+
+TEST(RealZones, EveryDayOfEveryYearFollowsThatYearsRules) {
+    gDaylightSavings = 0;
+    platform::InstallDayTimeZoneHook(answerRealZone);
+    for (const char* id : {"Asia/Gaza", "Africa/Casablanca", "America/Santiago",
+                           "Australia/Lord_Howe", "Asia/Tehran", "America/New_York"}) {
+        gRealZone = QTimeZone(id);
+        ASSERT_TRUE(gRealZone.isValid()) << id;
+        int daylightDays = 0;
+        for (int year = 2025; year <= 2030; ++year) {
+            const auto noon = [](const QDate& d) {
+                return gRealZone.offsetFromUtc(QDateTime(d, QTime(12, 0), gRealZone));
+            };
+            int lowest = noon(QDate(year, 1, 1));
+            for (QDate d(year, 1, 1); d.year() == year; d = d.addDays(1))
+                lowest = std::min(lowest, noon(d));
+            for (QDate d(year, 1, 1); d.year() == year; d = d.addDays(1)) {
+                const double expected = (noon(d) - lowest) / 3600.0;
+                daylightDays += expected > 0;
+                ASSERT_DOUBLE_EQ(GetDaylightOffset(PrayerDate{d.day(), d.month(), d.year()}),
+                                 expected)
+                    << id << " " << qPrintable(d.toString(Qt::ISODate));
+            }
+        }
+        // The zones do what they are chosen for: Tehran has none, the others some.
+        if (QByteArray(id) == "Asia/Tehran")
+            EXPECT_EQ(daylightDays, 0);
+        else
+            EXPECT_GT(daylightDays, 6 * 100) << id;
+    }
+    // Lord Howe's half hour reaches the caller as a half.
+    gRealZone = QTimeZone("Australia/Lord_Howe");
+    EXPECT_DOUBLE_EQ(GetDaylightOffset(PrayerDate{1, 1, 2027}), 0.5);
+    // Casablanca, 2029: Ramadan both in January and from 30 December.
+    gRealZone = QTimeZone("Africa/Casablanca");
+    EXPECT_DOUBLE_EQ(GetDaylightOffset(PrayerDate{20, 1, 2029}), 0);
+    EXPECT_DOUBLE_EQ(GetDaylightOffset(PrayerDate{1, 6, 2029}), 1);
+    EXPECT_DOUBLE_EQ(GetDaylightOffset(PrayerDate{31, 12, 2029}), 0);
+    platform::InstallDayTimeZoneHook(nullptr);
+}
+
 } // namespace

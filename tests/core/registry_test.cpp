@@ -160,6 +160,7 @@ TEST_F(RegistryFile, RunKeyIsTheAutostartEntry) {
     ASSERT_TRUE(entry.open(QIODevice::ReadOnly));
     const QString text = QString::fromUtf8(entry.readAll());
     EXPECT_TRUE(text.startsWith(QStringLiteral("[Desktop Entry]\n")));
+    EXPECT_TRUE(text.contains(QStringLiteral("\nName=Tallix Time\n"))) << qPrintable(text);
     EXPECT_TRUE(text.contains(
         QStringLiteral("Exec=\"/opt/my apps/tallix \\\\\"time\\\\\"/tallix-time\"\n")))
         << qPrintable(text);

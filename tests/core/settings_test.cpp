@@ -1,9 +1,16 @@
 // Loading, repairing and resetting the settings.
+#include "core/mAPI.h"
 #include "core/mMain.h"
 #include "core/settings.h"
 #include "fakes/fake_registry.h"
+#include "mainwindow/frmTallix.h"
+#include "runtime/Interaction.h"
 
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QLocale>
+#include <QTemporaryDir>
 #include <functional>
 #include <gtest/gtest.h>
 
@@ -124,10 +131,11 @@ TEST_F(Settings, CoordinatesLoadWithPointOrCommaInACommaLocale) {
         ASSERT_TRUE(LoadSettings()) << text;
         EXPECT_DOUBLE_EQ(gLatitude, 21.4233) << text;
     }
-    // Defaults are written in the user's own number format.
+    // Coordinates are stored with a point in every locale, so that a change of language
+    // cannot lose them.
     fake.keys.clear();
     ASSERT_TRUE(LoadSettings());
-    EXPECT_EQ(stored(QStringLiteral("Longitude")), QStringLiteral("39,8233"));
+    EXPECT_EQ(stored(QStringLiteral("Longitude")), QStringLiteral("39.8233"));
     EXPECT_DOUBLE_EQ(gLongitude, 39.8233);
 }
 
@@ -164,6 +172,149 @@ TEST_F(Settings, AStoreThatCannotBeReadFailsAndTheResetLeavesTheVariables) {
     ResetSettings();
     EXPECT_EQ(gCalcMethod, 0);
     EXPECT_EQ(gCountry, QString());
+}
+
+// A store written under one language and read under another keeps every value: coordinates
+// as other locales (and earlier versions) wrote them are read, whatever the user's locale.
+TEST_F(Settings, AChangeOfLanguageKeepsTheCoordinates) {
+    const struct {
+        QLocale::Language language;
+        QLocale::Territory territory;
+    } readers[] = {{QLocale::English, QLocale::UnitedStates},
+                   {QLocale::German, QLocale::Germany},
+                   {QLocale::Arabic, QLocale::SaudiArabia},
+                   {QLocale::Persian, QLocale::Iran}};
+    const struct {
+        const char* latitude;
+        const char* longitude;
+        double lat;
+        double lon;
+    } written[] = {
+        {"48.137", "11.5761", 48.137, 11.5761},        // a point, as stored now
+        {"48,137", "11,5761", 48.137, 11.5761},        // German or French
+        {"\u0662\u0661\u066B\u0664\u0662\u0663\u0663", // ar_SA: "٢١٫٤٢٣٣"
+         "\u061C-\u0668\u0663\u066B\u0661\u0667\u0666\u0663", 21.4233, -83.1763},
+        {"\u200E\u2212\u06F3\u06F3\u066B\u06F8", "-118,2437", -33.8, -118.2437},
+    };
+    for (const auto& reader : readers) {
+        for (const auto& w : written) {
+            QLocale::setDefault(QLocale(reader.language, reader.territory));
+            fake.keys.clear();
+            ASSERT_TRUE(LoadSettings());
+            store(QStringLiteral("CityName"), QStringLiteral("Somewhere"));
+            store(QStringLiteral("Latitude"), QString::fromUtf8(w.latitude));
+            store(QStringLiteral("Longitude"), QString::fromUtf8(w.longitude));
+            const QString where = QLocale().name() + u' ' + QString::fromUtf8(w.latitude);
+            ASSERT_TRUE(LoadSettings()) << qPrintable(where);
+            EXPECT_DOUBLE_EQ(gLatitude, w.lat) << qPrintable(where);
+            EXPECT_DOUBLE_EQ(gLongitude, w.lon) << qPrintable(where);
+            EXPECT_EQ(gCityName, QStringLiteral("Somewhere")) << qPrintable(where);
+        }
+    }
+}
+
+// What the store could not keep is told in a message box, once.
+TEST_F(Settings, TheUserIsToldOnceWhatTheStoreCouldNotKeep) {
+    QStringList shown;
+    runtime::SetMsgBoxAnswerer([&](const QString& prompt, int, const QString&) {
+        shown << prompt;
+        return vbOK;
+    });
+    ASSERT_TRUE(LoadSettings());
+    fake.keys[QStringLiteral("hkey_current_user\\software\\tallix time")].remove(
+        QStringLiteral("audiotype0"));
+    fake.troubles.damagedCopy = QStringLiteral("/x/registry.conf.damaged-1");
+    fake.troubles.lostValues = {QStringLiteral("AudioType0")};
+    ASSERT_TRUE(LoadSettings());
+    ASSERT_EQ(shown.size(), 1);
+    EXPECT_TRUE(shown[0].contains(QStringLiteral("AudioType0"))) << qPrintable(shown[0]);
+    EXPECT_TRUE(shown[0].contains(QStringLiteral("/x/registry.conf.damaged-1")));
+    EXPECT_FALSE(shown[0].contains(QStringLiteral("Latitude")));
+    fake.troubles.unsaved = QStringLiteral("/x/registry.conf is read-only");
+    ASSERT_TRUE(LoadSettings());
+    ASSERT_TRUE(LoadSettings());
+    ResetSettings();
+    ASSERT_EQ(shown.size(), 2);
+    EXPECT_TRUE(shown[1].contains(QStringLiteral("/x/registry.conf is read-only")));
+    runtime::SetMsgBoxAnswerer(nullptr);
+}
+
+// The settings start on their defaults when the store cannot be used, never on zeros.
+TEST(SettingsOnDisk, AStoreThatIsAFolderStartsOnTheDefaultsAndTellsWhy) {
+    QTemporaryDir dir;
+    qputenv("XDG_CONFIG_HOME", dir.path().toLocal8Bit());
+    platform::InstallRegistryStore(nullptr);
+    QDir().mkpath(dir.path() + QStringLiteral("/tallix-time/registry.conf"));
+    QStringList shown;
+    runtime::SetMsgBoxAnswerer([&](const QString& prompt, int, const QString&) {
+        shown << prompt;
+        return vbOK;
+    });
+    gCalcMethod = 0;
+    gCityName.clear();
+    EXPECT_TRUE(LoadSettings());
+    EXPECT_EQ(gCalcMethod, 6);
+    EXPECT_EQ(gCityName, QStringLiteral("Makkah"));
+    EXPECT_DOUBLE_EQ(gLatitude, 21.4233);
+    EXPECT_TRUE(LoadSettings());
+    runtime::SetMsgBoxAnswerer(nullptr);
+    platform::InstallRegistryStore(nullptr);
+    ASSERT_EQ(shown.size(), 1);
+    EXPECT_TRUE(shown[0].contains(QStringLiteral("is a folder"))) << qPrintable(shown[0]);
+    EXPECT_TRUE(QFileInfo(dir.path() + QStringLiteral("/tallix-time/registry.conf")).isDir());
+}
+
+// A bad line in the file costs that value only, and the box names it.
+TEST(SettingsOnDisk, ABadLineResetsThatValueOnlyAndNamesIt) {
+    QTemporaryDir dir;
+    qputenv("XDG_CONFIG_HOME", dir.path().toLocal8Bit());
+    platform::InstallRegistryStore(nullptr);
+    QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+    gPlatformId = 2;
+    ASSERT_TRUE(LoadSettings());
+    RegSetString(kSettingsKey, QStringLiteral("CityName"), QStringLiteral("Dearborn"));
+    RegSetString(kSettingsKey, QStringLiteral("CalculationMethod"), QStringLiteral("2"));
+    platform::InstallRegistryStore(nullptr);
+    const QString file = dir.path() + QStringLiteral("/tallix-time/registry.conf");
+    QFile f(file);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    QByteArray content = f.readAll();
+    f.close();
+    content.replace("\"Rounding\"=\"2\"", "\"Rounding\"=\"2");
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    f.write(content);
+    f.close();
+    QStringList shown;
+    runtime::SetMsgBoxAnswerer([&](const QString& prompt, int, const QString&) {
+        shown << prompt;
+        return vbOK;
+    });
+    EXPECT_TRUE(LoadSettings());
+    runtime::SetMsgBoxAnswerer(nullptr);
+    platform::InstallRegistryStore(nullptr);
+    EXPECT_EQ(gCityName, QStringLiteral("Dearborn"));
+    EXPECT_EQ(gCalcMethod, 2);
+    EXPECT_EQ(gRounding, 2);
+    ASSERT_EQ(shown.size(), 1);
+    EXPECT_TRUE(shown[0].contains(QStringLiteral("Rounding"))) << qPrintable(shown[0]);
+    EXPECT_FALSE(shown[0].contains(QStringLiteral("CityName"))) << qPrintable(shown[0]);
+}
+
+// The coordinates reach the prayer library whole in every locale, negative ones included.
+TEST(SettingsOnDisk, CalculationParametersKeepNegativeCoordinatesInEveryLocale) {
+    for (const char* name : {"en_US", "ar_SA", "ar_EG", "fa_IR", "ur_PK", "de_DE", "fr_FR"}) {
+        QLocale::setDefault(QLocale(QString::fromLatin1(name)));
+        gLatitude = -33.8688;
+        gLongitude = -83.1763;
+        gTimeZone = 26;
+        frmTallix window;
+        Location loc{};
+        CalcMethod conf{};
+        window.GetCalculationParameters(loc, conf);
+        EXPECT_DOUBLE_EQ(loc.Latitude, -33.8688) << name;
+        EXPECT_DOUBLE_EQ(loc.Longitude, -83.1763) << name;
+    }
+    QLocale::setDefault(QLocale::system());
 }
 
 TEST(SettingsConversions, TimeZonesAndAdviseRates) {

@@ -26,6 +26,8 @@ public:
                   const QByteArray& data) override;
     LONG deleteValue(const QString& key, const QString& name) override;
     QString backup(const QString& tag) override;
+    platform::RegistryStoreTrouble trouble() override { return troubles; }
+    platform::RegistryStoreTrouble troubles; // what trouble() answers
 
     // The text of a REG_SZ value under HKEY_CURRENT_USER\sub, without its terminator.
     QString text(const QString& sub, const QString& name) const;

@@ -1,5 +1,8 @@
 // The main of every Qt test program: the offscreen platform, and per-user folders of its own
-// so that no test touches the real settings or finds a running copy of the program.
+// so that no test touches the real settings or finds a running copy of the program. A helper
+// process a test starts (--helper NAME) runs here too, with the folders its test gave it.
+#include "child_process.h"
+
 #include <QApplication>
 #include <QDir>
 #include <QFile>
@@ -9,14 +12,21 @@
 int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
+    const bool helper = argc >= 3 && QByteArray(argv[1]) == "--helper";
     QTemporaryDir home;
-    qputenv("XDG_CONFIG_HOME", (home.path() + QStringLiteral("/config")).toLocal8Bit());
-    qputenv("XDG_RUNTIME_DIR", (home.path() + QStringLiteral("/run")).toLocal8Bit());
-    QDir(home.path()).mkpath(QStringLiteral("run"));
-    QFile::setPermissions(home.path() + QStringLiteral("/run"),
-                          QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    if (!helper) {
+        qputenv("XDG_CONFIG_HOME", (home.path() + QStringLiteral("/config")).toLocal8Bit());
+        qputenv("XDG_RUNTIME_DIR", (home.path() + QStringLiteral("/run")).toLocal8Bit());
+        QDir(home.path()).mkpath(QStringLiteral("run"));
+        QFile::setPermissions(home.path() + QStringLiteral("/run"), QFileDevice::ReadOwner |
+                                                                        QFileDevice::WriteOwner |
+                                                                        QFileDevice::ExeOwner);
+    }
     qputenv("TALLIX_ALSA_DEVICE", "null");
     QApplication app(argc, argv);
+    // "--helper NAME ...": this run is a process a test started, not a test run.
+    if (int code = 0; RunTestHelperFromCommandLine(argc, argv, &code))
+        return code;
     testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }

@@ -124,7 +124,10 @@ TEST_F(DateNames, FullTablesAndSubmenus) {
                              &gHijriMonthShort[0], &gDayNameLong[0], &gDayNameShort[0],
                              &gDayNameInitial[0], &gDayNameInitial[8], &gDayNameInitial[50]})
         EXPECT_TRUE(s->isEmpty());
-    EXPECT_EQ(window->mnuExportGregorian->actions().size(), 12);
+    // The twelve months, then a separator and the whole year.
+    ASSERT_EQ(window->mnuExportGregorian->actions().size(), 14);
+    EXPECT_TRUE(window->mnuExportGregorian->actions()[12]->isSeparator());
+    EXPECT_EQ(window->mnuExportGregorian->actions()[13], window->mnuExportYearGregorian);
     EXPECT_EQ(window->mnuPrintHijri->actions().first(), window->mnuPrintMonthHijri[1]);
 
     // A change of locale rewrites the tables and the captions.

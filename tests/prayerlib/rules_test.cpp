@@ -5,6 +5,8 @@
 
 #include <cmath>
 #include <string>
+#include <thread>
+#include <vector>
 
 using namespace prayertest;
 
@@ -315,3 +317,39 @@ TEST(prayerlibQiblah, PositiveTowardTheWestNegativeTowardTheEast) {
 }
 
 } // namespace
+
+// The library remembers days per thread and starts its searches from them: the times of a day must
+// not depend on which days the thread computed before (forward, backward, or nothing but this one).
+TEST(prayerlibMemory, ADayDoesNotDependOnTheDaysComputedBefore) {
+    for (double lat : {21.4, 65.0, 70.0}) {
+        const Location loc = place(lat, 25.0, 2);
+        const CalcMethod conf = conventions(1, 0, 5);
+        std::vector<PrayerDate> dates;
+        const int len[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+        for (int m = 1; m <= 12; ++m)
+            for (int d = 1; d <= len[m - 1]; ++d)
+                dates.push_back({d, m, 2025});
+        std::vector<Day> forward, backward(dates.size());
+        for (const PrayerDate& date : dates)
+            forward.push_back(computeDay(loc, conf, date, 5));
+        std::thread([&] {
+            for (std::size_t i = dates.size(); i-- > 0;)
+                backward[i] = computeDay(loc, conf, dates[i], 5);
+        }).join();
+        for (std::size_t i = 0; i < dates.size(); i += 7) {
+            Day alone;
+            std::thread([&] { alone = computeDay(loc, conf, dates[i], 5); }).join();
+            for (const Day* other : {&backward[i], &alone}) {
+                for (int s = 0; s < 7; ++s) {
+                    SCOPED_TRACE(std::to_string(lat) + " day " + std::to_string(i) + " slot " +
+                                 std::to_string(s));
+                    ASSERT_EQ(forward[i].rc[s], other->rc[s]);
+                    ASSERT_EQ(forward[i].t[s].IsExtreme, other->t[s].IsExtreme);
+                    // Searches from different starts end within a fraction of a second.
+                    EXPECT_LE(
+                        std::abs(circularDiff(seconds(forward[i].t[s]), seconds(other->t[s]))), 1);
+                }
+            }
+        }
+    }
+}

@@ -1,0 +1,60 @@
+#pragma once
+// What the timetable export and printing share besides the main window's members.
+#include <QList>
+#include <QString>
+#include <QStringList>
+#include <cstdint>
+#include <functional>
+#include <optional>
+
+class frmTallix;
+
+namespace timetable {
+
+inline QList<std::int16_t> WholeYear() {
+    return {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12};
+}
+
+// Prints the pages of the months as one document, after the printer dialog when askPrinter.
+// Nothing is printed, and the user is told, when there is no printer or printing fails.
+void PrintPages(frmTallix& form, std::int16_t calendar, const QList<std::int16_t>& months,
+                bool askPrinter);
+
+// The project's home, on line 3 of every page.
+inline const QString kProjectHome = QStringLiteral("tallixtime.example.org");
+
+// Days of month 1..12 of the year in the calendar (0 Gregorian, 1 Hijri), counted by the
+// runtime's calendar; 0 for a month it cannot reach.
+int MonthLength(std::int16_t calendar, int year, int month);
+
+// The year of today in the calendar.
+int CurrentYear(std::int16_t calendar);
+
+// The save dialog: the chosen path, nullopt when cancelled. Tests answer it themselves; the
+// answerer gets the title, the proposed path and the filter. nullptr brings back Qt's dialog.
+using SaveFileAnswerer =
+    std::function<std::optional<QString>(const QString&, const QString&, const QString&)>;
+void SetSaveFileAnswerer(SaveFileAnswerer answerer);
+std::optional<QString> AskSaveFileName(const QString& title, const QString& proposedPath,
+                                       const QString& filter);
+
+// Text editors tried, in order, when the desktop cannot open a written timetable.
+const QStringList& FallbackEditors();
+
+// An export or print is under way: the commands do not start again until it ends (their
+// loops yield to the event loop, so a second click could otherwise start one inside).
+class CommandGuard {
+public:
+    CommandGuard();
+    ~CommandGuard();
+    CommandGuard(const CommandGuard&) = delete;
+    CommandGuard& operator=(const CommandGuard&) = delete;
+    // False for a command that found another one running: it must do nothing.
+    bool acquired() const { return acquired_; }
+    static bool running();
+
+private:
+    bool acquired_;
+};
+
+} // namespace timetable

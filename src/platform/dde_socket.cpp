@@ -1,0 +1,355 @@
+// The DDE transport: one listening socket per registered service, one line protocol per client
+// (see dde.h). Everything runs on the thread of the event loop that owns the sockets.
+#include "dde.h"
+
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QLocalServer>
+#include <QLocalSocket>
+#include <QPointer>
+#include <QStringDecoder>
+#include <QTimer>
+#include <map>
+#include <memory>
+#include <vector>
+
+namespace {
+
+constexpr qint64 kMaxLine = 4096;          // bytes of a line, LF not counted
+constexpr qint64 kMaxPending = 256 * 1024; // unread answers before a client is dropped
+constexpr qint64 kReadBuffer = 64 * 1024;
+constexpr int kLinesPerPass = 64;
+constexpr int kConnectWaitMs = 1000;
+
+// A listener may be closed from inside its own signal (a callback that stops the server), so
+// it is deleted later; closing removes its socket file at once.
+struct DeleteLater {
+    void operator()(QObject* o) const { o->deleteLater(); }
+};
+
+struct Server {
+    DWORD idInst = 0;
+    QString service;
+    QString path;
+    std::unique_ptr<QLocalServer, DeleteLater> listener;
+};
+
+// A client of one of our servers.
+struct Peer {
+    DWORD idInst = 0;
+    QString service;
+    QPointer<QLocalSocket> socket;
+    bool connected = false; // CONNECT answered OK
+    QString topic;
+    QStringList links; // advise links, item names as the client sent them
+};
+
+// A conversation of ours with some server (DdeConnect).
+struct Client {
+    DWORD idInst = 0;
+    std::unique_ptr<QLocalSocket> socket; // null for a server of this process
+};
+
+class SocketBackend : public platform::DdeBackend {
+public:
+    ~SocketBackend() override {
+        for (const auto& s : servers_)
+            s->listener->close(); // at exit: leave no socket file behind
+    }
+
+    UINT initialize(DWORD, DWORD) override { return DMLERR_NO_ERROR; }
+
+    void uninitialize(DWORD idInst) override {
+        std::erase_if(servers_, [&](const std::unique_ptr<Server>& s) {
+            if (s->idInst == idInst)
+                s->listener->close(); // removes the socket file
+            return s->idInst == idInst;
+        });
+        std::vector<HCONV> ours;
+        for (const auto& [h, peer] : peers_)
+            if (peer.idInst == idInst)
+                ours.push_back(h);
+        for (HCONV h : ours)
+            drop(h, false);
+        std::erase_if(clients_, [&](const auto& entry) {
+            const Client& c = entry.second;
+            if (c.idInst == idInst && c.socket) {
+                c.socket->write("BYE\n");
+                c.socket->flush();
+                c.socket->abort();
+            }
+            return c.idInst == idInst;
+        });
+    }
+
+    HCONV connect(DWORD idInst, const QString& service, const QString& topic) override {
+        const QString path = platform::DdeSocketPath(service, false);
+        if (path.isEmpty() || topic.contains(QLatin1Char('\n')))
+            return 0;
+        if (const Server* local = serverAt(path)) {
+            // A server of this process cannot answer on the socket while we wait here.
+            if (local->idInst == idInst &&
+                (platform::InstanceFlags(idInst) & CBF_FAIL_SELFCONNECTIONS))
+                return 0;
+            if (!platform::DeliverTransaction(local->idInst, XTYP_CONNECT, 0, topic, service))
+                return 0;
+            const HCONV h = next_++;
+            clients_[h] = Client{idInst, nullptr};
+            return h;
+        }
+        auto socket = std::make_unique<QLocalSocket>();
+        socket->connectToServer(path);
+        if (!socket->waitForConnected(kConnectWaitMs))
+            return 0;
+        socket->write(QByteArray("CONNECT ") + topic.toUtf8() + '\n');
+        QElapsedTimer clock;
+        clock.start();
+        while (!socket->canReadLine()) {
+            const auto left = kConnectWaitMs - clock.elapsed();
+            if (left <= 0 || !socket->waitForReadyRead(int(left)))
+                return 0;
+        }
+        if (socket->readLine(16) != "OK\n")
+            return 0;
+        const HCONV h = next_++;
+        clients_[h] = Client{idInst, std::move(socket)};
+        return h;
+    }
+
+    bool registerService(DWORD idInst, const QString& service) override {
+        const QString path = platform::DdeSocketPath(service, true);
+        if (path.isEmpty())
+            return false;
+        if (const Server* local = serverAt(path))
+            return local->idInst == idInst;
+        if (QFileInfo::exists(path) || QFileInfo(path).isSymLink()) {
+            QLocalSocket probe;
+            probe.connectToServer(path);
+            if (probe.waitForConnected(kConnectWaitMs))
+                return false;                 // a live server has it
+            QLocalServer::removeServer(path); // left behind by a server that died
+        }
+        auto server = std::make_unique<Server>();
+        server->idInst = idInst;
+        server->service = service;
+        server->path = path;
+        server->listener.reset(new QLocalServer);
+        if (!server->listener->listen(path))
+            return false;
+        QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+        QLocalServer* listener = server->listener.get();
+        QObject::connect(listener, &QLocalServer::newConnection, listener, [this, listener] {
+            while (QLocalSocket* s = listener->nextPendingConnection())
+                accept(listener, s);
+        });
+        servers_.push_back(std::move(server));
+        return true;
+    }
+
+    bool unregisterService(DWORD idInst, const QString& service) override {
+        const auto before = servers_.size();
+        std::erase_if(servers_, [&](const std::unique_ptr<Server>& s) {
+            const bool match = s->idInst == idInst && s->service == service;
+            if (match)
+                s->listener->close();
+            return match;
+        });
+        return servers_.size() != before;
+    }
+
+    bool postAdvise(DWORD idInst, const QString& topic, const QString& item) override {
+        std::vector<std::pair<HCONV, QString>> links;
+        for (const auto& [h, peer] : peers_) {
+            if (peer.idInst != idInst || !peer.connected ||
+                (!topic.isEmpty() && topic.compare(peer.topic, Qt::CaseInsensitive) != 0))
+                continue;
+            for (const QString& link : peer.links)
+                if (item.isEmpty() || item.compare(link, Qt::CaseInsensitive) == 0)
+                    links.emplace_back(h, link);
+        }
+        for (std::size_t i = 0; i < links.size(); ++i) {
+            const auto& [h, link] = links[i];
+            const auto it = peers_.find(h);
+            if (it == peers_.end() || !it->second.links.contains(link))
+                continue; // gone meanwhile
+            const HDDEDATA data = platform::DeliverTransaction(
+                idInst, XTYP_ADVREQ, h, it->second.topic, link, DWORD(links.size() - i - 1));
+            QByteArray bytes;
+            QString tag;
+            if (!platform::DataOfHandle(data, &bytes, &tag))
+                continue;
+            platform::FreeDataHandle(data);
+            if (tag.isEmpty())
+                tag = link;
+            send(h, "ADVDATA " + QByteArray::number(bytes.size()) + ' ' + tag.toUtf8() + '\n' +
+                        bytes + '\n');
+        }
+        return true;
+    }
+
+private:
+    const Server* serverAt(const QString& path) const {
+        for (const auto& s : servers_)
+            if (s->path == path)
+                return s.get();
+        return nullptr;
+    }
+
+    void accept(QLocalServer* listener, QLocalSocket* socket) {
+        const Server* server = nullptr;
+        for (const auto& s : servers_)
+            if (s->listener.get() == listener)
+                server = s.get();
+        if (!server) {
+            socket->abort();
+            socket->deleteLater();
+            return;
+        }
+        const HCONV h = next_++;
+        // What we have not handled yet stays in the kernel, so a client that writes faster than
+        // we answer waits for us instead of filling our memory.
+        socket->setReadBufferSize(kReadBuffer);
+        peers_[h] = Peer{server->idInst, server->service, socket, false, {}, {}};
+        QObject::connect(socket, &QLocalSocket::readyRead, socket, [this, h] { readLines(h); });
+        QObject::connect(socket, &QLocalSocket::disconnected, socket, [this, h] { drop(h, true); });
+        readLines(h);
+    }
+
+    // Handles the complete lines that have arrived, a batch at a time: a client that floods us
+    // lets the rest of the event loop (and the other clients) run between its batches.
+    void readLines(HCONV h) {
+        for (int handled = 0;; ++handled) {
+            const auto it = peers_.find(h);
+            if (it == peers_.end() || !it->second.socket)
+                return;
+            QLocalSocket* socket = it->second.socket;
+            const QByteArray head = socket->peek(kMaxLine + 1);
+            const auto lf = head.indexOf('\n');
+            if (lf < 0) {
+                if (head.size() > kMaxLine)
+                    drop(h, true); // no line of ours is that long; nothing to resynchronise on
+                return;
+            }
+            if (handled == kLinesPerPass) {
+                QTimer::singleShot(0, socket, [this, h] { readLines(h); });
+                return;
+            }
+            const QByteArray line = socket->read(lf + 1).chopped(1);
+            handle(h, line);
+        }
+    }
+
+    void handle(HCONV h, const QByteArray& raw) {
+        QStringDecoder utf8(QStringDecoder::Utf8);
+        const QString line = utf8(raw);
+        if (utf8.hasError() || raw.contains('\0')) {
+            send(h, "NO\n");
+            return;
+        }
+        const auto space = line.indexOf(QLatin1Char(' '));
+        const QString verb = space < 0 ? line : line.left(space);
+        const QString arg = space < 0 ? QString() : line.mid(space + 1);
+        Peer& peer = peers_.at(h);
+        const DWORD idInst = peer.idInst;
+        if (verb == QLatin1String("BYE") && space < 0) {
+            drop(h, true, true);
+            return;
+        }
+        if (verb == QLatin1String("CONNECT") && space >= 0 && !peer.connected) {
+            const QString service = peer.service;
+            const bool ok =
+                platform::DeliverTransaction(idInst, XTYP_CONNECT, 0, arg, service) != 0;
+            const auto it = peers_.find(h); // the callback may have ended the instance
+            if (ok && it != peers_.end()) {
+                it->second.connected = true;
+                it->second.topic = arg;
+                platform::DeliverTransaction(idInst, XTYP_CONNECT_CONFIRM, h, arg, service);
+            }
+            send(h, ok ? "OK\n" : "NO\n");
+            return;
+        }
+        if (!peer.connected || space < 0) {
+            send(h, "NO\n");
+            return;
+        }
+        const QString topic = peer.topic;
+        if (verb == QLatin1String("REQUEST")) {
+            const HDDEDATA data = platform::DeliverTransaction(idInst, XTYP_REQUEST, h, topic, arg);
+            QByteArray bytes;
+            if (platform::DataOfHandle(data, &bytes, nullptr)) {
+                platform::FreeDataHandle(data);
+                send(h, "DATA " + QByteArray::number(bytes.size()) + '\n' + bytes + '\n');
+            } else {
+                send(h, "NODATA\n");
+            }
+        } else if (verb == QLatin1String("ADVSTART")) {
+            const bool ok = platform::DeliverTransaction(idInst, XTYP_ADVSTART, h, topic, arg) != 0;
+            const auto it = peers_.find(h);
+            if (ok && it != peers_.end() && !it->second.links.contains(arg))
+                it->second.links.append(arg);
+            send(h, ok ? "OK\n" : "NO\n");
+        } else if (verb == QLatin1String("ADVSTOP")) {
+            peer.links.removeAll(arg);
+            platform::DeliverTransaction(idInst, XTYP_ADVSTOP, h, topic, arg);
+            send(h, "OK\n");
+        } else {
+            send(h, "NO\n");
+        }
+    }
+
+    // Writes without waiting; a client that lets too much pile up is dropped.
+    void send(HCONV h, const QByteArray& bytes) {
+        const auto it = peers_.find(h);
+        if (it == peers_.end() || !it->second.socket)
+            return;
+        QLocalSocket* socket = it->second.socket;
+        socket->write(bytes);
+        socket->flush(); // as much as the kernel takes now
+        if (socket->bytesToWrite() > kMaxPending)
+            drop(h, true);
+    }
+
+    // Forgets the client. A client that said BYE still gets the answers already written;
+    // any other is cut off at once.
+    void drop(HCONV h, bool tell, bool graceful = false) {
+        const auto it = peers_.find(h);
+        if (it == peers_.end())
+            return;
+        const Peer peer = it->second;
+        peers_.erase(it);
+        if (QLocalSocket* socket = peer.socket) {
+            socket->disconnect();
+            if (graceful && socket->bytesToWrite() > 0) {
+                QObject::connect(socket, &QLocalSocket::disconnected, socket,
+                                 &QObject::deleteLater);
+                QTimer::singleShot(5000, socket, [socket] {
+                    socket->abort();
+                    socket->deleteLater();
+                });
+                socket->disconnectFromServer();
+            } else {
+                socket->abort();
+                socket->deleteLater();
+            }
+        }
+        if (tell && peer.connected)
+            platform::DeliverTransaction(peer.idInst, XTYP_DISCONNECT, h, peer.topic, QString());
+    }
+
+    std::vector<std::unique_ptr<Server>> servers_;
+    std::map<HCONV, Peer> peers_;
+    std::map<HCONV, Client> clients_;
+    HCONV next_ = 1;
+};
+
+} // namespace
+
+namespace platform {
+
+DdeBackend& SocketDdeBackend() {
+    static SocketBackend backend;
+    return backend;
+}
+
+} // namespace platform

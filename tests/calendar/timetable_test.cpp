@@ -1,0 +1,516 @@
+// Timetables: the page of a month, the export to a text file and printing into a PDF file.
+#include "calendar/printerdlg.h"
+#include "calendar/timetable.h"
+#include "core/datefmt.h"
+#include "core/settings.h"
+#include "fakes/fake_registry.h"
+#include "fakes/fake_shell.h"
+#include "fakes/fake_tray.h"
+#include "mainwindow/frmTallix.h"
+#include "runtime/App.h"
+#include "runtime/Clock.h"
+#include "runtime/Interaction.h"
+#include "runtime/Printer.h"
+#include "runtime/ResStrings.h"
+#include "runtime/VBDate.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileDialog>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPageSize>
+#include <QPrintDialog>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace {
+
+const QString kRule(78, QLatin1Char('='));
+
+class Timetable : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(LoadSettings());
+        ASSERT_TRUE(dir.isValid());
+        at(QDate(2025, 6, 15));
+        gCityName = QStringLiteral("Testville");
+        gProvince = QStringLiteral("  ");
+        gCountry = QStringLiteral("Nowhere");
+        gLatitude = 21.4225;
+        gLongitude = 39.8262;
+        gTimeZone = 36; // +3 h
+        gDaylightSavings = 2;
+        gCalcMethod = 5;
+        gMinuteAdjustActive = 0;
+        window = std::make_unique<frmTallix>();
+        timetable::SetSaveFileAnswerer([this](const QString& title, const QString& proposed,
+                                              const QString& filter) -> std::optional<QString> {
+            titles << title;
+            proposals << proposed;
+            filters << filter;
+            if (onDialog)
+                onDialog();
+            if (answer.isNull())
+                return std::nullopt;
+            return answer;
+        });
+        runtime::SetMsgBoxAnswerer([this](const QString& prompt, int buttons, const QString&) {
+            messages << prompt;
+            return (buttons & vbYesNo) == vbYesNo ? replyToQuestion : vbOK;
+        });
+    }
+    void TearDown() override {
+        window.reset();
+        timetable::SetSaveFileAnswerer(nullptr);
+        runtime::SetMsgBoxAnswerer(nullptr);
+        runtime::SetPrintDialogAnswerer(nullptr);
+        runtime::SetClock(nullptr);
+        SetCalendar(vbCalGreg);
+    }
+    static void at(const QDate& d) { runtime::SetClock(QDateTime(d, QTime(10, 0))); }
+    QString path(const QString& name) const { return dir.filePath(name); }
+    static QStringList fileLines(const QString& file) {
+        QFile f(file);
+        if (!f.open(QIODevice::ReadOnly))
+            return {};
+        const QByteArray bytes = f.readAll();
+        EXPECT_TRUE(bytes.endsWith("\r\n"));
+        QStringList lines = QString::fromUtf8(bytes).split(QStringLiteral("\r\n"));
+        lines.removeLast(); // after the last CR LF
+        return lines;
+    }
+    // The day's six printed times, computed here on their own.
+    QStringList dayTimes(const QDate& d) {
+        PrayerTime times[7] = {};
+        Location loc{};
+        CalcMethod conf{};
+        window->GetCalculationParameters(loc, conf);
+        EXPECT_TRUE(window->CalculatePrayerTimes(d, loc, conf, times, 0));
+        QStringList out;
+        for (std::int16_t s = 0; s <= 6; ++s) {
+            frmTallix::ApplyPrayerAdjustments(times, s);
+            if (s > 0)
+                out << frmTallix::FormatPrayerTimeMedium(times[s]);
+        }
+        return out;
+    }
+
+    FakeRegistry registry;
+    FakeTray tray;
+    FakeShell shell;
+    QTemporaryDir dir;
+    std::unique_ptr<frmTallix> window;
+    QString answer;
+    std::function<void()> onDialog;
+    QStringList titles, proposals, filters, messages;
+    int replyToQuestion = vbYes;
+};
+
+// Lines 1 to 13, as the page fixes them.
+TEST_F(Timetable, HeaderLinesStandWhereThePageFixesThem) {
+    const auto page = window->TimetablePage(vbCalGreg, 3);
+    ASSERT_TRUE(page);
+    ASSERT_EQ(page->size(), 63);
+    const QStringList expected = {
+        QString(),
+        kRule,
+        QStringLiteral("                     Tallix Time - tallixtime.example.org"),
+        QString(),
+        QStringLiteral("                         Prayer Schedule - March 2025"),
+        QString(),
+        QStringLiteral("                         Location: Testville, Nowhere"),
+        QStringLiteral("                    Latitude: 21.4225 - Longitude: 39.8262"),
+        QString(),
+        frmTallix::CenterText(QStringLiteral("Qiblah Direction: ") +
+                              (window->lblQiblah ? window->lblQiblah->text() : QString())),
+        kRule,
+        QStringLiteral(
+            "Day      Fajr        Shurooq     Dhuhr       Asr         Maghrib     Ishaa"),
+        kRule};
+    for (int i = 0; i < expected.size(); ++i)
+        EXPECT_EQ((*page)[i], expected[i]) << "line " << i + 1;
+    // Centring: halves go to the even count; 78 columns or more are left alone.
+    EXPECT_EQ(frmTallix::CenterText(QString(35, 'x')), QString(22, ' ') + QString(35, 'x'));
+    EXPECT_EQ(frmTallix::CenterText(QString(37, 'x')), QString(20, ' ') + QString(37, 'x'));
+    EXPECT_EQ(frmTallix::CenterText(QString(80, 'x')), QString(80, 'x'));
+}
+
+// Months of 28, 29, 30 and 31 days and a Hijri month: group lines before days 1, 6, 11...,
+// one line per day with its label and times in their columns, the rule, the filler to 63.
+TEST_F(Timetable, MonthPagesOfEveryLength) {
+    struct Case {
+        QDate today;
+        std::int16_t calendar, month;
+        int days;
+    };
+    SetCalendar(vbCalHijri);
+    const int ramadanDays = timetable::MonthLength(vbCalHijri, 1446, 9);
+    SetCalendar(vbCalGreg);
+    ASSERT_TRUE(ramadanDays == 29 || ramadanDays == 30);
+    for (const Case& c :
+         {Case{QDate(2025, 6, 15), vbCalGreg, 2, 28}, Case{QDate(2024, 6, 15), vbCalGreg, 2, 29},
+          Case{QDate(2025, 6, 15), vbCalGreg, 4, 30}, Case{QDate(2025, 6, 15), vbCalGreg, 1, 31},
+          Case{QDate(2025, 1, 15), vbCalHijri, 9, ramadanDays}}) {
+        SCOPED_TRACE(std::to_string(c.calendar) + "/" + std::to_string(c.month));
+        at(c.today);
+        SetCalendar(vbCalHijri); // the page does not depend on the calendar in force
+        const auto page = window->TimetablePage(c.calendar, c.month);
+        EXPECT_EQ(Calendar(), vbCalHijri);
+        SetCalendar(vbCalGreg);
+        ASSERT_TRUE(page);
+        ASSERT_EQ(page->size(), 63);
+        int line = 13;
+        // The Gregorian date of the Hijri 1 Ramadan 1446 is 1 March 2025.
+        QDate day = c.calendar == vbCalGreg ? QDate(c.today.year(), c.month, 1) : QDate(2025, 3, 1);
+        for (int i = 0; i < c.days; ++i, day = day.addDays(1)) {
+            if (i % 5 == 0) {
+                EXPECT_EQ((*page)[line++], QString()) << "group line before day " << i + 1;
+            }
+            const QString& text = (*page)[line++];
+            const QString label =
+                c.calendar == vbCalGreg
+                    ? GetMonthName(0, std::int16_t(c.month), 0) + QStringLiteral(" %1").arg(i + 1)
+                    : GetMonthName(1, 9, 0) + QStringLiteral(" %1").arg(i + 1);
+            EXPECT_EQ(text.left(9), label.leftJustified(9)) << i;
+            const QStringList times = dayTimes(day);
+            for (int s = 0; s < 6; ++s)
+                EXPECT_EQ(text.mid(9 + 12 * s, 12), times[s].leftJustified(12)) << i << " " << s;
+            EXPECT_EQ(text.size(), 81);
+        }
+        EXPECT_EQ((*page)[line++], kRule);
+        EXPECT_EQ(line, 13 + c.days + (c.days + 4) / 5 + 1);
+        for (; line < 63; ++line)
+            EXPECT_EQ((*page)[line], QString()) << "filler " << line;
+        EXPECT_FALSE(page->join('\n').contains('*'));
+    }
+}
+
+// At 48 N in June Fajr (18 degrees) occurs but Imsaak (19.5) does not: only slot 0 borrows its
+// time, no printed time has "*", and still the page ends with the footnote.
+TEST_F(Timetable, FootnoteWhenOnlyTheUnprintedSlotIsExtreme) {
+    gLatitude = 48.0;
+    gLongitude = 2.35;
+    gTimeZone = 32; // +1 h
+    const auto page = window->TimetablePage(vbCalGreg, 6);
+    ASSERT_TRUE(page);
+    ASSERT_EQ(page->size(), 63);
+    EXPECT_FALSE(page->mid(13, 36).join('\n').contains('*'));
+    const int ruleAt = 13 + 30 + 6;
+    EXPECT_EQ((*page)[ruleAt], kRule);
+    EXPECT_EQ((*page)[ruleAt + 1], QString());
+    EXPECT_EQ((*page)[ruleAt + 2], LoadResString(406));
+    EXPECT_EQ((*page)[ruleAt + 3], LoadResString(407));
+    EXPECT_EQ((*page)[ruleAt + 4], LoadResString(408));
+    // Farther north the printed Fajr and Ishaa borrow too, and carry their mark.
+    gLatitude = 60.0;
+    const auto north = window->TimetablePage(vbCalGreg, 6);
+    ASSERT_TRUE(north);
+    EXPECT_TRUE((*north)[20].contains('*'));
+}
+
+TEST_F(Timetable, DefaultNamesTitlesAndTheTxtEnding) {
+    answer = QString(); // cancel: only the dialog's arguments matter here
+    window->ExportMonthPrayerTimes(vbCalGreg, 3);
+    window->ExportMonthPrayerTimes(vbCalHijri, 9);
+    window->ExportYearPrayerTimes(vbCalGreg);
+    window->ExportYearPrayerTimes(vbCalHijri);
+    QString folder = frmTallix::GetSpecialFolderPath();
+    if (folder.isEmpty())
+        folder = App.Path();
+    const QStringList names = {
+        "Testville, Mar 2025 Prayer Schedule.txt", "Testville, Ram 1446 Prayer Schedule.txt",
+        "Testville, 2025 Prayer Schedule.txt", "Testville, 1446 Hijri Prayer Schedule.txt"};
+    const QStringList expectedTitles = {"Tallix Time - Save March Prayer Schedule As",
+                                        "Tallix Time - Save Ramadan Prayer Schedule As",
+                                        "Tallix Time - Save 2025 Prayer Schedule As",
+                                        "Tallix Time - Save 1446 Prayer Schedule As"};
+    ASSERT_EQ(proposals.size(), 4);
+    for (int i = 0; i < 4; ++i) {
+        EXPECT_EQ(proposals[i], QDir(folder).filePath(names[i]));
+        EXPECT_EQ(titles[i], expectedTitles[i]);
+        EXPECT_EQ(filters[i], QStringLiteral("Text Document (*.txt)"));
+    }
+    // ".txt" is added once, only when missing.
+    for (const auto& [chosen, written] :
+         {std::pair{"plain", "plain.txt"}, std::pair{"named.txt", "named.txt"},
+          std::pair{"upper.TXT", "upper.TXT"}}) {
+        answer = path(chosen);
+        window->ExportMonthPrayerTimes(vbCalGreg, 2);
+        EXPECT_TRUE(QFile::exists(path(written))) << written;
+    }
+    EXPECT_FALSE(QFile::exists(path("named.txt.txt")));
+    EXPECT_TRUE(messages.isEmpty());
+}
+
+// Cancel writes nothing, opens nothing and leaves the calendar in force as it was.
+TEST_F(Timetable, CancelWritesNothingAndRestoresTheCalendar) {
+    for (std::int16_t calendar : {vbCalGreg, vbCalHijri}) {
+        SetCalendar(calendar);
+        answer = QString();
+        window->ExportMonthPrayerTimes(vbCalHijri, 1);
+        EXPECT_EQ(Calendar(), calendar);
+        window->ExportYearPrayerTimes(vbCalGreg == calendar ? vbCalHijri : vbCalGreg);
+        EXPECT_EQ(Calendar(), calendar);
+    }
+    EXPECT_TRUE(QDir(dir.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries).isEmpty());
+    EXPECT_TRUE(shell.opened.isEmpty());
+    EXPECT_TRUE(shell.started.isEmpty());
+}
+
+// A year is one file of twelve pages, 756 lines ended by CR LF, each page with its own header,
+// and the calendar in force is back afterwards.
+TEST_F(Timetable, YearFileHoldsTwelvePages) {
+    SetCalendar(vbCalHijri);
+    answer = path("year");
+    window->ExportYearPrayerTimes(vbCalGreg);
+    EXPECT_EQ(Calendar(), vbCalHijri);
+    const QStringList lines = fileLines(path("year.txt"));
+    ASSERT_EQ(lines.size(), 756);
+    for (int m = 1; m <= 12; ++m) {
+        const auto page = window->TimetablePage(vbCalGreg, std::int16_t(m));
+        ASSERT_TRUE(page);
+        EXPECT_EQ(lines.mid((m - 1) * 63, 63), *page) << m;
+    }
+    // Opened once, with the desktop's viewer.
+    ASSERT_EQ(shell.opened.size(), 1);
+    EXPECT_EQ(shell.opened[0].toLocalFile(), path("year.txt"));
+}
+
+TEST_F(Timetable, SavingOverAFileAsksFirst) {
+    QFile old(path("kept.txt"));
+    ASSERT_TRUE(old.open(QIODevice::WriteOnly));
+    old.write("mine\n");
+    old.close();
+    answer = path("kept");
+    replyToQuestion = vbNo;
+    window->ExportMonthPrayerTimes(vbCalGreg, 5);
+    ASSERT_EQ(messages.size(), 1);
+    EXPECT_TRUE(messages[0].contains(QDir::toNativeSeparators(path("kept.txt"))));
+    QFile check(path("kept.txt"));
+    ASSERT_TRUE(check.open(QIODevice::ReadOnly));
+    EXPECT_EQ(check.readAll(), QByteArray("mine\n"));
+    check.close();
+    EXPECT_TRUE(shell.opened.isEmpty());
+    replyToQuestion = vbYes;
+    window->ExportMonthPrayerTimes(vbCalGreg, 5);
+    EXPECT_EQ(fileLines(path("kept.txt")).size(), 63);
+}
+
+// A file that cannot be put in place is reported; nothing half-written is left behind.
+TEST_F(Timetable, AFailedWriteLeavesNothingBehind) {
+    ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("taken.txt")));
+    answer = path("taken");
+    window->ExportMonthPrayerTimes(vbCalGreg, 5);
+    ASSERT_EQ(messages.size(), 2); // the overwrite question, then the failure
+    EXPECT_TRUE(messages[1].contains(QStringLiteral("could not be written")));
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries),
+              QStringList{QStringLiteral("taken.txt")});
+    answer = dir.filePath(QStringLiteral("no such folder/page"));
+    window->ExportMonthPrayerTimes(vbCalGreg, 5);
+    EXPECT_EQ(messages.size(), 3);
+    EXPECT_TRUE(shell.opened.isEmpty());
+}
+
+// The desktop's viewer first; when it fails, a text editor gets the path as its one argument.
+TEST_F(Timetable, TheWrittenFileIsOpenedWithoutAShell) {
+    shell.openSucceeds = false;
+    shell.programs[QStringLiteral("mousepad")] = QStringLiteral("/usr/bin/mousepad");
+    shell.programs[QStringLiteral("kate")] = QStringLiteral("/usr/bin/kate");
+    answer = path("odd; name $(rm -rf x) & 'quoted'");
+    window->ExportMonthPrayerTimes(vbCalGreg, 7);
+    ASSERT_EQ(shell.opened.size(), 1);
+    ASSERT_EQ(shell.started.size(), 1);
+    EXPECT_EQ(shell.started[0].program, QStringLiteral("/usr/bin/kate"));
+    EXPECT_EQ(shell.started[0].arguments,
+              QStringList{path("odd; name $(rm -rf x) & 'quoted'.txt")});
+}
+
+// While one export or print runs (it yields to the event loop), the commands do nothing.
+TEST_F(Timetable, CommandsDoNotNest) {
+    int dialogs = 0;
+    answer = path("outer");
+    onDialog = [&] {
+        if (++dialogs > 1)
+            return;
+        window->ExportYearPrayerTimes(vbCalGreg);
+        window->mnuExportMonthHijri[2]->trigger();
+        window->PrintMonthPrayerTimes(vbCalGreg, 1);
+    };
+    window->ExportMonthPrayerTimes(vbCalGreg, 1);
+    EXPECT_EQ(dialogs, 1);
+    EXPECT_EQ(titles.size(), 1);
+    EXPECT_EQ(fileLines(path("outer.txt")).size(), 63);
+    EXPECT_TRUE(messages.isEmpty());
+    EXPECT_FALSE(timetable::CommandGuard::running());
+}
+
+class TimetablePrint : public Timetable {
+protected:
+    void SetUp() override {
+        Timetable::SetUp();
+        QPrinter& device = runtime::Printer().device();
+        device.setOutputFileName(QString());
+        device.setPrinterName(QStringLiteral("no printer of this name"));
+        runtime::Printer().SetPaperSize(vbPRPSA4);
+    }
+    void TearDown() override {
+        runtime::Printer().device().setOutputFileName(QString());
+        Timetable::TearDown();
+    }
+    // The dialog "chooses" a PDF file.
+    void printInto(const QString& pdf, bool accept = true) {
+        runtime::SetPrintDialogAnswerer([pdf, accept, this](QPrinter& printer) {
+            ++dialogs;
+            // The dialog changes the printer as the user goes; Cancel must undo it.
+            printer.setOutputFileName(pdf);
+            if (!accept)
+                printer.setPageSize(QPageSize(QPageSize::A3));
+            return accept;
+        });
+    }
+    static QString run(const QString& program, const QStringList& args) {
+        QProcess p;
+        p.start(program, args);
+        p.waitForFinished(30000);
+        return QString::fromUtf8(p.readAllStandardOutput());
+    }
+    static int pages(const QString& pdf) {
+        const QString info = run(QStringLiteral("pdfinfo"), {pdf});
+        const auto m = QRegularExpression(QStringLiteral("Pages:\\s+(\\d+)")).match(info);
+        return m.hasMatch() ? m.captured(1).toInt() : -1;
+    }
+    // The non-blank lines of a page as pdftotext lays them out, blanks squeezed.
+    static QStringList words(const QStringList& lines) {
+        QStringList out;
+        for (const QString& l : lines)
+            if (!l.trimmed().isEmpty())
+                out << l.simplified();
+        return out;
+    }
+    int dialogs = 0;
+};
+
+TEST_F(TimetablePrint, AYearIsOneSheetPerMonthWithThePagesLines) {
+    if (QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty())
+        GTEST_SKIP() << "poppler-utils is not installed";
+    const QString pdf = path("year.pdf");
+    printInto(pdf);
+    window->mnuPrintYearHijri->trigger();
+    EXPECT_EQ(dialogs, 1);
+    EXPECT_TRUE(messages.isEmpty()) << messages.join('\n').toStdString();
+    ASSERT_EQ(pages(pdf), 12);
+    for (int m = 1; m <= 12; m += 11) {
+        const QString text =
+            run(QStringLiteral("pdftotext"),
+                {QStringLiteral("-layout"), QStringLiteral("-f"), QString::number(m),
+                 QStringLiteral("-l"), QString::number(m), pdf, QStringLiteral("-")});
+        const auto page = window->TimetablePage(vbCalHijri, std::int16_t(m));
+        ASSERT_TRUE(page);
+        EXPECT_EQ(words(text.split('\n')), words(*page)) << m;
+    }
+}
+
+TEST_F(TimetablePrint, AMonthFitsOneSheetAndIsSavedAsAPicture) {
+    if (QStandardPaths::findExecutable(QStringLiteral("pdftoppm")).isEmpty())
+        GTEST_SKIP() << "poppler-utils is not installed";
+    // A5 is too short for 63 lines of 10-point type: the type is made smaller instead.
+    runtime::Printer().SetPaperSize(vbPRPSA5);
+    const QString pdf = path("month.pdf");
+    printInto(pdf);
+    window->mnuPrintMonthGregorian[1]->trigger();
+    ASSERT_EQ(pages(pdf), 1);
+    EXPECT_LE(runtime::Printer().TextHeight() * 63, runtime::Printer().Height());
+    EXPECT_LT(runtime::Printer().FontSize(), 10);
+    runtime::Printer().SetPaperSize(vbPRPSA4);
+    const QString a4 = path("a4.pdf");
+    printInto(a4);
+    window->mnuPrintMonthGregorian[1]->trigger();
+    ASSERT_EQ(pages(a4), 1);
+    QDir().mkpath(QStringLiteral(TALLIX_BUILD_DIR "/screenshots"));
+    run(QStringLiteral("pdftoppm"), {QStringLiteral("-png"), QStringLiteral("-r"),
+                                     QStringLiteral("80"), QStringLiteral("-singlefile"), a4,
+                                     QStringLiteral(TALLIX_BUILD_DIR "/screenshots/print-month")});
+    EXPECT_TRUE(QFile::exists(QStringLiteral(TALLIX_BUILD_DIR "/screenshots/print-month.png")));
+}
+
+// No printer: the toolbar's print says so and prints nothing; a cancelled dialog prints nothing;
+// a file that cannot be written is reported.
+TEST_F(TimetablePrint, NothingIsPrintedWithoutAPrinterAndFailuresAreReported) {
+    window->tlbPrint_Click();
+    ASSERT_EQ(messages.size(), 1);
+    EXPECT_TRUE(messages[0].contains(QStringLiteral("no printer")));
+
+    printInto(path("cancelled.pdf"), false);
+    window->mnuPrintMonthHijri[3]->trigger();
+    EXPECT_EQ(dialogs, 1);
+    EXPECT_FALSE(QFile::exists(path("cancelled.pdf")));
+    EXPECT_EQ(messages.size(), 1);
+    EXPECT_TRUE(runtime::Printer().device().outputFileName().isEmpty());
+    EXPECT_EQ(runtime::Printer().PaperSize(), vbPRPSA4);
+
+    printInto(dir.filePath(QStringLiteral("missing folder/x.pdf")));
+    SetCalendar(vbCalHijri);
+    window->mnuPrintMonthGregorian[3]->trigger();
+    EXPECT_EQ(Calendar(), vbCalHijri);
+    ASSERT_EQ(messages.size(), 2);
+    EXPECT_TRUE(messages[1].contains(QStringLiteral("could not be printed")));
+}
+
+} // namespace
+
+namespace {
+
+// Qt's own dialogs, answered by a timer as a user would: the save dialog gets a name, the print
+// dialog (preset to a PDF file) is accepted.
+class TimetableRealDialogs : public TimetablePrint {
+protected:
+    void SetUp() override {
+        TimetablePrint::SetUp();
+        timetable::SetSaveFileAnswerer(nullptr);
+    }
+    template <typename Dialog> void answerWith(std::function<void(Dialog*)> act) {
+        auto* timer = new QTimer(window.get());
+        QObject::connect(timer, &QTimer::timeout, [timer, act] {
+            if (auto* dialog = qobject_cast<Dialog*>(QApplication::activeModalWidget())) {
+                timer->stop();
+                act(dialog);
+                timer->deleteLater();
+            }
+        });
+        timer->start(20);
+    }
+};
+
+TEST_F(TimetableRealDialogs, SaveAndPrintThroughQtsDialogs) {
+    answerWith<QFileDialog>([this](QFileDialog* dialog) {
+        // Typed into the name field, as a user does.
+        auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+        ASSERT_NE(name, nullptr);
+        name->setText(path("from the dialog"));
+        QMetaObject::invokeMethod(dialog, "accept");
+    });
+    window->mnuExportMonthHijri[9]->trigger();
+    const QStringList lines = fileLines(path("from the dialog.txt"));
+    ASSERT_EQ(lines.size(), 63);
+    EXPECT_TRUE(lines[4].contains(GetMonthName(1, 9, 1)));
+
+    if (QStandardPaths::findExecutable(QStringLiteral("pdfinfo")).isEmpty())
+        GTEST_SKIP() << "poppler-utils is not installed";
+    runtime::Printer().device().setOutputFileName(path("dialog.pdf"));
+    answerWith<QPrintDialog>(
+        [](QPrintDialog* dialog) { QMetaObject::invokeMethod(dialog, "accept"); });
+    window->mnuPrintYearGregorian->trigger();
+    EXPECT_TRUE(messages.isEmpty()) << messages.join('\n').toStdString();
+    EXPECT_EQ(pages(path("dialog.pdf")), 12);
+}
+
+} // namespace

@@ -1,0 +1,88 @@
+// The real program with its data server on, read by the command-line client as another program
+// would: all fourteen items, then the countdown followed in an advise loop.
+#include "platform/registry.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QThread>
+#include <gtest/gtest.h>
+
+namespace {
+
+TEST(DataServer, TheClientReadsEveryItemAndFollowsTheCountdown) {
+    QTemporaryDir home;
+    const QString config = home.path() + QStringLiteral("/config");
+    const QString run = home.path() + QStringLiteral("/run");
+    QDir(home.path()).mkpath(QStringLiteral("config/tallix-time"));
+    QDir(home.path()).mkpath(QStringLiteral("run"));
+    QFile::setPermissions(run,
+                          QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    {
+        auto store = platform::MakeFileRegistryStore(config + QStringLiteral("/tallix-time"),
+                                                     config + QStringLiteral("/autostart"));
+        const QString key = QStringLiteral("HKEY_CURRENT_USER\\Software\\Tallix Time");
+        bool created = false;
+        ASSERT_EQ(store->createKey(key, &created), ERROR_SUCCESS);
+        ASSERT_EQ(
+            store->setValue(key, QStringLiteral("ActivateDDEServer"), REG_SZ, QByteArray("1", 2)),
+            ERROR_SUCCESS);
+        ASSERT_EQ(store->setValue(key, QStringLiteral("DDEAdviseRate"), REG_SZ, QByteArray("0", 2)),
+                  ERROR_SUCCESS);
+    }
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("XDG_CONFIG_HOME"), config);
+    env.insert(QStringLiteral("XDG_RUNTIME_DIR"), run);
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    env.insert(QStringLiteral("TALLIX_ALSA_DEVICE"), QStringLiteral("null"));
+    QProcess program;
+    program.setProcessEnvironment(env);
+    program.start(QStringLiteral(TALLIX_EXE), {});
+    ASSERT_TRUE(program.waitForStarted(5000));
+
+    const auto client = [&](const QStringList& args, QString* out) {
+        QProcess p;
+        p.setProcessEnvironment(env);
+        p.start(QStringLiteral(TALLIX_DDE_CLIENT), args);
+        const bool done = p.waitForFinished(15000);
+        *out = QString::fromUtf8(p.readAllStandardOutput());
+        return done && p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+    };
+    QString list;
+    QElapsedTimer waited;
+    waited.start();
+    while (client({QStringLiteral("TopicItemList")}, &list) != 0 && waited.elapsed() < 15000)
+        QThread::msleep(50);
+    const QStringList items = list.trimmed().split(QLatin1Char('\t'));
+    ASSERT_EQ(items.size(), 14) << list.toStdString();
+
+    QString values;
+    ASSERT_EQ(client(items, &values), 0) << "every item answers";
+    const QStringList lines = values.split(QLatin1Char('\n'));
+    EXPECT_TRUE(QStringList({"FAJR", "SHUROOQ", "DHUHR", "ASR", "MAGHRIB", "ISHAA"})
+                    .contains(lines.value(1)))
+        << values.toStdString();
+    EXPECT_TRUE(lines.value(12).startsWith(QStringLiteral("Location: "))) << values.toStdString();
+    EXPECT_EQ(client({QStringLiteral("Sunset")}, &values), 1);
+
+    // Two pushes a second apart: the countdown moves on.
+    QString pushes;
+    ASSERT_EQ(client({QStringLiteral("-a"), QStringLiteral("timeremainingseconds"),
+                      QStringLiteral("-n"), QStringLiteral("2")},
+                     &pushes),
+              0);
+    const QStringList counts = pushes.trimmed().split(QLatin1Char('\n'));
+    ASSERT_EQ(counts.size(), 2) << pushes.toStdString();
+    const int first = counts[0].toInt(), second = counts[1].toInt();
+    EXPECT_GT(first, 0);
+    EXPECT_TRUE(second < first || second > 80000) // or the next prayer came meanwhile
+        << first << " then " << second;
+
+    program.kill();
+    program.waitForFinished(3000);
+}
+
+} // namespace
