@@ -515,6 +515,13 @@ TEST_F(Commands, Screenshots) {
     window->tabMain->setCurrentIndex(1);
     QApplication::processEvents();
     EXPECT_TRUE(window->grab().save(dir + QStringLiteral("/mainwindow-monthly.png")));
+    gDisplayKabaa = 0;
+    window->ResizeForm();
+    window->tabMain->setCurrentIndex(2);
+    QApplication::processEvents();
+    EXPECT_TRUE(window->grab().save(dir + QStringLiteral("/mainwindow-yearly-no-qiblah.png")));
+    gDisplayKabaa = 1;
+    window->ResizeForm();
     window->mnuFile->popup(window->mapToGlobal(QPoint(0, window->mnuBar->height())));
     window->mnuExportMonthlyPrayerTimes->popup(QPoint(0, 0));
     QApplication::processEvents();
