@@ -336,6 +336,15 @@ TEST_F(Commands, DialogsOpenOnTheirPagesAndTheToolbarWaitsForThem) {
     EXPECT_EQ(withDialog([&] { window->mnuAbout->trigger(); }), "frmSplash");
 }
 
+TEST_F(Commands, ExitAsksFirstAndNoKeepsTheProgramRunning) {
+    window->Show();
+    window->mnuExit->trigger();
+    ASSERT_EQ(prompts.size(), 1);
+    EXPECT_EQ(prompts.first(), window->sExitQuestion);
+    EXPECT_TRUE(Forms().contains(window.get()));
+    EXPECT_TRUE(window->tmrMain->isActive());
+}
+
 TEST_F(Commands, HelpMenuGreysTheUpdateCheckWhenOffline) {
     network.state = platform::Reachability::Disconnected;
     emit window->mnuHelp->aboutToShow();
