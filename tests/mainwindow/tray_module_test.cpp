@@ -217,8 +217,12 @@ TEST_F(TrayModule, FlashAlternatesThePicturesOfTheKindAndMuteState) {
         gMuteAll = c.mute;
         window_->TrayFlashKind = c.kind;
         window_->FlashPhase = false;
+        // The tip's own changes leave NIF_TIP alone in the record; the icon must still count.
+        SetTrayTip(QStringLiteral("tip") + QChar(0));
+        window_->gTrayIconData.uFlags = NIF_TIP;
         window_->tmrFlash_Timer();
         EXPECT_EQ(last().data.hIcon, icon(c.on));
+        EXPECT_TRUE(last().data.uFlags & NIF_ICON);
         window_->tmrFlash_Timer();
         EXPECT_EQ(last().data.hIcon, icon(c.off));
     }
