@@ -16,7 +16,7 @@
 #include <QScreen>
 
 #ifndef TALLIX_WEBSITE_URL
-#define TALLIX_WEBSITE_URL "https://www.tallixtime.org"
+#define TALLIX_WEBSITE_URL "https://tallixtime.example.org"
 #endif
 
 namespace {

@@ -20,7 +20,7 @@
 #include <limits>
 
 #ifndef TALLIX_UPDATE_URL
-#define TALLIX_UPDATE_URL "https://www.tallixtime.org/downloads/version.txt"
+#define TALLIX_UPDATE_URL "https://tallixtime.example.org/downloads/version.txt"
 #endif
 
 namespace {
