@@ -6,9 +6,10 @@ JOBS    ?= $(shell nproc 2>/dev/null || echo 2)
 SUDO    := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 PACKAGES := build-essential cmake pkg-config qt6-base-dev qt6-base-dev-tools \
 	libqt6opengl6-dev libgl-dev libasound2-dev alsa-utils libgtest-dev libgmock-dev \
-	libbenchmark-dev xvfb xauth fonts-dejavu-core poppler-utils
+	libbenchmark-dev xvfb xauth fonts-dejavu-core poppler-utils dbus-daemon \
+	dbus-session-bus-common
 
-.PHONY: all deps configure build run test clean
+.PHONY: all deps configure build program run test clean
 
 all: build
 
@@ -28,9 +29,20 @@ configure: deps
 build: configure
 	cmake --build $(BUILD) -j $(JOBS)
 
-run: build
-	@if [ -n "$$DISPLAY$$WAYLAND_DISPLAY" ]; then ./$(BUILD)/tallix-time; \
-	else echo "No display: starting under xvfb-run"; xvfb-run -a ./$(BUILD)/tallix-time; fi
+# Only the program and its prayer library: the tests and benchmarks are not needed to run it.
+program: configure
+	cmake --build $(BUILD) -j $(JOBS) --target tallix-time tallixtime
+
+run: program
+	@if [ -n "$$DISPLAY$$WAYLAND_DISPLAY" ]; then \
+	  echo "Tallix Time starts on display $${DISPLAY:-$$WAYLAND_DISPLAY}; it lives in the tray."; \
+	  echo "Close it with Exit in its tray menu or File menu, or press Ctrl+C here."; \
+	  ./$(BUILD)/tallix-time; \
+	else \
+	  echo "No display: Tallix Time runs on a virtual display (xvfb-run), where no window can be seen."; \
+	  echo "It keeps running and sounds the athans; stop it with Ctrl+C here."; \
+	  xvfb-run -a ./$(BUILD)/tallix-time; \
+	fi
 
 test: build
 	cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS) --timeout 600

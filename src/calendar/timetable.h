@@ -20,8 +20,8 @@ inline QList<std::int16_t> WholeYear() {
 void PrintPages(frmTallix& form, std::int16_t calendar, const QList<std::int16_t>& months,
                 bool askPrinter);
 
-// The project's home, on line 3 of every page.
-inline const QString kProjectHome = QStringLiteral("tallixtime.example.org");
+// The project's home, on line 3 of every page: the host of the web site the build names.
+QString ProjectHome();
 
 // Days of month 1..12 of the year in the calendar (0 Gregorian, 1 Hijri), counted by the
 // runtime's calendar; 0 for a month it cannot reach.

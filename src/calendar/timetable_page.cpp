@@ -3,6 +3,7 @@
 
 #include "calendar/mCalendar.h"
 #include "core/datefmt.h"
+#include "core/frmSplash.h"
 #include "core/settings.h"
 #include "mainwindow/frmTallix.h"
 #include "runtime/Convert.h"
@@ -11,6 +12,7 @@
 #include "runtime/VBDate.h"
 
 #include <QLabel>
+#include <QUrl>
 #include <cmath>
 
 namespace {
@@ -29,6 +31,10 @@ QString filled(const QString& text, int width) {
 } // namespace
 
 namespace timetable {
+
+QString ProjectHome() {
+    return QUrl(MakerWebSite()).host();
+}
 
 int CurrentYear(std::int16_t calendar) {
     runtime::CalendarGuard keep;
@@ -71,7 +77,7 @@ QStringList frmTallix::TimetableHeader(std::int16_t calendar, const QString& pag
                             QString(9, ' ') + LoadResString(8) + QString(5, ' ') + LoadResString(9);
     return {QString(),
             rule(),
-            CenterText(LoadResString(0) + QStringLiteral(" - ") + timetable::kProjectHome),
+            CenterText(LoadResString(0) + QStringLiteral(" - ") + timetable::ProjectHome()),
             QString(),
             CenterText(sScheduleTitle + QStringLiteral(" - ") + pageTitle + QLatin1Char(' ') +
                        QString::number(year)),

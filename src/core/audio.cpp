@@ -125,6 +125,29 @@ void PlayFallbackBeep() {
     MessageBeep(0);
 }
 
+namespace {
+// The serial of the last preview's sound; none before the first preview.
+std::uint32_t g_previewSerial = 0;
+bool g_previewMarked = false;
+} // namespace
+
+void PlayPreview(const std::function<void()>& play) {
+    const std::uint32_t before = platform::SoundSerial();
+    play();
+    // A preview that made no sound call leaves the last mark (never an athan's sound).
+    if (platform::SoundSerial() != before) {
+        g_previewSerial = platform::SoundSerial();
+        g_previewMarked = true;
+    }
+}
+
+void StopPreviewSound() {
+    if (!g_previewMarked || platform::SoundSerial() != g_previewSerial)
+        return;
+    PlaySoundA(QString(), 0, 0);
+    g_previewMarked = false;
+}
+
 std::int16_t PlayBuiltInSound(std::int16_t iSlot, std::int16_t iSelection) {
     const std::int16_t count = BuiltInSoundCount(iSlot);
     if (count == 0)
@@ -233,6 +256,8 @@ void SetMuteAll(std::int16_t iMute) {
 
     if (Image* icon = window->imgIconKabaa[mute ? 2 : 0])
         window->gTrayIconData.hIcon = icon->Picture().Handle();
+    // The tip's own changes leave only NIF_TIP in the record's flags.
+    window->gTrayIconData.uFlags |= NIF_ICON;
     Shell_NotifyIconA(NIM_MODIFY, &window->gTrayIconData);
 
     if (window->mnuMuteAll)

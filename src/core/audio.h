@@ -6,6 +6,7 @@
 // recitation, 6 the start-up sound, 7 the reminder sound, 8 the reminder recitation.
 #include <QString>
 #include <cstdint>
+#include <functional>
 
 // How recordings and files are played: asynchronously, never waiting for a busy device, and
 // with no sound of the system's in place of one that is missing.
@@ -32,6 +33,12 @@ void PlayRandomWavFromFolder(const QString& sFolder);
 
 // The system's default beep.
 void PlayFallbackBeep();
+
+// Previews (the preferences dialog and its sound-file dialog): PlayPreview runs play and notes
+// the sound it started, if any; StopPreviewSound stops that sound only while it is still the
+// one playing, so an athan or reminder that has taken its place plays on.
+void PlayPreview(const std::function<void()>& play);
+void StopPreviewSound();
 
 // The recitation list (0..21), the verses menu and the sura menu (0..11).
 QString RecitationResourceName(std::int16_t iIndex);

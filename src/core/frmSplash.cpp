@@ -1,28 +1,228 @@
 #include "frmSplash.h"
 
+#include "mAPI.h"
 #include "mMain.h"
+#include "mainwindow/frmTallix.h"
+#include "platform/shell.h"
+#include "platform/sound.h"
+#include "runtime/App.h"
+#include "runtime/Colors.h"
 
+#include <QCursor>
+#include <QEvent>
+#include <QGuiApplication>
 #include <QLabel>
-#include <QVBoxLayout>
+#include <QMouseEvent>
+#include <QScreen>
+
+#ifndef TALLIX_WEBSITE_URL
+#define TALLIX_WEBSITE_URL "https://tallixtime.example.org"
+#endif
+
+namespace {
+constexpr std::int32_t kLinkNormal = 0x000000;
+constexpr std::int32_t kLinkHovered = 0xFF0000;
+constexpr std::int32_t kLinkPressed = 0x0000FF;
+
+// Twips of the window's design, in this screen's pixels.
+int px(int twips) {
+    return twips / 15;
+}
+} // namespace
+
+QString MakerWebSite() {
+    return QStringLiteral(TALLIX_WEBSITE_URL);
+}
 
 frmSplash::frmSplash(QWidget* parent) : Form(QStringLiteral("frmSplash"), parent) {
     setWindowFlags(Qt::Dialog | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint);
-    setStyleSheet(QStringLiteral("background: white;"));
-    auto* layout = new QVBoxLayout(this);
-    auto* title = new QLabel(QStringLiteral("Tallix Time"), this);
-    QFont font = title->font();
-    font.setPointSize(18);
-    font.setBold(true);
-    font.setItalic(true);
-    title->setFont(font);
-    title->setAlignment(Qt::AlignCenter);
-    layout->addWidget(title);
-    tmrSplash.setSingleShot(true);
+    setAutoFillBackground(true);
+    QPalette pal = palette();
+    pal.setColor(QPalette::Window, Qt::white);
+    pal.setColor(QPalette::WindowText, Qt::black);
+    setPalette(pal);
+    setFixedSize(px(6885), px(7770));
+    setMouseTracking(true);
+
+    imgBismillah = new Image(this);
+    imgBismillah->setObjectName(QStringLiteral("imgBismillah"));
+    imgBismillah->SetPicture(LoadPicture(QStringLiteral(":/pictures/bismillah.png")));
+    imgBismillah->setGeometry(px(67), 0, px(6750), px(6840));
+
+    const auto makeLabel = [this](const char* name, int top, int height, double points) {
+        auto* label = new QLabel(this);
+        label->setObjectName(QString::fromLatin1(name));
+        label->setAlignment(Qt::AlignCenter);
+        QFont font(QStringLiteral("Tahoma"));
+        font.setPointSizeF(points);
+        font.setBold(true);
+        font.setItalic(true);
+        label->setFont(font);
+        label->setGeometry(px(5), px(top), px(6875), px(height));
+        label->setMouseTracking(true);
+        label->installEventFilter(this);
+        return label;
+    };
+    lblTallixTime = makeLabel("lblTallixTime", 6840, 435, 18);
+    lblURL = makeLabel("lblURL", 7321, 375, 15.75);
+    lblURL->setText(MakerWebSite().section(QStringLiteral("://"), 1));
+    imgBismillah->setMouseTracking(true);
+    imgBismillah->installEventFilter(this);
+    setLinkLook(kLinkNormal, false);
+
+    tmrSplash.setInterval(5000);
     connect(&tmrSplash, &QTimer::timeout, this, [this] { Unload(); });
+    tmrURL.setInterval(100);
+    connect(&tmrURL, &QTimer::timeout, this, &frmSplash::tmrURL_Timer);
+
+    if (QScreen* screen = QGuiApplication::primaryScreen())
+        move(screen->geometry().center() - rect().center());
 }
 
 void frmSplash::Form_Load() {
-    PlayStartupSound();
-    tmrSplash.setInterval(5000);
+    SetTopMost(hWnd(), true);
+    ShowVersion();
+    lblURL->setCursor(QCursor(QPixmap(QStringLiteral(":/cursors/hand.png")), 5, 0));
+    if (gSplashMode == 0) {
+        tmrSplash.setInterval(5000);
+        PlayStartupSound();
+    } else if (gSplashMode == 1) {
+        tmrSplash.setInterval(35000);
+        if (gMuteAll != 1)
+            PlaySoundA(QStringLiteral("ALFATIHA"), App.hInstance,
+                       SND_RESOURCE | SND_ASYNC | SND_NODEFAULT | SND_NOWAIT);
+    }
     tmrSplash.start();
+}
+
+void frmSplash::Form_Unload(int*) {
+    tmrSplash.stop();
+    tmrURL.stop();
+    lblURL->unsetCursor();
+}
+
+void frmSplash::ShowVersion() {
+    QString caption = QStringLiteral("Tallix Time %1.%2").arg(App.Major).arg(App.Minor);
+    if (App.Revision >= 1)
+        caption += QStringLiteral(".%1").arg(App.Revision);
+    lblTallixTime->setText(caption);
+}
+
+void frmSplash::CloseSplash() {
+    if (gSplashMode == 1)
+        Unload();
+}
+
+void frmSplash::Form_Click() {
+    CloseSplash();
+}
+
+void frmSplash::ResetLinkHover() {
+    setLinkLook(kLinkNormal, false);
+}
+
+bool frmSplash::LinkUnderlined() const {
+    return lblURL->font().underline();
+}
+
+void frmSplash::setLinkLook(std::int32_t color, bool underline) {
+    linkColor_ = color;
+    QPalette pal = lblURL->palette();
+    pal.setColor(QPalette::WindowText,
+                 QColor(color & 0xFF, (color >> 8) & 0xFF, (color >> 16) & 0xFF));
+    lblURL->setPalette(pal);
+    QFont font = lblURL->font();
+    font.setUnderline(underline);
+    lblURL->setFont(font);
+    lblURL->repaint();
+}
+
+void frmSplash::lblURL_Click() {
+    const QString site = MakerWebSite();
+    if (ShellExecuteA(hWnd(), QStringLiteral("Open"), site, QString(), App.Path(), SW_SHOWNORMAL) <=
+        32)
+        platform::CurrentShellBackend().startDetached(QStringLiteral("xdg-open"), {site},
+                                                      App.Path());
+}
+
+void frmSplash::lblURL_MouseMove() {
+    if (gSplashMode == 1 && linkColor_ == kLinkNormal) {
+        setLinkLook(kLinkHovered, true);
+        tmrURL.setInterval(100);
+        tmrURL.start();
+    }
+}
+
+void frmSplash::lblURL_MouseDown() {
+    if (gSplashMode == 1 && linkColor_ == kLinkHovered)
+        setLinkLook(kLinkPressed, true);
+}
+
+void frmSplash::lblURL_MouseUp() {
+    if (gSplashMode == 1 && linkColor_ == kLinkPressed)
+        setLinkLook(kLinkHovered, true);
+}
+
+void frmSplash::tmrURL_Timer() {
+    const QPoint p = mapFromGlobal(QCursor::pos());
+    if (p.x() < 0 || p.y() < 0 || p.x() > width() || p.y() > height()) {
+        setLinkLook(kLinkNormal, false);
+        tmrURL.stop();
+    }
+}
+
+bool frmSplash::eventFilter(QObject* watched, QEvent* event) {
+    const bool onLink = watched == lblURL;
+    switch (event->type()) {
+    case QEvent::MouseMove:
+        if (onLink)
+            lblURL_MouseMove();
+        else
+            ResetLinkHover();
+        break;
+    case QEvent::MouseButtonPress:
+        if (onLink)
+            lblURL_MouseDown();
+        break;
+    case QEvent::MouseButtonRelease:
+        if (onLink) {
+            lblURL_MouseUp();
+            if (lblURL->rect().contains(static_cast<QMouseEvent*>(event)->position().toPoint()))
+                lblURL_Click();
+        } else {
+            // The picture and the product name close the About box.
+            CloseSplash();
+            return true;
+        }
+        break;
+    default:
+        break;
+    }
+    return Form::eventFilter(watched, event);
+}
+
+void frmSplash::mouseMoveEvent(QMouseEvent* event) {
+    ResetLinkHover();
+    Form::mouseMoveEvent(event);
+}
+
+void frmSplash::mouseReleaseEvent(QMouseEvent* event) {
+    Form_Click();
+    Form::mouseReleaseEvent(event);
+}
+
+void ShowAboutBox() {
+    frmTallix* main = MainWindow();
+    QPoint where;
+    if (main) {
+        where = main->pos();
+        main->hide();
+    }
+    gSplashMode = 1;
+    auto* about = new frmSplash();
+    about->Show(vbModal);
+    if (main) {
+        main->Show();
+        main->move(where);
+    }
 }

@@ -28,15 +28,6 @@ frmTallix::frmTallix(QWidget* parent) : Form(QStringLiteral("frmTallix"), parent
     createDdeControls();
     createCalendarControls();
     TranslateForm();
+    createLifeControls();
     placeControls();
-}
-
-void frmTallix::Form_Load() {
-    RefreshKabaaImage(gSelectedImage);
-    ResetTab();
-    RefreshPrayers();
-    tmrMain->start();
-    tmrDDE.setInterval(AdviseRateToMs(gDDEAdviseRate));
-    if (gActivateDDEServer == 1)
-        InitializeDDE();
 }

@@ -12,6 +12,7 @@
 #include "runtime/VBDate.h"
 
 #include <QDate>
+#include <QDateTime>
 #include <QStringList>
 #include <QTimer>
 #include <array>
@@ -277,6 +278,65 @@ public:
     void ResetTab();
     void ResizeForm();
 
+    // ---- life: start-up and close, tray, flashing, alert scheduler, volume ----
+    // (frmTallix_life.cpp, frmTallix_tray.cpp, frmTallix_scheduler.cpp, frmTallix_status.cpp)
+    QTimer* tmrCounter = nullptr;   // counts the seconds of tray flashing
+    bool FlashPhase = false;        // the flash picture is up
+    std::int16_t LastEventCode = 0; // the last due event acted upon; 0 none
+    QAction* mnuPrayNow = nullptr;  // the tray menu's default item
+    QAction* mPopRestore = nullptr;
+    QAction* mPopAbout = nullptr;
+    QAction* mPopExit = nullptr;
+    QAction* mnuCheckForUpdate = nullptr;
+    QAction* mnuScreenSaver = nullptr;       // created with the menu bar; may be missing
+    Image* picVolume = nullptr;              // speaker picture in the status area
+    class QSlider* sldVolume = nullptr;      // volume 0..100 % of VolumeMax
+    std::array<StdPicture, 2> imgIconVolume; // speaker, muted speaker
+    bool VolumeAvailable = false;
+    LONG VolumeMax = 65535;
+    bool LastMuted = false;
+
+    // Tray flashing.
+    void StartTrayFlash();
+    void tmrFlash_Timer();
+    void tmrCounter_Timer();
+    // Brings the window back from the tray or the task bar, in front.
+    void RestoreFromTray();
+    // Opens the menu at the pointer with its default item in bold.
+    void PopupMenu(QMenu* menu, QAction* defaultItem);
+
+    // The alert scheduler.
+    QDateTime LastTickTime; // the last second a tick acted on; invalid: replay nothing
+    std::int16_t GetDueEvent();
+    // The event due at a time of day: the first of the codes in their order whose time is
+    // that second; -1 for none. A text that is not a time is passed over.
+    std::int16_t GetDueEventAt(const QTime& t);
+    void AthanNotify();
+    void ReminderNotify(bool bBefore);
+    void UnloadDialogs();
+
+    // Status area and volume. Pray Now and the screen saver command follow the desktop and the
+    // chosen Pray Now action (the preferences dialog calls it too).
+    void EnablePrayNow();
+    void RefreshVolume();
+    void HideVolumePanel();
+    void StartVolume();
+    // Puts the speaker and slider into the status area beside the location.
+    void SetObjectsToStatusBar();
+    void picVolume_MouseUp(int Button);
+    void sldVolume_Scroll();
+
+    // What a clock, zone or settings change, a colour change and a resume from sleep redo
+    // (the main window's procedure calls them).
+    void SystemChanged();
+    void ColorsChanged();
+    void ResumedFromSleep();
+    // Unloads the window as at the end of the session: no question.
+    void EndSession();
+
+    void Form_Activate();
+    void Form_Resize();
+
     // ---- month calendars and moon phase ----
     // The two month calendars (0 Gregorian, 1 Hijri) in the frame fraMonthly of the Monthly tab,
     // each with a month scroll bar (-1..1, resting at 0) and the moon picture in its title bar.
@@ -304,13 +364,24 @@ private:
 public:
 protected:
     void Form_Load() override;
+    void Form_QueryUnload(int* cancel, int unloadMode) override;
+    void Form_Unload(int* cancel) override;
+    void changeEvent(QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
+private:
+    void createLifeControls();
+    void createVolumeControls();
+    void actDueEvent(std::int16_t code);
+    void playReminderSound();
+    void showForAnnouncement();
+
+public:
 private:
     void createDayControls();
     void placeControls();
     void showSlot(const PrayerTime& pt, std::int16_t slot);
     void markCurrentPrayer();
-    QTime lastTick_;
 };
 
 // The one main window of the process, while it exists.

@@ -72,8 +72,10 @@ void frmTallix::GetCalculationParameters(Location& loc, CalcMethod& conf) {
     conf.ImsaakAngle = 1.5;
     conf.ExtremeMethod = 5;
     conf.UseOffsets = 0;
-    for (double& offset : conf.Offsets)
-        offset = 0;
+    // The record is packed to 4 bytes: its doubles are written in place, never through a
+    // reference that would promise 8-byte alignment.
+    for (std::size_t i = 0; i < std::size(conf.Offsets); ++i)
+        conf.Offsets[i] = 0;
 }
 
 bool frmTallix::CalculatePrayerTimes(const QDate& day, Location& loc, CalcMethod& conf,

@@ -5,6 +5,7 @@
 #include "cProgressBar.h"
 #include "core/datefmt.h"
 #include "core/settings.h"
+#include "mTray.h"
 #include "runtime/Clock.h"
 
 #include <QGroupBox>
@@ -50,7 +51,8 @@ bool frmTallix::UpdateCurrentTime() {
     const QString now = CurrentTimeText();
     const QString nextTime = haveNext ? lblPrayer[n]->text() : QString();
 
-    if (haveNext) {
+    // A balloon on screen keeps the tip until it ends.
+    if (haveNext && !gBalloonTimerActive) {
         QString tip;
         if (!tmrFlash || !tmrFlash->isActive()) {
             QString medium = nextTime;
@@ -104,13 +106,4 @@ bool frmTallix::UpdateCurrentTime() {
         }
     }
     return true;
-}
-
-void frmTallix::tmrMain_Timer() {
-    const QTime t = Now().time();
-    const QTime second(t.hour(), t.minute(), t.second());
-    if (second == lastTick_)
-        return;
-    lastTick_ = second;
-    UpdateCurrentTime();
 }

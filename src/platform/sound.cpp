@@ -11,6 +11,7 @@ namespace platform {
 namespace {
 
 std::atomic<SoundBackend*> g_installedBackend{nullptr};
+std::atomic<std::uint32_t> g_soundSerial{0};
 
 class AlsaBackend final : public SoundBackend {
 public:
@@ -90,9 +91,18 @@ bool IsSoundPlaying() {
     }
 }
 
+std::uint32_t SoundSerial() {
+    return g_soundSerial.load();
+}
+
+void CountSoundCall() {
+    ++g_soundSerial;
+}
+
 } // namespace platform
 
 BOOL PlaySoundA(const QString& pszSound, HANDLE hmod, DWORD fdwSound) {
+    platform::CountSoundCall();
     try {
         platform::SoundBackend& backend = platform::CurrentSoundBackend();
         // A sound refused because another is playing leaves that one alone: no beep over it.
@@ -109,6 +119,7 @@ BOOL PlaySoundA(const QString& pszSound, HANDLE hmod, DWORD fdwSound) {
 
 BOOL MessageBeep(UINT uType) {
     Q_UNUSED(uType); // one beep for every kind of message
+    platform::CountSoundCall();
     try {
         platform::CurrentSoundBackend().beep();
         return TRUE_;

@@ -12,6 +12,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <cstdint>
 
 constexpr DWORD SND_SYNC = 0x0;
 constexpr DWORD SND_ASYNC = 0x1;
@@ -62,6 +63,10 @@ bool ParseWave(const QByteArray& image, WaveFormat* format, QByteArray* pcm);
 
 // True while a sound started by PlaySoundA or MessageBeep is still playing.
 bool IsSoundPlaying();
+
+// Counts the PlaySoundA and MessageBeep calls (stops included). A caller that notes the count
+// right after starting a sound can later tell whether another call has taken its place.
+std::uint32_t SoundSerial();
 
 // What the sound calls work on. The program uses the ALSA player; tests install a fake.
 class SoundBackend {

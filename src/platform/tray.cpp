@@ -3,6 +3,8 @@
 #include "icons.h"
 
 #include <QApplication>
+#include <QDBusConnection>
+#include <QDBusServiceWatcher>
 #include <QMap>
 #include <QPixmap>
 #include <QPointer>
@@ -228,6 +230,32 @@ void InstallTrayBackend(TrayBackend* backend) {
 
 void InstallTrayEventHook(TrayEventHook hook) {
     g_eventHook.store(hook);
+}
+
+namespace {
+TrayHostHook g_hostHook = nullptr;
+QPointer<QDBusServiceWatcher> g_hostWatcher;
+} // namespace
+
+void InstallTrayHostHook(TrayHostHook hook) {
+    g_hostHook = hook;
+    if (!hook) {
+        delete g_hostWatcher.data();
+        return;
+    }
+    if (g_hostWatcher || !QCoreApplication::instance())
+        return;
+    QDBusConnection bus = QDBusConnection::sessionBus();
+    if (!bus.isConnected())
+        return;
+    g_hostWatcher = new QDBusServiceWatcher(QStringLiteral("org.kde.StatusNotifierWatcher"), bus,
+                                            QDBusServiceWatcher::WatchForRegistration,
+                                            QCoreApplication::instance());
+    QObject::connect(g_hostWatcher.data(), &QDBusServiceWatcher::serviceRegistered,
+                     g_hostWatcher.data(), [] {
+                         if (g_hostHook)
+                             g_hostHook();
+                     });
 }
 
 } // namespace platform

@@ -94,4 +94,10 @@ void InstallTrayBackend(TrayBackend* backend);
 using TrayEventHook = void (*)(HWND hWnd, UINT uCallbackMessage, UINT uID, LONG lParam);
 void InstallTrayEventHook(TrayEventHook hook);
 
+// Called whenever the desktop's tray host (org.kde.StatusNotifierWatcher on the session bus)
+// appears: started late, or restarted after a crash. Icons added before it went away are gone
+// with it and must be added again. nullptr stops the watch.
+using TrayHostHook = void (*)();
+void InstallTrayHostHook(TrayHostHook hook);
+
 } // namespace platform

@@ -23,6 +23,8 @@ public:
     // Asks Form_QueryUnload (from code: unloadMode 1), then runs Form_Unload and deletes the
     // form later. Returns false when the unload was cancelled.
     bool Unload();
+    // The same for another source of the request (vbFormControlMenu, vbAppWindows...).
+    bool UnloadFrom(int unloadMode) { return runUnload(unloadMode); }
 
 protected:
     virtual void Form_Load() {}

@@ -2,6 +2,7 @@
 #include "calendar/printerdlg.h"
 #include "calendar/timetable.h"
 #include "core/datefmt.h"
+#include "core/frmSplash.h"
 #include "core/settings.h"
 #include "fakes/fake_registry.h"
 #include "fakes/fake_shell.h"
@@ -28,6 +29,7 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTimer>
+#include <QUrl>
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -123,7 +125,7 @@ TEST_F(Timetable, HeaderLinesStandWhereThePageFixesThem) {
     const QStringList expected = {
         QString(),
         kRule,
-        QStringLiteral("                     Tallix Time - tallixtime.example.org"),
+        frmTallix::CenterText(QStringLiteral("Tallix Time - ") + timetable::ProjectHome()),
         QString(),
         QStringLiteral("                         Prayer Schedule - March 2025"),
         QString(),
@@ -138,6 +140,9 @@ TEST_F(Timetable, HeaderLinesStandWhereThePageFixesThem) {
         kRule};
     for (int i = 0; i < expected.size(); ++i)
         EXPECT_EQ((*page)[i], expected[i]) << "line " << i + 1;
+    // The home is a bare host name, the web site the build names.
+    EXPECT_EQ(timetable::ProjectHome(), QUrl(MakerWebSite()).host());
+    EXPECT_FALSE(timetable::ProjectHome().isEmpty());
     // Centring: halves go to the even count; 78 columns or more are left alone.
     EXPECT_EQ(frmTallix::CenterText(QString(35, 'x')), QString(22, ' ') + QString(35, 'x'));
     EXPECT_EQ(frmTallix::CenterText(QString(37, 'x')), QString(20, ' ') + QString(37, 'x'));

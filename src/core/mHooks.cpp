@@ -1,0 +1,38 @@
+#include "mHooks.h"
+
+#include "mainwindow/frmTallix.h"
+
+WNDPROC gPrevMainProc = nullptr;
+
+void HookMainWindow(HWND hWnd) {
+    gPrevMainProc = SetWindowLongA(hWnd, GWL_WNDPROC, &MainWndProc);
+}
+
+void UnhookMainWindow(HWND hWnd) {
+    if (!gPrevMainProc)
+        return;
+    SetWindowLongA(hWnd, GWL_WNDPROC, gPrevMainProc);
+    gPrevMainProc = nullptr;
+}
+
+LONG MainWndProc(HWND hWnd, UINT uMsg, LONG wParam, LONG lParam) {
+    frmTallix* window = MainWindow();
+    if (!window || hWnd != window->hWnd())
+        return CallWindowProcA(gPrevMainProc, hWnd, uMsg, wParam, lParam);
+    switch (uMsg) {
+    case WM_TIMECHANGE:
+    case WM_SETTINGCHANGE:
+        window->SystemChanged();
+        return 0;
+    case WM_SYSCOLORCHANGE:
+        window->ColorsChanged();
+        return 0;
+    case WM_POWERBROADCAST:
+        if (wParam == PBT_APMRESUMECRITICAL || wParam == PBT_APMRESUMESUSPEND ||
+            wParam == PBT_APMRESUMEAUTOMATIC)
+            window->ResumedFromSleep();
+        return 0;
+    default:
+        return CallWindowProcA(gPrevMainProc, hWnd, uMsg, wParam, lParam);
+    }
+}

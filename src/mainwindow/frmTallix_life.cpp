@@ -1,0 +1,282 @@
+// The main window's life: the start of the whole application in Form_Load, minimising to the
+// tray, the exit question, the end of the session, and what the system broadcasts redo.
+#include "frmTallix.h"
+
+#include "core/cNonClientMetrics.h"
+#include "core/kaaba.h"
+#include "core/mAPI.h"
+#include "core/mHooks.h"
+#include "core/mMain.h"
+#include "core/settings.h"
+#include "mTray.h"
+#include "mVolume.h"
+#include "platform/broadcasts.h"
+#include "platform/signals.h"
+#include "platform/sysparams.h"
+#include "runtime/App.h"
+#include "runtime/Interaction.h"
+#include "runtime/Printer.h"
+#include "runtime/ResStrings.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QEvent>
+#include <QGuiApplication>
+#include <QMenu>
+#include <QScreen>
+#include <QSlider>
+#include <QTabWidget>
+#include <QTimer>
+#include <QToolBar>
+#include <vector>
+
+namespace {
+constexpr int kExitQuestionStyle = 4132; // Yes/No, question, system-modal
+constexpr std::int32_t kButtonFaceColor = std::int32_t(0x8000000F);
+} // namespace
+
+void frmTallix::Form_Load() {
+    SetBusy(true);
+    SetAppTaskVisible(false);
+
+    // The hand over whatever a click acts on.
+    const QCursor hand(QPixmap(QStringLiteral(":/cursors/hand.png")), 5, 0);
+    for (QWidget* w :
+         {static_cast<QWidget*>(picClock), picNextPrayerIn[0], static_cast<QWidget*>(picVolume),
+          static_cast<QWidget*>(picGlobe), static_cast<QWidget*>(picQiblah)})
+        if (w)
+            w->setCursor(hand);
+    if (imgKabaa) {
+        if (gImageType == 2)
+            imgKabaa->unsetCursor();
+        else
+            imgKabaa->setCursor(hand);
+    }
+
+    if (ttMain.Create(this)) {
+        ttMain.MaxTipWidth(40);
+        ttMain.DelayTime(2, 30000);
+        ttMain.ToolTipHeaderShow(false);
+    }
+
+    ApplySystemFont(this);
+
+    // Window options: every start brings the log-on entry in line with the setting.
+    SetRunAtStartup(gLaunchOnStartup != 0);
+    if (gLaunchMinimized != 0)
+        setWindowState(windowState() | Qt::WindowMinimized);
+
+    if (QScreen* screen = QGuiApplication::primaryScreen()) {
+        const QRect area = screen->availableGeometry();
+        move(area.x() + (area.width() - width()) / 2, area.y() + (area.height() - height()) / 2);
+    }
+    SetTopMost(hWnd(), gAlwaysOnTop != 0);
+
+    const UINT blink = GetCaretBlinkTime();
+    tmrFlash->setInterval(blink == INFINITE_BLINK || blink == 0 ? 530 : int(blink));
+    gExitQuestionShown = false;
+    gTrayFlashing = 0;
+    TrayFlashKind = 0;
+
+    if (tabMain) {
+        tabMain->setCurrentIndex(gSelectedTab);
+        ResetTab();
+    }
+
+    // The mute state shows on the toolbar, the menu and the tray icon.
+    if (QAction* on = tlbMainButton(QStringLiteral("AudioOn")))
+        on->setVisible(gMuteAll == 0);
+    if (QAction* off = tlbMainButton(QStringLiteral("AudioOff"))) {
+        off->setChecked(true);
+        off->setVisible(gMuteAll != 0);
+    }
+    mnuMuteAll->setChecked(gMuteAll != 0);
+    const int restingIcon = gMuteAll == 1 ? 2 : 0;
+    AddTrayIcon(hWnd(), imgIconKabaa[restingIcon]->Picture().Handle(), QString(QChar(0)));
+
+    StartVolume();
+    sldVolume->setTickPosition(gSliderTickStyle == 0 ? QSlider::NoTicks : QSlider::TicksBelow);
+
+    EnablePrayNow();
+    RefreshKabaaImage(gSelectedImage);
+    RefreshPrayers();
+    ResizeForm();
+    SetObjectsToStatusBar();
+
+    HookMainWindow(hWnd());
+    platform::StartSystemBroadcasts(hWnd());
+    tmrDDE.setInterval(AdviseRateToMs(gDDEAdviseRate));
+    if (gActivateDDEServer == 1)
+        InitializeDDE();
+    // A log-out or shutdown that stops the process ends it as the session's end does.
+    platform::InstallSessionEndHook([](int) {
+        if (frmTallix* window = MainWindow())
+            window->EndSession();
+    });
+
+    // The timetable printing starts from these.
+    runtime::PrinterObject& printer = runtime::Printer();
+    printer.TrackDefault = true;
+    printer.SetDuplex(vbPRDPSimplex);
+    printer.SetOrientation(vbPRORPortrait);
+    printer.SetPaperSize(vbPRPSLetter);
+    printer.PrintQuality = vbPRPQHigh;
+    printer.SetColorMode(vbPRCMMonochrome);
+    printer.PaperBin = vbPRBNAuto;
+
+    LastEventCode = 0;
+    tmrMain->start();
+    DoEvents();
+    SetBusy(false);
+}
+
+void frmTallix::Form_Activate() {
+    ApplyAlwaysOnTop();
+}
+
+void frmTallix::Form_QueryUnload(int* cancel, int unloadMode) {
+    if (unloadMode == vbFormControlMenu) {
+        // The close box only minimises: the program lives on in the tray.
+        setWindowState(windowState() | Qt::WindowMinimized);
+        if (gHideWhenMinimized == 1 && IsTrayIconShown())
+            hide();
+        *cancel = 1;
+    } else if (unloadMode == vbFormCode) {
+        tmrMain->stop();
+        gExitQuestionShown = true;
+        DoEvents();
+        if (MsgBox(LoadResString(132), kExitQuestionStyle, App.Title) != vbYes) {
+            gExitQuestionShown = false;
+            *cancel = 1;
+            tmrMain->start();
+        }
+    }
+    // The end of the session (and any other owner) unloads without asking.
+}
+
+void frmTallix::Form_Unload(int*) {
+    tmrMain->stop();
+    for (QWidget* w : findChildren<QWidget*>())
+        w->unsetCursor();
+    platform::InstallSessionEndHook(nullptr);
+    platform::StopSystemBroadcasts();
+    UnhookMainWindow(hWnd());
+    RemoveTrayIcon(hWnd());
+    if (gMutex) {
+        gMutex->ReleaseAndCloseMutex(gMutexHandle);
+        gMutex.reset();
+    }
+    UninitializeDDE();
+    CloseMixer();
+    for (Form* f : Forms())
+        if (f != this)
+            f->UnloadFrom(vbAppWindows);
+}
+
+void frmTallix::EndSession() {
+    UnloadFrom(vbAppWindows);
+}
+
+void frmTallix::Form_Resize() {
+    if (windowState() & Qt::WindowMinimized) {
+        // Hidden only to a tray icon that is there: without one the window stays reachable.
+        if (gHideWhenMinimized == 0 || !IsTrayIconShown()) {
+            SetAppTaskVisible(true);
+        } else if (gHideWhenMinimized == 1) {
+            // Hidden once the state change is through: only the tray icon remains.
+            QTimer::singleShot(0, this, [this] {
+                if (windowState() & Qt::WindowMinimized)
+                    hide();
+            });
+            SetAppTaskVisible(false);
+        }
+    } else if (!(windowState() & Qt::WindowMaximized)) {
+        ResizeForm();
+        SetObjectsToStatusBar();
+        RefreshProgressBars();
+        ApplyAlwaysOnTop();
+        SetAppTaskVisible(true);
+        UpdateCurrentTime();
+        if (mnuCheckForUpdate)
+            mnuCheckForUpdate->setEnabled(IsInternetConnected());
+    }
+}
+
+void frmTallix::changeEvent(QEvent* event) {
+    Form::changeEvent(event);
+    if (event->type() == QEvent::WindowStateChange)
+        Form_Resize();
+    else if (event->type() == QEvent::ActivationChange && isActiveWindow())
+        Form_Activate();
+}
+
+void frmTallix::showEvent(QShowEvent* event) {
+    Form::showEvent(event);
+    // Back from the tray (a click, the menu, another start): in front and active, as a
+    // restored window is.
+    if (!(windowState() & Qt::WindowMinimized))
+        QTimer::singleShot(0, this, [this] {
+            if (isVisible() && !(windowState() & Qt::WindowMinimized)) {
+                raise();
+                activateWindow();
+                // Without a window manager (the offscreen platform) a window shown again
+                // is not told it is active; nothing else would make it so.
+                if (!isActiveWindow() &&
+                    QGuiApplication::platformName() == QLatin1String("offscreen"))
+                    QApplication::setActiveWindow(this);
+            }
+        });
+    // Launched minimised with hiding on: the tray icon is all there is.
+    if ((windowState() & Qt::WindowMinimized) && gHideWhenMinimized == 1 && IsTrayIconShown())
+        QTimer::singleShot(0, this, [this] {
+            if (windowState() & Qt::WindowMinimized)
+                hide();
+        });
+}
+
+void frmTallix::SystemChanged() {
+    HideBalloon(hWnd());
+    StopBalloonTimer(hWnd());
+    if (tmrFlash->isActive())
+        StopTrayFlash();
+    ApplySystemFont(this);
+    ResetTab();
+    ResizeForm();
+    SetObjectsToStatusBar();
+    EnablePrayNow();
+    TranslateDateNames();
+    RefreshPrayers();
+    LastEventCode = 0;
+    // The clock moved: the seconds in between are not replayed.
+    LastTickTime = QDateTime();
+}
+
+void frmTallix::ColorsChanged() {
+    // The pictures take the button face of the new colours.
+    std::vector<PictureBox*> pictures{picClock, picQiblah};
+    for (int i = 1; i <= 6; ++i)
+        pictures.push_back(picPrayer[i]);
+    for (PictureBox* p : pictures)
+        if (p) {
+            p->SetBackColor(kButtonFaceColor);
+            p->update();
+        }
+    for (QWidget* w : {picNextPrayerIn[0], picNextPrayerIn[1], static_cast<QWidget*>(tabMain)})
+        if (w)
+            w->update();
+    ApplySystemFont(this);
+    ResetTab();
+    ResizeForm();
+    SetObjectsToStatusBar();
+    RefreshPrayers();
+}
+
+void frmTallix::ResumedFromSleep() {
+    HideBalloon(hWnd());
+    StopBalloonTimer(hWnd());
+    if (tmrFlash->isActive())
+        StopTrayFlash();
+    RefreshPrayers();
+    LastEventCode = 0;
+    LastTickTime = QDateTime();
+}

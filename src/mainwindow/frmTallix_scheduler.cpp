@@ -1,0 +1,227 @@
+// The alert scheduler: once a wall-clock second the clock tick asks which watched moment (a
+// prayer, a reminder, the next day's Ishaa, midnight) is due and acts on it once: the athan or
+// reminder sound, a new Kaaba picture, the day recomputed, and the announcement by window,
+// balloon or flashing tray icon.
+#include "frmTallix.h"
+
+#include "core/audio.h"
+#include "core/kaaba.h"
+#include "core/mAPI.h"
+#include "core/mMain.h"
+#include "core/settings.h"
+#include "mTray.h"
+#include "platform/sound.h"
+#include "runtime/Clock.h"
+
+#include <QGuiApplication>
+#include <QLabel>
+#include <QLoggingCategory>
+#include <QScreen>
+#include <QTimeZone>
+#include <QTimer>
+
+Q_LOGGING_CATEGORY(lcAlerts, "tallix.alerts", QtWarningMsg)
+
+namespace {
+// Seconds that no tick saw (the thread was busy) are looked at afterwards, up to this many.
+// A longer gap is a suspend or a clock set: nothing is replayed and the day is recomputed.
+constexpr qint64 kCatchUpSeconds = 60;
+// Where a reminder text takes its minutes ("<" "??" ">", kept apart from the trigraph).
+const QString kMinutesMarker = QStringLiteral("<?"
+                                              "?>");
+
+QDateTime wholeSecond(const QDateTime& t) {
+    const QTime time = t.time();
+    return QDateTime(t.date(), QTime(time.hour(), time.minute(), time.second()), t.timeZone());
+}
+} // namespace
+
+void frmTallix::tmrMain_Timer() {
+    const QDateTime now = wholeSecond(Now());
+    if (LastTickTime.isValid() && now == LastTickTime)
+        return;
+    const QDateTime previous = LastTickTime;
+    LastTickTime = now;
+    const bool r = UpdateCurrentTime();
+
+    const qint64 gap = previous.isValid() ? previous.secsTo(now) : 1;
+    if (gap > 1 && gap <= kCatchUpSeconds) {
+        for (qint64 back = gap - 1; back >= 1; --back) {
+            const std::int16_t code = GetDueEventAt(now.addSecs(-back).time());
+            if (code != -1 && code != LastEventCode) {
+                LastEventCode = code;
+                actDueEvent(code);
+            }
+        }
+    } else if (gap > kCatchUpSeconds || gap < 0) {
+        RefreshPrayers();
+    }
+
+    const std::int16_t code = GetDueEvent();
+    if (code != -1 && code != LastEventCode) {
+        // Set before acting: a nested tick inside the action must not act on it again.
+        LastEventCode = code;
+        actDueEvent(code);
+    }
+    EnablePrayNow();
+    if (r)
+        RefreshVolume();
+}
+
+std::int16_t frmTallix::GetDueEvent() {
+    return GetDueEventAt(Now().time());
+}
+
+std::int16_t frmTallix::GetDueEventAt(const QTime& t) {
+    const int now = t.hour() * 3600 + t.minute() * 60 + t.second();
+    const auto dueAt = [now](const QString& text) {
+        const auto seconds = TimeOfDaySeconds(text);
+        return seconds && *seconds == now;
+    };
+    for (std::int16_t i = 1; i <= 6; ++i)
+        if (lblPrayer[i] && dueAt(lblPrayer[i]->text()))
+            return i;
+    if (dueAt(sReminderBeforeTime))
+        return 11;
+    if (dueAt(sReminderAfterTime))
+        return 12;
+    if (dueAt(sNextDayIshaaTime))
+        return 9;
+    if (now == 0)
+        return 10;
+    return -1;
+}
+
+void frmTallix::actDueEvent(std::int16_t code) {
+    const auto today = [] { return Date(Now().date()); };
+    // What happened when, for whoever runs the program with tallix.alerts.info on.
+    const auto report = [code] {
+        qCInfo(lcAlerts, "event %d at %s, sound %s", int(code),
+               qPrintable(Now().time().toString(QStringLiteral("HH:mm:ss"))),
+               platform::IsSoundPlaying() ? "playing" : "silent");
+    };
+    switch (code) {
+    case 1:
+    case 3:
+    case 4:
+    case 5:
+        PlayAlert(static_cast<std::int16_t>(code == 1 ? 0 : code - 2));
+        RefreshKabaaImage(gSelectedImage);
+        report();
+        RefreshPrayerTimes(today());
+        AthanNotify();
+        break;
+    case 2:
+    case 10:
+        RefreshPrayerTimes(today());
+        break;
+    case 6:
+        PlayAlert(4);
+        report();
+        RefreshKabaaImage(gSelectedImage);
+        RefreshTodayOrTomorrow(today());
+        AthanNotify();
+        break;
+    case 11:
+    case 12:
+        RefreshPrayers();
+        playReminderSound();
+        report();
+        ReminderNotify(code == 11);
+        break;
+    case 9:
+        RefreshTodayOrTomorrow(today());
+        break;
+    default:
+        break;
+    }
+}
+
+void frmTallix::playReminderSound() {
+    switch (gAudioType[7]) {
+    case 1:
+    case 2:
+    case 3:
+        PlayAlert(7);
+        break;
+    case 4:
+        PlayAlert(8);
+        break;
+    default:
+        break;
+    }
+}
+
+void frmTallix::showForAnnouncement() {
+    UnloadDialogs();
+    setWindowState(windowState() & ~(Qt::WindowMinimized | Qt::WindowMaximized));
+    Show();
+    if (QScreen* screen = QGuiApplication::primaryScreen()) {
+        const QRect area = screen->availableGeometry();
+        move(area.x() + (area.width() - width()) / 2, area.y() + (area.height() - height()) / 2);
+    }
+    ApplyAlwaysOnTop();
+}
+
+void frmTallix::AthanNotify() {
+    TrayFlashKind = 0;
+    if (gDisplayMainScreen == 1)
+        showForAnnouncement();
+    if (gDisplayBalloonTips != 1) {
+        StartTrayFlash();
+        return;
+    }
+    if (!IsShellVersionAtLeast(5) || !IsBalloonTipsEnabled()) {
+        StartTrayFlash();
+        return;
+    }
+    // The prayer after the one just called names it: Dhuhr is followed by Asr, and so on.
+    static const std::int16_t slotAfter[7] = {-1, 4, 0, -1, 1, 2, 3};
+    const std::int16_t n = GetNextPrayer();
+    if (n < 1 || n > 6 || slotAfter[n] < 0)
+        return;
+    ShowBalloon(hWnd(), 1, sAppTitle, sAthanMessage[n] + QChar(0), slotAfter[n]);
+}
+
+void frmTallix::ReminderNotify(bool bBefore) {
+    TrayFlashKind = -1;
+    if (gDisplayMainScreenReminder == 1)
+        showForAnnouncement();
+    if (gDisplayBalloonTipsReminder == 1 || gFlashTrayIconReminder == 1) {
+        const std::int16_t n = GetNextPrayer();
+        QString text;
+        if (n >= 1 && n <= 6) {
+            if (bBefore) {
+                text = sReminderBeforeText[n];
+                text.replace(kMinutesMarker, QString::number(5 * gReminderBefore[n]));
+            } else {
+                const std::int16_t p = static_cast<std::int16_t>(n == 1 ? 6 : n - 1);
+                text = sReminderAfterText[p];
+                text.replace(kMinutesMarker, QString::number(5 * gReminderAfter[p]));
+            }
+        }
+        // Without a next prayer there is no right text, and an old one would be wrong.
+        ReminderMessage = text;
+    } else {
+        ReminderMessage.clear();
+    }
+    if (gDisplayBalloonTipsReminder == 1 && !ReminderMessage.isEmpty() &&
+        IsShellVersionAtLeast(5) && IsBalloonTipsEnabled())
+        ShowBalloon(hWnd(), 2, sReminderTitle, ReminderMessage + QChar(0), 7);
+    else
+        StartTrayFlash();
+}
+
+void frmTallix::UnloadDialogs() {
+    for (const char* name : {"frmSplash", "frmPreferences", "frmPrayerSettings"}) {
+        const QString wanted = QString::fromLatin1(name);
+        if (!IsFormLoaded(wanted))
+            continue;
+        for (Form* f : Forms())
+            if (f->Name().compare(wanted, Qt::CaseInsensitive) == 0) {
+                f->Unload();
+                break;
+            }
+        return;
+    }
+}

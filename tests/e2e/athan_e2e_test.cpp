@@ -1,0 +1,253 @@
+// The real program on a virtual display and a private session bus, with its clock started just
+// before Dhuhr: it starts as a user's program does (log-on entry, tray icon, window), sounds the
+// athan at Dhuhr on ALSA's null device, shows its balloon through the notification service,
+// and ends as at a log-out when the session sends SIGTERM.
+#include <QCoreApplication>
+#include <QDBusArgument>
+#include <QDBusConnection>
+#include <QDBusConnectionInterface>
+#include <QDBusMessage>
+#include <QDBusVariant>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QThread>
+#include <QVariantMap>
+#include <csignal>
+#include <gtest/gtest.h>
+#include <memory>
+
+namespace {
+
+// The desktop's tray host, as far as a tray icon needs one.
+class FakeWatcher : public QObject {
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "org.kde.StatusNotifierWatcher")
+    Q_PROPERTY(bool IsStatusNotifierHostRegistered READ hostRegistered)
+    Q_PROPERTY(int ProtocolVersion READ protocolVersion)
+    Q_PROPERTY(QStringList RegisteredStatusNotifierItems READ items)
+public:
+    QStringList registered;
+    bool hostRegistered() const { return true; }
+    int protocolVersion() const { return 0; }
+    QStringList items() const { return registered; }
+public slots:
+    void RegisterStatusNotifierItem(const QString& service) { registered.append(service); }
+    void RegisterStatusNotifierHost(const QString&) {}
+};
+
+// The desktop's notification service: keeps what it was asked to show.
+class FakeNotifications : public QObject {
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "org.freedesktop.Notifications")
+public:
+    QStringList bodies;
+    QStringList summaries;
+public slots:
+    uint Notify(const QString&, uint, const QString&, const QString& summary, const QString& body,
+                const QStringList&, const QVariantMap&, int) {
+        summaries.append(summary);
+        bodies.append(body);
+        return uint(bodies.size());
+    }
+    QStringList GetCapabilities() { return {QStringLiteral("body"), QStringLiteral("actions")}; }
+    QString GetServerInformation(QString& vendor, QString& version, QString& protocol) {
+        vendor = QStringLiteral("test");
+        version = QStringLiteral("1");
+        protocol = QStringLiteral("1.2");
+        return QStringLiteral("fake");
+    }
+    void CloseNotification(uint) {}
+};
+
+// The process of that name among the children of a process (xvfb-run starts the program).
+qint64 childNamed(qint64 parent, const QByteArray& name) {
+    QFile children(QStringLiteral("/proc/%1/task/%1/children").arg(parent));
+    if (!children.open(QIODevice::ReadOnly))
+        return 0;
+    for (const QByteArray& child : children.readAll().split(' ')) {
+        QFile comm(QStringLiteral("/proc/%1/comm").arg(QString::fromLatin1(child.trimmed())));
+        if (!child.trimmed().isEmpty() && comm.open(QIODevice::ReadOnly) &&
+            comm.readAll().trimmed() == name)
+            return child.trimmed().toLongLong();
+    }
+    return 0;
+}
+
+bool waitFor(const std::function<bool()>& condition, int ms) {
+    QElapsedTimer t;
+    t.start();
+    while (!condition()) {
+        if (t.elapsed() > ms)
+            return false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+        QThread::msleep(10);
+    }
+    return true;
+}
+
+class RealProgramAtDhuhr : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (QStandardPaths::findExecutable(QStringLiteral("xvfb-run")).isEmpty() ||
+            QStandardPaths::findExecutable(QStringLiteral("dbus-daemon")).isEmpty())
+            GTEST_SKIP() << "needs xvfb-run and dbus-daemon";
+        QDir(home.path()).mkpath(QStringLiteral("config"));
+        QDir(home.path()).mkpath(QStringLiteral("run"));
+        QFile::setPermissions(home.path() + QStringLiteral("/run"), QFileDevice::ReadOwner |
+                                                                        QFileDevice::WriteOwner |
+                                                                        QFileDevice::ExeOwner);
+        bus.start(QStringLiteral("dbus-daemon"),
+                  {QStringLiteral("--session"), QStringLiteral("--nofork"),
+                   QStringLiteral("--print-address")});
+        ASSERT_TRUE(bus.waitForStarted(5000));
+        ASSERT_TRUE(waitFor([&] { return bus.canReadLine(); }, 5000));
+        address = QString::fromUtf8(bus.readLine()).trimmed();
+        connection = std::make_unique<QDBusConnection>(
+            QDBusConnection::connectToBus(address, QStringLiteral("e2e")));
+        ASSERT_TRUE(connection->isConnected());
+        ASSERT_TRUE(connection->registerObject(QStringLiteral("/StatusNotifierWatcher"), &watcher,
+                                               QDBusConnection::ExportAllSlots |
+                                                   QDBusConnection::ExportAllProperties));
+        ASSERT_TRUE(connection->registerService(QStringLiteral("org.kde.StatusNotifierWatcher")));
+        ASSERT_TRUE(connection->registerObject(QStringLiteral("/org/freedesktop/Notifications"),
+                                               &notifications, QDBusConnection::ExportAllSlots));
+        ASSERT_TRUE(connection->registerService(QStringLiteral("org.freedesktop.Notifications")));
+    }
+    void TearDown() override {
+        if (program.state() != QProcess::NotRunning) {
+            program.kill();
+            program.waitForFinished(3000);
+        }
+        if (connection)
+            QDBusConnection::disconnectFromBus(QStringLiteral("e2e"));
+        if (bus.state() != QProcess::NotRunning) {
+            bus.kill();
+            bus.waitForFinished(3000);
+        }
+    }
+
+    QString configDir() const { return home.path() + QStringLiteral("/config"); }
+
+    // The titles of the windows the program published for other starts.
+    QByteArray publishedTitles() const {
+        QByteArray all;
+        QDir windows(home.path() + QStringLiteral("/run/tallix-time/windows"));
+        for (const QString& name : windows.entryList({QStringLiteral("*.list")}, QDir::Files)) {
+            QFile f(windows.filePath(name));
+            if (f.open(QIODevice::ReadOnly))
+                all += f.readAll();
+        }
+        return all;
+    }
+
+    // The tip of the registered tray item, as the tray host reads it.
+    QString trayTip() const {
+        const QString item = watcher.registered.value(0);
+        if (item.isEmpty())
+            return QString();
+        const QString service = item.section(QLatin1Char('/'), 0, 0);
+        QDBusMessage get = QDBusMessage::createMethodCall(
+            service, QStringLiteral("/StatusNotifierItem"),
+            QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("Get"));
+        get << QStringLiteral("org.kde.StatusNotifierItem") << QStringLiteral("ToolTip");
+        const QDBusMessage reply = connection->call(get, QDBus::Block, 3000);
+        if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty())
+            return QString();
+        const QDBusArgument arg =
+            reply.arguments().at(0).value<QDBusVariant>().variant().value<QDBusArgument>();
+        QString icon, title, text;
+        arg.beginStructure();
+        arg >> icon;
+        arg.beginArray();
+        while (!arg.atEnd()) {
+            int w = 0, h = 0;
+            QByteArray data;
+            arg.beginStructure();
+            arg >> w >> h >> data;
+            arg.endStructure();
+        }
+        arg.endArray();
+        arg >> title >> text;
+        arg.endStructure();
+        return title + QLatin1Char('\n') + text;
+    }
+
+    QTemporaryDir home;
+    QProcess bus;
+    QProcess program;
+    QString address;
+    std::unique_ptr<QDBusConnection> connection;
+    FakeWatcher watcher;
+    FakeNotifications notifications;
+};
+
+TEST_F(RealProgramAtDhuhr, SoundsTheAthanShowsItsBalloonAndEndsAtLogOut) {
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.remove(QStringLiteral("QT_QPA_PLATFORM"));
+    env.remove(QStringLiteral("DISPLAY"));
+    env.remove(QStringLiteral("WAYLAND_DISPLAY"));
+    env.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), address);
+    env.insert(QStringLiteral("XDG_CONFIG_HOME"), configDir());
+    env.insert(QStringLiteral("XDG_CACHE_HOME"), home.path() + QStringLiteral("/cache"));
+    env.insert(QStringLiteral("XDG_RUNTIME_DIR"), home.path() + QStringLiteral("/run"));
+    env.insert(QStringLiteral("TALLIX_ALSA_DEVICE"), QStringLiteral("null"));
+    env.insert(QStringLiteral("TZ"), QStringLiteral("UTC"));
+    // Makkah's Dhuhr on that day is at 12:32:00.
+    env.insert(QStringLiteral("TALLIX_CLOCK_START"), QStringLiteral("2024-03-10T12:31:52"));
+    env.insert(QStringLiteral("QT_LOGGING_RULES"), QStringLiteral("tallix.alerts.info=true"));
+    program.setProcessEnvironment(env);
+    program.setProcessChannelMode(QProcess::SeparateChannels);
+    program.start(QStringLiteral("xvfb-run"), {QStringLiteral("-a"), QStringLiteral(TALLIX_EXE)});
+    ASSERT_TRUE(program.waitForStarted(5000));
+
+    QByteArray log;
+    const auto readLog = [&] {
+        log += program.readAllStandardError();
+        log += program.readAllStandardOutput();
+    };
+    // The tray icon reaches the tray host.
+    ASSERT_TRUE(waitFor([&] { return !watcher.registered.isEmpty(); }, 20000))
+        << program.readAllStandardError().constData();
+    // Start-up wired the log-on entry, the day's times (the caption names the current
+    // prayer) and the clock tick's tray tip (the next prayer's time in the locale's pattern).
+    EXPECT_TRUE(QFile::exists(configDir() + QStringLiteral("/autostart/tallix-time.desktop")));
+    EXPECT_TRUE(waitFor(
+        [&] { return publishedTitles().contains("Tallix Time - Next Prayer is Dhuhr"); }, 5000))
+        << publishedTitles().constData();
+    EXPECT_TRUE(waitFor([&] { return trayTip().contains(QLatin1String("12:32")); }, 5000))
+        << trayTip().toStdString();
+
+    // Dhuhr: the athan starts on the null device, and its balloon is shown.
+    ASSERT_TRUE(waitFor(
+        [&] {
+            readLog();
+            return log.contains("event 3 at 12:32:00");
+        },
+        30000))
+        << log.constData();
+    EXPECT_TRUE(log.contains("event 3 at 12:32:00, sound playing")) << log.constData();
+    ASSERT_TRUE(waitFor([&] { return !notifications.bodies.isEmpty(); }, 5000));
+    EXPECT_EQ(notifications.bodies.value(0), QStringLiteral("It is now time to pray Dhuhr."));
+    EXPECT_EQ(notifications.summaries.value(0), QStringLiteral("Tallix Time"));
+
+    // Log-out: SIGTERM unloads the program without a question, and it ends.
+    const QString itemService = watcher.registered.value(0).section(QLatin1Char('/'), 0, 0);
+    const qint64 pid = childNamed(program.processId(), "tallix-time");
+    ASSERT_GT(pid, 0);
+    ::kill(pid_t(pid), SIGTERM);
+    ASSERT_TRUE(program.waitForFinished(10000));
+    readLog();
+    EXPECT_EQ(program.exitCode(), 0) << log.constData();
+    EXPECT_TRUE(QFile::exists(configDir() + QStringLiteral("/tallix-time/registry.conf")));
+    // The tray icon went with it.
+    EXPECT_TRUE(waitFor(
+        [&] { return !connection->interface()->isServiceRegistered(itemService).value(); }, 3000));
+}
+
+} // namespace
+
+#include "athan_e2e_test.moc"

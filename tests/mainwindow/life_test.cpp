@@ -1,0 +1,290 @@
+// The main window's life: what Form_Load starts, the close box, the exit question, the end of
+// the session, launching minimised, and what the system broadcasts redo.
+#include "core/datefmt.h"
+#include "core/mHooks.h"
+#include "core/mMain.h"
+#include "core/settings.h"
+#include "fakes/fake_mixer.h"
+#include "fakes/fake_registry.h"
+#include "fakes/fake_sound.h"
+#include "fakes/fake_system.h"
+#include "fakes/fake_tray.h"
+#include "mainwindow/frmTallix.h"
+#include "mainwindow/mTray.h"
+#include "platform/broadcasts.h"
+#include "platform/wndproc.h"
+#include "runtime/Clock.h"
+#include "runtime/Interaction.h"
+#include "runtime/Printer.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QLabel>
+#include <QMenu>
+#include <QPointer>
+#include <QSlider>
+#include <QStandardPaths>
+#include <QTimer>
+#include <csignal>
+#include <gtest/gtest.h>
+
+namespace {
+
+void pump(int ms) {
+    QElapsedTimer t;
+    t.start();
+    while (t.elapsed() < ms)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
+class Life : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(LoadSettings());
+        runtime::SetClock(QDateTime(QDate(2024, 3, 10), QTime(10, 0, 0)));
+        gLaunchMinimized = 0;
+        gHideWhenMinimized = 1;
+        gLaunchOnStartup = 1;
+        gMuteAll = 0;
+    }
+    void TearDown() override {
+        runtime::SetMsgBoxAnswerer(nullptr);
+        if (window)
+            window->UnloadFrom(vbAppWindows);
+        pump(20);
+        runtime::SetClock(nullptr);
+    }
+    void load() {
+        window = new frmTallix();
+        window->Load();
+        window->Show();
+    }
+
+    FakeRegistry registry;
+    FakeSound sound;
+    FakeSystem system;
+    FakeTray tray;
+    FakeMixer mixer;
+    QPointer<frmTallix> window;
+};
+
+TEST_F(Life, LoadStartsEverythingInItsOrder) {
+    gTimeFormat.clear();
+    gHijriMonthLong.fill(QString());
+    runtime::Printer().SetOrientation(vbPRORLandscape);
+    runtime::Printer().SetColorMode(vbPRCMColor);
+    load();
+    // Texts, date names and the time pattern.
+    EXPECT_FALSE(gTimeFormat.isEmpty());
+    EXPECT_EQ(gHijriMonthLong[9], QStringLiteral("Ramadan"));
+    EXPECT_EQ(window->mnuPrayNow->text(), QStringLiteral("Pray &Now"));
+    // The printer defaults the timetables start from.
+    EXPECT_EQ(runtime::Printer().Orientation(), vbPRORPortrait);
+    EXPECT_EQ(runtime::Printer().ColorMode(), vbPRCMMonochrome);
+    // The log-on entry follows the setting at every start.
+    EXPECT_FALSE(registry.text(kRunKey, kRunValueName).isEmpty());
+    // The tray icon, with the tray procedure under the main window's own.
+    EXPECT_TRUE(tray.hasIcon(window->hWnd(), kTrayIconId));
+    EXPECT_NE(lpPrevTrayProc, nullptr);
+    EXPECT_EQ(gPrevMainProc, &TrayWndProc);
+    // The mixer, the day's times, the broadcasts and the clock.
+    EXPECT_TRUE(window->VolumeAvailable);
+    EXPECT_EQ(window->sldVolume->value(), 50);
+    EXPECT_TRUE(frmTallix::TimeOfDaySeconds(window->lblPrayer[3]->text()).has_value());
+    EXPECT_EQ(platform::SystemBroadcastWindow(), window->hWnd());
+    EXPECT_TRUE(window->tmrMain->isActive());
+    EXPECT_EQ(window->LastEventCode, 0);
+    EXPECT_EQ(BusyCount(), 0);
+
+    // Start-up entry off: a stale entry is removed.
+    window->UnloadFrom(vbAppWindows);
+    pump(20);
+    gLaunchOnStartup = 0;
+    load();
+    EXPECT_TRUE(registry.text(kRunKey, kRunValueName).isEmpty());
+}
+
+TEST_F(Life, TheCloseBoxMinimisesAndTheProgramLivesOn) {
+    for (std::int16_t hide : {0, 1}) {
+        SCOPED_TRACE(hide);
+        gHideWhenMinimized = hide;
+        load();
+        window->close();
+        pump(30);
+        ASSERT_TRUE(window);
+        EXPECT_TRUE(window->IsLoaded());
+        EXPECT_TRUE(window->windowState() & Qt::WindowMinimized);
+        EXPECT_EQ(window->isVisible(), hide == 0);
+        window->UnloadFrom(vbAppWindows);
+        pump(20);
+    }
+}
+
+TEST_F(Life, WithoutATrayTheWindowIsNeverHiddenAway) {
+    tray.shellRunning = false; // a desktop without a tray
+    gHideWhenMinimized = 1;
+    load();
+    window->close();
+    pump(30);
+    EXPECT_TRUE(window->windowState() & Qt::WindowMinimized);
+    EXPECT_TRUE(window->isVisible());
+}
+
+TEST_F(Life, ExitAsksAndNoKeepsTheClockAndTrayGoing) {
+    load();
+    QString asked;
+    int style = 0;
+    bool clockStoppedWhileAsked = false;
+    runtime::SetMsgBoxAnswerer([&](const QString& prompt, int buttons, const QString&) {
+        asked = prompt;
+        style = buttons;
+        clockStoppedWhileAsked = !window->tmrMain->isActive() && gExitQuestionShown;
+        return vbNo;
+    });
+    EXPECT_FALSE(window->Unload());
+    EXPECT_EQ(asked, QStringLiteral("Are you sure you want to exit?"));
+    EXPECT_EQ(style, 4132);
+    EXPECT_TRUE(clockStoppedWhileAsked);
+    EXPECT_TRUE(window->tmrMain->isActive());
+    EXPECT_FALSE(gExitQuestionShown);
+
+    runtime::SetMsgBoxAnswerer([](const QString&, int, const QString&) { return vbYes; });
+    const HWND hWnd = window->hWnd();
+    EXPECT_TRUE(window->Unload());
+    pump(20);
+    EXPECT_FALSE(window);
+    EXPECT_FALSE(tray.hasIcon(hWnd, kTrayIconId));
+    EXPECT_EQ(gPrevMainProc, nullptr);
+    EXPECT_EQ(lpPrevTrayProc, nullptr);
+    // Unhooking again changes nothing.
+    UnhookMainWindow(hWnd);
+    UnhookTrayWindow(hWnd);
+    EXPECT_EQ(SendMessageA(hWnd, WM_TIMECHANGE, 0, 0), 0);
+}
+
+TEST_F(Life, TheEndOfTheSessionUnloadsWithoutAsking) {
+    load();
+    bool asked = false;
+    runtime::SetMsgBoxAnswerer([&](const QString&, int, const QString&) {
+        asked = true;
+        return vbNo;
+    });
+    const HWND hWnd = window->hWnd();
+    const QString before = registry.text(kSettingsKey, QStringLiteral("Latitude"));
+    std::raise(SIGTERM);
+    pump(100);
+    EXPECT_FALSE(asked);
+    EXPECT_FALSE(window);
+    EXPECT_FALSE(tray.hasIcon(hWnd, kTrayIconId));
+    EXPECT_EQ(registry.text(kSettingsKey, QStringLiteral("Latitude")), before);
+}
+
+TEST_F(Life, LaunchedMinimisedWithHidingOnlyTheTrayIconShows) {
+    gLaunchMinimized = 1;
+    gHideWhenMinimized = 1;
+    load();
+    pump(50);
+    EXPECT_FALSE(window->isVisible());
+    EXPECT_TRUE(tray.hasIcon(window->hWnd(), kTrayIconId));
+    // A click on the icon brings it back.
+    SendMessageA(window->hWnd(), kTrayCallbackMessage, LONG(kTrayIconId), WM_LBUTTONUP);
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_FALSE(window->windowState() & Qt::WindowMinimized);
+}
+
+TEST_F(Life, BroadcastsStopFlashingHideTheBalloonAndRecompute) {
+    load();
+    const HWND w = window->hWnd();
+    gFlashTrayIcon = 1;
+    const struct {
+        const char* what;
+        UINT msg;
+        LONG wParam;
+        bool acts;
+    } cases[] = {
+        {"clock set", WM_TIMECHANGE, 0, true},
+        {"settings", WM_SETTINGCHANGE, 0, true},
+        {"resume", WM_POWERBROADCAST, PBT_APMRESUMEAUTOMATIC, true},
+        {"going to sleep", WM_POWERBROADCAST, PBT_APMSUSPEND, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        window->TrayFlashKind = 0;
+        window->StartTrayFlash();
+        SendMessageA(w, kTrayCallbackMessage, LONG(kTrayIconId), NIN_BALLOONSHOW);
+        window->LastEventCode = 3;
+        window->lblPrayer[3]->setText(QStringLiteral("N/A"));
+        tray.clear();
+        EXPECT_EQ(SendMessageA(w, c.msg, c.wParam, 0), 0);
+        EXPECT_EQ(window->tmrFlash->isActive(), !c.acts);
+        EXPECT_EQ(gBalloonTimerActive, !c.acts);
+        EXPECT_EQ(window->LastEventCode, c.acts ? 0 : 3);
+        EXPECT_EQ(window->lblPrayer[3]->text() != QStringLiteral("N/A"), c.acts);
+        StopBalloonTimer(w);
+        StopTrayFlash();
+    }
+    // A colour change gives the pictures the button face again and recomputes; a message for
+    // another window goes on to the procedure below.
+    window->picClock->SetBackColor(0x00FF00);
+    window->lblPrayer[3]->setText(QStringLiteral("N/A"));
+    EXPECT_EQ(SendMessageA(w, WM_SYSCOLORCHANGE, 0, 0), 0);
+    EXPECT_EQ(window->picClock->BackColor(), std::int32_t(0x8000000F));
+    EXPECT_NE(window->lblPrayer[3]->text(), QStringLiteral("N/A"));
+    window->lblPrayer[3]->setText(QStringLiteral("N/A"));
+    EXPECT_EQ(MainWndProc(w + 1, WM_TIMECHANGE, 0, 0), 0);
+    EXPECT_EQ(window->lblPrayer[3]->text(), QStringLiteral("N/A"));
+    // The flash does not come back by itself.
+    pump(50);
+    EXPECT_FALSE(window->tmrFlash->isActive());
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(Life, TheVolumePanelSitsInTheStatusAreaBesideTheLocation) {
+    load();
+    QApplication::processEvents();
+    ASSERT_TRUE(window->VolumeAvailable);
+    EXPECT_TRUE(window->sldVolume->isVisible());
+    EXPECT_EQ(window->sldVolume->parentWidget(), window->staMain);
+    EXPECT_FALSE(window->sldVolume->geometry().intersects(window->picLocation->geometry()));
+    EXPECT_FALSE(window->sldVolume->geometry().intersects(window->picNextPrayerIn[1]->geometry()));
+    EXPECT_FALSE(window->picVolume->geometry().intersects(window->picLocation->geometry()));
+    const QString dir = QStringLiteral(TALLIX_BUILD_DIR "/screenshots");
+    QDir().mkpath(dir);
+    EXPECT_TRUE(window->grab().toImage().save(dir + QStringLiteral("/mainwindow-volume.png")));
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(Life, PrayNowIsEnabledWhenItsActionCanWork) {
+    load();
+    const struct {
+        LONG platform;
+        std::int16_t security;
+        platform::ScreenSaverService saver;
+        bool enabled;
+    } cases[] = {
+        {2, 0, platform::ScreenSaverService::Absent, true},  // the lock works without a saver
+        {2, 1, platform::ScreenSaverService::Absent, false}, // the screen saver is not there
+        {2, 1, platform::ScreenSaverService::Present, true},
+        {1, 0, platform::ScreenSaverService::Absent, false}, // 9x: always the screen saver
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.platform << " " << c.security);
+        gPlatformId = c.platform;
+        gSecurityType = c.security;
+        system.saver = c.saver;
+        window->EnablePrayNow();
+        EXPECT_EQ(window->mnuPrayNow->isEnabled(), c.enabled);
+    }
+    gPlatformId = 2;
+}
+
+} // namespace

@@ -1,0 +1,87 @@
+// Pictures of the three pages and of the sound-file dialog, for a person to look at.
+#include "preferences/mGetWavFile.h"
+#include "prefs_fixture.h"
+
+#include <QDir>
+#include <QFileDialog>
+#include <QLabel>
+#include <QListView>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTreeView>
+
+namespace {
+
+QString shotPath(const char* name) {
+    const QString dir = QStringLiteral(TALLIX_BUILD_DIR "/screenshots");
+    QDir().mkpath(dir);
+    return dir + QLatin1Char('/') + QString::fromLatin1(name);
+}
+
+void settle() {
+    for (int i = 0; i < 5; ++i)
+        QApplication::processEvents();
+}
+
+// Every label and button shows its whole text.
+void expectTextsFit(QWidget& page) {
+    for (QAbstractButton* b : page.findChildren<QAbstractButton*>()) {
+        if (!b->isVisibleTo(&page) || b->text().isEmpty())
+            continue;
+        // Push buttons ask for a wide minimum of the style's; their text is what must fit.
+        const int needed =
+            qobject_cast<QPushButton*>(b)
+                ? b->fontMetrics().horizontalAdvance(QString(b->text()).remove(QLatin1Char('&'))) +
+                      6
+                : b->sizeHint().width() - 2;
+        EXPECT_GE(b->width(), needed) << b->objectName().toStdString();
+    }
+}
+
+} // namespace
+
+using PreferencesScreenshots = PrefsFixture;
+
+TEST_F(PreferencesScreenshots, ThreePages) {
+    gAudioType[1] = 2;
+    gCustomSound[1] = file(QStringLiteral("dhuhr-athan.wav"));
+    gAudioType[3] = 3;
+    gCustomSoundFolder[3] = dir_.path();
+    gReminderBefore[3] = 2;
+    gActivateDDEServer = 1;
+    gColorType = 1;
+    gColorFace = 0x00E0F0FF;
+    frmPreferences& dlg = open();
+    dlg.resize(dlg.sizeHint());
+    dlg.show();
+    const char* names[] = {"preferences-audio.png", "preferences-other.png",
+                           "preferences-reminders.png"};
+    for (int tab = 0; tab < 3; ++tab) {
+        dlg.tabMain->setCurrentIndex(tab);
+        settle();
+        expectTextsFit(*dlg.tabMain->widget(tab));
+        EXPECT_TRUE(dlg.grab().toImage().save(shotPath(names[tab])));
+    }
+}
+
+TEST_F(PreferencesScreenshots, SoundFileDialog) {
+    for (const char* name : {"athan-makkah.wav", "athan-cairo.wav", "reminder.wav"})
+        file(QString::fromLatin1(name));
+    bool shot = false;
+    preferences::InstallFileDialogDriver([&](QFileDialog& dialog) {
+        dialog.resize(640, 420);
+        dialog.show();
+        for (int i = 0; i < 50; ++i)
+            QApplication::processEvents();
+        auto* play = dialog.findChild<QPushButton*>(QStringLiteral("hPlayButton"));
+        auto* label = dialog.findChild<QLabel*>(QStringLiteral("hPreviewLabel"));
+        EXPECT_TRUE(play && play->isVisible());
+        EXPECT_TRUE(label && label->text() == QStringLiteral("Preview:"));
+        shot = dialog.grab().toImage().save(shotPath("preferences-soundfile.png"));
+        dialog.reject();
+    });
+    EXPECT_EQ(GetWavFile(0, QStringLiteral("Windows audio file (*.wav)<NULL>*.wav"), dir_.path(),
+                         QString(), QStringLiteral("Tallix Time - Select Dhuhr Athan")),
+              QString());
+    EXPECT_TRUE(shot);
+}
