@@ -6,6 +6,7 @@
 #include "core/mAPI.h"
 #include "core/mMain.h"
 #include "mainwindow/frmTallix.h"
+#include "preferences/frmPreferences.h"
 #include "runtime/App.h"
 #include "runtime/Convert.h"
 #include "runtime/Interaction.h"
