@@ -3,7 +3,7 @@
 
 #include "core/mMain.h"
 #include "core/numfilter.h"
-#include "preferences/frmPreferences.h"
+#include "core/settings.h"
 #include "runtime/Interaction.h"
 
 #include <QButtonGroup>

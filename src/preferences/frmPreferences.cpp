@@ -20,7 +20,6 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
-std::int16_t gStartTab = 0;
 
 void ShowPreferencesDialog(std::int16_t iStartTab) {
     gStartTab = iStartTab;
