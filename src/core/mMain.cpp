@@ -26,7 +26,6 @@ std::unique_ptr<cMutex> gMutex;
 HANDLE gMutexHandle = 0;
 LONG gPlatformId = 0;
 std::int16_t gSplashMode = 0;
-std::int16_t gStartTab = 0;
 
 namespace {
 std::int16_t gBusyCount = 0;

@@ -15,8 +15,6 @@ extern std::unique_ptr<cMutex> gMutex;
 extern HANDLE gMutexHandle;
 extern LONG gPlatformId;
 extern std::int16_t gSplashMode;
-// The page a settings dialog opens on, set by whoever opens it.
-extern std::int16_t gStartTab;
 
 // Runs the program: hands over to a running copy and ends, or starts and runs the event loop.
 // Returns the process's exit code.

@@ -14,6 +14,7 @@
 
 #include <vector>
 
+std::int16_t gStartTab = 0;
 std::int16_t gAudioType[8] = {};
 std::int16_t gSelectedSound[9] = {};
 QString gCustomSound[8];

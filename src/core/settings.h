@@ -13,6 +13,8 @@ inline const QString kRunValueName = QStringLiteral("TallixTime");
 
 // Audio slots 0..8: athans 0..4, start-up recitation 5, start-up 6, reminder 7, reminder
 // recitation 8. Slot 5 and 8 have only a selected sound.
+// The page a settings dialog opens on, set by the caller before showing it.
+extern std::int16_t gStartTab;
 extern std::int16_t gAudioType[8];
 extern std::int16_t gSelectedSound[9];
 extern QString gCustomSound[8];

@@ -5,6 +5,7 @@
 #include "core/cNonClientMetrics.h"
 #include "core/mAPI.h"
 #include "core/mMain.h"
+#include "core/settings.h"
 #include "mainwindow/frmTallix.h"
 #include "runtime/App.h"
 #include "runtime/Convert.h"

@@ -4,6 +4,7 @@
 
 #include "core/mAPI.h"
 #include "core/mMain.h"
+#include "mainwindow/frmTallix.h"
 #include "platform/locale.h"
 #include "runtime/App.h"
 #include "runtime/Convert.h"
@@ -114,6 +115,8 @@ bool frmPrayerSettings::SaveSettings() {
     return true;
 }
 
+// The main window handles the next due event under the new times afresh.
 void frmPrayerSettings::ForgetLastEvent() {
-    // The main window's last handled event is cleared here once it has one.
+    if (frmTallix* main = MainWindow())
+        main->LastEventCode = 0;
 }

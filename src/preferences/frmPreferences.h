@@ -29,9 +29,6 @@ class QRadioButton;
 class QTabWidget;
 class QTimer;
 
-// The page the dialog opens on: 0 audio, 1 other settings, 2 reminders. Set by the opener.
-extern std::int16_t gStartTab;
-
 // Opens the dialog modally on the page and returns when it has been closed.
 void ShowPreferencesDialog(std::int16_t iStartTab);
 

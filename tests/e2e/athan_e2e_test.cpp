@@ -2,6 +2,7 @@
 // before Dhuhr: it starts as a user's program does (log-on entry, tray icon, window), sounds the
 // athan at Dhuhr on ALSA's null device, shows its balloon through the notification service,
 // and ends as at a log-out when the session sends SIGTERM.
+#include "fakes/wait_for.h"
 #include <QCoreApplication>
 #include <QDBusArgument>
 #include <QDBusConnection>
@@ -77,18 +78,6 @@ qint64 childNamed(qint64 parent, const QByteArray& name) {
     return 0;
 }
 
-bool waitFor(const std::function<bool()>& condition, int ms) {
-    QElapsedTimer t;
-    t.start();
-    while (!condition()) {
-        if (t.elapsed() > ms)
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-        QThread::msleep(10);
-    }
-    return true;
-}
-
 class RealProgramAtDhuhr : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -104,7 +93,7 @@ protected:
                   {QStringLiteral("--session"), QStringLiteral("--nofork"),
                    QStringLiteral("--print-address")});
         ASSERT_TRUE(bus.waitForStarted(5000));
-        ASSERT_TRUE(waitFor([&] { return bus.canReadLine(); }, 5000));
+        ASSERT_TRUE(WaitFor([&] { return bus.canReadLine(); }, 5000));
         address = QString::fromUtf8(bus.readLine()).trimmed();
         connection = std::make_unique<QDBusConnection>(
             QDBusConnection::connectToBus(address, QStringLiteral("e2e")));
@@ -210,19 +199,19 @@ TEST_F(RealProgramAtDhuhr, SoundsTheAthanShowsItsBalloonAndEndsAtLogOut) {
         log += program.readAllStandardOutput();
     };
     // The tray icon reaches the tray host.
-    ASSERT_TRUE(waitFor([&] { return !watcher.registered.isEmpty(); }, 20000))
+    ASSERT_TRUE(WaitFor([&] { return !watcher.registered.isEmpty(); }, 20000))
         << program.readAllStandardError().constData();
     // Start-up wired the log-on entry, the day's times (the caption names the current
     // prayer) and the clock tick's tray tip (the next prayer's time in the locale's pattern).
     EXPECT_TRUE(QFile::exists(configDir() + QStringLiteral("/autostart/tallix-time.desktop")));
-    EXPECT_TRUE(waitFor(
+    EXPECT_TRUE(WaitFor(
         [&] { return publishedTitles().contains("Tallix Time - Next Prayer is Dhuhr"); }, 5000))
         << publishedTitles().constData();
-    EXPECT_TRUE(waitFor([&] { return trayTip().contains(QLatin1String("12:32")); }, 5000))
+    EXPECT_TRUE(WaitFor([&] { return trayTip().contains(QLatin1String("12:32")); }, 5000))
         << trayTip().toStdString();
 
     // Dhuhr: the athan starts on the null device, and its balloon is shown.
-    ASSERT_TRUE(waitFor(
+    ASSERT_TRUE(WaitFor(
         [&] {
             readLog();
             return log.contains("event 3 at 12:32:00");
@@ -230,7 +219,7 @@ TEST_F(RealProgramAtDhuhr, SoundsTheAthanShowsItsBalloonAndEndsAtLogOut) {
         30000))
         << log.constData();
     EXPECT_TRUE(log.contains("event 3 at 12:32:00, sound playing")) << log.constData();
-    ASSERT_TRUE(waitFor([&] { return !notifications.bodies.isEmpty(); }, 5000));
+    ASSERT_TRUE(WaitFor([&] { return !notifications.bodies.isEmpty(); }, 5000));
     EXPECT_EQ(notifications.bodies.value(0), QStringLiteral("It is now time to pray Dhuhr."));
     EXPECT_EQ(notifications.summaries.value(0), QStringLiteral("Tallix Time"));
 
@@ -244,7 +233,7 @@ TEST_F(RealProgramAtDhuhr, SoundsTheAthanShowsItsBalloonAndEndsAtLogOut) {
     EXPECT_EQ(program.exitCode(), 0) << log.constData();
     EXPECT_TRUE(QFile::exists(configDir() + QStringLiteral("/tallix-time/registry.conf")));
     // The tray icon went with it.
-    EXPECT_TRUE(waitFor(
+    EXPECT_TRUE(WaitFor(
         [&] { return !connection->interface()->isServiceRegistered(itemService).value(); }, 3000));
 }
 

@@ -1,5 +1,6 @@
 // The real program, started as a user starts it: one copy at a time, and settings that survive
 // the program being killed while it writes them.
+#include "fakes/wait_for.h"
 #include "platform/registry.h"
 #include "platform/window.h"
 
@@ -94,10 +95,10 @@ protected:
     // A second start brings the first copy's minimised window back and activates it, and ends.
     void checkHandOver() {
         QProcess* first = start();
-        ASSERT_TRUE(waitFor([&] { return mainWindowPublished(); }, 15000))
+        ASSERT_TRUE(WaitFor([&] { return mainWindowPublished(); }, 15000))
             << first->readAllStandardError().constData();
         ASSERT_TRUE(minimiseMainWindow());
-        ASSERT_TRUE(waitFor([&] { return mainWindowState() == "minimized"; }, 3000))
+        ASSERT_TRUE(WaitFor([&] { return mainWindowState() == "minimized"; }, 3000))
             << mainWindowState().constData();
 
         QElapsedTimer took;
@@ -107,22 +108,9 @@ protected:
         EXPECT_LT(took.elapsed(), 3000);
         EXPECT_EQ(second->exitStatus(), QProcess::NormalExit);
         EXPECT_EQ(second->exitCode(), 0);
-        EXPECT_TRUE(waitFor([&] { return mainWindowState() == "active"; }, 3000))
+        EXPECT_TRUE(WaitFor([&] { return mainWindowState() == "active"; }, 3000))
             << "the running copy's window is " << mainWindowState().constData();
         EXPECT_EQ(first->state(), QProcess::Running);
-    }
-
-    bool waitFor(const std::function<bool()>& condition, int ms) {
-        QElapsedTimer t;
-        t.start();
-        while (!condition()) {
-            if (t.elapsed() > ms)
-                return false;
-            // QProcess learns of output and exits through the event loop.
-            QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-            QThread::msleep(10);
-        }
-        return true;
     }
 
     QTemporaryDir home;
@@ -150,13 +138,13 @@ TEST_F(RealProgram, TwoStartsTogetherLeaveExactlyOneRunning) {
     for (int round = 0; round < 4; ++round) {
         QProcess* a = start();
         QProcess* b = start();
-        ASSERT_TRUE(waitFor(
+        ASSERT_TRUE(WaitFor(
             [&] {
                 return a->state() == QProcess::NotRunning || b->state() == QProcess::NotRunning;
             },
             8000))
             << "round " << round;
-        waitFor([] { return false; }, 300);
+        WaitFor([] { return false; }, 300);
         const int running = (a->state() == QProcess::Running) + (b->state() == QProcess::Running);
         EXPECT_EQ(running, 1) << "round " << round;
         QProcess* ended = a->state() == QProcess::NotRunning ? a : b;
@@ -194,7 +182,7 @@ TEST_F(RealProgram, KillingItWhileItWritesSettingsLeavesAStoreThatLoads) {
     }
     // Whatever the moment of the kill, the next start loads the settings and completes them.
     QProcess* p = start();
-    ASSERT_TRUE(waitFor([&] { return mainWindowPublished(p->processId()); }, 15000));
+    ASSERT_TRUE(WaitFor([&] { return mainWindowPublished(p->processId()); }, 15000));
     p->kill();
     p->waitForFinished(3000);
     const QByteArray log = p->readAllStandardError();

@@ -1,6 +1,7 @@
 // Windows across processes: numbers, the search for another copy, the files each copy leaves
 // and the hand-over socket.
 #include "fakes/child_process.h"
+#include "fakes/wait_for.h"
 #include "platform/paths.h"
 #include "platform/window.h"
 
@@ -43,18 +44,6 @@ const TestHelperRegistration kPublish(QStringLiteral("publish-window"), [](const
     return 0;
 });
 
-bool waitFor(const std::function<bool()>& condition, int ms) {
-    QElapsedTimer t;
-    t.start();
-    while (!condition()) {
-        if (t.elapsed() > ms)
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-        QThread::msleep(5);
-    }
-    return true;
-}
-
 // Points this process's runtime folder at a private folder of the test's own.
 class RuntimeFolder {
 public:
@@ -76,7 +65,7 @@ public:
         p->start(QCoreApplication::applicationFilePath(),
                  {QStringLiteral("--helper"), QStringLiteral("publish-window"), title});
         if (!p->waitForStarted(5000) ||
-            !waitFor([&] { return p->readAllStandardOutput().contains("ready"); }, 10000))
+            !WaitFor([&] { return p->readAllStandardOutput().contains("ready"); }, 10000))
             return nullptr;
         return p;
     }
@@ -216,14 +205,14 @@ TEST(HandOverSocket, LogsNothingByDefaultAndDropsAnEndlessLine) {
     ASSERT_TRUE(client.waitForConnected(2000)) << qPrintable(socketPath);
     for (int i = 0; i < 20; ++i) {
         client.write(QStringLiteral("RESTORE %1\n").arg(h).toUtf8());
-        ASSERT_TRUE(waitFor([&] { return client.canReadLine(); }, 3000));
+        ASSERT_TRUE(WaitFor([&] { return client.canReadLine(); }, 3000));
         EXPECT_EQ(client.readLine(), "OK\n");
     }
     qInstallMessageHandler(gPrevious);
     EXPECT_EQ(gMessages, QStringList()) << "one line per request";
 
     client.write(QByteArray(64 * 1024, 'x'));
-    EXPECT_TRUE(waitFor([&] { return client.state() == QLocalSocket::UnconnectedState; }, 5000))
+    EXPECT_TRUE(WaitFor([&] { return client.state() == QLocalSocket::UnconnectedState; }, 5000))
         << "a 64 KiB line is no request";
 }
 

@@ -51,6 +51,7 @@ protected:
 TEST_F(Recompute, PickingLondonShowsLondonsTimes) {
     const QStringList makkah = shownTimes();
     ASSERT_EQ(makkah, expectedTimes());
+    main->LastEventCode = 3;
     open();
     dialog->optDayLightSavings[1]->setChecked(true);
     dialog->lstCountry->setCurrentRow(237);
@@ -58,6 +59,7 @@ TEST_F(Recompute, PickingLondonShowsLondonsTimes) {
     dialog->cmdSave_Click();
     ASSERT_TRUE(closed());
     EXPECT_EQ(gCityName, "London");
+    EXPECT_EQ(main->LastEventCode, 0) << "the next due event is handled under the new times";
     EXPECT_NE(shownTimes(), makkah);
     EXPECT_EQ(shownTimes(), expectedTimes());
 }
@@ -68,8 +70,10 @@ TEST_F(Recompute, CancelRecomputesToo) {
     gLatitude = 51.5085;
     gLongitude = -0.1257;
     gTimeZone = 30;
+    main->LastEventCode = 3;
     dialog->cmdExit_Click();
     ASSERT_TRUE(closed());
+    EXPECT_EQ(main->LastEventCode, 3) << "nothing saved, nothing forgotten";
     EXPECT_EQ(shownTimes(), expectedTimes());
 }
 
