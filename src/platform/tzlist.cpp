@@ -81,8 +81,14 @@ void InstallSetTimezoneHook(SetTimezoneHook hook) {
 
 QList<WindowsZone> EnumWindowsZones() {
     // The Windows ids of the zones the database holds, with their IANA zones.
+    // The database's list leaves out the Etc/ zones, so a system on UTC adds its own zone:
+    // the zone in force is always one of the list.
+    QList<QByteArray> ids = QTimeZone::availableTimeZoneIds();
+    const QByteArray system = systemZoneId();
+    if (!system.isEmpty() && !ids.contains(system))
+        ids << system;
     QMap<QString, QList<QByteArray>> zones;
-    for (const QByteArray& iana : QTimeZone::availableTimeZoneIds()) {
+    for (const QByteArray& iana : ids) {
         const QByteArray win = windowsIdOf(iana);
         if (!win.isEmpty())
             zones[QString::fromLatin1(win)] << iana;

@@ -213,4 +213,19 @@ TEST(WindowsZones, TheSystemDatabase) {
     platform::InstallSystemZoneHook({});
 }
 
+// A system on UTC (the database lists no Etc/ zone) finds its zone in the list, so the
+// dialog selects it instead of the first zone of the list.
+TEST(WindowsZones, TheZoneInForceIsListed) {
+    for (const char* iana : {"Etc/UTC", "UTC", "Europe/London"}) {
+        platform::InstallSystemZoneHook([iana] { return QByteArray(iana); });
+        const QString win = platform::SystemWindowsZoneId();
+        ASSERT_FALSE(win.isEmpty()) << iana;
+        bool listed = false;
+        for (const platform::WindowsZone& z : platform::EnumWindowsZones())
+            listed = listed || z.keyName == win;
+        EXPECT_TRUE(listed) << iana << " as " << win.toStdString();
+    }
+    platform::InstallSystemZoneHook({});
+}
+
 } // namespace
