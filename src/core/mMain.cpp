@@ -80,8 +80,7 @@ int Main() {
     Randomize();
     SetAppTaskVisible(false);
     InitPlatformId();
-    if (!LoadSettings())
-        ResetSettings();
+    LoadOrResetSettings();
     DoEvents();
     DoEvents();
 

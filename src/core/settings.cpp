@@ -382,7 +382,20 @@ bool LoadSettings() {
     return ok;
 }
 
-void ResetSettings() {
+bool LoadOrResetSettings() {
+    if (LoadSettings())
+        return true;
+    const QString copy = ResetSettings();
+    // The user who starts the program from the desktop sees no terminal: say it here.
+    if (!copy.isEmpty())
+        MsgBox(QStringLiteral("The settings could not be read, so every setting was set back to "
+                              "its default.\n\nThe previous settings file is kept as\n%1")
+                   .arg(copy),
+               vbExclamation, App.Title);
+    return false;
+}
+
+QString ResetSettings() {
     // The values being replaced may be the user's only copy: keep the file beside it first.
     const QString copy = platform::CurrentRegistryStore().backup(QStringLiteral("before-reset"));
     if (!copy.isEmpty())
@@ -398,6 +411,7 @@ void ResetSettings() {
     }
     Err.Clear();
     reportStoreTrouble({});
+    return copy;
 }
 
 QString CoordinateText(double degrees) {

@@ -83,7 +83,11 @@ extern std::int16_t gSliderTickStyle;
 // to the user in a message box, once.
 bool LoadSettings();
 // Keeps a dated copy of the store beside it, then writes every default and reads it back.
-void ResetSettings();
+// Gives the copy's path (empty when none could be made).
+QString ResetSettings();
+// Start-up: loads the settings, or resets them when they cannot be read and tells the user
+// where the previous file is kept. False when they were reset.
+bool LoadOrResetSettings();
 // The log-on entry: on writes the program's path, off removes it. False when the entry could
 // not be written or is still there.
 bool SetRunAtStartup(bool bOn);

@@ -164,6 +164,26 @@ TEST_F(Settings, ATextThatIsNoNumberFailsTheLoadAndTheResetKeepsACopy) {
     }
 }
 
+// A start-up that resets every setting says so in a message box that names the copy kept, not
+// only on the terminal that a program started from the desktop does not have.
+TEST_F(Settings, AResetAtStartUpIsToldWithTheCopyKept) {
+    QStringList shown;
+    runtime::SetMsgBoxAnswerer([&](const QString& prompt, int, const QString&) {
+        shown << prompt;
+        return vbOK;
+    });
+    EXPECT_TRUE(LoadOrResetSettings());
+    EXPECT_TRUE(shown.isEmpty());
+    store(QStringLiteral("Latitude"), QStringLiteral("abc"));
+    EXPECT_FALSE(LoadOrResetSettings());
+    runtime::SetMsgBoxAnswerer(nullptr);
+    ASSERT_EQ(shown.size(), 1);
+    EXPECT_TRUE(shown[0].contains(QStringLiteral("every setting was set back")))
+        << qPrintable(shown[0]);
+    EXPECT_TRUE(shown[0].contains(QStringLiteral("memory-before-reset"))) << qPrintable(shown[0]);
+    EXPECT_EQ(stored(QStringLiteral("Latitude")), SettingDefaultText(QStringLiteral("Latitude")));
+}
+
 TEST_F(Settings, AStoreThatCannotBeReadFailsAndTheResetLeavesTheVariables) {
     fake.failCreate = true;
     gCalcMethod = 0;
