@@ -2,6 +2,8 @@
 
 #include <QApplication>
 #include <QFileInfo>
+#include <QImage>
+#include <QPixmap>
 #include <QScreen>
 
 AppObject App;
@@ -32,6 +34,19 @@ MousePointerProperty& MousePointerProperty::operator=(int pointer) {
     else if (value_ != 0 && qApp)
         QApplication::setOverrideCursor(Qt::ArrowCursor);
     return *this;
+}
+
+QCursor HandCursor() {
+    static const QCursor hand = [] {
+        const QImage img(QStringLiteral(":/cursors/hand.png"));
+        if (img.isNull())
+            return QCursor(Qt::PointingHandCursor);
+        const QStringList spot = img.text(QStringLiteral("HotSpot")).split(u',');
+        const int x = spot.size() == 2 ? spot[0].toInt() : 0;
+        const int y = spot.size() == 2 ? spot[1].toInt() : 0;
+        return QCursor(QPixmap::fromImage(img), x, y);
+    }();
+    return hand;
 }
 
 namespace {

@@ -2,6 +2,7 @@
 // The application and screen objects of the runtime.
 #include "platform/wintypes.h"
 
+#include <QCursor>
 #include <QString>
 
 class AppObject {
@@ -44,6 +45,10 @@ public:
     int TwipsPerPixelY() const;
 };
 extern ScreenObject Screen;
+
+// The pointing hand over something that can be clicked: the program's own picture with the hot
+// spot stored in it, or the desktop's hand when the picture is missing.
+QCursor HandCursor();
 
 constexpr int vbDefault = 0;
 constexpr int vbHourglass = 11;
