@@ -24,11 +24,6 @@ std::int32_t floorDiv(std::int32_t a, std::int32_t b) {
     return static_cast<std::int32_t>(std::floor(static_cast<double>(a) / b));
 }
 
-// Twips of the main window to its pixels.
-int windowPixels(double twips) {
-    return static_cast<int>(RoundHalfEven(twips / std::max(1, Screen.TwipsPerPixelX())));
-}
-
 } // namespace
 
 bool ComputeCalendarGrid(std::int16_t iCal, const PictureBox& pic, CalendarGrid& g) {
@@ -107,8 +102,8 @@ void ShowCalendarDate(std::int16_t iCal, std::int32_t years, std::int32_t months
     }
     if (!w || !dt || (gDisplayHijraa != 0 && gDisplayHijraa != 1))
         return;
-    const int left = windowPixels(135);
-    const int right = windowPixels(3220);
+    const int left = Screen.PixelsX(135);
+    const int right = Screen.PixelsX(3220);
     const std::int16_t first = gDisplayHijraa == 1 ? vbCalHijri : vbCalGreg;
     const std::int16_t second = first == vbCalHijri ? vbCalGreg : vbCalHijri;
     if (PictureBox* pic = w->picCalendar[static_cast<std::size_t>(first)])

@@ -1,10 +1,13 @@
 #include "App.h"
 
+#include "Convert.h"
+
 #include <QApplication>
 #include <QFileInfo>
 #include <QImage>
 #include <QPixmap>
 #include <QScreen>
+#include <algorithm>
 
 AppObject App;
 ScreenObject Screen;
@@ -62,4 +65,7 @@ int ScreenObject::TwipsPerPixelX() const {
 }
 int ScreenObject::TwipsPerPixelY() const {
     return twips();
+}
+int ScreenObject::PixelsX(double twips) const {
+    return static_cast<int>(RoundHalfEven(twips / std::max(1, TwipsPerPixelX())));
 }

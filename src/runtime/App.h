@@ -43,6 +43,8 @@ public:
     // Twips per pixel of the primary screen (15 at 96 dpi).
     int TwipsPerPixelX() const;
     int TwipsPerPixelY() const;
+    // A width in twips as whole pixels across (halves to even).
+    int PixelsX(double twips) const;
 };
 extern ScreenObject Screen;
 
