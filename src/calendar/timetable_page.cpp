@@ -3,7 +3,7 @@
 
 #include "calendar/mCalendar.h"
 #include "core/datefmt.h"
-#include "core/frmSplash.h"
+#include "core/mMain.h"
 #include "core/settings.h"
 #include "mainwindow/frmTallix.h"
 #include "runtime/Convert.h"
