@@ -13,10 +13,8 @@
 #include "platform/sound.h"
 #include "runtime/Clock.h"
 
-#include <QGuiApplication>
 #include <QLabel>
 #include <QLoggingCategory>
-#include <QScreen>
 #include <QTimeZone>
 #include <QTimer>
 
@@ -156,10 +154,7 @@ void frmTallix::showForAnnouncement() {
     UnloadDialogs();
     setWindowState(windowState() & ~(Qt::WindowMinimized | Qt::WindowMaximized));
     Show();
-    if (QScreen* screen = QGuiApplication::primaryScreen()) {
-        const QRect area = screen->availableGeometry();
-        move(area.x() + (area.width() - width()) / 2, area.y() + (area.height() - height()) / 2);
-    }
+    CenterOnWorkArea();
     ApplyAlwaysOnTop();
 }
 

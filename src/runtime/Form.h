@@ -32,6 +32,10 @@ protected:
     virtual void Form_QueryUnload(int* cancel, int unloadMode) {}
     virtual void Form_Unload(int* cancel) {}
 
+    // Moves the form to the middle of the primary screen's work area (the desktop less its
+    // panels); nothing happens without a screen.
+    void CenterOnWorkArea();
+
     void changeEvent(QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
