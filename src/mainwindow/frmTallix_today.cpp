@@ -48,15 +48,6 @@ void setBold(QWidget* w, bool bold) {
 QString withoutStars(QString caption) {
     return caption.remove(QLatin1String(" *"));
 }
-
-// Time text of t + minutes, wrapping through midnight.
-QString shiftedTimeText(int seconds, int minutes) {
-    const int t = ((seconds + minutes * 60) % 86400 + 86400) % 86400;
-    return QStringLiteral("%1:%2:%3")
-        .arg(t / 3600)
-        .arg(t / 60 % 60, 2, 10, QChar('0'))
-        .arg(t % 60, 2, 10, QChar('0'));
-}
 } // namespace
 
 void frmTallix::RefreshPrayers() {
@@ -263,10 +254,10 @@ void frmTallix::markCurrentPrayer() {
     RefreshProgressBars();
     const auto after = TimeOfDaySeconds(lblPrayer[p]->text());
     if (after)
-        sReminderAfterTime = shiftedTimeText(*after, 5 * gReminderAfter[p]);
+        sReminderAfterTime = TimeOfDayText(*after + 60 * 5 * gReminderAfter[p]);
     const auto before = TimeOfDaySeconds(lblPrayer[n]->text());
     if (before)
-        sReminderBeforeTime = shiftedTimeText(*before, -5 * gReminderBefore[n]);
+        sReminderBeforeTime = TimeOfDayText(*before - 60 * 5 * gReminderBefore[n]);
 }
 
 void frmTallix::RefreshPrayerTimes(const Date& dtDate) {
