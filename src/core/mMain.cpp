@@ -117,11 +117,7 @@ void SetAppTaskVisible(bool visible) {
 }
 
 bool IsFormLoaded(const QString& formName) {
-    const QString wanted = formName.toUpper();
-    for (const Form* f : Forms())
-        if (f->Name().toUpper() == wanted)
-            return true;
-    return false;
+    return FindForm(formName) != nullptr;
 }
 
 void SetBusy(bool busy) {

@@ -209,14 +209,9 @@ void frmTallix::ReminderNotify(bool bBefore) {
 
 void frmTallix::UnloadDialogs() {
     for (const char* name : {"frmSplash", "frmPreferences", "frmPrayerSettings"}) {
-        const QString wanted = QString::fromLatin1(name);
-        if (!IsFormLoaded(wanted))
-            continue;
-        for (Form* f : Forms())
-            if (f->Name().compare(wanted, Qt::CaseInsensitive) == 0) {
-                f->Unload();
-                break;
-            }
-        return;
+        if (Form* f = FindForm(QString::fromLatin1(name))) {
+            f->Unload();
+            return;
+        }
     }
 }

@@ -19,6 +19,13 @@ QList<Form*> Forms() {
     return registry();
 }
 
+Form* FindForm(const QString& name) {
+    for (Form* f : registry())
+        if (f->Name().compare(name, Qt::CaseInsensitive) == 0)
+            return f;
+    return nullptr;
+}
+
 void Form::CenterOnWorkArea() {
     if (QScreen* screen = QGuiApplication::primaryScreen()) {
         const QRect area = screen->availableGeometry();

@@ -50,6 +50,8 @@ private:
 
 // The loaded forms, in the order they were loaded.
 QList<Form*> Forms();
+// The loaded form of that design name (in any case), nullptr when none is loaded.
+Form* FindForm(const QString& name);
 
 constexpr int vbModeless = 0;
 constexpr int vbModal = 1;
