@@ -5,7 +5,12 @@
 #include <cstdint>
 #include <functional>
 
+#include <QChar>
+
 class QLineEdit;
+
+// The first character of the user's decimal separator; "." when the locale gives none.
+QChar DecimalSeparatorChar();
 
 // Called with each typed character before it reaches the box. Sets KeyAscii to 0 (and beeps)
 // to reject it; completes the text with the locale's decimal separator when the integer part
