@@ -1,11 +1,10 @@
 #pragma once
 // Screening of the keys typed into a box holding a signed decimal number with fixed counts of
 // integer positions (the sign counts as one) and decimals, such as a latitude.
+#include <QChar>
 #include <QObject>
 #include <cstdint>
 #include <functional>
-
-#include <QChar>
 
 class QLineEdit;
 

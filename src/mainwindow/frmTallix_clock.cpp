@@ -8,7 +8,6 @@
 #include "runtime/Colors.h"
 #include "runtime/Convert.h"
 
-
 void frmTallix::createClockControls() {
     picClock = new PictureBox(this);
     picClock->setObjectName(QStringLiteral("picClock"));
