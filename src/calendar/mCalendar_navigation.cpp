@@ -7,10 +7,7 @@
 #include "runtime/App.h"
 #include "runtime/Convert.h"
 
-#include <QCursor>
 #include <QGroupBox>
-#include <QImage>
-#include <QPixmap>
 #include <cmath>
 
 namespace {
@@ -25,25 +22,6 @@ bool isCalendar(std::int16_t iCal) {
 
 std::int32_t floorDiv(std::int32_t a, std::int32_t b) {
     return static_cast<std::int32_t>(std::floor(static_cast<double>(a) / b));
-}
-
-// The hand over a day that can be clicked; its hot spot is stored with the picture.
-QCursor handCursor() {
-    static const QCursor hand = [] {
-        const QImage img(QStringLiteral(":/cursors/hand.png"));
-        if (img.isNull())
-            return QCursor(Qt::PointingHandCursor);
-        const QStringList spot = img.text(QStringLiteral("HotSpot")).split(u',');
-        const int x = spot.size() == 2 ? spot[0].toInt() : 0;
-        const int y = spot.size() == 2 ? spot[1].toInt() : 0;
-        return QCursor(QPixmap::fromImage(img), x, y);
-    }();
-    return hand;
-}
-
-// Twips of the main window to its pixels.
-int windowPixels(double twips) {
-    return static_cast<int>(RoundHalfEven(twips / std::max(1, Screen.TwipsPerPixelX())));
 }
 
 } // namespace
@@ -124,8 +102,8 @@ void ShowCalendarDate(std::int16_t iCal, std::int32_t years, std::int32_t months
     }
     if (!w || !dt || (gDisplayHijraa != 0 && gDisplayHijraa != 1))
         return;
-    const int left = windowPixels(135);
-    const int right = windowPixels(3220);
+    const int left = Screen.PixelsX(135);
+    const int right = Screen.PixelsX(3220);
     const std::int16_t first = gDisplayHijraa == 1 ? vbCalHijri : vbCalGreg;
     const std::int16_t second = first == vbCalHijri ? vbCalGreg : vbCalHijri;
     if (PictureBox* pic = w->picCalendar[static_cast<std::size_t>(first)])
@@ -159,7 +137,7 @@ void CalendarMouseMove(std::int16_t iCal, PictureBox* pic, double X, double Y) {
         pic->setToolTip(QString());
         return;
     }
-    pic->setCursor(handCursor());
+    pic->setCursor(HandCursor());
     QString tip;
     for (const CalendarEvent& e : rec.Events) {
         if (e.Month == rec.Month && e.Year == rec.Year && e.Day == d) {

@@ -11,6 +11,11 @@ class frmTallix;
 
 namespace timetable {
 
+// A page has kPageLines lines; its rules of "=" are kPageWidth wide, and centred lines are
+// centred on them.
+constexpr int kPageLines = 63;
+constexpr int kPageWidth = 78;
+
 inline QList<std::int16_t> WholeYear() {
     return {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12};
 }

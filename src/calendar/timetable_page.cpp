@@ -3,7 +3,7 @@
 
 #include "calendar/mCalendar.h"
 #include "core/datefmt.h"
-#include "core/frmSplash.h"
+#include "core/mMain.h"
 #include "core/settings.h"
 #include "mainwindow/frmTallix.h"
 #include "runtime/Convert.h"
@@ -17,11 +17,11 @@
 
 namespace {
 
-constexpr int kPageLines = 63;
-constexpr int kWidth = 78;
+using timetable::kPageLines;
+using timetable::kPageWidth;
 
 QString rule() {
-    return QString(kWidth, QLatin1Char('='));
+    return QString(kPageWidth, QLatin1Char('='));
 }
 
 QString filled(const QString& text, int width) {
@@ -52,9 +52,9 @@ int MonthLength(std::int16_t calendar, int year, int month) {
 } // namespace timetable
 
 QString frmTallix::CenterText(const QString& text) {
-    if (text.size() >= kWidth)
+    if (text.size() >= kPageWidth)
         return text;
-    const int pad = static_cast<int>(std::nearbyint((kWidth - text.size()) / 2.0));
+    const int pad = static_cast<int>(std::nearbyint((kPageWidth - text.size()) / 2.0));
     return QString(pad, QLatin1Char(' ')) + text;
 }
 

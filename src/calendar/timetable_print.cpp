@@ -16,8 +16,8 @@
 
 namespace {
 
-constexpr int kPageLines = 63;
-const QString kRule(78, QLatin1Char('='));
+using timetable::kPageLines;
+const QString kRule(timetable::kPageWidth, QLatin1Char('='));
 
 void reportPrintFailure(const QString& why) {
     Err.Raise(482, QStringLiteral("The timetable could not be printed: %1").arg(why));

@@ -15,10 +15,6 @@
 #include <QMouseEvent>
 #include <QScreen>
 
-#ifndef TALLIX_WEBSITE_URL
-#define TALLIX_WEBSITE_URL "https://tallixtime.example.org"
-#endif
-
 namespace {
 constexpr std::int32_t kLinkNormal = 0x000000;
 constexpr std::int32_t kLinkHovered = 0xFF0000;
@@ -29,10 +25,6 @@ int px(int twips) {
     return twips / 15;
 }
 } // namespace
-
-QString MakerWebSite() {
-    return QStringLiteral(TALLIX_WEBSITE_URL);
-}
 
 frmSplash::frmSplash(QWidget* parent) : Form(QStringLiteral("frmSplash"), parent) {
     setWindowFlags(Qt::Dialog | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint);

@@ -9,9 +9,6 @@
 
 class QLabel;
 
-// The maker's web site, shown by the link and opened by its click.
-QString MakerWebSite();
-
 class frmSplash : public Form {
     Q_OBJECT
 public:

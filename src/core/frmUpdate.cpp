@@ -249,9 +249,7 @@ void frmUpdate::failed() {
 
 void frmUpdate::showFailure() {
     hide();
-    QString text = LoadResString(400);
-    text.replace(QStringLiteral("<BR>"), QStringLiteral("\r\n"));
-    MsgBox(text, vbExclamation, App.Title);
+    MsgBox(LoadResStringLines(400), vbExclamation, App.Title);
     close();
 }
 

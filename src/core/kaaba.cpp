@@ -14,10 +14,8 @@
 
 namespace {
 
-constexpr std::int16_t kBuiltInPictures = 33;
-
 void showRandomBuiltIn(Image& img) {
-    ShowBuiltInKabaa(img, Random(1, kBuiltInPictures));
+    ShowBuiltInKabaa(img, Random(1, kBuiltInKabaaPictures));
 }
 
 } // namespace

@@ -6,6 +6,9 @@
 class FileListBox;
 class Image;
 
+// The Kaaba pictures built into the program, numbered 1..kBuiltInKabaaPictures.
+constexpr std::int16_t kBuiltInKabaaPictures = 33;
+
 // A whole number from iLower to iUpper, each with the same chance, drawn from the runtime's
 // generator (seeded once at start-up). iLower when the count iUpper - iLower + 1 does not fit
 // in 16 bits.
@@ -20,8 +23,8 @@ void RefreshKabaaImage(std::int16_t iImage);
 // picture when the folder is blank, missing or holds none, or the file cannot be loaded.
 void PickRandomImageFromFolder(const QString& sFolder, Image& img);
 
-// Puts built-in picture iImage (1..33) into img; false (img unchanged) when there is no such
-// picture or no main window to take it from.
+// Puts built-in picture iImage (1..kBuiltInKabaaPictures) into img; false (img unchanged) when
+// there is no such picture or no main window to take it from.
 bool ShowBuiltInKabaa(Image& img, std::int16_t iImage);
 
 // The file list box the folder listings go through: the main window's hidden flbMain, or one

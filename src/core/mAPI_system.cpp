@@ -102,12 +102,8 @@ void SetTopMost(HWND hWnd, bool bOnTop) {
 }
 
 void ApplyAlwaysOnTop() {
-    for (Form* f : Forms()) {
-        if (f->Name() == QLatin1String("frmTallix")) {
-            SetTopMost(f->hWnd(), gAlwaysOnTop != 0);
-            return;
-        }
-    }
+    if (const Form* f = FindForm(QStringLiteral("frmTallix")))
+        SetTopMost(f->hWnd(), gAlwaysOnTop != 0);
 }
 
 bool IsBalloonTipsEnabled() {

@@ -17,6 +17,10 @@
 #include <QThread>
 #include <limits>
 
+#ifndef TALLIX_WEBSITE_URL
+#define TALLIX_WEBSITE_URL "https://tallixtime.example.org"
+#endif
+
 const QString kMutexName = QStringLiteral(
     "544C593EC9422E5F0C96A828368E6E21CB392118D8DA02564A7384E4E8D29815656755C746CC6FD35E57DB89"
     "86B2AFC0E2B982F43C01B4299313DBE933BE6400FA4A1252E49983FF138908362E5BC0BF15A921CF050027F3"
@@ -103,16 +107,16 @@ int Main() {
     return QApplication::exec();
 }
 
+QString MakerWebSite() {
+    return QStringLiteral(TALLIX_WEBSITE_URL);
+}
+
 void SetAppTaskVisible(bool visible) {
     App.SetTaskVisible(visible);
 }
 
 bool IsFormLoaded(const QString& formName) {
-    const QString wanted = formName.toUpper();
-    for (const Form* f : Forms())
-        if (f->Name().toUpper() == wanted)
-            return true;
-    return false;
+    return FindForm(formName) != nullptr;
 }
 
 void SetBusy(bool busy) {

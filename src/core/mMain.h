@@ -23,6 +23,9 @@ int Main();
 // The start-up sound: slot 6, or the recitation of slot 5 for audio type 4; nothing else.
 void PlayStartupSound();
 
+// The maker's web site: the About box's link and the timetables' project home.
+QString MakerWebSite();
+
 void SetAppTaskVisible(bool visible);
 bool IsFormLoaded(const QString& formName);
 void SetBusy(bool busy);

@@ -20,12 +20,6 @@ void reject(std::int16_t& KeyAscii) {
     MessageBeep(0);
 }
 
-// The first character of the user's decimal separator; "." when the locale gives none.
-QChar decimalSeparator() {
-    const QString sep = GetUserLocaleInfo(LOCALE_SDECIMAL).trimmed();
-    return sep.isEmpty() ? QChar(u'.') : sep.front();
-}
-
 // The limit stops typing only: a text already longer than the limit (a stored value, or one
 // put in by code) is never cut, and the insertion point and selection stay.
 void setMaxLength(QLineEdit* txt, int maxLength) {
@@ -47,13 +41,18 @@ void setMaxLength(QLineEdit* txt, int maxLength) {
 
 } // namespace
 
+QChar DecimalSeparatorChar() {
+    const QString sep = GetUserLocaleInfo(LOCALE_SDECIMAL).trimmed();
+    return sep.isEmpty() ? QChar(u'.') : sep.front();
+}
+
 void FilterNumericKeyPress(QLineEdit* txt, std::int16_t& KeyAscii, std::int16_t iIntDigits,
                            std::int16_t iDecDigits) {
     if (!txt) {
         reject(KeyAscii);
         return;
     }
-    const QChar sep = decimalSeparator();
+    const QChar sep = DecimalSeparatorChar();
     const QChar key(static_cast<char16_t>(static_cast<std::uint16_t>(KeyAscii)));
     const QString text = txt->text();
     const auto n = text.size();

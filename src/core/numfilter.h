@@ -1,11 +1,15 @@
 #pragma once
 // Screening of the keys typed into a box holding a signed decimal number with fixed counts of
 // integer positions (the sign counts as one) and decimals, such as a latitude.
+#include <QChar>
 #include <QObject>
 #include <cstdint>
 #include <functional>
 
 class QLineEdit;
+
+// The first character of the user's decimal separator; "." when the locale gives none.
+QChar DecimalSeparatorChar();
 
 // Called with each typed character before it reaches the box. Sets KeyAscii to 0 (and beeps)
 // to reject it; completes the text with the locale's decimal separator when the integer part

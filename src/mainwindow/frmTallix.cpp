@@ -1,6 +1,5 @@
 #include "frmTallix.h"
 
-#include "core/kaaba.h"
 #include "core/settings.h"
 
 #include <QPointer>

@@ -180,6 +180,8 @@ public:
     static QString TimeRemaining(const QString& from, const QString& to);
     // Seconds since midnight of a time text in the user's formats; nullopt when it is none.
     static std::optional<int> TimeOfDaySeconds(const QString& text);
+    // "H:MM:SS" of a number of seconds, wrapped through midnight into one day.
+    static QString TimeOfDayText(int seconds);
     // The current time of day as text, in whole seconds.
     static QString CurrentTimeText();
 

@@ -149,13 +149,11 @@ void frmTallix::createCalendarControls() {
 
 void frmTallix::placeCalendarControls(int top, int height) {
     // Twips of the window, so both calendars stand where the calendar code moves them.
-    const int tpp = std::max(1, Screen.TwipsPerPixelX());
-    const auto px = [tpp](double twips) { return static_cast<int>(RoundHalfEven(twips / tpp)); };
-    const int width = px(3000);
+    const int width = Screen.PixelsX(3000);
     for (int i = 0; i < 2; ++i) {
         if (PictureBox* pic = picCalendar[static_cast<std::size_t>(i)]) {
             const bool left = (i == 0) == (gDisplayHijraa != 1);
-            pic->setGeometry(px(left ? 135 : 3220), top, width, height);
+            pic->setGeometry(Screen.PixelsX(left ? 135 : 3220), top, width, height);
         }
     }
 }

@@ -8,12 +8,6 @@
 #include "runtime/Colors.h"
 #include "runtime/Convert.h"
 
-#include <cmath>
-
-namespace {
-constexpr double kPi = 3.14159265358979;
-} // namespace
-
 void frmTallix::createClockControls() {
     picClock = new PictureBox(this);
     picClock->setObjectName(QStringLiteral("picClock"));
@@ -58,25 +52,7 @@ void frmTallix::DrawClock() {
 void frmTallix::SetClockHands(std::int16_t h, std::int16_t m, std::int16_t s) {
     if (!picClock)
         return;
-    // The hour hand moves on with the minutes (at 10:31 it stands just past 10), so the clock
-    // never shows the next hour half an hour early.
-    const double hourPos = h + m / 60.0;
-    const double x1 = picClock->ScaleWidth() / 2;
-    const double y1 = picClock->ScaleHeight() / 2;
-    const double w = picClock->ScaleWidth() / 2;
-    const double hh = picClock->ScaleHeight() / 2;
-    for (LineShape* hand : {LH, LM, LS}) {
-        hand->X1 = x1;
-        hand->Y1 = y1;
-    }
-    const auto place = [&](LineShape* hand, double degrees, double factor) {
-        const double angle = degrees * kPi / 180;
-        hand->X2 = double(LH->X1) + factor * w * std::cos(angle);
-        hand->Y2 = double(LH->Y1) + factor * hh * std::sin(angle);
-    };
-    place(LH, hourPos * 30 - 90, 0.65);
-    place(LM, static_cast<std::int16_t>(m * 6 - 90), 0.85);
-    place(LS, static_cast<std::int16_t>(s * 6 - 90), 0.9);
+    SetDialHands(*picClock, *LH, *LM, *LS, h, m, s);
 }
 
 void frmTallix::picClock_MouseUp(int Button, int, double, double) {

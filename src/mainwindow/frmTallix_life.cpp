@@ -23,7 +23,6 @@
 #include <QEvent>
 #include <QGuiApplication>
 #include <QMenu>
-#include <QScreen>
 #include <QSlider>
 #include <QTabWidget>
 #include <QTimer>
@@ -66,10 +65,7 @@ void frmTallix::Form_Load() {
     if (gLaunchMinimized != 0)
         setWindowState(windowState() | Qt::WindowMinimized);
 
-    if (QScreen* screen = QGuiApplication::primaryScreen()) {
-        const QRect area = screen->availableGeometry();
-        move(area.x() + (area.width() - width()) / 2, area.y() + (area.height() - height()) / 2);
-    }
+    CenterOnWorkArea();
     SetTopMost(hWnd(), gAlwaysOnTop != 0);
 
     const UINT blink = GetCaretBlinkTime();

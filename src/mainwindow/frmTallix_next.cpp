@@ -56,6 +56,14 @@ std::optional<int> frmTallix::TimeOfDaySeconds(const QString& text) {
     return h * 3600 + min * 60 + s;
 }
 
+QString frmTallix::TimeOfDayText(int seconds) {
+    const int t = (seconds % kDay + kDay) % kDay;
+    return QStringLiteral("%1:%2:%3")
+        .arg(t / 3600)
+        .arg(t / 60 % 60, 2, 10, QChar('0'))
+        .arg(t % 60, 2, 10, QChar('0'));
+}
+
 QString frmTallix::CurrentTimeText() {
     return Now().time().toString(QStringLiteral("H:mm:ss"));
 }
@@ -111,8 +119,5 @@ QString frmTallix::TimeRemaining(const QString& from, const QString& to) {
     const auto d = secondsBetween(from, to);
     if (!d)
         return {};
-    return QStringLiteral("%1:%2:%3")
-        .arg(*d / 3600)
-        .arg(*d / 60 % 60, 2, 10, QChar('0'))
-        .arg(*d % 60, 2, 10, QChar('0'));
+    return TimeOfDayText(*d);
 }

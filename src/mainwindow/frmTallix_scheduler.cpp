@@ -13,10 +13,8 @@
 #include "platform/sound.h"
 #include "runtime/Clock.h"
 
-#include <QGuiApplication>
 #include <QLabel>
 #include <QLoggingCategory>
-#include <QScreen>
 #include <QTimeZone>
 #include <QTimer>
 
@@ -156,10 +154,7 @@ void frmTallix::showForAnnouncement() {
     UnloadDialogs();
     setWindowState(windowState() & ~(Qt::WindowMinimized | Qt::WindowMaximized));
     Show();
-    if (QScreen* screen = QGuiApplication::primaryScreen()) {
-        const QRect area = screen->availableGeometry();
-        move(area.x() + (area.width() - width()) / 2, area.y() + (area.height() - height()) / 2);
-    }
+    CenterOnWorkArea();
     ApplyAlwaysOnTop();
 }
 
@@ -214,14 +209,9 @@ void frmTallix::ReminderNotify(bool bBefore) {
 
 void frmTallix::UnloadDialogs() {
     for (const char* name : {"frmSplash", "frmPreferences", "frmPrayerSettings"}) {
-        const QString wanted = QString::fromLatin1(name);
-        if (!IsFormLoaded(wanted))
-            continue;
-        for (Form* f : Forms())
-            if (f->Name().compare(wanted, Qt::CaseInsensitive) == 0) {
-                f->Unload();
-                break;
-            }
-        return;
+        if (Form* f = FindForm(QString::fromLatin1(name))) {
+            f->Unload();
+            return;
+        }
     }
 }

@@ -4,17 +4,12 @@
 #include "core/audio.h"
 #include "core/kaaba.h"
 #include "core/settings.h"
+#include "mTray.h"
 #include "runtime/ErrObject.h"
 
 #include <QAction>
 #include <QMenu>
 #include <QToolBar>
-
-namespace {
-constexpr UINT kTrayIconId = 999;
-constexpr UINT kTrayCallbackMessage = 0x8015;
-constexpr int kBuiltInKabaaPictures = 33;
-} // namespace
 
 void frmTallix::createSoundControls() {
     for (int k = 0; k < int(imgIconKabaa.size()); ++k) {

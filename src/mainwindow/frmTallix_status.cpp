@@ -6,7 +6,6 @@
 #include "core/settings.h"
 #include "mVolume.h"
 #include "runtime/Mouse.h"
-#include "runtime/ResStrings.h"
 
 #include <QAction>
 #include <QLabel>

@@ -11,9 +11,6 @@
 #include <QTabWidget>
 
 namespace {
-QString brText(int id) {
-    return LoadResString(id).replace(QLatin1String("<BR>"), QLatin1String("\r\n"));
-}
 // Sets a text only when the table holds it, so a missing entry keeps the layout's text.
 void setText(QString& target, int id) {
     if (HasResString(id))
@@ -42,7 +39,7 @@ void frmTallix::TranslateForm() {
     if (fraClock)
         fraClock->setTitle(LoadResString(1));
     if (fraMonthly)
-        SetControlToolTip(ttMain, fraMonthly, brText(2));
+        SetControlToolTip(ttMain, fraMonthly, LoadResStringLines(2));
     if (fraNextPrayerIn)
         fraNextPrayerIn->setTitle(LoadResString(3));
     const int prayerIds[7] = {0, 4, 5, 0, 7, 8, 9};
@@ -75,8 +72,8 @@ void frmTallix::TranslateForm() {
     setText(sSecondSymbol, 112);
     setText(sNotAvailable, 113);
     for (int i = 1; i <= 6; ++i)
-        sPrayerDescription[i] = brText(113 + i);
-    sExtremeLatitudeNote = brText(120);
+        sPrayerDescription[i] = LoadResStringLines(113 + i);
+    sExtremeLatitudeNote = LoadResStringLines(120);
     const int trayIds[7] = {0, 126, 121, 122, 123, 124, 125};
     for (int i = 1; i <= 6; ++i)
         setText(sTrayTipPrefix[i], trayIds[i]);

@@ -15,11 +15,9 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QTabWidget>
-#include <cmath>
 
 namespace {
 constexpr std::int32_t kGreyText = static_cast<std::int32_t>(0x80000011u);
-constexpr double kPi = 3.14159265358979;
 
 bool hasTime(const PrayerTime& pt) {
     return pt.Hour != 99 && pt.Minute != 99;
@@ -47,15 +45,6 @@ void setBold(QWidget* w, bool bold) {
 
 QString withoutStars(QString caption) {
     return caption.remove(QLatin1String(" *"));
-}
-
-// Time text of t + minutes, wrapping through midnight.
-QString shiftedTimeText(int seconds, int minutes) {
-    const int t = ((seconds + minutes * 60) % 86400 + 86400) % 86400;
-    return QStringLiteral("%1:%2:%3")
-        .arg(t / 3600)
-        .arg(t / 60 % 60, 2, 10, QChar('0'))
-        .arg(t % 60, 2, 10, QChar('0'));
 }
 } // namespace
 
@@ -180,22 +169,7 @@ void frmTallix::DrawPrayerDial(const PrayerTime& pt, std::int16_t idx) {
         s = pt.Second;
         lblPrayer[idx]->setText(FormatPrayerTimeLong(pt));
     }
-    PictureBox* pic = picPrayer[idx];
-    const double x1 = pic->ScaleWidth() / 2;
-    const double y1 = pic->ScaleHeight() / 2;
-    for (LineShape* hand : {LHP[idx], LMP[idx], LSP[idx]}) {
-        hand->X1 = x1;
-        hand->Y1 = y1;
-    }
-    // The hour hand moves on with the minutes: at 10:31 it stands just past 10.
-    const auto place = [&](LineShape* hand, double degrees, double factor) {
-        const double angle = (degrees - 90) * kPi / 180;
-        hand->X2 = x1 + factor * x1 * std::cos(angle);
-        hand->Y2 = y1 + factor * y1 * std::sin(angle);
-    };
-    place(LHP[idx], (h + m / 60.0) * 30, 0.65);
-    place(LMP[idx], m * 6, 0.85);
-    place(LSP[idx], s * 6, 0.9);
+    SetDialHands(*picPrayer[idx], *LHP[idx], *LMP[idx], *LSP[idx], h, m, s);
 }
 
 void frmTallix::showSlot(const PrayerTime& pt, std::int16_t i) {
@@ -263,10 +237,10 @@ void frmTallix::markCurrentPrayer() {
     RefreshProgressBars();
     const auto after = TimeOfDaySeconds(lblPrayer[p]->text());
     if (after)
-        sReminderAfterTime = shiftedTimeText(*after, 5 * gReminderAfter[p]);
+        sReminderAfterTime = TimeOfDayText(*after + 60 * 5 * gReminderAfter[p]);
     const auto before = TimeOfDaySeconds(lblPrayer[n]->text());
     if (before)
-        sReminderBeforeTime = shiftedTimeText(*before, -5 * gReminderBefore[n]);
+        sReminderBeforeTime = TimeOfDayText(*before - 60 * 5 * gReminderBefore[n]);
 }
 
 void frmTallix::RefreshPrayerTimes(const Date& dtDate) {

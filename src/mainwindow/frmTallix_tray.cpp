@@ -5,7 +5,6 @@
 #include "core/frmSplash.h"
 #include "core/frmUpdate.h"
 #include "core/mAPI.h"
-#include "core/mMain.h"
 #include "core/settings.h"
 #include "mTray.h"
 #include "platform/sysparams.h"

@@ -5,7 +5,6 @@
 #include "core/mAPI.h"
 #include "core/numfilter.h"
 #include "core/settings.h"
-#include "platform/locale.h"
 #include "platform/sound.h"
 #include "runtime/Convert.h"
 #include "runtime/ErrObject.h"
@@ -17,15 +16,6 @@
 
 namespace {
 
-QChar firstOf(LONG type, QChar fallback) {
-    const QString text = GetUserLocaleInfo(type).trimmed();
-    return text.isEmpty() ? fallback : text.front();
-}
-
-QChar decimalSeparator() {
-    return firstOf(LOCALE_SDECIMAL, u'.');
-}
-
 // The key filter takes "-" as the sign, whatever the locale writes.
 QChar negativeSign() {
     return u'-';
@@ -34,7 +24,8 @@ QChar negativeSign() {
 // The value of a coordinate text, or nothing for a text that is no number.
 std::optional<double> coordinateValue(const QString& text) {
     const QString t = text.trimmed();
-    if (t.isEmpty() || t == decimalSeparator() || t == negativeSign() || t == QStringLiteral("-."))
+    if (t.isEmpty() || t == DecimalSeparatorChar() || t == negativeSign() ||
+        t == QStringLiteral("-."))
         return std::nullopt;
     const auto v = CDbl(t);
     Err.Clear();
@@ -51,8 +42,8 @@ void frmPrayerSettings::setCoordinateText(QLineEdit* txt, double value) {
 
 void frmPrayerSettings::keyPress(QLineEdit* txt, std::int16_t& KeyAscii, int intDigits) {
     const QChar key(static_cast<char16_t>(static_cast<std::uint16_t>(KeyAscii)));
-    const bool allowed =
-        KeyAscii == 8 || key == u'-' || key == decimalSeparator() || (key >= u'0' && key <= u'9');
+    const bool allowed = KeyAscii == 8 || key == u'-' || key == DecimalSeparatorChar() ||
+                         (key >= u'0' && key <= u'9');
     if (!allowed) {
         KeyAscii = 0;
         MessageBeep(0);

@@ -4,8 +4,8 @@
 
 #include "core/mAPI.h"
 #include "core/mMain.h"
+#include "core/numfilter.h"
 #include "mainwindow/frmTallix.h"
-#include "platform/locale.h"
 #include "runtime/App.h"
 #include "runtime/Convert.h"
 #include "runtime/ErrObject.h"
@@ -33,16 +33,11 @@ void storeInt(const QString& name, int value, std::int16_t& variable) {
         variable = *v;
 }
 
-QChar decimalSeparator() {
-    const QString sep = GetUserLocaleInfo(LOCALE_SDECIMAL).trimmed();
-    return sep.isEmpty() ? QChar(u'.') : sep.front();
-}
-
 // A coordinate box into the store, with "." as the decimal point; an empty box writes nothing.
 void storeCoordinate(const QString& name, const QString& text, double& variable) {
     if (text.trimmed().isEmpty())
         return;
-    const QChar sep = decimalSeparator();
+    const QChar sep = DecimalSeparatorChar();
     QString stored = store(name, QString(text.trimmed()).replace(sep, QLatin1Char('.')));
     const auto v = CDbl(stored.replace(QLatin1Char('.'), sep));
     Err.Clear();

@@ -18,11 +18,6 @@ QString res(int id) {
     return LoadResString(id);
 }
 
-// A tip of several lines.
-QString tip(int id) {
-    return res(id).replace(QStringLiteral("<BR>"), QStringLiteral("\r\n"));
-}
-
 } // namespace
 
 void frmPrayerSettings::TranslateForm() {
@@ -55,8 +50,8 @@ void frmPrayerSettings::TranslateForm() {
         fillCombo(cboMinuteAdjust[i], items);
 
     chkMinuteAdjust->setText(res(440));
-    setTip(chkMinuteAdjust, tip(441));
-    setTip(fraMinuteAdjust, tip(441));
+    setTip(chkMinuteAdjust, LoadResStringLines(441));
+    setTip(fraMinuteAdjust, LoadResStringLines(441));
     for (int i = 1; i <= 6; ++i)
         lblMinuteAdjust[i]->setText(res(441 + i));
     fillCombo(cboRounding, {res(206), res(207), res(208), res(209)});
@@ -71,16 +66,16 @@ void frmPrayerSettings::TranslateForm() {
     fraAngleDegrees->setTitle(res(213));
     fraAngleTimeDifference->setTitle(res(214));
     fraCalculationMethod->setTitle(res(215));
-    setTip(fraCalculationMethod, tip(216));
+    setTip(fraCalculationMethod, LoadResStringLines(216));
     fraDaylightSavings->setTitle(res(217));
     fraDhuhrMinutes->setTitle(res(218));
     fraJuristicMethod->setTitle(res(219));
-    setTip(fraJuristicMethod, tip(220));
+    setTip(fraJuristicMethod, LoadResStringLines(220));
     fraLocation->setTitle(res(221));
     fraLocationByList->setTitle(res(222));
     fraMaghribMinutes->setTitle(res(223));
     fraRounding->setTitle(res(224));
-    setTip(fraRounding, tip(225));
+    setTip(fraRounding, LoadResStringLines(225));
     setWindowTitle(res(226));
     lblCities->setText(res(227));
     lblCity->setText(res(228));
@@ -103,7 +98,7 @@ void frmPrayerSettings::TranslateForm() {
     }
     for (int i = 0; i < 3; ++i)
         optDayLightSavings[i]->setText(res(251 + i));
-    setTip(optDayLightSavings[0], tip(254));
+    setTip(optDayLightSavings[0], LoadResStringLines(254));
     optJuristicMethod[1]->setText(res(255));
     optJuristicMethod[2]->setText(res(256));
     tabMain->setTabText(0, res(257));

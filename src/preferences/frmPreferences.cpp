@@ -24,11 +24,9 @@ void ShowPreferencesDialog(std::int16_t iStartTab) {
     gStartTab = iStartTab;
     DoEvents();
     // One dialog at a time: a second opener finds the one already open.
-    for (Form* form : Forms()) {
-        if (form->Name() == QLatin1String("frmPreferences")) {
-            form->activateWindow();
-            return;
-        }
+    if (Form* open = FindForm(QStringLiteral("frmPreferences"))) {
+        open->activateWindow();
+        return;
     }
     auto* dialog = new frmPreferences();
     dialog->Load();

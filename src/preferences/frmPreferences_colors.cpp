@@ -94,12 +94,6 @@ void frmPreferences::cmdBrowseCustomColor_Click(int Index) {
 
 void frmPreferences::tmrMain_Timer() {
     const QTime now = Now().time();
-    const int h = now.hour();
-    const int m = now.minute();
-    const int s = now.second();
-    // The hour hand moves on between the hours, as the main window's clock does.
-    const double hours = h + m / 60.0;
-    constexpr double kPi = 3.14159265358979;
     for (std::size_t i = 0; i < 2; ++i) {
         const std::size_t b = 3 * i;
         PictureBox* pic = picClock[i];
@@ -107,22 +101,8 @@ void frmPreferences::tmrMain_Timer() {
         LMP[i]->BorderColor = Colors[b + 1];
         LHP[i]->BorderColor = Colors[b + 1];
         LSP[i]->BorderColor = Colors[b + 2];
-        for (LineShape* hand : {LHP[i], LMP[i], LSP[i]}) {
-            hand->X1 = pic->ScaleWidth() / 2;
-            hand->Y1 = pic->ScaleHeight() / 2;
-        }
-        const double cx = LHP[i]->X1;
-        const double cy = LHP[i]->Y1;
-        const double w = pic->ScaleWidth() / 2;
-        const double hh = pic->ScaleHeight() / 2;
-        const auto place = [&](LineShape* hand, double degrees, double k) {
-            const double a = degrees * (kPi / 180);
-            hand->X2 = float(cx + w * k * std::cos(a));
-            hand->Y2 = float(cy + hh * k * std::sin(a));
-        };
-        place(LHP[i], hours * 30 - 90, 0.65);
-        place(LMP[i], m * 6 - 90, 0.85);
-        place(LSP[i], s * 6 - 90, 0.9);
+        // The same hands as the main window's clock.
+        SetDialHands(*pic, *LHP[i], *LMP[i], *LSP[i], now.hour(), now.minute(), now.second());
         lblTime[i]->setText(Format(Now(), QStringLiteral("Long Time")));
     }
 }

@@ -9,6 +9,7 @@
 #include "core/mMain.h"
 #include "core/settings.h"
 #include "mainwindow/frmTallix.h"
+#include "runtime/App.h"
 #include "runtime/ImageControl.h"
 #include "runtime/Interaction.h"
 
@@ -16,18 +17,11 @@
 #include <QComboBox>
 #include <QGroupBox>
 #include <QLineEdit>
-#include <QPixmap>
 #include <QRadioButton>
 #include <QTabWidget>
 #include <QTimer>
 
 namespace {
-
-// The pointing hand of the picture that plays the verse.
-QCursor handCursor() {
-    const QPixmap hand(QStringLiteral(":/cursors/hand.png"));
-    return hand.isNull() ? QCursor(Qt::PointingHandCursor) : QCursor(hand, 9, 1);
-}
 
 // A stored position the list does not hold leaves the list without a selection.
 void showPosition(QComboBox* list, std::int16_t position) {
@@ -43,7 +37,7 @@ void showCheck(QCheckBox* box, std::int16_t value) {
 
 void frmPreferences::Form_Load() {
     SetBusy(true);
-    const QCursor hand = handCursor();
+    const QCursor hand = HandCursor(); // the picture that plays the verse
     imgAlBaqarah238->setCursor(hand);
     fraAlBaqarah238->setCursor(hand);
     if (gPlatformId == 1)

@@ -18,10 +18,6 @@
 #include <QLineEdit>
 #include <QRadioButton>
 
-namespace {
-constexpr std::int16_t kBuiltInPictures = 33;
-}
-
 void frmPreferences::showImageProblem(const QString& text) {
     lblImageProblem->setText(text);
     lblImageProblem->setVisible(!text.isEmpty());
@@ -70,7 +66,7 @@ void frmPreferences::optImageType_Click(int Index) {
     txtCustomImageFolder->setVisible(Index == 3);
     switch (Index) {
     case 0:
-        SelectedImage = Random(1, kBuiltInPictures);
+        SelectedImage = Random(1, kBuiltInKabaaPictures);
         ShowBuiltInImage(SelectedImage);
         break;
     case 2:
@@ -93,7 +89,7 @@ void frmPreferences::optImageType_Click(int Index) {
 }
 
 void frmPreferences::cmdNext_Click() {
-    SelectedImage = SelectedImage >= kBuiltInPictures ? 1 : std::int16_t(SelectedImage + 1);
+    SelectedImage = SelectedImage >= kBuiltInKabaaPictures ? 1 : std::int16_t(SelectedImage + 1);
     if (SelectedImage < 1)
         SelectedImage = 1;
     if (!ShowBuiltInImage(SelectedImage)) {
@@ -105,9 +101,9 @@ void frmPreferences::cmdNext_Click() {
 }
 
 void frmPreferences::cmdPrevious_Click() {
-    SelectedImage = SelectedImage <= 1 ? kBuiltInPictures : std::int16_t(SelectedImage - 1);
-    if (SelectedImage > kBuiltInPictures)
-        SelectedImage = kBuiltInPictures;
+    SelectedImage = SelectedImage <= 1 ? kBuiltInKabaaPictures : std::int16_t(SelectedImage - 1);
+    if (SelectedImage > kBuiltInKabaaPictures)
+        SelectedImage = kBuiltInKabaaPictures;
     if (!ShowBuiltInImage(SelectedImage)) {
         ShowBuiltInImage(3);
         return;

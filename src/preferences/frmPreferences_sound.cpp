@@ -84,8 +84,7 @@ void frmPreferences::cmdBrowseCustomSound_Click(int Index) {
     OptionArray& options = *AudioOptions(Index);
     if (options[3]->isChecked()) {
         const int prompts[] = {452, 412, 412, 412, 412, 0, 413, 471};
-        const QString prompt =
-            LoadResString(prompts[i]).replace(QStringLiteral("<BR>"), QStringLiteral("\r\n"));
+        const QString prompt = LoadResStringLines(prompts[i]);
         const QString path = BrowseForFolder(hWnd(), prompt);
         if (TrimBlanks(path).isEmpty())
             return;

@@ -18,11 +18,6 @@ QString T(int id) {
     return LoadResString(id);
 }
 
-// A window tip: each "<BR>" starts a new line.
-QString Tip(int id) {
-    return LoadResString(id).replace(QStringLiteral("<BR>"), QStringLiteral("\r\n"));
-}
-
 // A file-dialog filter: each "<NULL>" a NUL, and two NULs at the end.
 QString Filter(int id) {
     return LoadResString(id).replace(QStringLiteral("<NULL>"), QString(QChar(0))) +
@@ -61,7 +56,7 @@ void frmPreferences::TranslateForm() {
 
     const auto captionTip = [&](QAbstractButton* control, int caption, int tipId) {
         control->setText(T(caption));
-        SetControlToolTip(tip, control, Tip(tipId));
+        SetControlToolTip(tip, control, LoadResStringLines(tipId));
     };
     captionTip(chkActivateDDEServer, 305, 306);
     captionTip(optSecurityType[1], 307, 308);
@@ -95,12 +90,12 @@ void frmPreferences::TranslateForm() {
     cmdSave->setText(T(212));
 
     fraVisualAlerts->setTitle(T(342));
-    SetControlToolTip(tip, fraVisualAlerts, Tip(343));
+    SetControlToolTip(tip, fraVisualAlerts, LoadResStringLines(343));
     fraAsr->setTitle(T(344));
     fraBismillah->setTitle(T(345));
     fraColorSelection->setTitle(T(346));
     fraDDE->setTitle(T(347));
-    SetControlToolTip(tip, fraDDE, Tip(348));
+    SetControlToolTip(tip, fraDDE, LoadResStringLines(348));
     fraDhuhr->setTitle(T(349));
     fraFajr->setTitle(T(350));
     fraHighlight->setTitle(T(351));
@@ -108,7 +103,7 @@ void frmPreferences::TranslateForm() {
     fraIshaa->setTitle(T(353));
     fraMaghrib->setTitle(T(354));
     fraSecurity->setTitle(T(355));
-    SetControlToolTip(tip, fraSecurity, Tip(356));
+    SetControlToolTip(tip, fraSecurity, LoadResStringLines(356));
     fraStandard->setTitle(T(357));
     cmdIdenticalAthans->setToolTip(T(490));
     lblDDEAdviseRate->setText(T(358));
@@ -126,18 +121,18 @@ void frmPreferences::TranslateForm() {
         o[1]->setText(T(363));
         o[2]->setText(T(364));
         o[3]->setText(T(411));
-        SetControlToolTip(tip, o[3], Tip(p == 0 ? 449 : 448));
+        SetControlToolTip(tip, o[3], LoadResStringLines(p == 0 ? 449 : 448));
     }
     const int startup[] = {365, 366, 367, 411, 368};
     for (int k = 0; k < 5; ++k)
         optAudioTypeBismillah[k]->setText(T(startup[k]));
-    SetControlToolTip(tip, optAudioTypeBismillah[3], Tip(450));
+    SetControlToolTip(tip, optAudioTypeBismillah[3], LoadResStringLines(450));
     optColorType[0]->setText(T(369));
     optColorType[1]->setText(T(370));
     const int images[] = {371, 372, 373, 417};
     for (int k = 0; k < 4; ++k)
         optImageType[k]->setText(T(images[k]));
-    SetControlToolTip(tip, optImageType[3], Tip(451));
+    SetControlToolTip(tip, optImageType[3], LoadResStringLines(451));
 
     tabMain->setTabText(0, T(374));
     tabMain->setTabText(1, T(375));
@@ -164,9 +159,9 @@ void frmPreferences::TranslateForm() {
     }
 
     fraAlBaqarah238->setTitle(T(489));
-    SetControlToolTip(tip, fraAlBaqarah238, Tip(497));
-    SetControlToolTip(tip, fraReminderBefore, Tip(468));
-    SetControlToolTip(tip, fraReminderAfter, Tip(469));
+    SetControlToolTip(tip, fraAlBaqarah238, LoadResStringLines(497));
+    SetControlToolTip(tip, fraReminderBefore, LoadResStringLines(468));
+    SetControlToolTip(tip, fraReminderAfter, LoadResStringLines(469));
     for (std::size_t i = 1; i <= 6; ++i) {
         lblReminderBefore[i]->setText(T(502 + int(i)));
         lblReminderAfter[i]->setText(T(502 + int(i)));
@@ -174,7 +169,7 @@ void frmPreferences::TranslateForm() {
     cmdIdenticalBefore->setToolTip(T(486));
     cmdIdenticalAfter->setToolTip(T(486));
     fraVisualAlertsReminder->setTitle(T(460));
-    SetControlToolTip(tip, fraVisualAlertsReminder, Tip(461));
+    SetControlToolTip(tip, fraVisualAlertsReminder, LoadResStringLines(461));
     captionTip(chkDisplayBalloonTipsReminder, 462, 463);
     captionTip(chkDisplayMainScreenReminder, 464, 465);
     captionTip(chkFlashTrayIconReminder, 466, 467);
@@ -182,5 +177,5 @@ void frmPreferences::TranslateForm() {
     const int reminder[] = {453, 366, 454, 411, 368};
     for (int k = 0; k < 5; ++k)
         optAudioTypeReminder[k]->setText(T(reminder[k]));
-    SetControlToolTip(tip, optAudioTypeReminder[3], Tip(458));
+    SetControlToolTip(tip, optAudioTypeReminder[3], LoadResStringLines(458));
 }

@@ -1,8 +1,13 @@
 #include "App.h"
 
+#include "Convert.h"
+
 #include <QApplication>
 #include <QFileInfo>
+#include <QImage>
+#include <QPixmap>
 #include <QScreen>
+#include <algorithm>
 
 AppObject App;
 ScreenObject Screen;
@@ -34,6 +39,19 @@ MousePointerProperty& MousePointerProperty::operator=(int pointer) {
     return *this;
 }
 
+QCursor HandCursor() {
+    static const QCursor hand = [] {
+        const QImage img(QStringLiteral(":/cursors/hand.png"));
+        if (img.isNull())
+            return QCursor(Qt::PointingHandCursor);
+        const QStringList spot = img.text(QStringLiteral("HotSpot")).split(u',');
+        const int x = spot.size() == 2 ? spot[0].toInt() : 0;
+        const int y = spot.size() == 2 ? spot[1].toInt() : 0;
+        return QCursor(QPixmap::fromImage(img), x, y);
+    }();
+    return hand;
+}
+
 namespace {
 int twips() {
     const QScreen* s = qApp ? QGuiApplication::primaryScreen() : nullptr;
@@ -47,4 +65,7 @@ int ScreenObject::TwipsPerPixelX() const {
 }
 int ScreenObject::TwipsPerPixelY() const {
     return twips();
+}
+int ScreenObject::PixelsX(double twips) const {
+    return static_cast<int>(RoundHalfEven(twips / std::max(1, TwipsPerPixelX())));
 }

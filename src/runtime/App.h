@@ -2,6 +2,7 @@
 // The application and screen objects of the runtime.
 #include "platform/wintypes.h"
 
+#include <QCursor>
 #include <QString>
 
 class AppObject {
@@ -42,8 +43,14 @@ public:
     // Twips per pixel of the primary screen (15 at 96 dpi).
     int TwipsPerPixelX() const;
     int TwipsPerPixelY() const;
+    // A width in twips as whole pixels across (halves to even).
+    int PixelsX(double twips) const;
 };
 extern ScreenObject Screen;
+
+// The pointing hand over something that can be clicked: the program's own picture with the hot
+// spot stored in it, or the desktop's hand when the picture is missing.
+QCursor HandCursor();
 
 constexpr int vbDefault = 0;
 constexpr int vbHourglass = 11;

@@ -6,6 +6,7 @@
 #include <QCloseEvent>
 #include <QEventLoop>
 #include <QPointer>
+#include <QScreen>
 
 namespace {
 QList<Form*>& registry() {
@@ -16,6 +17,20 @@ QList<Form*>& registry() {
 
 QList<Form*> Forms() {
     return registry();
+}
+
+Form* FindForm(const QString& name) {
+    for (Form* f : registry())
+        if (f->Name().compare(name, Qt::CaseInsensitive) == 0)
+            return f;
+    return nullptr;
+}
+
+void Form::CenterOnWorkArea() {
+    if (QScreen* screen = QGuiApplication::primaryScreen()) {
+        const QRect area = screen->availableGeometry();
+        move(area.x() + (area.width() - width()) / 2, area.y() + (area.height() - height()) / 2);
+    }
 }
 
 Form::Form(const QString& name, QWidget* parent) : QWidget(parent, Qt::Window), name_(name) {

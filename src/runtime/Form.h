@@ -32,6 +32,10 @@ protected:
     virtual void Form_QueryUnload(int* cancel, int unloadMode) {}
     virtual void Form_Unload(int* cancel) {}
 
+    // Moves the form to the middle of the primary screen's work area (the desktop less its
+    // panels); nothing happens without a screen.
+    void CenterOnWorkArea();
+
     void changeEvent(QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
@@ -46,6 +50,8 @@ private:
 
 // The loaded forms, in the order they were loaded.
 QList<Form*> Forms();
+// The loaded form of that design name (in any case), nullptr when none is loaded.
+Form* FindForm(const QString& name);
 
 constexpr int vbModeless = 0;
 constexpr int vbModal = 1;

@@ -38,3 +38,6 @@ QString LoadResString(int id) {
 bool HasResString(int id) {
     return table().contains(id);
 }
+QString LoadResStringLines(int id) {
+    return LoadResString(id).replace(QStringLiteral("<BR>"), QStringLiteral("\r\n"));
+}

@@ -7,3 +7,5 @@
 QString LoadResString(int id);
 // Whether the table holds the id.
 bool HasResString(int id);
+// The text of the entry with each "<BR>" a line break (CR LF), as tips and messages show it.
+QString LoadResStringLines(int id);

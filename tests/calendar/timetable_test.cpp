@@ -2,7 +2,7 @@
 #include "calendar/printerdlg.h"
 #include "calendar/timetable.h"
 #include "core/datefmt.h"
-#include "core/frmSplash.h"
+#include "core/mMain.h"
 #include "core/settings.h"
 #include "fakes/fake_registry.h"
 #include "fakes/fake_shell.h"

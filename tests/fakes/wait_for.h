@@ -18,3 +18,11 @@ inline bool WaitFor(const std::function<bool()>& condition, int ms) {
     }
     return true;
 }
+
+// Runs the event loop for ms milliseconds, whatever comes.
+inline void Pump(int ms) {
+    QElapsedTimer t;
+    t.start();
+    while (t.elapsed() < ms)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+}

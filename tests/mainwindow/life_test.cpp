@@ -9,6 +9,7 @@
 #include "fakes/fake_sound.h"
 #include "fakes/fake_system.h"
 #include "fakes/fake_tray.h"
+#include "fakes/wait_for.h"
 #include "mainwindow/frmTallix.h"
 #include "mainwindow/mTray.h"
 #include "platform/broadcasts.h"
@@ -19,7 +20,6 @@
 
 #include <QApplication>
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QLabel>
 #include <QMenu>
@@ -32,11 +32,9 @@
 
 namespace {
 
+// The event loop for ms milliseconds, then the deletions it left pending.
 void pump(int ms) {
-    QElapsedTimer t;
-    t.start();
-    while (t.elapsed() < ms)
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    Pump(ms);
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
 

@@ -1,10 +1,10 @@
 // Window procedure chains, window timers, the system broadcasts and the session-end signals.
+#include "fakes/wait_for.h"
 #include "platform/broadcasts.h"
 #include "platform/signals.h"
 #include "platform/wndproc.h"
 
 #include <QApplication>
-#include <QElapsedTimer>
 #include <QFont>
 #include <QPalette>
 #include <QVector>
@@ -35,13 +35,6 @@ LONG procB(HWND hWnd, UINT msg, LONG wParam, LONG lParam) {
     if (msg == 200)
         return 2;
     return CallWindowProcA(g_prevB, hWnd, msg, wParam, lParam);
-}
-
-void pump(int ms) {
-    QElapsedTimer t;
-    t.start();
-    while (t.elapsed() < ms)
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
 }
 
 TEST(WindowProcedures, ChainsPassOnWhatTheyDoNotHandleAndUnwindInReverse) {
@@ -91,11 +84,11 @@ TEST(WindowTimers, TickUntilKilledAndAnswerTheirId) {
     EXPECT_EQ(SetTimer(7003, 998, 0, &countTicks), 0u);
     EXPECT_EQ(SetTimer(7003, 998, 20, nullptr), 0u);
     EXPECT_EQ(SetTimer(7003, 998, 20, &countTicks), 998u);
-    pump(150);
+    Pump(150);
     EXPECT_GE(g_ticks, 2);
     EXPECT_EQ(KillTimer(7003, 998), TRUE_);
     const int seen = g_ticks;
-    pump(80);
+    Pump(80);
     EXPECT_EQ(g_ticks, seen);
     EXPECT_EQ(KillTimer(7003, 998), FALSE_);
 }
@@ -122,7 +115,7 @@ TEST(SystemBroadcasts, EachSourceSendsItsMessageToTheWindow) {
     QPalette palette = QApplication::palette();
     palette.setColor(QPalette::Button, QColor(1, 2, 3));
     QApplication::setPalette(palette);
-    pump(50);
+    Pump(50);
 
     QVector<QPair<UINT, LONG>> got;
     for (const Seen& s : g_broadcasts) {
@@ -149,7 +142,7 @@ TEST(SessionEndSignals, SigtermAndSighupReachTheHookOnTheEventLoop) {
     std::raise(SIGHUP);
     // The handler only wrote to the pipe; the hook runs from the event loop.
     EXPECT_TRUE(got.isEmpty());
-    pump(100);
+    Pump(100);
     EXPECT_EQ(got, (QVector<int>{SIGTERM, SIGHUP}));
     platform::InstallSessionEndHook(nullptr);
     struct sigaction now {};

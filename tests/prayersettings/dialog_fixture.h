@@ -8,7 +8,6 @@
 #include "fakes/fake_sound.h"
 #include "platform/tzlist.h"
 #include "prayersettings/frmPrayerSettings.h"
-#include "preferences/frmPreferences.h"
 #include "runtime/Interaction.h"
 
 #include <QCheckBox>
