@@ -355,18 +355,46 @@ void reportStoreTrouble(const QStringList& setToDefault) {
     }
 }
 
+// The values that together say where the user prays: one of them alone back at its default
+// would mix two places (a city's name with Makkah's coordinates).
+const QStringList& placeSettings() {
+    static const QStringList names = {QStringLiteral("Country"),   QStringLiteral("CountryIndex"),
+                                      QStringLiteral("CityName"),  QStringLiteral("CityIndex"),
+                                      QStringLiteral("Province"),  QStringLiteral("Latitude"),
+                                      QStringLiteral("Longitude"), QStringLiteral("TimeZone")};
+    return names;
+}
+
 bool loadAll(QStringList* setToDefault) {
+    bool placeLost = false;
     for (const Setting& s : catalogue()) {
         const QString def = defaultText(s);
         if (RegGetString(kSettingsKey, s.name).isEmpty()) {
             setToDefault->append(s.name);
             RegSetString(kSettingsKey, s.name, def);
+            placeLost = placeLost || placeSettings().contains(s.name);
         }
         if (!convert(s, RegGetString(kSettingsKey, s.name)))
             return false;
         if (!inRange(s)) {
             RegSetString(kSettingsKey, s.name, def);
             if (!convert(s, RegGetString(kSettingsKey, s.name)))
+                return false;
+            placeLost = placeLost || placeSettings().contains(s.name);
+        }
+    }
+    // Part of the place lost: the whole place goes back to the default one, and is named.
+    if (placeLost) {
+        for (const QString& name : placeSettings()) {
+            const Setting* s = find(name);
+            if (!s)
+                continue;
+            const QString def = defaultText(*s);
+            if (RegGetString(kSettingsKey, name) != (def.isEmpty() ? QStringLiteral(" ") : def) &&
+                !setToDefault->contains(name))
+                setToDefault->append(name);
+            RegSetString(kSettingsKey, name, def);
+            if (!convert(*s, RegGetString(kSettingsKey, name)))
                 return false;
         }
     }

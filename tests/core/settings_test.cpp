@@ -115,6 +115,55 @@ TEST_F(Settings, OutOfRangeValuesAreRepairedAndOthersKept) {
     }
 }
 
+// A file that lost part of the place (cut short, a bad line, a value out of range) never mixes
+// two places: the whole place goes back to the default one, and the message names it.
+TEST_F(Settings, APartlyLostPlaceGoesBackWhole) {
+    const struct {
+        const char* lost;
+        const char* stored; // nullptr: the line is missing
+    } cases[] = {
+        {"Latitude", nullptr}, {"TimeZone", nullptr}, {"Longitude", "181"}, {"CityIndex", "-1"}};
+    for (const auto& c : cases) {
+        fake.keys.clear();
+        ASSERT_TRUE(LoadSettings());
+        store(QStringLiteral("Country"), QStringLiteral("United Kingdom"));
+        store(QStringLiteral("CountryIndex"), QStringLiteral("237"));
+        store(QStringLiteral("CityName"), QStringLiteral("London"));
+        store(QStringLiteral("CityIndex"), QStringLiteral("139"));
+        store(QStringLiteral("Latitude"), QStringLiteral("51.5085"));
+        store(QStringLiteral("Longitude"), QStringLiteral("-0.1257"));
+        store(QStringLiteral("TimeZone"), QStringLiteral("30"));
+        store(QStringLiteral("CalculationMethod"), QStringLiteral("4"));
+        if (c.stored)
+            store(QString::fromLatin1(c.lost), QString::fromLatin1(c.stored));
+        else
+            fake.keys[QStringLiteral("hkey_current_user\\software\\tallix time")].remove(
+                QString::fromLatin1(c.lost).toLower());
+        QStringList shown;
+        runtime::SetMsgBoxAnswerer([&](const QString& prompt, int, const QString&) {
+            shown << prompt;
+            return vbOK;
+        });
+        fake.troubles.damagedCopy = QStringLiteral("/x/place-") + QString::fromLatin1(c.lost);
+        ASSERT_TRUE(LoadSettings()) << c.lost;
+        fake.troubles.damagedCopy.clear();
+        runtime::SetMsgBoxAnswerer(nullptr);
+        EXPECT_EQ(gCountry, QStringLiteral("Saudi Arabia")) << c.lost;
+        EXPECT_EQ(gCityName, QStringLiteral("Makkah")) << c.lost;
+        EXPECT_EQ(gCountryIndex, 197) << c.lost;
+        EXPECT_EQ(gCityIndex, 90) << c.lost;
+        EXPECT_DOUBLE_EQ(gLatitude, 21.4233) << c.lost;
+        EXPECT_DOUBLE_EQ(gLongitude, 39.8233) << c.lost;
+        EXPECT_EQ(gTimeZone, 36) << c.lost;
+        EXPECT_EQ(stored(QStringLiteral("CityName")), QStringLiteral("Makkah")) << c.lost;
+        EXPECT_EQ(gCalcMethod, 4) << c.lost; // not part of the place: kept
+        if (!c.stored) {
+            ASSERT_EQ(shown.size(), 1) << c.lost;
+            EXPECT_TRUE(shown[0].contains(QStringLiteral("CityName"))) << qPrintable(shown[0]);
+        }
+    }
+}
+
 TEST_F(Settings, SecurityTypeZeroIsRefusedOnlyOnThe9xFamily) {
     for (const LONG platform : {1, 2}) {
         gPlatformId = platform;
