@@ -3,9 +3,9 @@
 // typed coordinates), the time zone and daylight saving, and the calculation conventions.
 // Its behaviour is spread over frmPrayerSettings_<area>.cpp files, one per area.
 #include "core/clsToolTip.h"
+#include "placefile.h"
 #include "runtime/Form.h"
 
-#include <QDomElement>
 #include <QList>
 #include <QRadioButton>
 #include <QString>
@@ -21,21 +21,6 @@ class QLineEdit;
 class QListWidget;
 class QPushButton;
 class QTabWidget;
-
-// One city of the place file, as read and checked.
-struct PlaceCity {
-    QString fullName; // may hold a "|": the city box shows the part before it
-    QString province;
-    double latitude = 0;  // degrees, north positive
-    double longitude = 0; // degrees, east positive
-    double gmtHours = 0;  // standard offset from GMT
-    int dstFlag = 0;      // 0 no daylight saving, 1 daylight saving
-};
-
-struct PlaceCountry {
-    QString name;
-    QList<PlaceCity> cities;
-};
 
 class frmPrayerSettings : public Form {
     Q_OBJECT
@@ -63,12 +48,11 @@ public:
     static QStringList PlaceFileCandidates();
     // A place file to use instead of those (tests); "" for the usual places.
     static inline QString PlaceFileOverride;
-    // Reads and checks the place file; false with the reason when it can't be used. Country
-    // elements and their cities are taken element by element, so comments and other nodes
-    // between them shift nothing; a city with a missing or non-numeric field is left out.
-    static bool ReadPlaceFile(const QString& path, QList<PlaceCountry>* countries, QString* reason);
     static QString StripAfterPipe(const QString& s);
-    QList<PlaceCountry> Places;
+    // The place file while the dialog is open, and the cities of the country the lists show.
+    PlaceFile Places;
+    int ShownCountry = -1;
+    QList<PlaceCity> ShownCities;
     bool XmlLoaded = false;
     QString PlaceFileProblem; // why the place file was not used, "" when it was
     void lstCountry_Click();

@@ -51,7 +51,7 @@ void frmPrayerSettings::Form_Load() {
     QString reason;
     for (const QString& path : PlaceFileCandidates()) {
         QString why;
-        XmlLoaded = ReadPlaceFile(path, &Places, &why);
+        XmlLoaded = Places.Open(path, &why);
         if (reason.isEmpty() || QFileInfo::exists(path))
             reason = why;
         if (XmlLoaded || QFileInfo::exists(path))
@@ -61,9 +61,9 @@ void frmPrayerSettings::Form_Load() {
     if (XmlLoaded) {
         const QSignalBlocker blockList(lstCountry);
         const QSignalBlocker blockCombo(cboCountry);
-        for (const PlaceCountry& c : Places) {
-            lstCountry->addItem(c.name);
-            cboCountry->addItem(c.name);
+        for (int i = 0; i < Places.CountryCount(); ++i) {
+            lstCountry->addItem(Places.CountryName(i));
+            cboCountry->addItem(Places.CountryName(i));
         }
         lstCountry->setCurrentRow(-1);
         cboCountry->setCurrentIndex(-1);
@@ -197,7 +197,9 @@ void frmPrayerSettings::cmdDefaults_Click() {
 void frmPrayerSettings::Form_Unload(int* cancel) {
     Countries.fill(QString());
     DefaultMethod.fill(0);
-    Places.clear();
+    Places.Close();
+    ShownCountry = -1;
+    ShownCities.clear();
     ToolTips.reset();
     DoEvents();
     RecomputeMainWindow();

@@ -1,9 +1,11 @@
 // The place file: what is read from it, choosing countries and cities, and the built-in list
 // when the file can't be used.
 #include "dialog_fixture.h"
+#include "fakes/child_process.h"
 
 #include <QGroupBox>
 #include <QRadioButton>
+#include <sys/stat.h>
 
 namespace {
 
@@ -24,16 +26,17 @@ const QByteArray kFixture = R"(<?xml version="1.0"?>
 )";
 
 TEST_F(DialogTest, PlaceFileCitiesBelongToTheirOwnCountry) {
-    QList<PlaceCountry> places;
+    PlaceFile places;
     QString reason;
-    ASSERT_TRUE(frmPrayerSettings::ReadPlaceFile(placeFile(kFixture), &places, &reason))
-        << reason.toStdString();
-    ASSERT_EQ(places.size(), 3);
-    EXPECT_EQ(places[0].name, "Aland");
-    ASSERT_EQ(places[1].cities.size(), 2) << "the two bad records are left out";
-    EXPECT_EQ(places[1].cities[0].fullName, "Springfield |Illinois");
-    EXPECT_EQ(places[1].cities[1].fullName, "Kathmandu");
-    EXPECT_TRUE(places[2].cities.isEmpty());
+    ASSERT_TRUE(places.Open(placeFile(kFixture), &reason)) << reason.toStdString();
+    ASSERT_EQ(places.CountryCount(), 3);
+    EXPECT_EQ(places.CountryName(0), "Aland");
+    const QList<PlaceCity> bland = places.Cities(1);
+    ASSERT_EQ(bland.size(), 2) << "the two bad records are left out";
+    EXPECT_EQ(bland[0].fullName, "Springfield |Illinois");
+    EXPECT_EQ(bland[1].fullName, "Kathmandu");
+    EXPECT_EQ(bland[1].gmtHours, 5.75);
+    EXPECT_TRUE(places.Cities(2).isEmpty());
 
     // In the dialog: the list box shows the full name, the combo box the part before the "|".
     frmPrayerSettings::PlaceFileOverride = placeFile(kFixture);
@@ -72,19 +75,20 @@ TEST(StripAfterPipe, Cases) {
 }
 
 TEST_F(DialogTest, TheRealPlaceFileKeepsTheStoredPositions) {
-    QList<PlaceCountry> places;
+    PlaceFile places;
     QString reason;
     const QString path = frmPrayerSettings::PlaceFileCandidates().front();
-    ASSERT_TRUE(frmPrayerSettings::ReadPlaceFile(path, &places, &reason)) << reason.toStdString();
+    ASSERT_TRUE(places.Open(path, &reason)) << reason.toStdString();
     frmPrayerSettings names;
     names.LoadCountryNames();
-    ASSERT_EQ(places.size(), frmPrayerSettings::kCountryCount);
+    ASSERT_EQ(places.CountryCount(), frmPrayerSettings::kCountryCount);
     for (int i = 0; i < frmPrayerSettings::kCountryCount; ++i)
-        ASSERT_EQ(places[i].name, names.Countries[i]) << i;
-    ASSERT_GT(places[197].cities.size(), 90);
-    EXPECT_EQ(places[197].cities[90].fullName, "Makkah");
-    EXPECT_NEAR(places[197].cities[90].latitude, 21.4266, 0.01);
-    EXPECT_EQ(places[197].cities[90].gmtHours, 3);
+        ASSERT_EQ(places.CountryName(i), names.Countries[i]) << i;
+    const QList<PlaceCity> saudiArabia = places.Cities(197);
+    ASSERT_GT(saudiArabia.size(), 90);
+    EXPECT_EQ(saudiArabia[90].fullName, "Makkah");
+    EXPECT_NEAR(saudiArabia[90].latitude, 21.4266, 0.01);
+    EXPECT_EQ(saudiArabia[90].gmtHours, 3);
 
     // Opening with the stored defaults selects Makkah, and the controls show the stored values.
     open();
@@ -118,6 +122,66 @@ TEST_F(DialogTest, TheRealPlaceFileKeepsTheStoredPositions) {
     EXPECT_TRUE(dialog->Changed);
 }
 
+// Border towns keep their own country's clock, though a coordinate lookup puts them in a
+// neighbour's zone; the West Bank has its places.
+TEST(RealPlaceFile, EveryTownKeepsItsOwnCountrysClock) {
+    PlaceFile places;
+    QString reason;
+    const QString path = frmPrayerSettings::PlaceFileCandidates().front();
+    ASSERT_TRUE(places.Open(path, &reason)) << reason.toStdString();
+    ASSERT_EQ(places.CountryCount(), frmPrayerSettings::kCountryCount);
+    const auto citiesOf = [&](const char* name) {
+        for (int i = 0; i < places.CountryCount(); ++i)
+            if (places.CountryName(i) == QString::fromUtf8(name))
+                return places.Cities(i);
+        return QList<PlaceCity>();
+    };
+    struct Town {
+        const char* country;
+        const char* city;
+        double gmtHours;
+        int dstFlag;
+    };
+    const Town towns[] = {
+        {"East Timor", "Dili", 9, 0},      {"Indonesia", "Jayapura", 9, 0},
+        {"Afghanistan", "Zaranj", 4.5, 0}, {"Albania", "Gjirokastër", 1, 1},
+        {"Albania", "Sarandë", 1, 1},      {"Panama", "Alanje", -5, 0},
+        {"Jordan", "Al Karāmah", 3, 0},    {"Malaysia", "Kuala Selangor", 8, 0},
+        {"Nepal", "Kathmandu", 5.75, 0},   {"West Bank", "Ramallah", 2, 1},
+        {"Saudi Arabia", "Makkah", 3, 0},
+    };
+    for (const Town& t : towns) {
+        SCOPED_TRACE(t.city);
+        const QList<PlaceCity> cities = citiesOf(t.country);
+        const auto city = std::find_if(cities.begin(), cities.end(), [&](const PlaceCity& c) {
+            return c.fullName == QString::fromUtf8(t.city);
+        });
+        ASSERT_NE(city, cities.end());
+        EXPECT_EQ(city->gmtHours, t.gmtHours);
+        EXPECT_EQ(city->dstFlag, t.dstFlag);
+    }
+    // Countries of one clock: every town of them keeps it.
+    const Town wholeCountries[] = {{"East Timor", "", 9, 0},
+                                   {"Panama", "", -5, 0},
+                                   {"Jordan", "", 3, 0},
+                                   {"Malaysia", "", 8, 0}};
+    for (const Town& t : wholeCountries) {
+        SCOPED_TRACE(t.country);
+        const QList<PlaceCity> cities = citiesOf(t.country);
+        ASSERT_FALSE(cities.isEmpty());
+        for (const PlaceCity& c : cities) {
+            EXPECT_EQ(c.gmtHours, t.gmtHours) << c.fullName.toStdString();
+            EXPECT_EQ(c.dstFlag, t.dstFlag) << c.fullName.toStdString();
+        }
+    }
+    EXPECT_EQ(places.CountryName(247), "West Bank");
+    EXPECT_GT(places.Cities(247).size(), 50) << "the West Bank lists its towns";
+    EXPECT_EQ(places.CountryName(197), "Saudi Arabia");
+    const QList<PlaceCity> saudiArabia = places.Cities(197);
+    ASSERT_GT(saudiArabia.size(), 90);
+    EXPECT_EQ(saudiArabia[90].fullName, "Makkah");
+}
+
 TEST_F(DialogTest, AnUnusablePlaceFileGivesTheBuiltInList) {
     const QByteArray full =
         R"(<places><country name="A"><city name="B"><p/><y>1</y><x>1</x><z>0</z><d>0</d></city></country></places>)";
@@ -149,6 +213,103 @@ TEST_F(DialogTest, AnUnusablePlaceFileGivesTheBuiltInList) {
         EXPECT_TRUE(dialog->optCalculationMethod[2]->isChecked()) << c.what;
         delete dialog.data();
     }
+}
+
+// Files that are no place file, or one past the limits, are refused at once with the reason,
+// and the dialog falls back on the built-in list.
+TEST_F(DialogTest, APlaceFilePastTheLimitsIsRefusedAtOnce) {
+    const auto write = [&](const QString& name, const QByteArray& text) {
+        QFile f(dir.filePath(name));
+        f.open(QIODevice::WriteOnly);
+        f.write(text);
+        return f.fileName();
+    };
+    const QByteArray city = R"(<city name="C"><p/><y>1</y><x>1</x><z>0</z><d>0</d></city>)";
+    const QString fifo = dir.filePath(QStringLiteral("fifo.xml"));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    const QString huge = dir.filePath(QStringLiteral("huge.xml"));
+    {
+        QFile f(huge);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        ASSERT_TRUE(f.resize(qint64(1) << 30)); // sparse: a gigabyte of zeros, no disk used
+    }
+    QByteArray deep = "<places>" + QByteArray("<a>").repeated(200000) +
+                      QByteArray("</a>").repeated(200000) + "</places>";
+    QByteArray oneCountry =
+        "<places><country name=\"A\">" + city.repeated(100000) + "</country></places>";
+    QByteArray manyCountries = "<places>";
+    for (int i = 0; i < 200; ++i)
+        manyCountries += "<country name=\"A\">" + city.repeated(500) + "</country>\n";
+    manyCountries += "</places>";
+    struct Case {
+        QString path;
+        const char* why; // what the line under the location frames says
+    };
+    const Case cases[] = {
+        {fifo, "not a regular file"},
+        {QStringLiteral("/dev/zero"), "not a regular file"},
+        {dir.path(), "not a regular file"},
+        {huge, "larger than 8 MB"},
+        {write(QStringLiteral("deep.xml"), deep), "nested more than 16 deep"},
+        {write(QStringLiteral("one.xml"), oneCountry), "more than 1000 cities"},
+        {write(QStringLiteral("many.xml"), manyCountries), "more than 50000 cities"},
+    };
+    deep.clear();
+    oneCountry.clear();
+    manyCountries.clear();
+
+    // First in a child process with a deadline, so a reader that hangs or dies fails the test
+    // instead of holding the run up.
+    const int failures = RunInChild(
+        [&] {
+            int failed = 0;
+            for (const Case& c : cases) {
+                PlaceFile places;
+                QString reason;
+                if (places.Open(c.path, &reason) || !reason.contains(QLatin1String(c.why)))
+                    ++failed;
+            }
+            return failed;
+        },
+        60000);
+    ASSERT_NE(failures, -1) << "reading the files did not end within a minute";
+    ASSERT_EQ(failures, 0) << "files read, or refused without their reason (or the reader died)";
+
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.why);
+        frmPrayerSettings::PlaceFileOverride = c.path;
+        open();
+        EXPECT_FALSE(dialog->XmlLoaded);
+        EXPECT_TRUE(dialog->PlaceFileProblem.contains(QLatin1String(c.why)))
+            << dialog->PlaceFileProblem.toStdString();
+        EXPECT_TRUE(dialog->lblPlaceFile->text().contains(dialog->PlaceFileProblem));
+        EXPECT_FALSE(dialog->lblPlaceFile->isHidden());
+        EXPECT_EQ(dialog->cboCountry->count(), 252);
+        delete dialog.data();
+    }
+}
+
+// Markup that breaks off inside a country: the cities before the break are listed, and the
+// line under the location frames says where the file is broken.
+TEST_F(DialogTest, ACountryWhoseMarkupBreaksOffSaysWhy) {
+    frmPrayerSettings::PlaceFileOverride = placeFile(R"(<places>
+<country name="A"><city name="B"><p/><y>1</y><x>1</x><z>0</z><d>0</d></city></country>
+<country name="C">
+<city name="D"><p/><y>2</y><x>2</x><z>0</z><d>0</d></city>
+<city name="E"><p/><y>3</y><x>3</x><z>0</q><d>0</d></city>
+<city name="F"><p/><y>4</y><x>4</x><z>0</z><d>0</d></city>
+</country></places>)");
+    open();
+    ASSERT_TRUE(dialog->XmlLoaded);
+    dialog->lstCountry->setCurrentRow(1);
+    ASSERT_EQ(dialog->lstCity->count(), 1);
+    EXPECT_EQ(dialog->lstCity->item(0)->text(), "D");
+    EXPECT_FALSE(dialog->lblPlaceFile->isHidden());
+    EXPECT_TRUE(dialog->lblPlaceFile->text().contains(QLatin1String("line 5")))
+        << dialog->lblPlaceFile->text().toStdString();
+    dialog->lstCountry->setCurrentRow(0);
+    EXPECT_EQ(dialog->lstCity->count(), 1);
+    EXPECT_TRUE(dialog->lblPlaceFile->isHidden());
 }
 
 } // namespace
