@@ -6,7 +6,9 @@
 #include <QDate>
 
 // By the daylight-saving mode: automatic (the system zone's rules), manual (a fixed amount all
-// year) or none. Hours; fractions only in manual mode.
+// year) or none. Hours; in automatic mode the day's clock less the zone's standard offset
+// (platform::ZoneStandardOffset), which may be a fraction (Lord Howe) or negative (Casablanca in
+// Ramadan).
 double GetDaylightOffset(const PrayerDate& dt);
 
 // The date a yearly transition rule gives in the year; for a malformed rule the zero date

@@ -167,7 +167,7 @@ const std::vector<Setting>& catalogue() {
         c.push_back(security);
         c.push_back(number(QStringLiteral("ActivateDDEServer"), &gActivateDDEServer, 0, 0, 1));
         c.push_back(number(QStringLiteral("DDEAdviseRate"), &gDDEAdviseRate, 5, 0, 5));
-        c.push_back(number(QStringLiteral("TimeZone"), &gTimeZone, 36, 0, 60));
+        c.push_back(number(QStringLiteral("TimeZone"), &gTimeZone, 36, 0, kLastTimeZoneIndex));
         c.push_back(text(QStringLiteral("Country"), &gCountry, QStringLiteral("Saudi Arabia")));
         c.push_back(text(QStringLiteral("CityName"), &gCityName, QStringLiteral("Makkah"), true));
         c.push_back(text(QStringLiteral("Province"), &gProvince, QString(), true));
@@ -478,11 +478,18 @@ bool SetRunAtStartup(bool bOn) {
 }
 
 double TimeZoneIndexToHours(std::int16_t iIndex) {
+    if (iIndex > 60)
+        return (iIndex - 61) * 0.5 - 15 + 0.25;
     return iIndex * 0.5 - 15;
 }
 
 std::int16_t TimeZoneHoursToIndex(double dHours) {
-    return static_cast<std::int16_t>(RoundHalfEven((dHours + 15) / 0.5));
+    if (!std::isfinite(dHours) || std::fabs(dHours) > 15.125)
+        return -1;
+    const auto quarters = static_cast<int>(RoundHalfEven(dHours * 4));
+    if (quarters % 2 == 0)
+        return static_cast<std::int16_t>(quarters / 2 + 30);
+    return static_cast<std::int16_t>((quarters - 1) / 2 + 91);
 }
 
 std::int32_t AdviseRateToMs(std::int16_t iIndex) {

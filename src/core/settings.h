@@ -97,7 +97,13 @@ bool SetRunAtStartup(bool bOn);
 QString CoordinateText(double degrees);
 std::optional<double> ReadCoordinate(const QString& stored);
 
+// The stored zone offset ("TimeZone"): 0..60 are the half hours from -15:00 to +15:00 (hours =
+// index * 0.5 - 15, 36 = +3:00); 61..120 the quarter hours between them, index 61 + i a quarter
+// hour past the half hour of index i (102 = +5:45 Nepal, 108 = +8:45 Eucla, 116 = +12:45
+// Chatham).
+constexpr std::int16_t kLastTimeZoneIndex = 120;
 double TimeZoneIndexToHours(std::int16_t iIndex);
+// The index of an offset to the nearest quarter hour (halves to even); -1 beyond the range.
 std::int16_t TimeZoneHoursToIndex(double dHours);
 std::int32_t AdviseRateToMs(std::int16_t iIndex);
 

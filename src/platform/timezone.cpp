@@ -1,5 +1,7 @@
 #include "timezone.h"
 
+#include "tzlist.h"
+
 #include <QHash>
 
 #include <algorithm>
@@ -9,6 +11,7 @@ namespace {
 
 platform::TimeZoneHook gHook = nullptr;
 platform::DayTimeZoneHook gDayHook = nullptr;
+platform::SystemZoneHook gSystemZone;
 
 int weekdayOf(const QDate& d) {
     return d.dayOfWeek() % 7;
@@ -96,11 +99,10 @@ int offsetAtNoon(const QTimeZone& zone, const QDate& day) {
     return zone.offsetFromUtc(QDateTime(day, QTime(12, 0), zone));
 }
 
-// The changes whose first day lies in the year, and the lowest offset at noon in it. The database
-// is asked once per zone and year; a timetable asks for the same few years thousands of times.
+// The changes whose first day lies in the year. The database is asked once per zone and year; a
+// timetable asks for the same few years thousands of times.
 struct YearChanges {
     QList<DayChange> changes;
-    int lowest = 0;
 };
 
 const YearChanges& yearChanges(const QTimeZone& zone, int year) {
@@ -110,7 +112,6 @@ const YearChanges& yearChanges(const QTimeZone& zone, int year) {
     if (found != cache.constEnd())
         return *found;
     YearChanges out;
-    out.lowest = offsetAtNoon(zone, QDate(year, 1, 1));
     // A change late on 31 December counts from 1 January: look a day beyond both ends.
     const QDateTime from(QDate(year - 1, 12, 31), QTime(0, 0), Qt::UTC);
     const QDateTime to(QDate(year + 1, 1, 2), QTime(0, 0), Qt::UTC);
@@ -124,7 +125,6 @@ const YearChanges& yearChanges(const QTimeZone& zone, int year) {
         if (day.year() != year)
             continue;
         out.changes << DayChange{day, before, t.offsetFromUtc};
-        out.lowest = std::min(out.lowest, t.offsetFromUtc);
     }
     if (cache.size() > 256)
         cache.clear();
@@ -156,8 +156,11 @@ DWORD TimeZoneInformationOn(const QTimeZone& zone, const QDate& day, TIME_ZONE_I
     if (!info || !zone.isValid() || !day.isValid() || day.year() < 2 || day.year() > 9998)
         return TIME_ZONE_ID_INVALID;
     *info = TIME_ZONE_INFORMATION{};
+    const int standard = ZoneStandardOffset(zone);
+    const int ahead = offsetAtNoon(zone, day) - standard;
+    info->Bias = -standard / 60;
     const YearChanges& year = yearChanges(zone, day.year());
-    if (year.changes.isEmpty())
+    if (year.changes.isEmpty() && ahead == 0)
         return TIME_ZONE_ID_UNKNOWN;
     // The change in force on the day and the next one, possibly in the neighbouring years.
     const DayChange* last = nullptr;
@@ -174,9 +177,9 @@ DWORD TimeZoneInformationOn(const QTimeZone& zone, const QDate& day, TIME_ZONE_I
     }
     const QDate from = last ? last->day : QDate(day.year() - 1, 1, 1);
     const QDate until = next ? next->day : QDate(day.year() + 2, 1, 1);
-    const int ahead = offsetAtNoon(zone, day) - year.lowest;
-    info->Bias = -year.lowest / 60;
-    if (ahead > 0) {
+    // Daylight time is any clock other than the standard one, ahead of it or (Casablanca in
+    // Ramadan) behind it.
+    if (ahead != 0) {
         info->DaylightDate = absoluteDate(from);
         info->StandardDate = absoluteDate(until);
         info->DaylightBias = -ahead / 60;
@@ -185,7 +188,7 @@ DWORD TimeZoneInformationOn(const QTimeZone& zone, const QDate& day, TIME_ZONE_I
     info->StandardDate = absoluteDate(from);
     info->DaylightDate = absoluteDate(until);
     const DayChange* any = next ? next : last;
-    info->DaylightBias = any ? -std::abs(any->offsetAfter - any->offsetBefore) / 60 : 0;
+    info->DaylightBias = any ? -(any->offsetAfter - any->offsetBefore) / 60 : 0;
     return TIME_ZONE_ID_STANDARD;
 }
 
@@ -220,13 +223,34 @@ DWORD TimeZoneInformationFor(const QTimeZone& zone, const QDateTime& at,
     return current > standard ? TIME_ZONE_ID_DAYLIGHT : TIME_ZONE_ID_STANDARD;
 }
 
+void InstallSystemZoneHook(SystemZoneHook hook) {
+    gSystemZone = std::move(hook);
+}
+
+QByteArray SystemZoneId() {
+    return gSystemZone ? gSystemZone() : QTimeZone::systemTimeZoneId();
+}
+
+QTimeZone SystemZone() {
+    // A zone's data is copied at each construction: the days of a timetable reuse the last one
+    // for as long as the system's zone keeps its name.
+    thread_local QByteArray lastId;
+    thread_local QTimeZone last;
+    const QByteArray id = SystemZoneId();
+    if (id.isEmpty() || id != lastId || !last.isValid()) {
+        last = gSystemZone ? QTimeZone(id) : QTimeZone::systemTimeZone();
+        lastId = id;
+    }
+    return last;
+}
+
 } // namespace platform
 
 DWORD GetTimeZoneInformation(TIME_ZONE_INFORMATION* lpTimeZoneInformation) {
     if (gHook)
         return gHook(lpTimeZoneInformation);
-    return platform::TimeZoneInformationFor(QTimeZone::systemTimeZone(),
-                                            QDateTime::currentDateTime(), lpTimeZoneInformation);
+    return platform::TimeZoneInformationFor(platform::SystemZone(), QDateTime::currentDateTime(),
+                                            lpTimeZoneInformation);
 }
 
 DWORD GetTimeZoneInformationOn(const QDate& day, TIME_ZONE_INFORMATION* lpTimeZoneInformation) {
@@ -234,5 +258,5 @@ DWORD GetTimeZoneInformationOn(const QDate& day, TIME_ZONE_INFORMATION* lpTimeZo
         return gDayHook(day, lpTimeZoneInformation);
     if (gHook)
         return gHook(lpTimeZoneInformation);
-    return platform::TimeZoneInformationOn(QTimeZone::systemTimeZone(), day, lpTimeZoneInformation);
+    return platform::TimeZoneInformationOn(platform::SystemZone(), day, lpTimeZoneInformation);
 }

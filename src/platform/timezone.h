@@ -3,8 +3,10 @@
 // as the yearly transition rules of SYSTEMTIME records.
 #include "wintypes.h"
 
+#include <QByteArray>
 #include <QDateTime>
 #include <QTimeZone>
+#include <functional>
 
 using WORD = std::uint16_t;
 
@@ -51,11 +53,23 @@ DWORD TimeZoneInformationFor(const QTimeZone& zone, const QDateTime& at,
 
 // The information of a zone for one day of any year, from that year's own rules: the change
 // that put the day's clock time in force and the change that ends it, as absolute dates (each the
-// first day whose noon follows the change), Bias from the lowest offset of the day's year and
-// DaylightBias by how far the day's noon is ahead of it. A zone without daylight saving in that
-// year (or on no side of that day) answers TIME_ZONE_ID_UNKNOWN. Years of three or more changes
+// first day whose noon follows the change), Bias from the zone's standard offset as the zone list
+// shows it (ZoneStandardOffset) and DaylightBias by how far the day's noon differs from it, so
+// that standard offset plus daylight hours is the day's clock on every day: Casablanca's
+// standard +1 is an hour behind in Ramadan, Dublin's winter is standard. A day on its standard
+// offset in a year without changes answers TIME_ZONE_ID_UNKNOWN. Years of three or more changes
 // (Casablanca around Ramadan) are exact, which a pair of yearly rules cannot be.
 DWORD TimeZoneInformationOn(const QTimeZone& zone, const QDate& day, TIME_ZONE_INFORMATION* info);
+
+// The IANA id of the system's zone (the hook's answer when a test installed one).
+QByteArray SystemZoneId();
+// The system's zone itself.
+QTimeZone SystemZone();
+
+// Tests stand in for the system's zone, for the zone list and the daylight hours alike. An empty
+// function brings back the real one.
+using SystemZoneHook = std::function<QByteArray()>;
+void InstallSystemZoneHook(SystemZoneHook hook);
 
 using TimeZoneHook = DWORD (*)(TIME_ZONE_INFORMATION*);
 // Tests answer GetTimeZoneInformation themselves; nullptr goes back to the system zone. The same

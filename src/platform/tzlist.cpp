@@ -3,18 +3,14 @@
 #include <QDBusConnection>
 #include <QDBusMessage>
 #include <QDateTime>
+#include <QHash>
 #include <QMap>
 #include <QSet>
 #include <QTimeZone>
 
 namespace {
 
-platform::SystemZoneHook gSystemZone;
 platform::SetTimezoneHook gSetTimezone;
-
-QByteArray systemZoneId() {
-    return gSystemZone ? gSystemZone() : QTimeZone::systemTimeZoneId();
-}
 
 // Zones renamed in the database after the names the Windows mapping knows them by.
 const QMap<QByteArray, QByteArray>& renamedZones() {
@@ -61,6 +57,36 @@ QString offsetText(int seconds) {
         .arg(minutes % 60, 2, 10, QLatin1Char('0'));
 }
 
+// The IANA zones of the database by Windows id. The database's list leaves out the Etc/ zones,
+// so a system on UTC adds its own zone: the zone in force is always one of the list.
+QMap<QString, QList<QByteArray>> windowsGroups() {
+    QList<QByteArray> ids = QTimeZone::availableTimeZoneIds();
+    const QByteArray system = platform::SystemZoneId();
+    if (!system.isEmpty() && !ids.contains(system))
+        ids << system;
+    QMap<QString, QList<QByteArray>> zones;
+    for (const QByteArray& iana : ids) {
+        const QByteArray win = windowsIdOf(iana);
+        if (!win.isEmpty())
+            zones[QString::fromLatin1(win)] << iana;
+    }
+    return zones;
+}
+
+// The IANA zone that stands for a Windows zone: its default one where the database has it,
+// else the first of its zones.
+QByteArray representative(const QString& win, const QList<QByteArray>& members) {
+    const QByteArray iana = QTimeZone::windowsIdToDefaultIanaId(win.toLatin1());
+    if (iana.isEmpty() || !members.contains(iana))
+        return members.isEmpty() ? QByteArray() : members.front();
+    return iana;
+}
+
+// The standard offset the list shows for the zone that stands for a Windows zone.
+int listedStandardOffset(const QTimeZone& representative) {
+    return representative.standardTimeOffset(QDateTime::currentDateTimeUtc());
+}
+
 // The place part of an IANA id: "America/Argentina/Buenos_Aires" gives "Buenos Aires".
 QString placeOf(const QByteArray& ianaId) {
     QString place = QString::fromUtf8(ianaId.mid(ianaId.lastIndexOf('/') + 1));
@@ -71,34 +97,16 @@ QString placeOf(const QByteArray& ianaId) {
 
 namespace platform {
 
-void InstallSystemZoneHook(SystemZoneHook hook) {
-    gSystemZone = std::move(hook);
-}
-
 void InstallSetTimezoneHook(SetTimezoneHook hook) {
     gSetTimezone = std::move(hook);
 }
 
 QList<WindowsZone> EnumWindowsZones() {
-    // The Windows ids of the zones the database holds, with their IANA zones.
-    // The database's list leaves out the Etc/ zones, so a system on UTC adds its own zone:
-    // the zone in force is always one of the list.
-    QList<QByteArray> ids = QTimeZone::availableTimeZoneIds();
-    const QByteArray system = systemZoneId();
-    if (!system.isEmpty() && !ids.contains(system))
-        ids << system;
-    QMap<QString, QList<QByteArray>> zones;
-    for (const QByteArray& iana : ids) {
-        const QByteArray win = windowsIdOf(iana);
-        if (!win.isEmpty())
-            zones[QString::fromLatin1(win)] << iana;
-    }
+    const QMap<QString, QList<QByteArray>> zones = windowsGroups();
     const QDateTime now = QDateTime::currentDateTimeUtc();
     QList<WindowsZone> out;
     for (auto it = zones.cbegin(); it != zones.cend(); ++it) {
-        QByteArray iana = QTimeZone::windowsIdToDefaultIanaId(it.key().toLatin1());
-        if (iana.isEmpty() || !it.value().contains(iana))
-            iana = it.value().front();
+        const QByteArray iana = representative(it.key(), it.value());
         const QTimeZone tz(iana);
         if (!tz.isValid())
             continue;
@@ -109,7 +117,7 @@ QList<WindowsZone> EnumWindowsZones() {
         z.daylightName =
             QString(it.key()).replace(QStringLiteral("Standard"), QStringLiteral("Daylight"));
         TimeZoneInformationFor(tz, now, &z.info);
-        const int standard = tz.standardTimeOffset(now);
+        const int standard = listedStandardOffset(tz);
         z.info.Bias = -standard / 60;
         // The default zone's place first, then up to two more, as a Windows name lists a few.
         QStringList places{placeOf(iana)};
@@ -127,7 +135,10 @@ QList<WindowsZone> EnumWindowsZones() {
 }
 
 QString SystemWindowsZoneId() {
-    const QByteArray iana = systemZoneId();
+    return WindowsZoneIdOf(SystemZoneId());
+}
+
+QString WindowsZoneIdOf(const QByteArray& iana) {
     if (iana.isEmpty())
         return {};
     const QByteArray direct = windowsIdOf(iana);
@@ -135,14 +146,14 @@ QString SystemWindowsZoneId() {
         return QString::fromLatin1(direct);
     // A zone the mapping doesn't know (one made after it): the zone with the same offsets
     // over two years, of the same region where there is one.
-    const QTimeZone system(iana);
-    if (!system.isValid())
+    const QTimeZone zone(iana);
+    if (!zone.isValid())
         return {};
     const QDateTime start(QDate(QDate::currentDate().year(), 1, 1), QTime(12, 0), Qt::UTC);
     auto sameOffsets = [&](const QTimeZone& other) {
         for (int month = 0; month < 24; ++month) {
             const QDateTime at = start.addMonths(month);
-            if (other.offsetFromUtc(at) != system.offsetFromUtc(at))
+            if (other.offsetFromUtc(at) != zone.offsetFromUtc(at))
                 return false;
         }
         return true;
@@ -159,6 +170,24 @@ QString SystemWindowsZoneId() {
             found = win;
     }
     return QString::fromLatin1(found);
+}
+
+int ZoneStandardOffset(const QTimeZone& zone) {
+    // Asked for every day computed: each zone's answer is worked out once.
+    thread_local QHash<QByteArray, int> known;
+    const auto found = known.constFind(zone.id());
+    if (found != known.constEnd())
+        return *found;
+    int standard = listedStandardOffset(zone);
+    const QString win = WindowsZoneIdOf(zone.id());
+    if (!win.isEmpty()) {
+        const QTimeZone listed(representative(win, windowsGroups().value(win)));
+        if (listed.isValid())
+            standard = listedStandardOffset(listed);
+    }
+    if (!zone.id().isEmpty())
+        known.insert(zone.id(), standard);
+    return standard;
 }
 
 bool SetSystemTimeZone(const QByteArray& ianaId, QString* error) {

@@ -27,16 +27,25 @@ QList<WindowsZone> EnumWindowsZones();
 // The Windows id of the system's zone; "" when it has none.
 QString SystemWindowsZoneId();
 
+// The Windows id of an IANA zone: its own, under its current or former name, else that of a
+// zone with the same offsets over two years (one newer than the mapping); "" when none.
+QString WindowsZoneIdOf(const QByteArray& ianaId);
+
+// The standard offset of a zone in seconds east of UTC, as the program counts it: the one the
+// zone list shows for the Windows zone the zone belongs to (so Dublin, whose database calls its
+// summer time standard, counts GMT as London does, and Casablanca +1), else the zone's own.
+// What the prayer settings record as the zone's offset and what the daylight hours are counted
+// from.
+int ZoneStandardOffset(const QTimeZone& zone);
+
 // Makes the IANA zone the system's zone (systemd-timedated's SetTimezone over the system bus,
 // which may ask the user to authenticate). False with the reason in *error when the service
 // is missing or refuses.
 bool SetSystemTimeZone(const QByteArray& ianaId, QString* error);
 
-// Tests stand in for the system: the zone in force and the SetTimezone call. An empty
-// function brings back the real one.
-using SystemZoneHook = std::function<QByteArray()>;
+// Tests stand in for the SetTimezone call (and for the zone in force with
+// InstallSystemZoneHook, timezone.h). An empty function brings back the real one.
 using SetTimezoneHook = std::function<bool(const QByteArray& ianaId, QString* error)>;
-void InstallSystemZoneHook(SystemZoneHook hook);
 void InstallSetTimezoneHook(SetTimezoneHook hook);
 
 } // namespace platform

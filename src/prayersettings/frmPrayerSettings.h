@@ -86,7 +86,16 @@ public:
     QString EnumTimeZones(bool bFind, const QString& sSought);
     static void SortTimeZones(QStringList& names);
     static void SortByKey(QList<int>& keys, QStringList& names);
+    // "(GMT+05:45)": the offset to the nearest quarter hour.
     static QString FormatGmtOffset(float hours);
+    // The offsets of cboTimezone: the half hours from -15 to +15 and the quarter hours in use,
+    // each item holding its stored index (TimeZoneIndexToHours).
+    void FillGmtOffsets();
+    // Selects the offset of a stored index (a quarter hour the list lacks is added); an index out
+    // of range changes nothing.
+    void SetZoneIndex(int index);
+    // The stored index of the offset chosen; -1 when none is.
+    int SelectedZoneIndex() const;
     // Makes the chosen zone the system's, unless it already is. False with the reason when
     // the system refused.
     bool ApplyWindowsTimeZone(QString* error);

@@ -103,7 +103,7 @@ void frmPrayerSettings::Form_Load() {
     FillWindowsTimeZones();
     if (gDaylightSavings >= 0 && gDaylightSavings < 3)
         optDayLightSavings[gDaylightSavings]->setChecked(true);
-    setListIndex(cboTimezone, gTimeZone);
+    SetZoneIndex(gTimeZone);
     if (gJuristicMethod == 1 || gJuristicMethod == 2)
         optJuristicMethod[gJuristicMethod]->setChecked(true);
     if (gJuristicMethod == 1) {
@@ -164,7 +164,7 @@ void frmPrayerSettings::cmdExit_Click() {
 void frmPrayerSettings::cmdDefaults_Click() {
     if (MsgBox(DefaultsQuestionText, vbYesNo | vbQuestion, App.Title) != vbYes)
         return;
-    setListIndex(cboTimezone, 36);
+    SetZoneIndex(36);
     setCoordinateText(txtLatitude, 21.4233);
     setCoordinateText(txtLongitude, 39.8233);
     if (XmlLoaded) {

@@ -91,7 +91,7 @@ void frmPrayerSettings::fillFromCity(int country, int city) {
     txtProvince->setText(c.province);
     setCoordinateText(txtLatitude, c.latitude);
     setCoordinateText(txtLongitude, c.longitude);
-    setListIndex(cboTimezone, TimeZoneHoursToIndex(c.gmtHours));
+    SetZoneIndex(TimeZoneHoursToIndex(c.gmtHours));
     setListIndex(cboCity, city);
     if (!optDayLightSavings[0]->isChecked() && (c.dstFlag == 0 || c.dstFlag == 1))
         optDayLightSavings[c.dstFlag == 0 ? 2 : 1]->setChecked(true);

@@ -63,7 +63,8 @@ bool frmPrayerSettings::SaveSettings() {
     const int method = SelectedOption(optCalculationMethod);
     if (method >= 0)
         storeInt(QStringLiteral("CalculationMethod"), method, gCalcMethod);
-    storeInt(QStringLiteral("TimeZone"), cboTimezone->currentIndex(), gTimeZone);
+    if (SelectedZoneIndex() >= 0)
+        storeInt(QStringLiteral("TimeZone"), SelectedZoneIndex(), gTimeZone);
     storeCoordinate(QStringLiteral("Latitude"), txtLatitude->text(), gLatitude);
     storeCoordinate(QStringLiteral("Longitude"), txtLongitude->text(), gLongitude);
     setCoordinateText(txtLatitude, gLatitude);

@@ -55,10 +55,7 @@ void frmPrayerSettings::TranslateForm() {
     for (int i = 1; i <= 6; ++i)
         lblMinuteAdjust[i]->setText(res(441 + i));
     fillCombo(cboRounding, {res(206), res(207), res(208), res(209)});
-    items.clear();
-    for (int i = 0; i <= 60; ++i)
-        items << FormatGmtOffset(static_cast<float>(i * 0.5 - 15));
-    fillCombo(cboTimezone, items);
+    FillGmtOffsets();
 
     cmdDefaults->setText(res(210));
     cmdExit->setText(res(211));

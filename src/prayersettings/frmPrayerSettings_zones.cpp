@@ -1,27 +1,70 @@
 // The system's time zones under their Windows names, sorted by their GMT offset, with the zone
-// in force selected; and the text of a GMT offset that the zone list and the check on OK use.
+// in force selected; the list of GMT offsets the place is recorded with, and the text of a GMT
+// offset that both lists and the check on OK use.
 #include "frmPrayerSettings.h"
 
+#include "core/settings.h"
 #include "platform/tzlist.h"
 #include "runtime/Convert.h"
 
 #include <QComboBox>
 #include <cmath>
 
+namespace {
+// The quarter-hour standard offsets clocks keep: Nepal, Eucla and the Chatham Islands. The
+// offset list holds them among the half hours.
+constexpr double kQuarterHourOffsets[] = {5.75, 8.75, 12.75};
+} // namespace
+
 QString frmPrayerSettings::FormatGmtOffset(float hours) {
     const double h = hours;
     const QString sign = h > 0   ? QStringLiteral("+")
                          : h < 0 ? QStringLiteral("-")
                                  : QStringLiteral(" ");
-    const double a = std::fabs(h);
-    const int w = static_cast<int>(std::trunc(a));
-    const int f = static_cast<int>(RoundHalfEven((a - w) * 10));
-    if (w == 0 && f == 0)
+    // To the nearest quarter hour.
+    const auto quarters = static_cast<int>(RoundHalfEven(std::fabs(h) * 4));
+    if (quarters == 0)
         return QStringLiteral("(GMT)");
     return QStringLiteral("(GMT%1%2:%3)")
         .arg(sign)
-        .arg(w, 2, 10, QLatin1Char('0'))
-        .arg(f == 5 ? QStringLiteral("30") : QStringLiteral("00"));
+        .arg(quarters / 4, 2, 10, QLatin1Char('0'))
+        .arg(quarters % 4 * 15, 2, 10, QLatin1Char('0'));
+}
+
+void frmPrayerSettings::FillGmtOffsets() {
+    QList<double> hours;
+    for (int i = 0; i <= 60; ++i)
+        hours << i * 0.5 - 15;
+    for (double quarter : kQuarterHourOffsets)
+        hours << quarter;
+    std::sort(hours.begin(), hours.end());
+    const QSignalBlocker block(cboTimezone);
+    cboTimezone->clear();
+    for (double h : hours)
+        cboTimezone->addItem(FormatGmtOffset(static_cast<float>(h)), TimeZoneHoursToIndex(h));
+    cboTimezone->setCurrentIndex(-1);
+}
+
+void frmPrayerSettings::SetZoneIndex(int index) {
+    if (index < 0 || index > kLastTimeZoneIndex)
+        return;
+    int row = cboTimezone->findData(index);
+    if (row < 0) {
+        // A stored quarter hour the list doesn't hold joins it in its place.
+        const double hours = TimeZoneIndexToHours(static_cast<std::int16_t>(index));
+        row = 0;
+        while (row < cboTimezone->count() && TimeZoneIndexToHours(static_cast<std::int16_t>(
+                                                 cboTimezone->itemData(row).toInt())) < hours)
+            ++row;
+        const QSignalBlocker block(cboTimezone);
+        cboTimezone->insertItem(row, FormatGmtOffset(static_cast<float>(hours)), index);
+    }
+    setListIndex(cboTimezone, row);
+}
+
+int frmPrayerSettings::SelectedZoneIndex() const {
+    const QVariant index = cboTimezone->currentData();
+    return index.isValid() ? index.toInt() : -1;
 }
 
 QString frmPrayerSettings::GetCurrentTimeZoneName() {

@@ -1,6 +1,7 @@
 // The daylight-saving hours of a day, from the zone's rules or the user's manual setting.
 #include "core/daylight.h"
 #include "core/settings.h"
+#include "platform/tzlist.h"
 
 #include <gtest/gtest.h>
 
@@ -169,7 +170,8 @@ TEST(RealZones, RulesAgreeWithTheDatabaseEveryDay) {
 
 // Every day of six years in zones whose dates fit no weekday rule (Gaza, Casablanca), whose clock
 // moves by half an hour (Lord Howe), changes at midnight (Santiago), dropped daylight saving
-// (Tehran) or follows plain rules (New York): the hours ahead of the year's lowest offset at noon.
+// (Tehran), keeps its standard time in summer (Dublin) or follows plain rules (New York): the
+// standard offset plus the day's daylight hours is the clock at noon.
 QTimeZone gRealZone;
 DWORD answerRealZone(const QDate& day, TIME_ZONE_INFORMATION* info) {
     return platform::TimeZoneInformationOn(gRealZone, day, info);
@@ -178,40 +180,53 @@ DWORD answerRealZone(const QDate& day, TIME_ZONE_INFORMATION* info) {
 TEST(RealZones, EveryDayOfEveryYearFollowsThatYearsRules) {
     gDaylightSavings = 0;
     platform::InstallDayTimeZoneHook(answerRealZone);
-    for (const char* id : {"Asia/Gaza", "Africa/Casablanca", "America/Santiago",
-                           "Australia/Lord_Howe", "Asia/Tehran", "America/New_York"}) {
-        gRealZone = QTimeZone(id);
-        ASSERT_TRUE(gRealZone.isValid()) << id;
+    const struct {
+        const char* id;
+        double standard;
+    } zones[] = {{"Asia/Gaza", 2},          {"Africa/Casablanca", 1},
+                 {"America/Santiago", -4},  {"Australia/Lord_Howe", 10.5},
+                 {"Asia/Tehran", 3.5},      {"America/New_York", -5},
+                 {"Europe/Dublin", 0},      {"Asia/Kathmandu", 5.75},
+                 {"Pacific/Chatham", 12.75}};
+    for (const auto& z : zones) {
+        gRealZone = QTimeZone(z.id);
+        ASSERT_TRUE(gRealZone.isValid()) << z.id;
+        EXPECT_EQ(platform::ZoneStandardOffset(gRealZone), std::lround(z.standard * 3600)) << z.id;
         int daylightDays = 0;
-        for (int year = 2025; year <= 2030; ++year) {
-            const auto noon = [](const QDate& d) {
-                return gRealZone.offsetFromUtc(QDateTime(d, QTime(12, 0), gRealZone));
-            };
-            int lowest = noon(QDate(year, 1, 1));
-            for (QDate d(year, 1, 1); d.year() == year; d = d.addDays(1))
-                lowest = std::min(lowest, noon(d));
-            for (QDate d(year, 1, 1); d.year() == year; d = d.addDays(1)) {
-                const double expected = (noon(d) - lowest) / 3600.0;
-                daylightDays += expected > 0;
-                ASSERT_DOUBLE_EQ(GetDaylightOffset(PrayerDate{d.day(), d.month(), d.year()}),
-                                 expected)
-                    << id << " " << qPrintable(d.toString(Qt::ISODate));
-            }
+        for (QDate d(2025, 1, 1); d.year() <= 2030; d = d.addDays(1)) {
+            const double clock =
+                gRealZone.offsetFromUtc(QDateTime(d, QTime(12, 0), gRealZone)) / 3600.0;
+            const double daylight = GetDaylightOffset(PrayerDate{d.day(), d.month(), d.year()});
+            daylightDays += daylight != 0;
+            ASSERT_DOUBLE_EQ(z.standard + daylight, clock)
+                << z.id << " " << qPrintable(d.toString(Qt::ISODate));
         }
-        // The zones do what they are chosen for: Tehran has none, the others some.
-        if (QByteArray(id) == "Asia/Tehran")
-            EXPECT_EQ(daylightDays, 0);
+        // The zones do what they are chosen for: Tehran and Kathmandu have none, the others some.
+        if (z.standard == 3.5 || z.standard == 5.75)
+            EXPECT_EQ(daylightDays, 0) << z.id;
         else
-            EXPECT_GT(daylightDays, 6 * 100) << id;
+            EXPECT_GT(daylightDays, 6 * 20) << z.id;
     }
-    // Lord Howe's half hour reaches the caller as a half.
-    gRealZone = QTimeZone("Australia/Lord_Howe");
-    EXPECT_DOUBLE_EQ(GetDaylightOffset(PrayerDate{1, 1, 2027}), 0.5);
-    // Casablanca, 2029: Ramadan both in January and from 30 December.
-    gRealZone = QTimeZone("Africa/Casablanca");
-    EXPECT_DOUBLE_EQ(GetDaylightOffset(PrayerDate{20, 1, 2029}), 0);
-    EXPECT_DOUBLE_EQ(GetDaylightOffset(PrayerDate{1, 6, 2029}), 1);
-    EXPECT_DOUBLE_EQ(GetDaylightOffset(PrayerDate{31, 12, 2029}), 0);
+    const struct {
+        const char* id;
+        QDate day;
+        double daylight;
+    } days[] = {
+        {"Australia/Lord_Howe", {2027, 1, 1}, 0.5}, // the half hour reaches the caller as a half
+        {"Africa/Casablanca", {2026, 7, 15}, 0},    // +1 is Morocco's standard time
+        {"Africa/Casablanca", {2026, 3, 1}, -1},    // an hour behind it in Ramadan
+        {"Africa/Casablanca", {2029, 1, 20}, -1},   // 2029: Ramadan both in January...
+        {"Africa/Casablanca", {2029, 6, 1}, 0},
+        {"Africa/Casablanca", {2029, 12, 31}, -1}, // ...and from 30 December
+        {"Europe/Dublin", {2026, 1, 15}, 0},       // GMT in winter, as London
+        {"Europe/Dublin", {2026, 7, 15}, 1},
+    };
+    for (const auto& d : days) {
+        gRealZone = QTimeZone(d.id);
+        EXPECT_DOUBLE_EQ(GetDaylightOffset(PrayerDate{d.day.day(), d.day.month(), d.day.year()}),
+                         d.daylight)
+            << d.id << " " << qPrintable(d.day.toString(Qt::ISODate));
+    }
     platform::InstallDayTimeZoneHook(nullptr);
 }
 

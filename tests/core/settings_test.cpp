@@ -100,7 +100,9 @@ TEST_F(Settings, OutOfRangeValuesAreRepairedAndOthersKept) {
         {"ColorHands", "123456", 123456, "123456"},
         {"JuristicMethod", "0", 1, "1"},
         {"TimeZone", "60", 60, "60"},
-        {"TimeZone", "61", 36, "36"},
+        {"TimeZone", "102", 102, "102"}, // +5:45
+        {"TimeZone", "120", 120, "120"},
+        {"TimeZone", "121", 36, "36"},
         // Fractions round to the even neighbour before the range test.
         {"Rounding", "2.5", 2, "2.5"},
         {"Rounding", "3.5", 2, "2"},
@@ -387,14 +389,19 @@ TEST(SettingsOnDisk, CalculationParametersKeepNegativeCoordinatesInEveryLocale) 
 }
 
 TEST(SettingsConversions, TimeZonesAndAdviseRates) {
-    EXPECT_EQ(TimeZoneHoursToIndex(5.75), 42);
-    EXPECT_EQ(TimeZoneHoursToIndex(-3.5), 23);
-    EXPECT_EQ(TimeZoneHoursToIndex(5.25), 40); // 40.5 goes to the even index
-    EXPECT_EQ(TimeZoneHoursToIndex(5.75 - 0.5), 40);
-    EXPECT_DOUBLE_EQ(TimeZoneIndexToHours(36), 3);
-    EXPECT_DOUBLE_EQ(TimeZoneIndexToHours(0), -15);
-    EXPECT_DOUBLE_EQ(TimeZoneIndexToHours(60), 15);
-    for (int i = 0; i <= 60; ++i)
+    // Whole and half hours keep their indexes; the quarter hours follow from 61 on.
+    const struct {
+        double hours;
+        int index;
+    } zones[] = {{-15, 0},     {-3.5, 23},  {0, 30},    {3, 36},     {5.5, 41},   {15, 60},
+                 {-14.75, 61}, {-0.25, 90}, {0.25, 91}, {5.75, 102}, {8.75, 108}, {12.75, 116},
+                 {14.75, 120}, {5.125, 40}, {5.2, 101}, {15.25, -1}, {-15.5, -1}, {99, -1}};
+    for (const auto& z : zones) {
+        EXPECT_EQ(TimeZoneHoursToIndex(z.hours), z.index) << z.hours;
+        if (z.index >= 0 && z.hours * 4 == std::round(z.hours * 4))
+            EXPECT_DOUBLE_EQ(TimeZoneIndexToHours(std::int16_t(z.index)), z.hours) << z.index;
+    }
+    for (int i = 0; i <= kLastTimeZoneIndex; ++i)
         EXPECT_EQ(TimeZoneHoursToIndex(TimeZoneIndexToHours(std::int16_t(i))), i);
     const std::int32_t rates[] = {1000, 5000, 10000, 20000, 30000, 60000, 0};
     for (int i = 0; i <= 6; ++i)

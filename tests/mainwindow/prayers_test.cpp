@@ -84,7 +84,7 @@ TEST_F(Prayers, FixedFieldsCoordinatesAndZoneAndDstUntouched) {
     const struct {
         int index;
         double hours;
-    } zones[] = {{36, 3.0}, {0, -15.0}, {60, 15.0}, {41, 5.5}};
+    } zones[] = {{36, 3.0}, {0, -15.0}, {60, 15.0}, {41, 5.5}, {102, 5.75}, {116, 12.75}};
     for (const auto& z : zones) {
         gTimeZone = std::int16_t(z.index);
         window.GetCalculationParameters(loc, conf);

@@ -22,11 +22,17 @@ TEST_F(DialogTest, ValueLists) {
         const char* text;
     };
     const Case cases[] = {
-        {dialog->cboTimezone, 61, 0, "(GMT-15:00)"},
-        {dialog->cboTimezone, 61, 30, "(GMT)"},
-        {dialog->cboTimezone, 61, 31, "(GMT+00:30)"},
-        {dialog->cboTimezone, 61, 36, "(GMT+03:00)"},
-        {dialog->cboTimezone, 61, 60, "(GMT+15:00)"},
+        // The half hours and, in their places, the quarter hours of Nepal, Eucla and Chatham.
+        {dialog->cboTimezone, 64, 0, "(GMT-15:00)"},
+        {dialog->cboTimezone, 64, 30, "(GMT)"},
+        {dialog->cboTimezone, 64, 31, "(GMT+00:30)"},
+        {dialog->cboTimezone, 64, 36, "(GMT+03:00)"},
+        {dialog->cboTimezone, 64, 41, "(GMT+05:30)"},
+        {dialog->cboTimezone, 64, 42, "(GMT+05:45)"},
+        {dialog->cboTimezone, 64, 43, "(GMT+06:00)"},
+        {dialog->cboTimezone, 64, 49, "(GMT+08:45)"},
+        {dialog->cboTimezone, 64, 58, "(GMT+12:45)"},
+        {dialog->cboTimezone, 64, 63, "(GMT+15:00)"},
         {dialog->cboIshaMinutes, 19, 12, "90"},
         {dialog->cboMinuteAdjust[1], 21, 10, "0"},
         {dialog->cboMinuteAdjust[6], 21, 11, "+1"},
@@ -49,13 +55,10 @@ TEST_F(DialogTest, ValueLists) {
     EXPECT_EQ(dialog->optCalculationMethod[2]->toolTip(),
               dialog->optCalculationMethod[3]->toolTip());
 
-    const std::pair<float, const char*> offsets[] = {{3, "(GMT+03:00)"},
-                                                     {-3.5f, "(GMT-03:30)"},
-                                                     {0.5f, "(GMT+00:30)"},
-                                                     {-0.5f, "(GMT-00:30)"},
-                                                     {5.75f, "(GMT+05:00)"},
-                                                     {13, "(GMT+13:00)"},
-                                                     {0, "(GMT)"}};
+    const std::pair<float, const char*> offsets[] = {
+        {3, "(GMT+03:00)"},     {-3.5f, "(GMT-03:30)"}, {0.5f, "(GMT+00:30)"},
+        {-0.5f, "(GMT-00:30)"}, {5.75f, "(GMT+05:45)"}, {-9.75f, "(GMT-09:45)"},
+        {12.7f, "(GMT+12:45)"}, {13, "(GMT+13:00)"},    {0, "(GMT)"}};
     for (const auto& [hours, text] : offsets)
         EXPECT_EQ(frmPrayerSettings::FormatGmtOffset(hours), text) << hours;
 }

@@ -54,11 +54,12 @@ TEST_F(DialogTest, PlaceFileCitiesBelongToTheirOwnCountry) {
     EXPECT_EQ(dialog->cboTimezone->currentText(), "(GMT-06:00)");
     EXPECT_TRUE(dialog->optDayLightSavings[1]->isChecked()) << "flag 1 selects Manual";
 
-    // 5.75 hours rounds to position 42 (half to even), shown as +6:00; flag 0 selects None.
+    // 5.75 hours is Nepal's quarter hour, stored as index 102; flag 0 selects None.
     dialog->cboCity->setCurrentIndex(1);
     EXPECT_EQ(dialog->lstCity->currentRow(), 1);
     EXPECT_EQ(dialog->txtLatitude->text(), "27.7017");
-    EXPECT_EQ(dialog->cboTimezone->currentIndex(), 42);
+    EXPECT_EQ(dialog->cboTimezone->currentText(), "(GMT+05:45)");
+    EXPECT_EQ(dialog->SelectedZoneIndex(), 102);
     EXPECT_TRUE(dialog->optDayLightSavings[2]->isChecked());
 
     // A country with no cities empties both city lists.
