@@ -18,8 +18,14 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMenu>
-#include <QSaveFile>
+#include <QRandomGenerator>
 #include <QStandardPaths>
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace timetable {
 
@@ -86,28 +92,86 @@ QString withTxt(const QString& path) {
                : path + QStringLiteral(".txt");
 }
 
+// Anything at the path itself, a link (dangling or not) included: that entry is what the
+// export replaces, so that is what the question is about.
 bool mayWrite(const QString& path) {
-    if (!QFileInfo::exists(path))
+    struct stat st {};
+    if (::lstat(QFile::encodeName(path).constData(), &st) != 0)
         return true;
     return MsgBox(QStringLiteral("\"%1\" already exists.\nDo you want to replace it?")
                       .arg(QDir::toNativeSeparators(path)),
                   vbYesNo + vbExclamation + vbDefaultButton2) == vbYes;
 }
 
-// Beside the target, then renamed over it: a failure leaves the old file (or none) as it was.
-bool writeWhole(const QString& path, const QStringList& lines, QString& error) {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
-        error = file.errorString();
-        return false;
+// Writes the whole buffer, or says why not.
+bool writeAll(int fd, const QByteArray& bytes, int* error) {
+    const char* at = bytes.constData();
+    qsizetype left = bytes.size();
+    while (left > 0) {
+        const ssize_t n = ::write(fd, at, size_t(left));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0) {
+            *error = n < 0 ? errno : ENOSPC;
+            return false;
+        }
+        at += n;
+        left -= n;
     }
+    return true;
+}
+
+// A new file beside the target, written, synced and closed with every result checked, then
+// renamed over the path itself: a full disk or any other failure leaves the old file (or none)
+// as it was, and a link at the path is replaced, never written through.
+bool writeWhole(const QString& path, const QStringList& lines, QString& error) {
     QByteArray bytes;
     for (const QString& line : lines)
         bytes += line.toUtf8() + "\r\n";
-    if (file.write(bytes) != bytes.size() || !file.commit()) {
-        error = file.errorString();
-        file.cancelWriting();
+    const QFileInfo target(path);
+    const QByteArray final = QFile::encodeName(target.absoluteFilePath());
+    const QByteArray folder = QFile::encodeName(target.absolutePath());
+    QByteArray temporary;
+    int fd = -1;
+    for (int attempt = 0; fd < 0 && attempt < 16; ++attempt) {
+        temporary = folder + "/." + QFile::encodeName(target.fileName()) + '.' +
+                    QByteArray::number(QRandomGenerator::global()->generate(), 36) + ".tmp";
+        fd = ::open(temporary.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
+                    0666);
+        if (fd < 0 && errno != EEXIST)
+            break;
+    }
+    if (fd < 0) {
+        error = QString::fromLocal8Bit(std::strerror(errno));
         return false;
+    }
+    // A replaced file of the user's keeps its permissions.
+    struct stat old {};
+    if (::lstat(final.constData(), &old) == 0 && S_ISREG(old.st_mode) && old.st_uid == ::getuid())
+        (void)::fchmod(fd, old.st_mode & 07777);
+    int failure = 0;
+    bool ok = writeAll(fd, bytes, &failure);
+    if (ok && ::fsync(fd) != 0) {
+        failure = errno;
+        ok = false;
+    }
+    if (::close(fd) != 0 && ok) {
+        failure = errno;
+        ok = false;
+    }
+    if (ok && ::rename(temporary.constData(), final.constData()) != 0) {
+        failure = errno;
+        ok = false;
+    }
+    if (!ok) {
+        ::unlink(temporary.constData());
+        error = QString::fromLocal8Bit(std::strerror(failure));
+        return false;
+    }
+    const int dir = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dir >= 0) {
+        (void)::fsync(dir);
+        ::close(dir);
     }
     return true;
 }

@@ -11,10 +11,12 @@
 
 #include <QDir>
 #include <QFile>
+#include <QKeyEvent>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QNetworkRequest>
 #include <QPainter>
+#include <QPushButton>
 #include <QSaveFile>
 #include <QStandardPaths>
 #include <limits>
@@ -116,8 +118,14 @@ frmUpdate::frmUpdate(QWidget* parent) : Form(QStringLiteral("frmUpdate"), parent
     imgWorkstation->setObjectName(QStringLiteral("imgWorkstation"));
     imgWorkstation->SetPicture(drawIcon(false));
     imgWorkstation->setGeometry(930 / 15, 755 / 15, 48, 48);
+    cmdCancel = new QPushButton(LoadResString(211), this);
+    cmdCancel->setObjectName(QStringLiteral("cmdCancel"));
+    cmdCancel->setGeometry(1665 / 15, 1185 / 15, 1125 / 15, 345 / 15);
+    connect(cmdCancel, &QPushButton::clicked, this, &frmUpdate::cmdCancel_Click);
     tmrDots.setInterval(g_dotMs);
     connect(&tmrDots, &QTimer::timeout, this, &frmUpdate::addDot);
+    deadline_.setSingleShot(true);
+    connect(&deadline_, &QTimer::timeout, this, [this] { stop(true); });
     if (frmTallix* main = MainWindow())
         move(main->geometry().center() - rect().center());
 }
@@ -138,8 +146,37 @@ void frmUpdate::showEvent(QShowEvent* event) {
     }
 }
 
+void frmUpdate::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Escape) {
+        cmdCancel_Click();
+        return;
+    }
+    Form::keyPressEvent(event);
+}
+
+// However the window goes (Cancel, or closed by the window manager), the download goes with
+// it and the pointer is given back.
+void frmUpdate::Form_Unload(int*) {
+    tmrDots.stop();
+    deadline_.stop();
+    if (reply_) {
+        reply_->disconnect(this);
+        reply_->abort();
+    }
+    QFile::remove(UpdateVersionFile());
+    if (busy_) {
+        busy_ = false;
+        SetBusy(false);
+    }
+}
+
+void frmUpdate::cmdCancel_Click() {
+    stop(false);
+}
+
 void frmUpdate::Form_Activate() {
     SetBusy(true);
+    busy_ = true;
     DoEvents();
     dots_ = 0;
     tmrDots.start();
@@ -165,14 +202,63 @@ void frmUpdate::download() {
     request.setAttribute(QNetworkRequest::RedirectPolicyAttribute,
                          QNetworkRequest::NoLessSafeRedirectPolicy);
     request.setTransferTimeout(g_timeoutMs);
+    body_.clear();
     reply_ = net_->get(request);
+    // Qt holds no more than this unread; receive() takes it as it comes.
+    reply_->setReadBufferSize(kUpdateMaxBytes);
+    connect(reply_.data(), &QNetworkReply::metaDataChanged, this, [this] {
+        if (reply_ &&
+            reply_->header(QNetworkRequest::ContentLengthHeader).toLongLong() > kUpdateMaxBytes)
+            stop(true);
+    });
+    connect(reply_.data(), &QNetworkReply::readyRead, this, &frmUpdate::receive);
     connect(reply_.data(), &QNetworkReply::finished, this, &frmUpdate::downloaded);
+    // The silence time-out alone would let a server that sends a byte now and then keep the
+    // window up for ever: the whole download has this long.
+    deadline_.start(g_timeoutMs);
+}
+
+// Keeps what arrives, up to the limit; a reply that passes it is refused.
+void frmUpdate::receive() {
+    if (!reply_)
+        return;
+    body_ += reply_->read(kUpdateMaxBytes + 1 - body_.size());
+    if (body_.size() > kUpdateMaxBytes)
+        stop(true);
+}
+
+// Drops the download; the failure, if told, comes from the event loop, outside the reply's
+// own signals.
+void frmUpdate::stop(bool tell) {
+    tmrDots.stop();
+    deadline_.stop();
+    if (QNetworkReply* reply = reply_.data()) {
+        reply->disconnect(this);
+        reply->abort();
+        reply->deleteLater();
+    }
+    reply_.clear();
+    body_.clear();
+    if (tell) {
+        QTimer::singleShot(0, this, &frmUpdate::failed);
+        return;
+    }
+    QTimer::singleShot(0, this, [this] {
+        hide();
+        if (frmTallix* main = MainWindow())
+            main->RefreshPrayers();
+        close();
+    });
 }
 
 void frmUpdate::downloaded() {
     QNetworkReply* reply = reply_.data();
     if (!reply)
         return;
+    deadline_.stop();
+    receive();
+    if (!reply_)
+        return; // too large: refused
     reply->deleteLater();
     const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
     if (reply->error() != QNetworkReply::NoError || (status != 0 && status != 200)) {
@@ -183,7 +269,8 @@ void frmUpdate::downloaded() {
     const QString path = UpdateVersionFile();
     QDir().mkpath(QFileInfo(path).path());
     QSaveFile out(path);
-    const QByteArray body = reply->readAll();
+    const QByteArray body = body_;
+    body_.clear();
     if (!out.open(QIODevice::WriteOnly) || out.write(body) != body.size() || !out.commit()) {
         failed();
         return;
@@ -194,13 +281,14 @@ void frmUpdate::downloaded() {
     DoEvents();
     QFile in(path);
     const bool read = in.open(QIODevice::ReadOnly);
-    const QByteArray content = read ? in.readAll() : QByteArray();
+    const QByteArray content = read ? in.read(kUpdateMaxBytes) : QByteArray();
     in.close();
     QFile::remove(path);
     finish(content, read);
 }
 
 void frmUpdate::finish(const QByteArray& content, bool ok) {
+    busy_ = false;
     SetBusy(false);
     const QStringList fields = QString::fromUtf8(content).split(QLatin1Char(','));
     // A file that does not name a version and an address is no answer: the check failed.
@@ -239,10 +327,12 @@ void frmUpdate::finish(const QByteArray& content, bool ok) {
 }
 
 void frmUpdate::failed() {
+    QFile::remove(UpdateVersionFile()); // a failed check keeps nothing
     if (frmTallix* main = MainWindow())
         main->RefreshPrayers();
     hide();
     DoEvents();
+    busy_ = false;
     SetBusy(false);
     showFailure();
 }

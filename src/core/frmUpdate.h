@@ -13,6 +13,7 @@
 
 class QNetworkAccessManager;
 class QNetworkReply;
+class QPushButton;
 
 // The version number of three texts: major, minor as two digits, revision as four, read as one
 // whole number; 0 when it is not a number or does not fit 32 bits.
@@ -26,10 +27,13 @@ void SetUpdateAddress(const QUrl& address);
 QString UpdateVersionFile();
 // The wait between two dots of the caption (500 ms); tests shorten it. 0 goes back to 500.
 void SetUpdateDotInterval(int ms);
-// The longest the download may take before it counts as failed: 30 seconds; tests shorten
-// it. 0 goes back to 30 seconds.
+// The longest the whole download may take, however the server paces it, before it counts as
+// failed: 30 seconds; tests shorten it. 0 goes back to 30 seconds.
 constexpr int kUpdateTimeoutMs = 30000;
 void SetUpdateTimeout(int ms);
+// A version file is a few hundred bytes: a reply that announces or brings more than this is
+// refused (a failed check) as soon as it is seen.
+constexpr qint64 kUpdateMaxBytes = 16 * 1024;
 
 class frmUpdate : public Form {
     Q_OBJECT
@@ -38,6 +42,8 @@ public:
 
     Image* imgGlobeConnect = nullptr;
     Image* imgWorkstation = nullptr;
+    // Ends the check at once: nothing is told, nothing is kept (Escape does the same).
+    QPushButton* cmdCancel = nullptr;
 
     // Runs the check once the window shows.
     void Form_Activate();
@@ -45,17 +51,25 @@ public:
 protected:
     void Form_Load() override;
     void showEvent(QShowEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void Form_Unload(int* cancel) override;
 
 private:
     void addDot();
     void download();
+    void receive();
     void downloaded();
+    void stop(bool tell);
+    void cmdCancel_Click();
     void finish(const QByteArray& content, bool ok);
     void failed();
     void showFailure();
     void close();
 
     QTimer tmrDots;
+    QTimer deadline_;
+    QByteArray body_;
+    bool busy_ = false;
     int dots_ = 0;
     bool activated_ = false;
     QNetworkAccessManager* net_ = nullptr;

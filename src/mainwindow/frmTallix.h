@@ -41,6 +41,8 @@ public:
     // another server already answers it. A running server is stopped first. True when the
     // service is served afterwards (by this server or the other one).
     virtual bool InitializeDDE();
+    // Why the data server did not start, in words for the message that tells the user.
+    static QString DataServerTrouble();
     // Stops the server and its advise timer.
     virtual void UninitializeDDE();
     // Answers the server's transactions: connections, advise starts and data for the fourteen

@@ -57,6 +57,7 @@ void frmTallix::createDdeControls() {
 bool frmTallix::InitializeDDE() {
     if (DdeInstance != 0) // a second start would leave the first one's service behind
         UninitializeDDE();
+    platform::SetDdeRegisterTrouble(QString());
     tmrDDE.stop();
     ServiceRegistered = false;
     AdviseActive = false;
@@ -76,6 +77,11 @@ bool frmTallix::InitializeDDE() {
     if (DdeNameService(DdeInstance, hszService, 0, DNS_REGISTER) != 0)
         ServiceRegistered = true;
     return ServiceRegistered;
+}
+
+QString frmTallix::DataServerTrouble() {
+    const QString why = platform::DdeRegisterTrouble();
+    return why.isEmpty() ? QStringLiteral("another program may be using its place") : why;
 }
 
 void frmTallix::UninitializeDDE() {

@@ -102,8 +102,13 @@ void frmTallix::Form_Load() {
     HookMainWindow(hWnd());
     platform::StartSystemBroadcasts(hWnd());
     tmrDDE.setInterval(AdviseRateToMs(gDDEAdviseRate));
-    if (gActivateDDEServer == 1)
-        InitializeDDE();
+    // A server that cannot start is told, as every other start failure is; the setting stays,
+    // so the next start tries again.
+    if (gActivateDDEServer == 1 && !InitializeDDE())
+        MsgBox(QStringLiteral("The data server could not be started: %1.\r\n\r\nOther programs "
+                              "cannot read the prayer times until Tallix Time starts again.")
+                   .arg(DataServerTrouble()),
+               vbExclamation, App.Title);
     // A log-out or shutdown that stops the process ends it as the session's end does.
     platform::InstallSessionEndHook([](int) {
         if (frmTallix* window = MainWindow())

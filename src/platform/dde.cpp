@@ -33,6 +33,7 @@ DWORD gNextInstance = 1;
 HSZ gNextString = 1;
 HDDEDATA gNextData = 1;
 platform::DdeBackend* gBackend = nullptr;
+QString gRegisterTrouble;
 
 Instance* instanceOf(DWORD idInst) {
     const auto it = gInstances.find(idInst);
@@ -58,11 +59,23 @@ void InstallDdeBackend(DdeBackend* backend) {
     gBackend = backend;
 }
 
-QString DdeSocketDir(bool create) {
+QString DdeRegisterTrouble() {
+    return gRegisterTrouble;
+}
+
+void SetDdeRegisterTrouble(const QString& why) {
+    gRegisterTrouble = why;
+}
+
+QString DdeSocketFolderName() {
     const QByteArray runtime = qgetenv("XDG_RUNTIME_DIR");
-    const QByteArray dir = !runtime.isEmpty() && runtime.at(0) == '/'
-                               ? runtime + "/dde"
-                               : QByteArray("/tmp/dde-") + QByteArray::number(::getuid());
+    return QFile::decodeName(!runtime.isEmpty() && runtime.at(0) == '/'
+                                 ? runtime + "/dde"
+                                 : QByteArray("/tmp/dde-") + QByteArray::number(::getuid()));
+}
+
+QString DdeSocketDir(bool create) {
+    const QByteArray dir = QFile::encodeName(DdeSocketFolderName());
     if (create)
         ::mkdir(dir.constData(), 0700); // never follows a link; an existing folder stays
     struct stat st {};
@@ -206,8 +219,10 @@ HDDEDATA DdeNameService(DWORD idInst, HSZ hsz1, HSZ hsz2, UINT afCmd) {
     if (service.isEmpty())
         return 0;
     auto& backend = platform::CurrentDdeBackend();
-    if (afCmd & DNS_REGISTER)
+    if (afCmd & DNS_REGISTER) {
+        platform::SetDdeRegisterTrouble(QString());
         return backend.registerService(idInst, service) ? 1 : 0;
+    }
     if (afCmd & DNS_UNREGISTER)
         return backend.unregisterService(idInst, service) ? 1 : 0;
     return 0;

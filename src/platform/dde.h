@@ -103,7 +103,15 @@ DWORD InstanceFlags(DWORD idInst);
 // The socket folder: created (mode 0700) when missing; "" when it is not a private folder of
 // ours. SocketPath is the folder and the service name, "" with no usable folder.
 QString DdeSocketDir(bool create);
+// The socket folder's path, whether or not it is usable.
+QString DdeSocketFolderName();
 QString DdeSocketPath(const QString& service, bool create);
+
+// Why the last DdeNameService registration failed, in words for the user ("another program
+// is already listening at ..."); "" after a registration that succeeded or when the transport
+// did not say. Transports set it.
+QString DdeRegisterTrouble();
+void SetDdeRegisterTrouble(const QString& why);
 
 // What the calls above ask of the transport. The program uses the sockets; tests install a
 // fake. Handles and instances are kept above it.

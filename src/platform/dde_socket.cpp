@@ -1,11 +1,11 @@
 // The DDE transport: one listening socket per registered service, one line protocol per client
 // (see dde.h). Everything runs on the thread of the event loop that owns the sockets.
 #include "dde.h"
+#include "local_listener.h"
 
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
-#include <QLocalServer>
 #include <QLocalSocket>
 #include <QPointer>
 #include <QStringDecoder>
@@ -32,7 +32,7 @@ struct Server {
     DWORD idInst = 0;
     QString service;
     QString path;
-    std::unique_ptr<QLocalServer, DeleteLater> listener;
+    std::unique_ptr<platform::LocalListener, DeleteLater> listener;
 };
 
 // A client of one of our servers.
@@ -119,30 +119,37 @@ public:
 
     bool registerService(DWORD idInst, const QString& service) override {
         const QString path = platform::DdeSocketPath(service, true);
-        if (path.isEmpty())
+        if (path.isEmpty()) {
+            platform::SetDdeRegisterTrouble(
+                QStringLiteral("its folder %1 is not a private folder of this user")
+                    .arg(platform::DdeSocketFolderName()));
             return false;
+        }
         if (const Server* local = serverAt(path))
             return local->idInst == idInst;
         if (QFileInfo::exists(path) || QFileInfo(path).isSymLink()) {
             QLocalSocket probe;
             probe.connectToServer(path);
-            if (probe.waitForConnected(kConnectWaitMs))
-                return false;                 // a live server has it
-            QLocalServer::removeServer(path); // left behind by a server that died
+            if (probe.waitForConnected(kConnectWaitMs)) {
+                platform::SetDdeRegisterTrouble(
+                    QStringLiteral("another program is already listening at %1").arg(path));
+                return false;
+            }
+            QFile::remove(path); // left behind by a server that died
         }
         auto server = std::make_unique<Server>();
         server->idInst = idInst;
         server->service = service;
         server->path = path;
-        server->listener.reset(new QLocalServer);
-        if (!server->listener->listen(path))
+        server->listener.reset(new platform::LocalListener);
+        if (!server->listener->listen(path)) {
+            platform::SetDdeRegisterTrouble(
+                QStringLiteral("%1: %2").arg(path, server->listener->errorString()));
             return false;
-        QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
-        QLocalServer* listener = server->listener.get();
-        QObject::connect(listener, &QLocalServer::newConnection, listener, [this, listener] {
-            while (QLocalSocket* s = listener->nextPendingConnection())
-                accept(listener, s);
-        });
+        }
+        platform::LocalListener* listener = server->listener.get();
+        QObject::connect(listener, &platform::LocalListener::newConnection, listener,
+                         [this, listener](QLocalSocket* s) { accept(listener, s); });
         servers_.push_back(std::move(server));
         return true;
     }
@@ -196,7 +203,7 @@ private:
         return nullptr;
     }
 
-    void accept(QLocalServer* listener, QLocalSocket* socket) {
+    void accept(platform::LocalListener* listener, QLocalSocket* socket) {
         const Server* server = nullptr;
         for (const auto& s : servers_)
             if (s->listener.get() == listener)

@@ -81,6 +81,10 @@ QString MakeShortPrivateFolder() {
     return QFile::decodeName(templ);
 }
 
+QString SharedFolderBase() {
+    return gSharedBase;
+}
+
 void SetSharedFolderBase(const QString& base) {
     gSharedBase = base.isEmpty() ? QStringLiteral("/tmp") : base;
 }

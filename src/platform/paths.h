@@ -17,5 +17,6 @@ QString RuntimeDir();
 QString MakeShortPrivateFolder();
 // Where the folders shared by all users go ("/tmp"); tests point it at a folder of their own.
 void SetSharedFolderBase(const QString& base);
+QString SharedFolderBase();
 
 } // namespace platform

@@ -1,14 +1,14 @@
 #include "window.h"
 
+#include "local_listener.h"
 #include "paths.h"
 
 #include <QDir>
 #include <QFile>
 #include <QHash>
-#include <QLocalServer>
 #include <QLocalSocket>
 #include <QPointer>
-#include <QSaveFile>
+#include <QTimer>
 #include <QWidget>
 
 #include <QCoreApplication>
@@ -23,6 +23,7 @@
 #include <map>
 #include <sys/file.h>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <sys/un.h>
 #include <unistd.h>
 #include <vector>
@@ -33,6 +34,11 @@ Q_LOGGING_CATEGORY(lcHandover, "tallix.handover", QtInfoMsg)
 
 // A request line longer than this is no request: its sender is dropped.
 constexpr qint64 kMaxRequestLine = 4096;
+// Answers a client lets pile up unread before it is dropped: a client that never reads gets
+// no more of our memory than this.
+constexpr qint64 kMaxUnreadAnswers = 64 * 1024;
+// A list is a few lines per window; a file larger than this is no list of ours.
+constexpr qint64 kMaxListSize = 256 * 1024;
 // The first window number handed out, clear of the special numbers (0, 1, -1, -2) and the
 // desktop's.
 constexpr quint32 kFirstHandle = 0x100000;
@@ -52,7 +58,8 @@ struct OwnWindow {
 };
 
 std::map<HWND, OwnWindow> gOwn; // ordered: the order windows were published in
-QLocalServer* gServer = nullptr;
+platform::LocalListener* gServer = nullptr;
+int gClientTimeoutMs = platform::kHandoverClientTimeoutMs;
 QString gSocketPath;       // where our server listens
 QString gShortFolder;      // our own short socket folder, when RuntimeDir() was too deep
 char* gExitList = nullptr; // what a normal end removes, kept as plain C strings for atexit
@@ -61,8 +68,24 @@ char* gExitFolder = nullptr;
 
 QString windowsDir() {
     const QString dir = platform::RuntimeDir() + QStringLiteral("/windows");
-    QDir().mkpath(dir);
+    ::mkdir(QFile::encodeName(dir).constData(), 0700);
     return dir;
+}
+
+// What lstat finds at the path: a regular file, a socket, or anything else (a link, a folder,
+// a device, nothing). Links are never followed here.
+enum class Kind { File, Socket, Other };
+Kind kindOf(const QString& path) {
+    struct stat st {};
+    if (::lstat(QFile::encodeName(path).constData(), &st) != 0 || st.st_uid != ::getuid())
+        return Kind::Other;
+    return S_ISREG(st.st_mode) ? Kind::File : S_ISSOCK(st.st_mode) ? Kind::Socket : Kind::Other;
+}
+
+// Removes the path only when it is a file of ours of the kind given, never through a link.
+void removeOwn(const QString& path, Kind kind) {
+    if (kindOf(path) == kind)
+        ::unlink(QFile::encodeName(path).constData());
 }
 
 QString listPath(qint64 pid) {
@@ -140,8 +163,18 @@ HWND newHandle() {
     if (next == 0 || next >= end) {
         quint32 start = next < kFirstHandle ? kFirstHandle : next;
         const QString path = windowsDir() + QStringLiteral("/handles");
-        const int fd =
-            ::open(QFile::encodeName(path).constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+        // The counter is a file of ours in our own folder; anything else found there (a link
+        // someone planted, a pipe) is put aside for a new file, never written through.
+        const QByteArray p = QFile::encodeName(path);
+        const int flags = O_RDWR | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC;
+        int fd = ::open(p.constData(), flags, 0600);
+        struct stat st {};
+        if (fd >= 0 && (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_uid != ::getuid())) {
+            ::close(fd);
+            fd = -1;
+        }
+        if (fd < 0 && kindOf(path) != Kind::File && ::unlink(p.constData()) == 0)
+            fd = ::open(p.constData(), flags | O_EXCL, 0600);
         if (fd >= 0) {
             while (::flock(fd, LOCK_EX) != 0 && errno == EINTR) {
             }
@@ -178,26 +211,39 @@ void writeOwnList() {
                     .arg(stateOf(own.widget), escapeField(own.widget->windowTitle()))
                     .toUtf8();
     }
-    const QString path = listPath(::getpid());
-    const QString tmp = path + QStringLiteral(".new");
-    QFile f(tmp);
-    if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate) || f.write(text) != text.size()) {
-        f.remove();
+    // A new file each time (whatever was at the temporary's name goes first, a link too), so
+    // nothing is ever written through a link; the rename replaces the list itself.
+    const QByteArray path = QFile::encodeName(listPath(::getpid()));
+    const QByteArray tmp = path + ".new";
+    ::unlink(tmp.constData());
+    const int fd =
+        ::open(tmp.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+    if (fd < 0)
         return;
-    }
-    f.close();
-    if (::rename(QFile::encodeName(tmp).constData(), QFile::encodeName(path).constData()) != 0)
-        f.remove();
+    const bool written = ::write(fd, text.constData(), size_t(text.size())) == text.size();
+    if (::close(fd) != 0 || !written || ::rename(tmp.constData(), path.constData()) != 0)
+        ::unlink(tmp.constData());
 }
 
 // The windows a process published, and the socket it listens on.
 std::vector<Published> readList(qint64 pid, QString* socket) {
     std::vector<Published> out;
     *socket = defaultSocketPath(pid);
-    QFile f(listPath(pid));
-    if (!f.open(QIODevice::ReadOnly))
+    // Only a regular file of ours, and only as much of it as a list can be.
+    const int fd = ::open(QFile::encodeName(listPath(pid)).constData(),
+                          O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
         return out;
-    const QStringList lines = QString::fromUtf8(f.readAll()).split(u'\n', Qt::SkipEmptyParts);
+    struct stat st {};
+    QFile f;
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_uid != ::getuid() ||
+        st.st_size > kMaxListSize ||
+        !f.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        return out;
+    }
+    const QStringList lines =
+        QString::fromUtf8(f.read(kMaxListSize)).split(u'\n', Qt::SkipEmptyParts);
     for (const QString& line : lines) {
         const QStringList fields = line.split(u'\t');
         if (fields.size() == 2 && fields[0] == QLatin1String("@socket")) {
@@ -214,16 +260,34 @@ std::vector<Published> readList(qint64 pid, QString* socket) {
     return out;
 }
 
+// Whether a socket a list names is where a process of ours would have put it: in our folder
+// under its own number, or alone in a short private folder of ours (/tmp/tallix-XXXXXX).
+bool isOurSocketPath(qint64 pid, const QString& socket) {
+    const QFileInfo info(socket);
+    if (info.fileName() != QStringLiteral("%1.sock").arg(pid))
+        return false;
+    const QString folder = info.absolutePath();
+    if (folder == windowsDir())
+        return true;
+    const QFileInfo parent(folder);
+    struct stat st {};
+    return parent.fileName().startsWith(QStringLiteral("tallix-")) &&
+           parent.fileName().size() == 13 &&
+           QFileInfo(parent.absolutePath()) == QFileInfo(platform::SharedFolderBase()) &&
+           ::lstat(QFile::encodeName(folder).constData(), &st) == 0 && S_ISDIR(st.st_mode) &&
+           st.st_uid == ::getuid() && (st.st_mode & 0077) == 0;
+}
+
 // Removes what a process that is gone left behind: its list, its socket and the short
-// folder the socket may be in.
+// folder the socket may be in; a path its list names elsewhere is not ours to remove.
 void removeLeftovers(qint64 pid, const QString& socket) {
-    QFile::remove(listPath(pid));
-    QFile::remove(listPath(pid) + QStringLiteral(".new"));
-    QFile::remove(socket);
-    QFile::remove(defaultSocketPath(pid));
-    const QFileInfo folder(QFileInfo(socket).absolutePath());
-    if (folder.fileName().startsWith(QStringLiteral("tallix-")) && folder.fileName().size() == 13)
-        QDir().rmdir(folder.absoluteFilePath());
+    removeOwn(listPath(pid), Kind::File);
+    removeOwn(listPath(pid) + QStringLiteral(".new"), Kind::File);
+    removeOwn(defaultSocketPath(pid), Kind::Socket);
+    if (socket == defaultSocketPath(pid) || !isOurSocketPath(pid, socket))
+        return;
+    removeOwn(socket, Kind::Socket);
+    ::rmdir(QFile::encodeName(QFileInfo(socket).absolutePath()).constData());
 }
 
 // Every published window of every other process that answers on its socket, and our own;
@@ -236,7 +300,7 @@ std::vector<Published> allWindows() {
     for (const QString& name : lists) {
         bool ok = false;
         const qint64 pid = name.section(u'.', 0, 0).toLongLong(&ok);
-        if (!ok)
+        if (!ok || kindOf(dir.filePath(name)) != Kind::File)
             continue;
         QString socket;
         const auto windows = readList(pid, &socket);
@@ -249,7 +313,7 @@ std::vector<Published> allWindows() {
             if (answer == Answer::Refused) {
                 // The number belongs to another program now, or that copy cannot be reached:
                 // its windows are not ours to find. A socket no one listens on is left over.
-                if (QFileInfo::exists(socket))
+                if (kindOf(socket) == Kind::Socket)
                     removeLeftovers(pid, socket);
                 continue;
             }
@@ -268,7 +332,7 @@ void sweepLeftovers() {
     for (const QString& name : names) {
         bool ok = false;
         const qint64 pid = name.section(u'.', 0, 0).toLongLong(&ok);
-        if (!ok || pid == ::getpid() || processAlive(pid))
+        if (!ok || pid <= 0 || pid == ::getpid() || processAlive(pid))
             continue;
         QString socket;
         readList(pid, &socket);
@@ -356,23 +420,29 @@ void removeOwnFiles() {
         ::rmdir(gExitFolder);
 }
 
-void serve(QLocalSocket* s) {
+void dropClient(QLocalSocket* s, const char* why) {
+    qCDebug(lcHandover, "dropping a client: %s", why);
+    s->disconnect();
+    s->abort();
+    s->deleteLater();
+}
+
+// Answers the client's complete lines. Its requests are read no further ahead than a line or
+// two, its answers are kept unread up to a limit, and a client that stays quiet is dropped,
+// so no client holds more than a little of our memory or its connection for long.
+void serve(QLocalSocket* s, QTimer* idle) {
     while (true) {
         if (!s->canReadLine()) {
-            if (s->bytesAvailable() > kMaxRequestLine) {
-                qCDebug(lcHandover, "dropping a client whose request passes %lld bytes",
-                        static_cast<long long>(kMaxRequestLine));
-                s->abort();
-                s->deleteLater();
-            }
+            if (s->bytesAvailable() > kMaxRequestLine)
+                dropClient(s, "its request is too long");
             return;
         }
         const QByteArray raw = s->readLine(kMaxRequestLine + 1);
         if (!raw.endsWith('\n')) {
-            s->abort();
-            s->deleteLater();
+            dropClient(s, "its request is too long");
             return;
         }
+        idle->start(gClientTimeoutMs);
         const QString line = QString::fromUtf8(raw).trimmed();
         const QString verb = line.section(u' ', 0, 0);
         bool ok = false;
@@ -381,16 +451,30 @@ void serve(QLocalSocket* s) {
         qCDebug(lcHandover, "%s request for window %d from another start: %s",
                 qPrintable(verb.left(16).toLower()), h, done ? "done" : "refused");
         s->write(done ? "OK\n" : "NO\n");
-        s->flush();
+        s->flush(); // as much as the kernel takes now
+        if (s->bytesToWrite() > kMaxUnreadAnswers) {
+            dropClient(s, "it does not read its answers");
+            return;
+        }
     }
+}
+
+void takeClient(QLocalSocket* s) {
+    s->setReadBufferSize(2 * kMaxRequestLine);
+    auto* idle = new QTimer(s);
+    idle->setSingleShot(true);
+    QObject::connect(idle, &QTimer::timeout, s, [s] { dropClient(s, "it stays quiet"); });
+    idle->start(gClientTimeoutMs);
+    QObject::connect(s, &QLocalSocket::disconnected, s, &QObject::deleteLater);
+    QObject::connect(s, &QLocalSocket::readyRead, s, [s, idle] { serve(s, idle); });
+    serve(s, idle);
 }
 
 void ensureServer() {
     if (gServer)
         return;
     sweepLeftovers();
-    gServer = new QLocalServer();
-    gServer->setSocketOptions(QLocalServer::UserAccessOption);
+    gServer = new platform::LocalListener();
     QString path = defaultSocketPath(::getpid());
     if (QFile::encodeName(path).size() > kMaxSocketPath) {
         // Too deep for a socket: a short private folder of our own instead, named in our list.
@@ -398,7 +482,7 @@ void ensureServer() {
         if (!gShortFolder.isEmpty())
             path = gShortFolder + QStringLiteral("/%1.sock").arg(::getpid());
     }
-    QLocalServer::removeServer(path);
+    removeOwn(path, Kind::Socket); // a socket of an earlier process with our number
     if (!gServer->listen(path)) {
         qWarning("tallix-time: cannot listen on %s: %s", qPrintable(path),
                  qPrintable(gServer->errorString()));
@@ -412,18 +496,20 @@ void ensureServer() {
     if (QCoreApplication::instance())
         QObject::connect(QCoreApplication::instance(), &QCoreApplication::aboutToQuit,
                          removeOwnFiles);
-    QObject::connect(gServer, &QLocalServer::newConnection, [] {
-        while (QLocalSocket* s = gServer->nextPendingConnection()) {
-            s->setReadBufferSize(2 * kMaxRequestLine);
-            QObject::connect(s, &QLocalSocket::disconnected, s, &QObject::deleteLater);
-            QObject::connect(s, &QLocalSocket::readyRead, s, [s] { serve(s); });
-        }
-    });
+    QObject::connect(gServer, &platform::LocalListener::newConnection, takeClient);
 }
 
 } // namespace
 
 namespace platform {
+
+void RemoveWindowFiles() {
+    removeOwnFiles();
+}
+
+void SetHandoverClientTimeout(int ms) {
+    gClientTimeoutMs = ms > 0 ? ms : kHandoverClientTimeoutMs;
+}
 
 HWND PublishWindow(QWidget* widget) {
     if (!widget)

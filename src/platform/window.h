@@ -9,7 +9,8 @@
 // OpenIcon, SetForegroundWindow and CloseWindow act at once on our own windows and send a
 // request for another process's. A normal end removes the process's files; a start removes
 // those of processes that are gone. Requests are logged under the debug category
-// "tallix.handover".
+// "tallix.handover". A client may send lines of up to 4 KiB, leave up to 64 KiB of answers
+// unread and stay quiet for up to 10 s; past any of these it is dropped.
 #include "wintypes.h"
 
 #include <QString>
@@ -37,5 +38,11 @@ void UnpublishWindow(HWND hWnd);
 // Re-reads the title and state of a published window into the shared list.
 void UpdatePublishedWindow(HWND hWnd);
 QWidget* WidgetOfWindow(HWND hWnd);
+// Removes this process's list and socket now: for an end that runs no exit handlers.
+void RemoveWindowFiles();
+// A client of the hand-over socket that sends no request for this long is dropped: 10 s (a
+// request is answered at once). Tests shorten it; 0 goes back to 10 s.
+constexpr int kHandoverClientTimeoutMs = 10000;
+void SetHandoverClientTimeout(int ms);
 
 } // namespace platform

@@ -170,7 +170,8 @@ bool frmPreferences::SaveSettings() {
 
     if (serverFailed)
         MsgBox(QStringLiteral("The data server could not be started, so it stays off.\r\n"
-                              "Another program may be using its place."),
+                              "The reason: %1.")
+                   .arg(frmTallix::DataServerTrouble()),
                vbExclamation);
     if (!w.failed.isEmpty()) {
         MsgBox(QStringLiteral("The preferences could not be saved: %1 of them could not be "

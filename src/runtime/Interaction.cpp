@@ -1,6 +1,7 @@
 #include "Interaction.h"
 
 #include "App.h"
+#include "platform/window.h"
 
 #include <QApplication>
 #include <QMessageBox>
@@ -76,5 +77,7 @@ void DoEvents() {
 
 void End(int exitCode) {
     std::fflush(nullptr);
+    // No exit handler runs: what the window layer published goes now.
+    platform::RemoveWindowFiles();
     std::_Exit(exitCode);
 }

@@ -4,6 +4,7 @@
 #include "core/datefmt.h"
 #include "core/mMain.h"
 #include "core/settings.h"
+#include "fakes/child_process.h"
 #include "fakes/fake_registry.h"
 #include "fakes/fake_shell.h"
 #include "fakes/fake_tray.h"
@@ -32,7 +33,9 @@
 #include <QUrl>
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <memory>
+#include <sys/resource.h>
 
 namespace {
 
@@ -323,6 +326,74 @@ TEST_F(Timetable, AFailedWriteLeavesNothingBehind) {
     window->ExportMonthPrayerTimes(vbCalGreg, 5);
     EXPECT_EQ(messages.size(), 3);
     EXPECT_TRUE(shell.opened.isEmpty());
+}
+
+// A disk that fills up while the file is written (a file size limit stands for it, in a child
+// process): the file it was to replace keeps its content, nothing else is left, the user is told.
+TEST_F(Timetable, AFullDiskLeavesTheOldFileAndSaysSo) {
+    const auto writeOld = [this] {
+        QFile old(path("kept.txt"));
+        ASSERT_TRUE(old.open(QIODevice::WriteOnly));
+        old.write("mine\n");
+    };
+    for (const bool year : {false, true}) {
+        SCOPED_TRACE(year ? "year" : "month");
+        writeOld();
+        answer = path("kept");
+        const int code = RunInChild(
+            [&] {
+                const struct rlimit limit { 200, 200 };
+                ::signal(SIGXFSZ, SIG_IGN);
+                if (::setrlimit(RLIMIT_FSIZE, &limit) != 0)
+                    return 3;
+                if (year)
+                    window->ExportYearPrayerTimes(vbCalGreg);
+                else
+                    window->ExportMonthPrayerTimes(vbCalGreg, 5);
+                const bool told = messages.size() == 2 &&
+                                  messages[1].contains(QStringLiteral("could not be written"));
+                return told && shell.opened.isEmpty() ? 0 : 1;
+            },
+            20000);
+        EXPECT_EQ(code, 0);
+        QFile check(path("kept.txt"));
+        ASSERT_TRUE(check.open(QIODevice::ReadOnly));
+        EXPECT_EQ(check.readAll(), QByteArray("mine\n"));
+        EXPECT_EQ(
+            QDir(dir.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries | QDir::Hidden),
+            QStringList{QStringLiteral("kept.txt")});
+    }
+}
+
+// A link at the chosen path (another user's, in a shared folder, say) is the entry that is
+// replaced: what it points to is never written, and the question comes also for a link that
+// points nowhere.
+TEST_F(Timetable, ALinkAtThePathIsReplacedNotFollowed) {
+    QFile victim(path("victim"));
+    ASSERT_TRUE(victim.open(QIODevice::WriteOnly));
+    victim.write("precious\n");
+    victim.close();
+    ASSERT_TRUE(QFile::link(path("victim"), path("shared.txt")));
+    ASSERT_TRUE(QFile::link(path("nowhere"), path("dangling.txt")));
+    for (const char* name : {"shared", "dangling"}) {
+        SCOPED_TRACE(name);
+        const QString chosen = path(QString::fromLatin1(name) + QStringLiteral(".txt"));
+        messages.clear();
+        answer = chosen;
+        replyToQuestion = vbNo;
+        window->ExportMonthPrayerTimes(vbCalGreg, 5);
+        ASSERT_EQ(messages.size(), 1);
+        EXPECT_TRUE(messages[0].contains(QDir::toNativeSeparators(chosen)));
+        EXPECT_TRUE(QFileInfo(chosen).isSymLink());
+        replyToQuestion = vbYes;
+        window->ExportMonthPrayerTimes(vbCalGreg, 5);
+        EXPECT_FALSE(QFileInfo(chosen).isSymLink());
+        EXPECT_EQ(fileLines(chosen).size(), 63);
+    }
+    QFile check(path("victim"));
+    ASSERT_TRUE(check.open(QIODevice::ReadOnly));
+    EXPECT_EQ(check.readAll(), QByteArray("precious\n"));
+    EXPECT_FALSE(QFileInfo::exists(path("nowhere")));
 }
 
 // The desktop's viewer first; when it fails, a text editor gets the path as its one argument.

@@ -4,14 +4,17 @@
 #include "core/settings.h"
 #include "fakes/fake_registry.h"
 #include "fakes/fake_shell.h"
+#include "fakes/wait_for.h"
 #include "runtime/App.h"
 #include "runtime/Interaction.h"
 #include "runtime/ResStrings.h"
 
 #include <QApplication>
 #include <QDir>
+#include <QDirIterator>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QPushButton>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTemporaryDir>
@@ -48,6 +51,64 @@ public:
     }
 };
 
+// Answers with more than a version file, or more slowly: an endless body, a body it announces
+// as a gigabyte, or one byte at a time. It stops on its own after kCap bytes, so a client that
+// took everything would still end; hungUp tells whether the client left before that.
+class HostileServer : public QTcpServer {
+public:
+    enum Mode { Endless, Announced, Drip };
+    static constexpr qint64 kCap = 32 * 1024 * 1024;
+    Mode mode = Endless;
+    int requests = 0;
+    bool hungUp = false;
+    qint64 sent = 0;
+
+    HostileServer() {
+        listen(QHostAddress::LocalHost, 0);
+        connect(this, &QTcpServer::newConnection, this, [this] {
+            while (QTcpSocket* s = nextPendingConnection())
+                connect(s, &QTcpSocket::readyRead, s, [this, s] { answer(s); });
+        });
+    }
+    QUrl url() const {
+        return QUrl(QStringLiteral("http://127.0.0.1:%1/downloads/version.txt").arg(serverPort()));
+    }
+
+private:
+    void answer(QTcpSocket* s) {
+        if (!s->readAll().contains("\r\n\r\n"))
+            return;
+        ++requests;
+        connect(s, &QTcpSocket::disconnected, s, [this] {
+            if (sent < kCap)
+                hungUp = true;
+        });
+        s->write(mode == Announced ? "HTTP/1.1 200 OK\r\nContent-Length: 1000000000\r\n\r\n"
+                                   : "HTTP/1.1 200 OK\r\nConnection: close\r\n\r\n");
+        if (mode == Drip) {
+            auto* drip = new QTimer(s);
+            connect(drip, &QTimer::timeout, s, [this, s] {
+                s->write("1");
+                ++sent;
+            });
+            drip->start(100);
+            return;
+        }
+        const auto more = [this, s] {
+            if (s->bytesToWrite() > 0 || s->state() != QAbstractSocket::ConnectedState)
+                return;
+            if (sent >= kCap) {
+                s->disconnectFromHost();
+                return;
+            }
+            s->write(QByteArray(64 * 1024, '7'));
+            sent += 64 * 1024;
+        };
+        connect(s, &QTcpSocket::bytesWritten, s, more);
+        more();
+    }
+};
+
 class UpdateCheck : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -71,6 +132,27 @@ protected:
         App.Minor = 0;
         App.Revision = 0;
     }
+    // Runs the check; a check still on screen after 20 s is closed, and timedOut says so.
+    void checkWithWatchdog() {
+        timedOut = false;
+        QTimer watchdog;
+        watchdog.setSingleShot(true);
+        QObject::connect(&watchdog, &QTimer::timeout, [this] {
+            timedOut = true;
+            if (Form* check = FindForm(QStringLiteral("frmUpdate")))
+                check->Unload();
+        });
+        watchdog.start(20000);
+        ShowUpdateCheck();
+    }
+    // Files the check left in the cache folder.
+    QStringList cacheFiles() const {
+        QStringList out;
+        QDirIterator it(cache.path(), QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+        while (it.hasNext())
+            out << it.next();
+        return out;
+    }
     QString failure() const { return LoadResString(400).replace("<BR>", "\r\n"); }
     QString question(int first) const {
         return LoadResString(first) + "\r\n\r\n" + LoadResString(398);
@@ -83,6 +165,7 @@ protected:
     QStringList messages;
     QVector<int> styles;
     int answer = vbYes;
+    bool timedOut = false;
 };
 
 TEST(VersionNumber, JoinsTheThreeFieldsAsOneNumber) {
@@ -192,6 +275,83 @@ TEST_F(UpdateCheck, AFailedDownloadSaysSoAndTheWindowKeepsTicking) {
     SetUpdateTimeout(0);
     EXPECT_EQ(messages, QStringList{failure()});
     EXPECT_LT(took.elapsed(), 5000);
+}
+
+} // namespace
+
+namespace {
+
+// A reply larger than a version file is refused as soon as it shows, whether its size is
+// announced or not: the server sees the client leave long before it has sent everything, the
+// user hears of a failed check, and no file is left.
+TEST_F(UpdateCheck, AReplyPastTheLimitIsRefusedAtOnce) {
+    for (const auto mode : {HostileServer::Endless, HostileServer::Announced}) {
+        SCOPED_TRACE(int(mode));
+        HostileServer hostile;
+        hostile.mode = mode;
+        SetUpdateAddress(hostile.url());
+        messages.clear();
+        checkWithWatchdog();
+        EXPECT_FALSE(timedOut);
+        EXPECT_EQ(hostile.requests, 1);
+        EXPECT_TRUE(WaitFor([&] { return hostile.hungUp; }, 5000));
+        EXPECT_LT(hostile.sent, HostileServer::kCap);
+        EXPECT_EQ(messages, QStringList{failure()});
+        EXPECT_EQ(cacheFiles(), QStringList());
+    }
+}
+
+// A server that keeps the connection alive with a byte now and then still meets the deadline
+// of the whole check.
+TEST_F(UpdateCheck, ASlowDripMeetsTheDeadlineOfTheWholeCheck) {
+    HostileServer drip;
+    drip.mode = HostileServer::Drip;
+    SetUpdateAddress(drip.url());
+    SetUpdateTimeout(1000);
+    QElapsedTimer took;
+    took.start();
+    checkWithWatchdog();
+    SetUpdateTimeout(0);
+    EXPECT_FALSE(timedOut);
+    EXPECT_LT(took.elapsed(), 15000);
+    EXPECT_EQ(messages, QStringList{failure()});
+    EXPECT_EQ(cacheFiles(), QStringList());
+}
+
+// Cancel ends the check at once: the download is dropped, nothing is said or kept.
+TEST_F(UpdateCheck, CancelEndsTheCheckAtOnce) {
+    HostileServer drip;
+    drip.mode = HostileServer::Drip;
+    SetUpdateAddress(drip.url());
+    QTimer press;
+    QObject::connect(&press, &QTimer::timeout, [&] {
+        Form* check = FindForm(QStringLiteral("frmUpdate"));
+        if (!check || drip.sent < 3)
+            return;
+        press.stop();
+        if (auto* cancel = check->findChild<QPushButton*>(QStringLiteral("cmdCancel")))
+            cancel->click();
+    });
+    press.start(20);
+    checkWithWatchdog();
+    EXPECT_FALSE(timedOut);
+    EXPECT_TRUE(WaitFor([&] { return drip.hungUp; }, 5000));
+    EXPECT_TRUE(messages.isEmpty());
+    EXPECT_EQ(cacheFiles(), QStringList());
+    EXPECT_EQ(FindForm(QStringLiteral("frmUpdate")), nullptr);
+}
+
+// The window with its Cancel button, under the globe and beside the workstation.
+TEST_F(UpdateCheck, Screenshot) {
+    auto* check = new frmUpdate();
+    check->Load();
+    EXPECT_FALSE(check->cmdCancel->geometry().intersects(check->imgWorkstation->geometry()));
+    EXPECT_FALSE(check->cmdCancel->geometry().intersects(check->imgGlobeConnect->geometry()));
+    EXPECT_TRUE(check->rect().contains(check->cmdCancel->geometry()));
+    const QString dir = QStringLiteral(TALLIX_BUILD_DIR "/screenshots");
+    QDir().mkpath(dir);
+    EXPECT_TRUE(check->grab().toImage().save(dir + QStringLiteral("/update-check.png")));
+    check->Unload();
 }
 
 } // namespace

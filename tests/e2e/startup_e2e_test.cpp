@@ -1,5 +1,6 @@
 // The real program, started as a user starts it: one copy at a time, and settings that survive
 // the program being killed while it writes them.
+#include "fakes/child_process.h"
 #include "fakes/wait_for.h"
 #include "platform/registry.h"
 #include "platform/window.h"
@@ -8,6 +9,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QThread>
@@ -27,12 +29,9 @@ protected:
                                             QFileDevice::ExeOwner);
     }
     void TearDown() override {
-        for (auto& p : processes) {
-            if (p->state() != QProcess::NotRunning) {
-                p->kill();
-                p->waitForFinished(3000);
-            }
-        }
+        for (auto& p : processes)
+            EndGently(*p);
+        RemoveShortSocketFolders(runDir());
     }
 
     QString configDir() const { return home.path() + QStringLiteral("/config"); }
@@ -132,6 +131,20 @@ TEST_F(RealProgram, TheHandOverWorksFromARuntimeFolderTooDeepForASocket) {
     ASSERT_GT(QFile::encodeName(run + QStringLiteral("/tallix-time/windows/4194304.sock")).size(),
               108);
     checkHandOver();
+    // The short folder the socket went into goes with the copy when it ends.
+    QString socket;
+    QDir windows(runDir() + QStringLiteral("/tallix-time/windows"));
+    for (const QString& name : windows.entryList({QStringLiteral("*.list")}, QDir::Files)) {
+        QFile list(windows.filePath(name));
+        if (list.open(QIODevice::ReadOnly))
+            for (const QByteArray& line : list.readAll().split('\n'))
+                if (line.startsWith("@socket\t"))
+                    socket = QFile::decodeName(line.mid(8));
+    }
+    ASSERT_TRUE(socket.startsWith(QStringLiteral("/tmp/tallix-"))) << qPrintable(socket);
+    for (auto& p : processes)
+        EndGently(*p);
+    EXPECT_FALSE(QFileInfo::exists(QFileInfo(socket).absolutePath()));
 }
 
 TEST_F(RealProgram, TwoStartsTogetherLeaveExactlyOneRunning) {

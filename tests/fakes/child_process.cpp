@@ -2,7 +2,9 @@
 
 #include <QDirIterator>
 #include <QFile>
+#include <QFileInfo>
 #include <QMap>
+#include <QProcess>
 #include <QThread>
 #include <csignal>
 #include <grp.h>
@@ -49,6 +51,34 @@ void GiveToOrdinaryUser(const QString& path) {
                     QDirIterator::Subdirectories);
     while (it.hasNext())
         (void)::lchown(QFile::encodeName(it.next()).constData(), kOrdinaryUser, kOrdinaryUser);
+}
+
+void EndGently(QProcess& program, int ms) {
+    if (program.state() == QProcess::NotRunning)
+        return;
+    program.terminate();
+    if (!program.waitForFinished(ms)) {
+        program.kill();
+        program.waitForFinished(3000);
+    }
+}
+
+void RemoveShortSocketFolders(const QString& runtimeDir) {
+    const QDir windows(runtimeDir + QStringLiteral("/tallix-time/windows"));
+    for (const QString& name : windows.entryList({QStringLiteral("*.list")}, QDir::Files)) {
+        QFile list(windows.filePath(name));
+        if (!list.open(QIODevice::ReadOnly))
+            continue;
+        for (const QByteArray& line : list.read(64 * 1024).split('\n')) {
+            const QString socket = QFile::decodeName(line.mid(8));
+            const QFileInfo folder(QFileInfo(socket).absolutePath());
+            if (!line.startsWith("@socket\t") || folder.absolutePath() != QStringLiteral("/tmp") ||
+                !folder.fileName().startsWith(QStringLiteral("tallix-")))
+                continue;
+            QFile::remove(socket);
+            QDir().rmdir(folder.absoluteFilePath());
+        }
+    }
 }
 
 void RegisterTestHelper(const QString& name, TestHelper helper) {

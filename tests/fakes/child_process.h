@@ -3,6 +3,8 @@
 // that folder and file modes hold), and helpers that this test program runs in a fresh copy of
 // itself.
 #include <QString>
+
+class QProcess;
 #include <QStringList>
 #include <functional>
 
@@ -13,6 +15,13 @@ int RunInChild(const std::function<int()>& fn, int timeoutMs, bool ordinaryUser 
 
 // Gives the folder and everything in it to the user the ordinary-user children run as.
 void GiveToOrdinaryUser(const QString& path);
+
+// Ends a program a test started as the end of the session does (SIGTERM), so that it removes
+// what it made; kills it only when it has not ended within ms.
+void EndGently(QProcess& program, int ms = 5000);
+// Removes the short socket folders (/tmp/tallix-XXXXXX) that the window lists under the
+// runtime folder name: what a killed copy leaves outside the test's own folders.
+void RemoveShortSocketFolders(const QString& runtimeDir);
 
 // A helper a test can start as "<this program> --helper NAME ARGS..." (see StartHelper in the
 // tests); it returns the process's exit code.

@@ -13,6 +13,7 @@
 #include "mainwindow/frmTallix.h"
 #include "mainwindow/mTray.h"
 #include "platform/broadcasts.h"
+#include "platform/dde.h"
 #include "platform/wndproc.h"
 #include "runtime/Clock.h"
 #include "runtime/Interaction.h"
@@ -22,10 +23,12 @@
 #include <QDir>
 #include <QFile>
 #include <QLabel>
+#include <QLocalServer>
 #include <QMenu>
 #include <QPointer>
 #include <QSlider>
 #include <QStandardPaths>
+#include <QTemporaryDir>
 #include <QTimer>
 #include <csignal>
 #include <gtest/gtest.h>
@@ -283,6 +286,50 @@ TEST_F(Life, PrayNowIsEnabledWhenItsActionCanWork) {
         EXPECT_EQ(window->mnuPrayNow->isEnabled(), c.enabled);
     }
     gPlatformId = 2;
+}
+
+} // namespace
+
+namespace {
+
+// A data server that cannot start says so at start-up, as every other start failure does, and
+// names why: another program listening at its place, or a socket folder that is not the user's
+// own private folder.
+TEST_F(Life, ADataServerThatCannotStartSaysSo) {
+    QStringList messages;
+    runtime::SetMsgBoxAnswerer([&](const QString& prompt, int, const QString&) {
+        messages << prompt;
+        return vbOK;
+    });
+    const QByteArray savedRuntime = qgetenv("XDG_RUNTIME_DIR");
+    QTemporaryDir runtime;
+    QFile::setPermissions(runtime.path(),
+                          QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    qputenv("XDG_RUNTIME_DIR", runtime.path().toLocal8Bit());
+    gActivateDDEServer = 1;
+
+    // Someone else's listener, which accepts and never answers.
+    QLocalServer squatter;
+    const QString place = platform::DdeSocketPath(QStringLiteral("TallixTime"), true);
+    ASSERT_TRUE(squatter.listen(place));
+    load();
+    ASSERT_EQ(messages.size(), 1);
+    EXPECT_TRUE(messages[0].startsWith(QStringLiteral("The data server could not be started")));
+    EXPECT_TRUE(messages[0].contains(place)) << qPrintable(messages[0]);
+    window->UnloadFrom(vbAppWindows);
+    pump(20);
+    squatter.close();
+
+    // A socket folder others may enter.
+    messages.clear();
+    ASSERT_TRUE(QFile::setPermissions(platform::DdeSocketFolderName(),
+                                      QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                          QFileDevice::ExeOwner | QFileDevice::ReadOther |
+                                          QFileDevice::ExeOther));
+    load();
+    ASSERT_EQ(messages.size(), 1);
+    EXPECT_TRUE(messages[0].contains(platform::DdeSocketFolderName())) << qPrintable(messages[0]);
+    qputenv("XDG_RUNTIME_DIR", savedRuntime);
 }
 
 } // namespace

@@ -9,6 +9,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QLocalSocket>
 #include <QProcess>
 #include <QSocketNotifier>
@@ -23,6 +24,7 @@
 #include <set>
 #include <string>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <sys/un.h>
 #include <unistd.h>
 #include <vector>
@@ -175,6 +177,79 @@ TEST(WindowFiles, ANormalEndRemovesThemAndAStartSweepsThoseOfTheGone) {
                   .entryList({QStringLiteral("*.list"), QStringLiteral("*.sock")},
                              QDir::Files | QDir::System),
               QStringList());
+}
+
+// What is found in the windows folder is trusted only as far as it is a file of ours there: a
+// list of a gone copy that names a path elsewhere does not get it removed, a link at the
+// window-number counter is not written through, and a list too large for one (or a pipe) is
+// not read.
+TEST(WindowFiles, LeftoversAreTrustedOnlyInsideTheirFolder) {
+    RuntimeFolder folder;
+    QTemporaryDir elsewhere;
+    ASSERT_TRUE(QDir().mkpath(folder.windows()));
+    QProcess gone; // a process number no copy runs under any more
+    gone.start(QStringLiteral("sleep"), {QStringLiteral("0.1")});
+    ASSERT_TRUE(gone.waitForStarted(5000));
+    const qint64 gonePid = gone.processId();
+    ASSERT_TRUE(gone.waitForFinished(5000));
+    const QString precious = elsewhere.filePath(QStringLiteral("%1.sock").arg(gonePid));
+    const auto write = [](const QString& path, const QByteArray& bytes) {
+        QFile f(path);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(bytes);
+    };
+    write(precious, "keep me\n");
+    write(folder.windows() + QStringLiteral("/%1.list").arg(gonePid),
+          "@socket\t" + QFile::encodeName(precious) + "\n4096\tnormal\tGone\n");
+    const QString counted = elsewhere.filePath(QStringLiteral("counted"));
+    write(counted, "not a counter\n");
+    ASSERT_TRUE(QFile::link(counted, folder.windows() + QStringLiteral("/handles")));
+    // A live process of the user's with an enormous list, and one whose list is a pipe.
+    QProcess huge, piped;
+    for (QProcess* p : {&huge, &piped}) {
+        p->start(QStringLiteral("sleep"), {QStringLiteral("30")});
+        ASSERT_TRUE(p->waitForStarted(5000));
+    }
+    ASSERT_EQ(::mkfifo(QFile::encodeName(folder.windows() +
+                                         QStringLiteral("/%1.list").arg(piped.processId()))
+                           .constData(),
+                       0600),
+              0);
+
+    auto publisher = folder.startPublisher(QStringLiteral("Publisher"));
+    ASSERT_TRUE(publisher);
+    EXPECT_FALSE(QFile::exists(folder.windows() + QStringLiteral("/%1.list").arg(gonePid)));
+    QFile kept(precious);
+    ASSERT_TRUE(kept.open(QIODevice::ReadOnly));
+    EXPECT_EQ(kept.readAll(), QByteArray("keep me\n"));
+    QFile counter(counted);
+    ASSERT_TRUE(counter.open(QIODevice::ReadOnly));
+    EXPECT_EQ(counter.readAll(), QByteArray("not a counter\n"));
+    EXPECT_FALSE(QFileInfo(folder.windows() + QStringLiteral("/handles")).isSymLink());
+    // The enormous list names a socket that answers: only its size keeps it out.
+    QByteArray big = "@socket\t" +
+                     QFile::encodeName(folder.windows() +
+                                       QStringLiteral("/%1.sock").arg(publisher->processId())) +
+                     "\n4097\tnormal\tEnormous\n";
+    big += QByteArray(8 * 1024 * 1024, '\n');
+    write(folder.windows() + QStringLiteral("/%1.list").arg(huge.processId()), big);
+    // The search reads neither the pipe nor the enormous list (in a child: a pipe would hang).
+    const int code = RunInChild(
+        [] {
+            const QStringList titles = titlesFound();
+            return titles.contains(QStringLiteral("Publisher")) &&
+                           !titles.contains(QStringLiteral("Enormous"))
+                       ? 0
+                       : 1;
+        },
+        10000);
+    EXPECT_EQ(code, 0);
+    publisher->write("quit\n");
+    EXPECT_TRUE(publisher->waitForFinished(5000));
+    for (QProcess* p : {&huge, &piped}) {
+        p->kill();
+        p->waitForFinished();
+    }
 }
 
 QtMessageHandler gPrevious = nullptr;
