@@ -1,5 +1,7 @@
 #include "Clock.h"
 
+#include <algorithm>
+
 namespace {
 std::function<QDateTime()> gClock;
 // Past the boundary by this much, so a timer that fires a little early still sees the new
@@ -33,6 +35,7 @@ void SecondTimer::start() {
 }
 
 int SecondTimer::DelayToNextSecond(const QDateTime& now) {
-    return 1000 - now.time().msec() + kPastTheSecondMs;
+    // Never more than a second: started on the boundary itself, it wakes on the next one.
+    return std::min(1000, 1000 - now.time().msec() + kPastTheSecondMs);
 }
 } // namespace runtime

@@ -19,7 +19,7 @@ class SecondTimer : public QTimer {
 public:
     explicit SecondTimer(QObject* parent = nullptr);
     void start();
-    // Milliseconds from the instant to just after the next whole second.
+    // Milliseconds from the instant to just after the next whole second (at most 1000).
     static int DelayToNextSecond(const QDateTime& now);
 };
 } // namespace runtime
