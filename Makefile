@@ -1,7 +1,10 @@
-# Two entry points for a fresh Debian 12 machine (as root, or through sudo):
-#   make run   installs what is missing, builds in build/ and starts build/tallix-time
-#   make test  installs what is missing, builds and runs every test with CTest
+# Entry points for a fresh Debian 12 machine, run as your own user (sudo is used only to install
+# the Debian packages that are missing, and to install into a prefix you cannot write):
+#   make run      installs what is missing, builds in build/ and starts build/tallix-time
+#   make test     installs what is missing, builds and runs every test with CTest
+#   make install  builds the program and installs it under PREFIX (default /usr/local)
 BUILD   ?= build
+PREFIX  ?= /usr/local
 JOBS    ?= $(shell nproc 2>/dev/null || echo 2)
 SUDO    := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 PACKAGES := build-essential cmake pkg-config qt6-base-dev qt6-base-dev-tools \
@@ -9,7 +12,7 @@ PACKAGES := build-essential cmake pkg-config qt6-base-dev qt6-base-dev-tools \
 	libbenchmark-dev xvfb xauth fonts-dejavu-core poppler-utils dbus-daemon \
 	dbus-session-bus-common
 
-.PHONY: all deps configure build program run test clean
+.PHONY: all deps configure build program run test install clean
 
 all: build
 
@@ -42,6 +45,14 @@ run: program
 	  echo "No display: Tallix Time runs on a virtual display (xvfb-run), where no window can be seen."; \
 	  echo "It keeps running and sounds the athans; stop it with Ctrl+C here."; \
 	  xvfb-run -a ./$(BUILD)/tallix-time; \
+	fi
+
+install: program
+	@mkdir -p "$(PREFIX)" 2>/dev/null || true; \
+	if [ -w "$(PREFIX)" ]; then \
+	  cmake --install $(BUILD) --prefix "$(PREFIX)"; \
+	else \
+	  $(SUDO) cmake --install $(BUILD) --prefix "$(PREFIX)"; \
 	fi
 
 test: build

@@ -1,6 +1,7 @@
 #include "mHooks.h"
 
 #include "mainwindow/frmTallix.h"
+#include "platform/sysparams.h"
 
 WNDPROC gPrevMainProc = nullptr;
 
@@ -20,8 +21,15 @@ LONG MainWndProc(HWND hWnd, UINT uMsg, LONG wParam, LONG lParam) {
     if (!window || hWnd != window->hWnd())
         return CallWindowProcA(gPrevMainProc, hWnd, uMsg, wParam, lParam);
     switch (uMsg) {
-    case WM_TIMECHANGE:
     case WM_SETTINGCHANGE:
+        // The screen saver came or went: only the commands that start it follow.
+        if (wParam == LONG(SPI_SETSCREENSAVEACTIVE)) {
+            window->EnablePrayNow();
+            return 0;
+        }
+        window->SystemChanged();
+        return 0;
+    case WM_TIMECHANGE:
         window->SystemChanged();
         return 0;
     case WM_SYSCOLORCHANGE:

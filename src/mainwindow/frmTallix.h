@@ -5,6 +5,7 @@
 #include "platform/dde.h"
 #include "platform/tray.h"
 #include "prayerlib/tallixtime.h"
+#include "runtime/Clock.h"
 #include "runtime/FileListBox.h"
 #include "runtime/Form.h"
 #include "runtime/ImageControl.h"
@@ -238,7 +239,7 @@ public:
     std::array<QWidget*, 2> picNextPrayerIn{};
     std::array<cProgressBar*, 3> ProgressBars{}; // 0 and 1 are used
     QWidget* staMain = nullptr;                  // the status area along the bottom
-    QTimer* tmrMain = nullptr;                   // looks for a new wall-clock second
+    runtime::SecondTimer* tmrMain = nullptr;     // wakes at each new wall-clock second
     QTimer* tmrFlash = nullptr;                  // runs while the tray icon flashes
     QString ReminderMessage;
     std::int16_t TrayFlashKind = 0;

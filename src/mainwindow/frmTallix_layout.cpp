@@ -127,9 +127,8 @@ void frmTallix::createDayControls() {
         ProgressBars[i]->SetBarColor(gColorFaceHighlight);
     }
 
-    tmrMain = new QTimer(this);
+    tmrMain = new runtime::SecondTimer(this);
     tmrMain->setObjectName(QStringLiteral("tmrMain"));
-    tmrMain->setInterval(200);
     connect(tmrMain, &QTimer::timeout, this, &frmTallix::tmrMain_Timer);
     tmrFlash = new QTimer(this);
     tmrFlash->setObjectName(QStringLiteral("tmrFlash"));

@@ -15,7 +15,6 @@
 #include "platform/sysparams.h"
 #include "runtime/App.h"
 #include "runtime/Interaction.h"
-#include "runtime/Printer.h"
 #include "runtime/ResStrings.h"
 
 #include <QAction>
@@ -115,15 +114,8 @@ void frmTallix::Form_Load() {
             window->EndSession();
     });
 
-    // The timetable printing starts from these.
-    runtime::PrinterObject& printer = runtime::Printer();
-    printer.TrackDefault = true;
-    printer.SetDuplex(vbPRDPSimplex);
-    printer.SetOrientation(vbPRORPortrait);
-    printer.SetPaperSize(vbPRPSLetter);
-    printer.PrintQuality = vbPRPQHigh;
-    printer.SetColorMode(vbPRCMMonochrome);
-    printer.PaperBin = vbPRBNAuto;
+    // The printer is made with the timetable printing's defaults at the first print: loading
+    // the print service here would cost every start for the few that print.
 
     LastEventCode = 0;
     tmrMain->start();

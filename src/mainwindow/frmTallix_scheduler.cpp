@@ -15,7 +15,6 @@
 
 #include <QLabel>
 #include <QLoggingCategory>
-#include <QTimeZone>
 #include <QTimer>
 
 Q_LOGGING_CATEGORY(lcAlerts, "tallix.alerts", QtWarningMsg)
@@ -29,8 +28,8 @@ const QString kMinutesMarker = QStringLiteral("<?"
                                               "?>");
 
 QDateTime wholeSecond(const QDateTime& t) {
-    const QTime time = t.time();
-    return QDateTime(t.date(), QTime(time.hour(), time.minute(), time.second()), t.timeZone());
+    // In t's own time spec: asking for the system's zone would look at the zone files each tick.
+    return t.addMSecs(-t.time().msec());
 }
 } // namespace
 
@@ -61,7 +60,8 @@ void frmTallix::tmrMain_Timer() {
         LastEventCode = code;
         actDueEvent(code);
     }
-    EnablePrayNow();
+    // The screen-saver commands follow the saver's own comings and goings (the broadcasts), not
+    // the clock.
     if (r)
         RefreshVolume();
 }

@@ -1,7 +1,9 @@
 #include "broadcasts.h"
 
+#include "sysparams.h"
 #include "wndproc.h"
 
+#include <QByteArray>
 #include <QCoreApplication>
 #include <QDBusConnection>
 #include <QDBusMessage>
@@ -23,6 +25,27 @@ namespace platform {
 namespace {
 
 HWND g_window = 0;
+
+// With TZ unset the C library looks at /etc/localtime again at every local-time conversion,
+// many times a second. While the watch below follows the zone, TZ names that file instead: the
+// library then reads it once, and again only when the watch reports a new zone.
+const QByteArray kZoneFile = QByteArrayLiteral(":/etc/localtime");
+bool g_zonePinned = false;
+
+void pinZone() {
+    if (g_zonePinned || qEnvironmentVariableIsSet("TZ"))
+        return;
+    qputenv("TZ", kZoneFile);
+    g_zonePinned = true;
+    ::tzset();
+}
+
+void unpinZone() {
+    if (g_zonePinned && qgetenv("TZ") == kZoneFile)
+        qunsetenv("TZ");
+    g_zonePinned = false;
+    ::tzset();
+}
 
 void send(UINT message, LONG wParam) {
     if (g_window != 0)
@@ -150,12 +173,16 @@ QPointer<Listener> g_listener;
 
 void StartSystemBroadcasts(HWND hWnd) {
     g_window = hWnd;
-    if (!g_listener && QCoreApplication::instance())
+    if (!g_listener && QCoreApplication::instance()) {
         g_listener = new Listener();
+        pinZone();
+    }
 }
 
 void StopSystemBroadcasts() {
     g_window = 0;
+    if (g_listener)
+        unpinZone();
     delete g_listener.data();
 }
 
@@ -164,13 +191,23 @@ HWND SystemBroadcastWindow() {
 }
 
 void BroadcastTimeChange() {
-    // The C library reads the zone again; Qt's local time follows it.
+    // The C library reads the zone again; Qt's local time follows it. A pinned TZ is taken away
+    // for one reading, so the file is looked at anew.
+    if (g_zonePinned && qgetenv("TZ") == kZoneFile) {
+        qunsetenv("TZ");
+        ::tzset();
+        qputenv("TZ", kZoneFile);
+    }
     ::tzset();
     send(WM_TIMECHANGE, 0);
 }
 
 void BroadcastPrepareForSleep(bool sleeping) {
     send(WM_POWERBROADCAST, sleeping ? PBT_APMSUSPEND : PBT_APMRESUMEAUTOMATIC);
+}
+
+void BroadcastScreenSaverChange() {
+    send(WM_SETTINGCHANGE, LONG(SPI_SETSCREENSAVEACTIVE));
 }
 
 } // namespace platform

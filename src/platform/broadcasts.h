@@ -6,11 +6,17 @@
 //                      wakes up), or the time zone changed (systemd-timedated's Timezone
 //                      property, or /etc/localtime replaced)
 //   WM_SETTINGCHANGE   the application's locale or font changed (Qt's events)
+//                      or, with wParam SPI_SETSCREENSAVEACTIVE, the session's screen saver
+//                      came or went (sysparams.h)
 //   WM_SYSCOLORCHANGE  the application's palette changed (Qt's event)
 //   WM_POWERBROADCAST  logind's PrepareForSleep: PBT_APMSUSPEND before the sleep,
 //                      PBT_APMRESUMEAUTOMATIC after it
 //
 // Each message is sent with SendMessageA on the user-interface thread.
+//
+// While they are delivered and the environment sets no TZ, TZ is ":/etc/localtime": the C
+// library then reads the zone file once and again at each zone change, instead of looking at it
+// at every local-time conversion.
 #include "wintypes.h"
 
 namespace platform {
@@ -26,5 +32,7 @@ HWND SystemBroadcastWindow();
 // do. Each sends its message to the receiving window when there is one.
 void BroadcastTimeChange();
 void BroadcastPrepareForSleep(bool sleeping);
+// The screen saver came or went on the session bus.
+void BroadcastScreenSaverChange();
 
 } // namespace platform

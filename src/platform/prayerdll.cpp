@@ -1,7 +1,9 @@
 #include "prayerdll.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <dlfcn.h>
 #include <mutex>
 
@@ -22,7 +24,10 @@ QString gError;
 QString libraryPath() {
     if (!gPath.isEmpty())
         return gPath;
-    return QCoreApplication::applicationDirPath() + QStringLiteral("/libtallixtime.so");
+    const QString dir = QCoreApplication::applicationDirPath();
+    const QString beside = dir + QStringLiteral("/libtallixtime.so");
+    const QString installed = QDir::cleanPath(dir + QStringLiteral("/../lib/libtallixtime.so"));
+    return !QFileInfo::exists(beside) && QFileInfo::exists(installed) ? installed : beside;
 }
 
 // Loads once; a failure is remembered until the path is set again.

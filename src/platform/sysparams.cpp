@@ -1,10 +1,16 @@
 #include "sysparams.h"
 
+#include "broadcasts.h"
+
 #include <QApplication>
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>
+#include <QDBusPendingCallWatcher>
+#include <QDBusPendingReply>
+#include <QDBusServiceWatcher>
 #include <QFontDatabase>
+#include <QPointer>
 #include <QScreen>
 #include <QStyle>
 #include <QStyleHints>
@@ -21,14 +27,11 @@ const QString kSaverPath = QStringLiteral("/org/freedesktop/ScreenSaver");
 
 class DesktopBackend final : public SystemBackend {
 public:
+    // Answered from what the bus last told: the question never waits on the bus, so a stalled
+    // bus cannot hold up whoever asks.
     ScreenSaverService screenSaver() override {
-        QDBusConnection bus = QDBusConnection::sessionBus();
-        if (!bus.isConnected() || !bus.interface())
-            return ScreenSaverService::NoBus;
-        const auto reply = bus.interface()->isServiceRegistered(kSaverService);
-        if (!reply.isValid())
-            return ScreenSaverService::NoBus;
-        return reply.value() ? ScreenSaverService::Present : ScreenSaverService::Absent;
+        follow();
+        return saver_;
     }
 
     bool lockSession() override {
@@ -79,6 +82,50 @@ public:
         const double dpi = s ? s->logicalDotsPerInchY() : 96.0;
         return dpi > 0 ? static_cast<int>(std::lround(dpi)) : 96;
     }
+
+private:
+    // From the first question on, the bus's NameOwnerChanged signal keeps the answer; the owner
+    // at that moment is asked without waiting, and until it answers the saver counts as there
+    // (as when nothing can be told).
+    void follow() {
+        if (watcher_ || !QCoreApplication::instance())
+            return;
+        QDBusConnection bus = QDBusConnection::sessionBus();
+        if (!bus.isConnected() || !bus.interface()) {
+            saver_ = ScreenSaverService::NoBus;
+            return;
+        }
+        saver_ = ScreenSaverService::Present;
+        watcher_ =
+            new QDBusServiceWatcher(kSaverService, bus, QDBusServiceWatcher::WatchForOwnerChange,
+                                    QCoreApplication::instance());
+        QObject::connect(watcher_, &QDBusServiceWatcher::serviceOwnerChanged, watcher_,
+                         [this](const QString&, const QString&, const QString& owner) {
+                             set(owner.isEmpty() ? ScreenSaverService::Absent
+                                                 : ScreenSaverService::Present);
+                         });
+        const QDBusPendingCall owner =
+            bus.interface()->asyncCall(QStringLiteral("NameHasOwner"), kSaverService);
+        auto* answer = new QDBusPendingCallWatcher(owner, watcher_);
+        QObject::connect(answer, &QDBusPendingCallWatcher::finished, watcher_,
+                         [this](QDBusPendingCallWatcher* call) {
+                             const QDBusPendingReply<bool> reply = *call;
+                             if (reply.isValid())
+                                 set(reply.value() ? ScreenSaverService::Present
+                                                   : ScreenSaverService::Absent);
+                             call->deleteLater();
+                         });
+    }
+
+    void set(ScreenSaverService now) {
+        if (now == saver_)
+            return;
+        saver_ = now;
+        BroadcastScreenSaverChange();
+    }
+
+    QPointer<QDBusServiceWatcher> watcher_;
+    ScreenSaverService saver_ = ScreenSaverService::Present;
 };
 
 DesktopBackend gDesktop;

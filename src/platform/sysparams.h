@@ -14,6 +14,8 @@ using HDC = std::int32_t;
 using BYTE = std::uint8_t;
 
 constexpr UINT SPI_GETSCREENSAVEACTIVE = 0x0010;
+// The wParam of the WM_SETTINGCHANGE a change of the screen saver's presence sends.
+constexpr UINT SPI_SETSCREENSAVEACTIVE = 0x0011;
 constexpr UINT SPI_GETNONCLIENTMETRICS = 0x0029;
 
 constexpr int LOGPIXELSX = 88;
@@ -67,9 +69,11 @@ static_assert(sizeof(NONCLIENTMETRICSA) == 340);
 
 // SPI_GETSCREENSAVEACTIVE: *(BOOL*)pvParam = TRUE when the session has a screen saver that can
 // be started, FALSE when the session bus has none; the call fails (FALSE) when the session bus
-// cannot be reached. SPI_GETNONCLIENTMETRICS: fills the NONCLIENTMETRICSA at pvParam, whose
-// cbSize must be 340 (the fonts are the desktop's general font, the metrics Qt's style
-// metrics). Any other action fails.
+// cannot be reached. It never waits on the bus: the presence is followed from the first call
+// on, and each change sends WM_SETTINGCHANGE with SPI_SETSCREENSAVEACTIVE to the window of the
+// system broadcasts (broadcasts.h). SPI_GETNONCLIENTMETRICS: fills the NONCLIENTMETRICSA at
+// pvParam, whose cbSize must be 340 (the fonts are the desktop's general font, the metrics Qt's
+// style metrics). Any other action fails.
 BOOL SystemParametersInfoA(UINT uiAction, UINT uiParam, void* pvParam, UINT fWinIni);
 
 // Milliseconds between two flips of the text caret: half of the desktop's cursor flash

@@ -75,16 +75,11 @@ protected:
 TEST_F(Life, LoadStartsEverythingInItsOrder) {
     gTimeFormat.clear();
     gHijriMonthLong.fill(QString());
-    runtime::Printer().SetOrientation(vbPRORLandscape);
-    runtime::Printer().SetColorMode(vbPRCMColor);
     load();
     // Texts, date names and the time pattern.
     EXPECT_FALSE(gTimeFormat.isEmpty());
     EXPECT_EQ(gHijriMonthLong[9], QStringLiteral("Ramadan"));
     EXPECT_EQ(window->mnuPrayNow->text(), QStringLiteral("Pray &Now"));
-    // The printer defaults the timetables start from.
-    EXPECT_EQ(runtime::Printer().Orientation(), vbPRORPortrait);
-    EXPECT_EQ(runtime::Printer().ColorMode(), vbPRCMMonochrome);
     // The log-on entry follows the setting at every start.
     EXPECT_FALSE(registry.text(kRunKey, kRunValueName).isEmpty());
     // The tray icon, with the tray procedure under the main window's own.
@@ -263,6 +258,27 @@ TEST_F(Life, TheVolumePanelSitsInTheStatusAreaBesideTheLocation) {
 } // namespace
 
 namespace {
+
+// Whether the print service's plug-in is loaded into this process.
+bool printPluginLoaded() {
+    QFile maps(QStringLiteral("/proc/self/maps"));
+    return maps.open(QIODevice::ReadOnly) && maps.readAll().contains("printsupport/lib");
+}
+
+TEST_F(Life, PrintingIsLoadedAtTheFirstPrintNotAtStart) {
+    load();
+    EXPECT_FALSE(printPluginLoaded());
+    // The first use makes the printer with the defaults the timetables start from.
+    runtime::PrinterObject& printer = runtime::Printer();
+    EXPECT_TRUE(printPluginLoaded());
+    EXPECT_EQ(printer.Orientation(), vbPRORPortrait);
+    EXPECT_EQ(printer.ColorMode(), vbPRCMMonochrome);
+    EXPECT_EQ(printer.Duplex(), vbPRDPSimplex);
+    EXPECT_EQ(printer.PaperSize(), vbPRPSLetter);
+    EXPECT_TRUE(printer.TrackDefault);
+    EXPECT_EQ(printer.PrintQuality, vbPRPQHigh);
+    EXPECT_EQ(printer.PaperBin, vbPRBNAuto);
+}
 
 TEST_F(Life, PrayNowIsEnabledWhenItsActionCanWork) {
     load();

@@ -5,10 +5,12 @@
 #include "platform/wndproc.h"
 
 #include <QApplication>
+#include <QDateTime>
 #include <QFont>
 #include <QPalette>
 #include <QVector>
 #include <csignal>
+#include <ctime>
 #include <gtest/gtest.h>
 
 namespace {
@@ -132,6 +134,39 @@ TEST(SystemBroadcasts, EachSourceSendsItsMessageToTheWindow) {
     g_broadcasts.clear();
     platform::BroadcastTimeChange();
     EXPECT_TRUE(g_broadcasts.isEmpty());
+    platform::ForgetWindowProcedures(w);
+}
+
+TEST(SystemBroadcasts, TheZoneFileIsNamedOnlyWhileWatchedAndOnlyWhenTheUserNamedNoZone) {
+    const QByteArray saved = qgetenv("TZ");
+    const bool wasSet = qEnvironmentVariableIsSet("TZ");
+    const HWND w = 7005;
+    const struct {
+        const char* tz; // nullptr: unset
+        const char* whileWatched;
+    } cases[] = {{nullptr, ":/etc/localtime"}, {"Asia/Tokyo", "Asia/Tokyo"}, {"", ""}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.tz ? c.tz : "(unset)");
+        if (c.tz)
+            qputenv("TZ", c.tz);
+        else
+            qunsetenv("TZ");
+        ::tzset();
+        const int offset = QDateTime::currentDateTime().offsetFromUtc();
+        platform::StartSystemBroadcasts(w);
+        EXPECT_EQ(qgetenv("TZ"), QByteArray(c.whileWatched));
+        platform::BroadcastTimeChange(); // the zone file read anew, the name kept
+        EXPECT_EQ(qgetenv("TZ"), QByteArray(c.whileWatched));
+        EXPECT_EQ(QDateTime::currentDateTime().offsetFromUtc(), offset); // the same zone
+        platform::StopSystemBroadcasts();
+        EXPECT_EQ(qEnvironmentVariableIsSet("TZ"), c.tz != nullptr);
+        EXPECT_EQ(qgetenv("TZ"), QByteArray(c.tz ? c.tz : ""));
+    }
+    if (wasSet)
+        qputenv("TZ", saved);
+    else
+        qunsetenv("TZ");
+    ::tzset();
     platform::ForgetWindowProcedures(w);
 }
 
