@@ -17,6 +17,7 @@
 #include <QListWidget>
 #include <QMouseEvent>
 #include <QPushButton>
+#include <QShortcut>
 #include <QSignalBlocker>
 #include <QTabWidget>
 #include <QVBoxLayout>
@@ -33,6 +34,10 @@ frmPrayerSettings::~frmPrayerSettings() = default;
 void frmPrayerSettings::connectHandlers() {
     connect(cmdSave, &QPushButton::clicked, this, [this] { cmdSave_Click(); });
     connect(cmdExit, &QPushButton::clicked, this, [this] { cmdExit_Click(); });
+    // Esc is Cancel, as in the preferences (a shortcut of its own: the button's caption sets
+    // its mnemonic).
+    auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    connect(escape, &QShortcut::activated, this, [this] { cmdExit->click(); });
     connect(cmdDefaults, &QPushButton::clicked, this, [this] { cmdDefaults_Click(); });
 
     // Lists: a position set by the user or by code runs the handler, once per change.
