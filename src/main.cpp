@@ -1,4 +1,5 @@
 #include "core/mMain.h"
+#include "platform/display.h"
 #include "runtime/Clock.h"
 
 #include <QApplication>
@@ -7,6 +8,10 @@
 #include <QIcon>
 
 int main(int argc, char* argv[]) {
+    // In a Wayland session with XWayland, run as an X11 client: only there can the window stay
+    // on top, place itself and come forward at prayer time.
+    if (const QByteArray qpa = platform::PreferredDisplayPlatform(argc, argv); !qpa.isEmpty())
+        qputenv("QT_QPA_PLATFORM", qpa);
     QApplication app(argc, argv);
     // No display name: the window system would append it to every caption, and the main
     // window's caption is exactly the current prayer's text.

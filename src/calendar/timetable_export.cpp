@@ -3,6 +3,7 @@
 #include "timetable.h"
 
 #include "core/datefmt.h"
+#include "core/mAPI.h"
 #include "core/mMain.h"
 #include "core/settings.h"
 #include "mainwindow/frmTallix.h"
@@ -207,7 +208,7 @@ void exportPages(frmTallix& form, std::int16_t calendar, const QList<std::int16_
     runtime::CalendarGuard keep;
     QString folder = frmTallix::GetSpecialFolderPath();
     if (folder.isEmpty())
-        folder = App.Path();
+        folder = GetDocumentsFolder();
     const auto chosen = timetable::AskSaveFileName(
         title, QDir(folder).filePath(defaultName + QStringLiteral(".txt")), dialogFilter());
     if (!chosen)

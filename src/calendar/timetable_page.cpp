@@ -28,6 +28,18 @@ QString filled(const QString& text, int width) {
     return text.leftJustified(width, QLatin1Char(' '));
 }
 
+// A name typed or read with a line break (CR LF, a tab...) stays on its own line of the page:
+// control characters and line or paragraph separators show as blanks.
+QString oneLine(QString text) {
+    for (QChar& c : text) {
+        const QChar::Category category = c.category();
+        if (category == QChar::Other_Control || category == QChar::Separator_Line ||
+            category == QChar::Separator_Paragraph)
+            c = QLatin1Char(' ');
+    }
+    return text;
+}
+
 } // namespace
 
 namespace timetable {
@@ -75,20 +87,24 @@ QStringList frmTallix::TimetableHeader(std::int16_t calendar, const QString& pag
                             QString(8, ' ') + LoadResString(5) + QString(5, ' ') +
                             LoadResString(6) + QString(7, ' ') + LoadResString(7) +
                             QString(9, ' ') + LoadResString(8) + QString(5, ' ') + LoadResString(9);
-    return {QString(),
-            rule(),
-            CenterText(LoadResString(0) + QStringLiteral(" - ") + timetable::ProjectHome()),
-            QString(),
-            CenterText(sScheduleTitle + QStringLiteral(" - ") + pageTitle + QLatin1Char(' ') +
-                       QString::number(year)),
-            QString(),
-            CenterText(place),
-            CenterText(coordinates),
-            QString(),
-            CenterText(qiblah),
-            rule(),
-            columns,
-            rule()};
+    QStringList lines = {
+        QString(),
+        rule(),
+        CenterText(LoadResString(0) + QStringLiteral(" - ") + timetable::ProjectHome()),
+        QString(),
+        CenterText(sScheduleTitle + QStringLiteral(" - ") + pageTitle + QLatin1Char(' ') +
+                   QString::number(year)),
+        QString(),
+        CenterText(place),
+        CenterText(coordinates),
+        QString(),
+        CenterText(qiblah),
+        rule(),
+        columns,
+        rule()};
+    for (QString& line : lines)
+        line = oneLine(line);
+    return lines;
 }
 
 std::optional<QStringList> frmTallix::TimetablePage(std::int16_t calendar, std::int16_t month) {

@@ -94,7 +94,7 @@ void RefreshKabaaImage(std::int16_t iImage) {
 
 void PickRandomImageFromFolder(const QString& sFolder, Image& img) {
     FileListBox& lister = FolderLister();
-    lister.SetPattern(QStringLiteral("*.bmp;*.gif;*.jpg"));
+    lister.SetPattern(QString::fromLatin1(kPictureFilePatterns));
     const QString folder = TrimBlanks(sFolder);
     if (folder.isEmpty() || !lister.SetPath(sFolder) || lister.ListCount() == 0) {
         showRandomBuiltIn(img);

@@ -19,7 +19,11 @@ std::int16_t Random(std::int16_t iLower, std::int16_t iUpper);
 // file of the user's folder (3). Whatever fails ends in a random built-in picture.
 void RefreshKabaaImage(std::int16_t iImage);
 
-// Puts a random picture file (*.bmp, *.gif, *.jpg) of sFolder into img, or a random built-in
+// The picture files the program shows, wherever it lists or offers them: the folder mode,
+// the main window's random pick and the picture dialog.
+inline constexpr char kPictureFilePatterns[] = "*.bmp;*.gif;*.jpg;*.jpeg;*.png";
+
+// Puts a random picture file (kPictureFilePatterns) of sFolder into img, or a random built-in
 // picture when the folder is blank, missing or holds none, or the file cannot be loaded.
 void PickRandomImageFromFolder(const QString& sFolder, Image& img);
 

@@ -41,8 +41,11 @@ bool IsInternetConnected();
 // "Control Panel\Desktop" when it is a number, else the system's answer, true when the system
 // cannot tell.
 bool IsScreenSaverActive();
-// Starts the session's screen saver now.
-void StartScreenSaver();
+// Where a file dialog opens when no file was chosen before: the user's Documents folder when
+// it exists, else the home folder (never the program's own folder).
+QString GetDocumentsFolder();
+// Starts the session's screen saver now; false when the desktop has none or it refused.
+bool StartScreenSaver();
 // The locale text of the type for the locale, "" when there is none.
 QString GetLocaleInfoString(LONG lcid, LONG lLCType);
 // The first day of the user's week: 1 Sunday .. 7 Saturday.

@@ -11,6 +11,9 @@
 #include "settings.h"
 
 #include <QByteArray>
+#include <QDir>
+#include <QFileInfo>
+#include <QStandardPaths>
 
 namespace {
 // Paths on Linux are longer than the 260 bytes the folder buffer has elsewhere; a cut path
@@ -56,6 +59,11 @@ bool IsInternetConnected() {
     }
 }
 
+QString GetDocumentsFolder() {
+    const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    return !documents.isEmpty() && QFileInfo(documents).isDir() ? documents : QDir::homePath();
+}
+
 bool IsScreenSaverActive() {
     const QString stored =
         RegGetString(QStringLiteral("Control Panel\\Desktop"), QStringLiteral("ScreenSaveActive"))
@@ -70,10 +78,10 @@ bool IsScreenSaverActive() {
     return active > 0;
 }
 
-void StartScreenSaver() {
+bool StartScreenSaver() {
     // The main window hands the screen-save command to the default handling, which starts the
     // session's screen saver.
-    platform::ActivateScreenSaver();
+    return platform::ActivateScreenSaver();
 }
 
 QString GetLocaleInfoString(LONG lcid, LONG lLCType) {

@@ -88,6 +88,10 @@ QRect cProgressBar::BarRect(const QRect& outer) const {
 
 void cProgressBar::DrawToDC(QImage& dc, const QRect& rect) {
     QPainter p(&dc);
+    // A new surface holds whatever its memory held, and a colour of -1 paints nothing: the
+    // picture starts as the background the widget itself would show.
+    p.fillRect(rect, target_ ? target_->palette().color(target_->backgroundRole())
+                             : TranslateColor(vbButtonFace));
     fill(p, rect, backColor_);
     const QRect bar = BarRect(rect);
     if (bar.width() > 0 && bar.height() > 0) {

@@ -341,6 +341,9 @@ public:
     // reported to the user: the change then lasts only until the program ends. False then.
     bool SaveToggleSetting(const QString& name, std::int16_t value);
     void ReportUnsavedSetting(const QString& name);
+    // The screen saver and the lock as the commands run them: a failure is told to the user.
+    void StartScreenSaverCommand();
+    void LockWorkStationCommand();
 
     // The toolbar's buttons other than the audio pair, left to right.
     void createToolbarButtons();

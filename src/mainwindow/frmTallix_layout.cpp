@@ -186,10 +186,12 @@ void frmTallix::placeControls() {
     lblCompass[1]->setGeometry(cx + qSize + 2, cy, line, qSize); // E
     lblCompass[2]->setGeometry(cx, cy + qSize + 2, qSize, line); // S
     lblCompass[3]->setGeometry(cx - line - 2, cy, line, qSize);  // W
-    const int labelW = std::max(cx - line - kaaba - 3 * gap, 60);
-    picQiblahLabel->setGeometry(gap, frameTop, labelW, line * 3);
-    lblQiblah->setGeometry(0, 0, labelW, line * 3);
-    lblQiblah->setWordWrap(true);
+    // The bearing on one line, across the top left of the frame up to the dial's column, above
+    // the west letter (the small Kaaba never comes up that far).
+    const int labelW = std::max(cx - 2 * gap, 60);
+    picQiblahLabel->setGeometry(gap, frameTop, labelW, line + 2);
+    lblQiblah->setGeometry(0, 0, labelW, line + 2);
+    lblQiblah->setWordWrap(false);
     lblQiblah->setAlignment(Qt::AlignLeft | Qt::AlignTop);
 
     // Monthly page: room for the two month calendars (left 9 and 215 pixels), then the list.

@@ -242,12 +242,28 @@ void frmTallix::mnuLaunchOnStartup_Click() {
     toggleOption(mnuLaunchOnStartup, gLaunchOnStartup, QStringLiteral("LaunchOnStartup"));
 }
 
+void frmTallix::StartScreenSaverCommand() {
+    if (StartScreenSaver())
+        return;
+    MsgBox(QStringLiteral("The screen saver could not be started: the desktop offers none that "
+                          "Tallix Time can start, or it refused."),
+           vbExclamation, App.Title);
+}
+
+void frmTallix::LockWorkStationCommand() {
+    if (LockWorkStation())
+        return;
+    MsgBox(QStringLiteral("The session could not be locked: neither the desktop's screen "
+                          "locker nor the login manager would lock it."),
+           vbExclamation, App.Title);
+}
+
 void frmTallix::mnuLockWorkStation_Click() {
-    LockWorkStation();
+    LockWorkStationCommand();
 }
 
 void frmTallix::mnuScreenSaver_Click() {
-    StartScreenSaver();
+    StartScreenSaverCommand();
 }
 
 void frmTallix::mnuExit_Click() {
@@ -306,9 +322,9 @@ void frmTallix::mnuAbout_Click() {
 
 void frmTallix::mnuPrayNow_Click() {
     if (gPlatformId == 1 || gSecurityType == 1)
-        StartScreenSaver();
+        StartScreenSaverCommand();
     else if (gSecurityType == 0)
-        LockWorkStation();
+        LockWorkStationCommand();
 }
 
 void frmTallix::mnuStopAthanPopup_Click() {

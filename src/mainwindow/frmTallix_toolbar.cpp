@@ -70,9 +70,9 @@ void frmTallix::tlbMain_ButtonClick(QAction* Button) {
             ShowPrayerSettings(page);
     };
     if (key == QLatin1String("Lock")) {
-        LockWorkStation();
+        LockWorkStationCommand();
     } else if (key == QLatin1String("ScreenSaver")) {
-        StartScreenSaver();
+        StartScreenSaverCommand();
     } else if (key == QLatin1String("Export")) {
         tlbExport_Click();
     } else if (key == QLatin1String("Print")) {

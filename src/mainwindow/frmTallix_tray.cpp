@@ -47,10 +47,10 @@ void frmTallix::createLifeControls() {
     });
     connect(mPopAbout, &QAction::triggered, this, [] { ShowAboutBox(); });
     connect(mPopExit, &QAction::triggered, this, [this] { Unload(); });
-    connect(mnuPrayNow, &QAction::triggered, this, [] {
+    connect(mnuPrayNow, &QAction::triggered, this, [this] {
         // The lock of the workstation comes with the menu commands; the screen saver is here.
         if (gSecurityType == 1)
-            StartScreenSaver();
+            StartScreenSaverCommand();
     });
     mnuCheckForUpdate = new QAction(LoadResString(401), this);
     mnuCheckForUpdate->setObjectName(QStringLiteral("mnuCheckForUpdate"));

@@ -6,12 +6,16 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QGridLayout>
+#include <QLabel>
+#include <QPointer>
 #include <QProcess>
 #include <QStandardPaths>
 
 #include <algorithm>
 #include <cstring>
 #include <map>
+#include <memory>
 #include <vector>
 
 namespace platform {
@@ -20,8 +24,16 @@ namespace {
 class DesktopShell final : public ShellBackend {
 public:
     QString browseForFolder(HWND owner, const QString& title) override {
-        const QString dir =
-            QFileDialog::getExistingDirectory(WidgetOfWindow(owner), title, QDir::homePath());
+        std::unique_ptr<QFileDialog> dialog = MakeFolderDialog(WidgetOfWindow(owner), title);
+        const QPointer<QFileDialog> alive(dialog.get());
+        const int result = dialog->exec();
+        if (!alive) {
+            (void)dialog.release(); // went with its owner while it was open
+            return QString();
+        }
+        if (result != QDialog::Accepted || dialog->selectedFiles().isEmpty())
+            return QString();
+        const QString dir = dialog->selectedFiles().constFirst();
         return dir.isEmpty() ? QString() : QDir::toNativeSeparators(dir);
     }
     bool openUrl(const QUrl& url) override { return QDesktopServices::openUrl(url); }
@@ -34,6 +46,44 @@ public:
     }
     QString currentDesktop() override { return qEnvironmentVariable("XDG_CURRENT_DESKTOP"); }
 };
+
+} // namespace
+
+std::unique_ptr<QFileDialog> MakeFolderDialog(QWidget* owner, const QString& prompt) {
+    // Our own dialog, not the desktop's: only ours can show the prompt above the folders.
+    auto dialog =
+        std::make_unique<QFileDialog>(owner, QStringLiteral("Browse for Folder"), QDir::homePath());
+    dialog->setOption(QFileDialog::DontUseNativeDialog, true);
+    dialog->setOption(QFileDialog::ShowDirsOnly, true);
+    dialog->setFileMode(QFileDialog::Directory);
+    dialog->setAcceptMode(QFileDialog::AcceptOpen);
+    auto* grid = qobject_cast<QGridLayout*>(dialog->layout());
+    auto* label = new QLabel(prompt, dialog.get());
+    label->setObjectName(QStringLiteral("lblPrompt"));
+    label->setWordWrap(true);
+    label->setTextFormat(Qt::PlainText);
+    if (grid) {
+        // Every row of the dialog moves one down; the prompt takes the top row.
+        struct Placed {
+            QLayoutItem* item;
+            int row, column, rowSpan, columnSpan;
+        };
+        std::vector<Placed> placed;
+        const int columns = std::max(grid->columnCount(), 1);
+        while (grid->count() > 0) {
+            Placed p{};
+            grid->getItemPosition(0, &p.row, &p.column, &p.rowSpan, &p.columnSpan);
+            p.item = grid->takeAt(0);
+            placed.push_back(p);
+        }
+        grid->addWidget(label, 0, 0, 1, columns);
+        for (const Placed& p : placed)
+            grid->addItem(p.item, p.row + 1, p.column, p.rowSpan, p.columnSpan);
+    }
+    return dialog;
+}
+
+namespace {
 
 DesktopShell gDesktop;
 ShellBackend* gBackend = nullptr;

@@ -9,6 +9,10 @@
 #include <QString>
 #include <QStringList>
 #include <QUrl>
+#include <memory>
+
+class QFileDialog;
+class QWidget;
 
 using HINSTANCE = std::int32_t;
 using PIDLIST_ABSOLUTE = std::int32_t; // 0: no folder chosen
@@ -66,6 +70,11 @@ public:
 };
 ShellBackend& CurrentShellBackend();
 void InstallShellBackend(ShellBackend* backend);
+
+// The folder dialog behind SHBrowseForFolderA, set up and not shown: it opens at the home
+// folder, lists folders only and shows the prompt (which may run to several lines) above
+// them; its title is the dialog's own.
+std::unique_ptr<QFileDialog> MakeFolderDialog(QWidget* owner, const QString& prompt);
 
 // Starts the desktop's date-and-time settings without waiting for them: the first known
 // settings program found in PATH, those of the running desktop first. False when none exists

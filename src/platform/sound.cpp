@@ -99,6 +99,10 @@ void CountSoundCall() {
     ++g_soundSerial;
 }
 
+bool IsPlayableWaveFile(const QString& path) {
+    return SoundSource::fromFile(path) != nullptr;
+}
+
 } // namespace platform
 
 BOOL PlaySoundA(const QString& pszSound, HANDLE hmod, DWORD fdwSound) {

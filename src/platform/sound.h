@@ -44,12 +44,14 @@ BOOL MessageBeep(UINT uType);
 
 namespace platform {
 
-// The sample layout of a playable WAVE image: PCM, 8-bit unsigned or 16-bit signed
-// little-endian samples, one or two interleaved channels.
+// The sample layout of a playable WAVE image: interleaved little-endian samples of any
+// number of channels, either integers (8-bit unsigned, 16-, 24- or 32-bit signed) or IEEE
+// floating point (32 or 64 bits).
 struct WaveFormat {
     int channels = 0;
     int sampleRate = 0;
-    int bitsPerSample = 0;
+    int bitsPerSample = 0; // the size of a sample in the data, a whole number of bytes
+    bool floatingPoint = false;
 
     int bytesPerFrame() const { return channels * bitsPerSample / 8; }
     bool operator==(const WaveFormat&) const = default;
@@ -60,6 +62,11 @@ struct WaveFormat {
 // this program can play (not RIFF/WAVE, truncated or inconsistent chunks, a compressed or
 // otherwise unsupported format).
 bool ParseWave(const QByteArray& image, WaveFormat* format, QByteArray* pcm);
+
+// Whether PlaySoundA can play the file at path as far as the file goes: a regular file holding
+// a WAVE image ParseWave would take. Reads only the chunk headers, so it answers at once even
+// for a very large file. (Whether a sound device is free is another matter.)
+bool IsPlayableWaveFile(const QString& path);
 
 // True while a sound started by PlaySoundA or MessageBeep is still playing.
 bool IsSoundPlaying();

@@ -64,6 +64,46 @@ qint64 readFully(int fd, qint64 offset, char* buffer, qint64 len) {
     return done;
 }
 
+snd_pcm_format_t alsaFormat(const WaveFormat& format) {
+    if (format.floatingPoint) {
+        return format.bitsPerSample == 64 ? SND_PCM_FORMAT_FLOAT64_LE : SND_PCM_FORMAT_FLOAT_LE;
+    }
+    switch (format.bitsPerSample) {
+    case 8:
+        return SND_PCM_FORMAT_U8;
+    case 16:
+        return SND_PCM_FORMAT_S16_LE;
+    case 24:
+        return SND_PCM_FORMAT_S24_3LE;
+    default:
+        return SND_PCM_FORMAT_S32_LE;
+    }
+}
+
+// Opens the device and sets it up for the format; nullptr when it cannot be opened or refuses
+// the format (then *refused is set).
+snd_pcm_t* openDevice(const QByteArray& device, const WaveFormat& format, bool* refused) {
+    snd_pcm_t* pcm = nullptr;
+    // Non-blocking: a device held by another program fails the call instead of stalling it.
+    int err = snd_pcm_open(&pcm, device.constData(), SND_PCM_STREAM_PLAYBACK, SND_PCM_NONBLOCK);
+    if (err < 0) {
+        qCInfo(lcSound, "cannot open sound device %s: %s", device.constData(), snd_strerror(err));
+        return nullptr;
+    }
+    err = snd_pcm_set_params(pcm, alsaFormat(format), SND_PCM_ACCESS_RW_INTERLEAVED,
+                             static_cast<unsigned>(format.channels),
+                             static_cast<unsigned>(format.sampleRate), 1, kLatencyMicroseconds);
+    if (err < 0) {
+        qCInfo(lcSound, "sound device %s refuses %d Hz, %d bits%s, %d channels: %s",
+               device.constData(), format.sampleRate, format.bitsPerSample,
+               format.floatingPoint ? " float" : "", format.channels, snd_strerror(err));
+        snd_pcm_close(pcm);
+        *refused = true;
+        return nullptr;
+    }
+    return pcm;
+}
+
 // Wakes the worker of a job from its poll.
 void signalEvent(int fd) {
     const uint64_t one = 1;
@@ -233,23 +273,14 @@ bool AlsaPlayer::start(std::unique_ptr<SoundSource> source, bool loop) {
     }
     const QByteArray device = SoundDeviceName().toLocal8Bit();
     auto job = std::make_shared<Job>();
-    // Non-blocking: a device held by another program fails the call instead of stalling it.
-    int err =
-        snd_pcm_open(&job->pcm, device.constData(), SND_PCM_STREAM_PLAYBACK, SND_PCM_NONBLOCK);
-    if (err < 0) {
-        job->pcm = nullptr;
-        qCInfo(lcSound, "cannot open sound device %s: %s", device.constData(), snd_strerror(err));
-        return false;
+    bool refused = false;
+    job->pcm = openDevice(device, source->format(), &refused);
+    // A device that takes only some sample formats, rates or channel counts (a card's own
+    // "hw" device) plays the rest through ALSA's converting plug-in.
+    if (refused && !device.startsWith("plug") && !device.contains('\'')) {
+        job->pcm = openDevice("plug:'" + device + '\'', source->format(), &refused);
     }
-    const WaveFormat& format = source->format();
-    err = snd_pcm_set_params(job->pcm,
-                             format.bitsPerSample == 8 ? SND_PCM_FORMAT_U8 : SND_PCM_FORMAT_S16_LE,
-                             SND_PCM_ACCESS_RW_INTERLEAVED, static_cast<unsigned>(format.channels),
-                             static_cast<unsigned>(format.sampleRate), 1, kLatencyMicroseconds);
-    if (err < 0) {
-        qCInfo(lcSound, "sound device %s refuses %d Hz, %d bits, %d channels: %s",
-               device.constData(), format.sampleRate, format.bitsPerSample, format.channels,
-               snd_strerror(err));
+    if (!job->pcm) {
         return false;
     }
     job->wakeFd = ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);

@@ -8,13 +8,18 @@ namespace platform {
 namespace {
 
 constexpr quint16 kFormatPcm = 0x0001;
+constexpr quint16 kFormatFloat = 0x0003;
 constexpr quint16 kFormatExtensible = 0xFFFE;
-// The PCM sub-format of WAVE_FORMAT_EXTENSIBLE: {00000001-0000-0010-8000-00AA00389B71}.
-constexpr std::array<unsigned char, 16> kPcmSubFormat = {
-    0x01, 0x00, 0x00, 0x00, 0x00, 0x00, 0x10, 0x00, 0x80, 0x00, 0x00, 0xAA, 0x00, 0x38, 0x9B, 0x71};
+// The sub-formats of WAVE_FORMAT_EXTENSIBLE: {0000tttt-0000-0010-8000-00AA00389B71}, where
+// tttt is the plain format tag (1 PCM, 3 IEEE float).
+constexpr std::array<unsigned char, 14> kSubFormatTail = {0x00, 0x00, 0x00, 0x00, 0x10, 0x00, 0x80,
+                                                          0x00, 0x00, 0xAA, 0x00, 0x38, 0x9B, 0x71};
 
 constexpr int kMinRate = 1000;
 constexpr int kMaxRate = 384000;
+constexpr int kMaxChannels = 64;
+// A real recording has a handful of chunks; a file with more is not one worth walking.
+constexpr int kMaxChunks = 1024;
 
 quint16 le16(const char* p) {
     const auto* u = reinterpret_cast<const unsigned char*>(p);
@@ -36,7 +41,7 @@ bool parseFormat(const char* body, quint32 size, WaveFormat* format) {
     if (size < 16) {
         return false;
     }
-    const quint16 tag = le16(body);
+    quint16 tag = le16(body);
     const quint16 channels = le16(body + 2);
     const quint32 rate = le32(body + 4);
     const quint16 blockAlign = le16(body + 12);
@@ -46,17 +51,30 @@ bool parseFormat(const char* body, quint32 size, WaveFormat* format) {
         if (size < 40 || le16(body + 16) < 22) {
             return false;
         }
-        if (std::memcmp(body + 24, kPcmSubFormat.data(), kPcmSubFormat.size()) != 0) {
+        if (std::memcmp(body + 26, kSubFormatTail.data(), kSubFormatTail.size()) != 0) {
             return false;
         }
+        // The valid bits sit at the top of each sample: played as the container's size.
         const quint16 validBits = le16(body + 18);
         if (validBits > bits) {
             return false;
         }
-    } else if (tag != kFormatPcm) {
+        tag = le16(body + 24);
+    }
+    bool floatingPoint = false;
+    if (tag == kFormatPcm) {
+        if (bits != 8 && bits != 16 && bits != 24 && bits != 32) {
+            return false;
+        }
+    } else if (tag == kFormatFloat) {
+        if (bits != 32 && bits != 64) {
+            return false;
+        }
+        floatingPoint = true;
+    } else {
         return false;
     }
-    if (channels < 1 || channels > 2 || (bits != 8 && bits != 16)) {
+    if (channels < 1 || channels > kMaxChannels) {
         return false;
     }
     if (rate < kMinRate || rate > kMaxRate) {
@@ -68,6 +86,7 @@ bool parseFormat(const char* body, quint32 size, WaveFormat* format) {
     format->channels = channels;
     format->sampleRate = static_cast<int>(rate);
     format->bitsPerSample = bits;
+    format->floatingPoint = floatingPoint;
     return true;
 }
 
@@ -82,21 +101,26 @@ bool LocateWaveData(const WaveReader& read, qint64 imageSize, WaveLayout* layout
         return false;
     }
     // The RIFF size is often wrong in files written by careless tools; the image's own size
-    // bounds the walk instead, and every chunk must fit inside it.
+    // bounds the walk instead, and every chunk must fit inside it. The walk is bounded too: a
+    // chunk of size 0 (a file of zeros after its header) or too many chunks end it, so a huge
+    // file that is no recording is refused after a few reads.
     WaveFormat format;
     bool haveFormat = false;
     qint64 dataOffset = -1;
     qint64 dataBytes = 0;
     qint64 pos = 12;
-    while (!(haveFormat && dataOffset >= 0)) {
+    for (int chunks = 0; !(haveFormat && dataOffset >= 0); ++chunks) {
         char chunk[8];
-        if (pos + 8 > imageSize || !readExactly(read, pos, chunk, 8)) {
+        if (chunks == kMaxChunks || pos + 8 > imageSize || !readExactly(read, pos, chunk, 8)) {
             return false; // ran out of chunks before both "fmt " and "data" were seen
         }
         const qint64 size = le32(chunk + 4);
         const qint64 body = pos + 8;
+        if (size == 0 || body + size > imageSize) {
+            return false;
+        }
         if (std::memcmp(chunk, "fmt ", 4) == 0) {
-            if (haveFormat || size > 1024 || body + size > imageSize) {
+            if (haveFormat || size > 1024) {
                 return false;
             }
             QByteArray fmt(static_cast<qsizetype>(size), '\0');
@@ -106,7 +130,7 @@ bool LocateWaveData(const WaveReader& read, qint64 imageSize, WaveLayout* layout
             }
             haveFormat = true;
         } else if (std::memcmp(chunk, "data", 4) == 0) {
-            if (dataOffset >= 0 || body + size > imageSize) {
+            if (dataOffset >= 0) {
                 return false;
             }
             dataOffset = body;
@@ -115,9 +139,13 @@ bool LocateWaveData(const WaveReader& read, qint64 imageSize, WaveLayout* layout
         // Chunks are padded to an even length; the pad byte of a last chunk may be missing.
         pos = body + size + (size & 1);
     }
+    const qint64 wholeFrames = dataBytes - dataBytes % format.bytesPerFrame();
+    if (wholeFrames == 0) {
+        return false; // not one sample to play
+    }
     layout->format = format;
     layout->dataOffset = dataOffset;
-    layout->dataBytes = dataBytes - dataBytes % format.bytesPerFrame();
+    layout->dataBytes = wholeFrames;
     return true;
 }
 

@@ -17,6 +17,7 @@
 #include <QListWidget>
 #include <QMouseEvent>
 #include <QPushButton>
+#include <QShortcut>
 #include <QSignalBlocker>
 #include <QTabWidget>
 #include <QVBoxLayout>
@@ -33,6 +34,10 @@ frmPrayerSettings::~frmPrayerSettings() = default;
 void frmPrayerSettings::connectHandlers() {
     connect(cmdSave, &QPushButton::clicked, this, [this] { cmdSave_Click(); });
     connect(cmdExit, &QPushButton::clicked, this, [this] { cmdExit_Click(); });
+    // Esc is Cancel, as in the preferences (a shortcut of its own: the button's caption sets
+    // its mnemonic).
+    auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    connect(escape, &QShortcut::activated, this, [this] { cmdExit->click(); });
     connect(cmdDefaults, &QPushButton::clicked, this, [this] { cmdDefaults_Click(); });
 
     // Lists: a position set by the user or by code runs the handler, once per change.
@@ -60,6 +65,15 @@ void frmPrayerSettings::connectHandlers() {
     connect(lstCity, &QListWidget::currentRowChanged, this, [this](int) { lstCity_Click(); });
     connect(cboCountry->lineEdit(), &QLineEdit::textEdited, this, [this] { cboCountry_Change(); });
     connect(cboCity->lineEdit(), &QLineEdit::textEdited, this, [this] { cboCity_Change(); });
+    // A name chosen or set from code shows from its start (a line edit shows its end, where
+    // the cursor goes); a name being typed keeps its cursor.
+    for (QComboBox* cbo : {cboCountry, cboCity}) {
+        QLineEdit* edit = cbo->lineEdit();
+        connect(edit, &QLineEdit::textChanged, this, [edit] {
+            if (!edit->isModified())
+                edit->setCursorPosition(0);
+        });
+    }
     connect(txtProvince, &QLineEdit::textChanged, this, [this] { txtProvince_Change(); });
     connect(txtLatitude, &QLineEdit::textChanged, this, [this] { markChanged(); });
     connect(txtLongitude, &QLineEdit::textChanged, this, [this] { markChanged(); });
@@ -109,7 +123,9 @@ bool frmPrayerSettings::eventFilter(QObject* watched, QEvent* e) {
 }
 
 bool frmPrayerSettings::event(QEvent* e) {
-    if (e->type() == QEvent::WindowActivate)
+    // The chosen rows come into view once the lists have their size: at the show, and again
+    // when the window becomes active.
+    if (e->type() == QEvent::WindowActivate || e->type() == QEvent::Show)
         Form_Activate();
     return Form::event(e);
 }

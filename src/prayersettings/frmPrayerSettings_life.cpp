@@ -93,6 +93,7 @@ void frmPrayerSettings::Form_Load() {
     // At most 50 characters can be typed as the city; a longer stored name is not cut.
     cboCity->lineEdit()->setMaxLength(std::max<int>(50, static_cast<int>(gCityName.size())));
     cboCity->setEditText(gCityName);
+    cboCity->lineEdit()->setCursorPosition(0); // the same text again moved it to the end
     txtProvince->setText(gProvince);
     FillDefaultMethods();
     if (gCalcMethod >= 0 && gCalcMethod < 8)

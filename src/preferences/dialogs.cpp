@@ -1,8 +1,11 @@
 #include "dialogs.h"
 
+#include "core/kaaba.h"
+#include "core/mAPI.h"
 #include "runtime/Colors.h"
 
 #include <QColorDialog>
+#include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
 
@@ -51,6 +54,17 @@ QStringList NameFiltersOf(const QString& sFilter) {
     return filters;
 }
 
+QString DialogFolderFor(const QString& sInitial) {
+    const QFileInfo initial(sInitial);
+    if (!sInitial.trimmed().isEmpty()) {
+        if (initial.isDir())
+            return initial.absoluteFilePath();
+        if (initial.absoluteDir().exists())
+            return initial.absolutePath();
+    }
+    return GetDocumentsFolder();
+}
+
 QString GetImageFile(QWidget* owner, const QString& sFilter, const QString& sInitialDir,
                      const QString& sTitle) {
     QStringList filters = NameFiltersOf(sFilter);
@@ -58,20 +72,17 @@ QString GetImageFile(QWidget* owner, const QString& sFilter, const QString& sIni
     for (QString& filter : filters)
         filter.replace(QStringLiteral("(*.jpg)"), QStringLiteral("(*.jpg *.jpeg)"));
     filters.append(QStringLiteral("PNG Image (*.png)"));
-    const QString all = QStringLiteral("*.bmp *.gif *.jpg *.jpeg *.png");
+    const QString all = QString::fromLatin1(kPictureFilePatterns).replace(u';', u' ');
     filters.prepend(QStringLiteral("All pictures (%1)").arg(all));
 
     QFileDialog dialog(owner, sTitle);
     dialog.setFileMode(QFileDialog::ExistingFile);
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setNameFilters(filters);
+    dialog.setDirectory(DialogFolderFor(sInitialDir));
     const QFileInfo initial(sInitialDir);
-    if (initial.isFile()) {
-        dialog.setDirectory(initial.absolutePath());
+    if (initial.isFile())
         dialog.selectFile(initial.fileName());
-    } else {
-        dialog.setDirectory(sInitialDir);
-    }
     if (RunFileDialog(dialog) != QDialog::Accepted)
         return QString();
     const QStringList chosen = dialog.selectedFiles();

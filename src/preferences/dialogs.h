@@ -16,6 +16,10 @@ class QWidget;
 int RunFileDialog(QFileDialog& dialog);
 int RunColorDialog(QColorDialog& dialog);
 
+// The folder a file dialog opens in for sInitial, a file or a folder: the file's folder, the
+// folder itself, the folder of a file since removed, else the user's documents.
+QString DialogFolderFor(const QString& sInitial);
+
 // The picture file the user picks (.bmp, .gif, .jpg, .jpeg, .png), "" when cancelled. The
 // dialog opens in sInitialDir, or in the folder of the file it names.
 QString GetImageFile(QWidget* owner, const QString& sFilter, const QString& sInitialDir,

@@ -4,6 +4,7 @@
 
 #include "core/kaaba.h"
 #include "core/mMain.h"
+#include "mainwindow/frmTallix.h"
 #include "runtime/Colors.h"
 #include "runtime/Interaction.h"
 
@@ -33,6 +34,7 @@ void ShowPreferencesDialog(std::int16_t iStartTab) {
     // An athan may have closed it while it loaded.
     if (!Forms().contains(dialog))
         return;
+    dialog->CenterOver(MainWindow());
     dialog->Show(vbModal);
 }
 

@@ -47,7 +47,7 @@ bool frmPreferences::ShowCustomImageFolder() {
     // The folder must hold a picture to show; otherwise the main window would show built-in
     // ones at random, which the note under the preview tells.
     FileListBox& lister = FolderLister();
-    lister.SetPattern(QStringLiteral("*.bmp;*.gif;*.jpg"));
+    lister.SetPattern(QString::fromLatin1(kPictureFilePatterns));
     const bool listed = lister.SetPath(CustomImageFolder) && lister.ListCount() > 0;
     Err.Clear();
     PickRandomImageFromFolder(CustomImageFolder, *imgKabaa);
@@ -124,8 +124,7 @@ void frmPreferences::cmdBrowseCustomImage_Click() {
         Changed = true;
         return;
     }
-    const QString initial = TrimBlanks(CustomImage).isEmpty() ? App.Path() : CustomImage;
-    const QString path = GetImageFile(this, ImageFilter, initial, ImageDialogTitle);
+    const QString path = GetImageFile(this, ImageFilter, CustomImage, ImageDialogTitle);
     if (path.isEmpty())
         return;
     // A file that is no picture this program can show is refused; the choice made before stays.

@@ -8,9 +8,11 @@
 #include "mGetWavFile.h"
 #include "platform/sound.h"
 #include "runtime/App.h"
+#include "runtime/Interaction.h"
 #include "runtime/ResStrings.h"
 
 #include <QComboBox>
+#include <QDir>
 #include <QLineEdit>
 #include <QRadioButton>
 
@@ -94,10 +96,20 @@ void frmPreferences::cmdBrowseCustomSound_Click(int Index) {
         Changed = true;
         return;
     }
-    const QString initial = TrimBlanks(CustomSound[i]).isEmpty() ? App.Path() : CustomSound[i];
-    const QString path = GetWavFile(hWnd(), WavFilter, initial, QString(), SoundDialogTitles[i]);
+    const QString path =
+        GetWavFile(hWnd(), WavFilter, CustomSound[i], QString(), SoundDialogTitles[i]);
     if (TrimBlanks(path).isEmpty())
         return;
+    // A file that cannot be played is said so now, not found out at prayer time; the sound
+    // chosen before stays.
+    if (!platform::IsPlayableWaveFile(path)) {
+        MsgBox(QStringLiteral("%1 cannot be played: it is not a WAVE sound of PCM or floating-"
+                              "point samples, or it cannot be read.\r\n\r\nThe sound chosen "
+                              "before is kept.")
+                   .arg(QDir::toNativeSeparators(path)),
+               vbExclamation);
+        return;
+    }
     CustomSound[i] = path;
     txtCustomSoundFileName[i]->setText(GetFileName(path));
     options.Select(2);

@@ -80,8 +80,7 @@ QString GetWavFile(HWND hWndOwner, const QString& sFilter, const QString& sInitD
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setNameFilters(NameFiltersOf(sFilter));
     dialog.setDefaultSuffix(QStringLiteral("wav"));
-    const QFileInfo initial(sInitDir);
-    dialog.setDirectory(initial.isFile() ? initial.absolutePath() : sInitDir);
+    dialog.setDirectory(DialogFolderFor(sInitDir));
     if (!sFileName.isEmpty())
         dialog.selectFile(sFileName);
     addPreviewStrip(dialog);

@@ -5,8 +5,11 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QEventLoop>
+#include <QLayout>
 #include <QPointer>
 #include <QScreen>
+
+#include <algorithm>
 
 namespace {
 QList<Form*>& registry() {
@@ -31,6 +34,57 @@ void Form::CenterOnWorkArea() {
         const QRect area = screen->availableGeometry();
         move(area.x() + (area.width() - width()) / 2, area.y() + (area.height() - height()) / 2);
     }
+}
+
+namespace {
+// Places a form over a window when the form is shown: only then has it the size it shows with
+// (the style's polish and the first layout come with the show).
+class PlaceOnShow final : public QObject {
+public:
+    PlaceOnShow(Form* form, const QWidget* window) : QObject(form), window_(window) {
+        form->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::Show) {
+            auto* form = static_cast<Form*>(watched);
+            form->removeEventFilter(this);
+            // The layout may still grow the form to what its polished controls ask for.
+            if (form->layout())
+                form->layout()->activate();
+            form->resize(form->size().expandedTo(form->sizeHint()));
+            form->CenterOver(window_);
+            deleteLater();
+        }
+        return false;
+    }
+
+private:
+    QPointer<const QWidget> window_;
+};
+} // namespace
+
+void Form::CenterOver(const QWidget* window) {
+    if (!isVisible()) {
+        new PlaceOnShow(this, window);
+        return;
+    }
+    if (!window || !window->isVisible() || window->isMinimized()) {
+        CenterOnWorkArea();
+        return;
+    }
+    QRect placed(QPoint(0, 0), frameGeometry().size());
+    placed.moveCenter(window->frameGeometry().center());
+    if (const QScreen* screen = window->screen()) {
+        // Inside the work area; a form wider or taller than it keeps its left or top edge in.
+        const QRect area = screen->availableGeometry();
+        placed.moveLeft(
+            std::max(area.left(), std::min(placed.left(), area.right() + 1 - placed.width())));
+        placed.moveTop(
+            std::max(area.top(), std::min(placed.top(), area.bottom() + 1 - placed.height())));
+    }
+    move(placed.topLeft());
 }
 
 Form::Form(const QString& name, QWidget* parent) : QWidget(parent, Qt::Window), name_(name) {

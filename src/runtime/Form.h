@@ -25,6 +25,9 @@ public:
     bool Unload();
     // The same for another source of the request (vbFormControlMenu, vbAppWindows...).
     bool UnloadFrom(int unloadMode) { return runUnload(unloadMode); }
+    // Centres the form over a window that is shown and not minimised, kept inside that window's
+    // work area; otherwise on the work area. A form not shown yet is placed as it is shown.
+    void CenterOver(const QWidget* window);
 
 protected:
     virtual void Form_Load() {}

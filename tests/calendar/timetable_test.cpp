@@ -154,6 +154,25 @@ TEST_F(Timetable, HeaderLinesStandWhereThePageFixesThem) {
 
 // Months of 28, 29, 30 and 31 days and a Hijri month: group lines before days 1, 6, 11...,
 // one line per day with its label and times in their columns, the rule, the filler to 63.
+// A place named with line breaks (a hand-edited settings file, a pasted name) keeps the page
+// at its 63 lines: each name stays on its own line, its control characters shown as blanks.
+TEST_F(Timetable, LineBreaksInNamesStayOnTheirLine) {
+    gCityName = QStringLiteral("Old\r\nTown");
+    gProvince = QStringLiteral("North\tBank\u2028");
+    gCountry = QString(QStringLiteral("Far\nLand")) + QChar(0x1B) + QChar(0x85);
+    const auto page = window->TimetablePage(vbCalGreg, 3);
+    ASSERT_TRUE(page);
+    ASSERT_EQ(page->size(), 63);
+    for (const QString& line : *page)
+        for (const QChar c : line)
+            EXPECT_TRUE(c.isPrint()) << line.toStdString();
+    EXPECT_EQ(page->at(6).trimmed(), QStringLiteral("Location: Old  Town, North Bank , Far Land"));
+
+    answer = path("names");
+    window->ExportMonthPrayerTimes(vbCalGreg, 3);
+    EXPECT_EQ(fileLines(path("names.txt")), *page);
+}
+
 TEST_F(Timetable, MonthPagesOfEveryLength) {
     struct Case {
         QDate today;
@@ -226,14 +245,18 @@ TEST_F(Timetable, FootnoteWhenOnlyTheUnprintedSlotIsExtreme) {
 }
 
 TEST_F(Timetable, DefaultNamesTitlesAndTheTxtEnding) {
+    // A home with neither Desktop nor Documents: the dialog starts at home, never in the
+    // program's folder.
+    const QByteArray savedHome = qgetenv("HOME");
+    const QString folder = path("home");
+    ASSERT_TRUE(QDir().mkpath(folder));
+    qputenv("HOME", QFile::encodeName(folder));
     answer = QString(); // cancel: only the dialog's arguments matter here
     window->ExportMonthPrayerTimes(vbCalGreg, 3);
     window->ExportMonthPrayerTimes(vbCalHijri, 9);
     window->ExportYearPrayerTimes(vbCalGreg);
     window->ExportYearPrayerTimes(vbCalHijri);
-    QString folder = frmTallix::GetSpecialFolderPath();
-    if (folder.isEmpty())
-        folder = App.Path();
+    qputenv("HOME", savedHome);
     const QStringList names = {
         "Testville, Mar 2025 Prayer Schedule.txt", "Testville, Ram 1446 Prayer Schedule.txt",
         "Testville, 2025 Prayer Schedule.txt", "Testville, 1446 Hijri Prayer Schedule.txt"};

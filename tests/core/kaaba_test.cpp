@@ -137,7 +137,7 @@ TEST_F(KaabaPicture, ShowsTheChoiceOrARandomBuiltInPicture) {
         {"own file missing", 2, 0, dir_.filePath("gone.jpg"), kBuiltIn, {}},
         {"own file not a picture", 2, 0, junk("bad.jpg"), kBuiltIn, {}},
         {"folder of one picture", 3, 0, dir_.filePath("single"), 0, {17, 11}},
-        {"folder of PNG only", 3, 0, dir_.filePath("pngs"), kBuiltIn, {}},
+        {"folder of PNG only", 3, 0, dir_.filePath("pngs"), 0, {5, 5}},
         {"empty folder", 3, 0, dir_.filePath("empty"), kBuiltIn, {}},
         {"missing folder", 3, 0, dir_.filePath("gone"), kBuiltIn, {}},
         {"folder name of blanks", 3, 0, "   ", kBuiltIn, {}},
@@ -180,12 +180,16 @@ TEST_F(KaabaPicture, PreviewImagesGetAPictureOfTheFolderToo) {
     Image preview;
     const QString a = picture("pics/a.jpg", "JPG", {3, 4});
     picture("pics/b.BMP", "BMP", {5, 6});
+    picture("pics/c.jpeg", "JPG", {7, 8});
+    picture("pics/d.Png", "PNG", {9, 2});
+    picture("pics/e.gif", "PNG", {1, 1}); // named for a type Qt cannot write here: not listed
+    QFile::remove(dir_.filePath("pics/e.gif"));
     QSet<QSize> sizes;
-    for (int round = 0; round < 60; ++round) {
+    for (int round = 0; round < 120; ++round) {
         PickRandomImageFromFolder(dir_.filePath("pics"), preview);
         sizes.insert(preview.Picture().pixmap().size());
     }
-    EXPECT_EQ(sizes, (QSet<QSize>{{3, 4}, {5, 6}}));
+    EXPECT_EQ(sizes, (QSet<QSize>{{3, 4}, {5, 6}, {7, 8}, {9, 2}}));
     EXPECT_TRUE(window_->imgKabaa->Picture().isNull()); // the window's picture is left alone
 }
 

@@ -23,9 +23,10 @@ public:
         return saverStarts && saver == platform::ScreenSaverService::Present;
     }
     int lockCalls = 0;
+    bool locks = true;
     bool lockSession() override {
         ++lockCalls;
-        return true;
+        return locks;
     }
     QFont systemFont() override { return font; }
     int cursorFlashTime() override { return flashTime; }

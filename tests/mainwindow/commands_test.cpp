@@ -269,6 +269,52 @@ TEST_F(Commands, PrayNowLocksOrStartsTheScreenSaver) {
     EXPECT_EQ(system.saverStartCalls, 2);
 }
 
+// A screen saver that does not start or a session that does not lock is told, once per
+// command, by every way to the command; success says nothing.
+TEST_F(Commands, AScreenSaverOrLockThatFailsIsTold) {
+    const LONG savedPlatform = gPlatformId;
+    gPlatformId = 2;
+    const struct {
+        const char* what;
+        std::function<void()> run;
+        const char* told;
+    } cases[] = {
+        {"menu screen saver", [this] { window->mnuScreenSaver->trigger(); }, "screen saver"},
+        {"toolbar screen saver", [this] { button("ScreenSaver")->trigger(); }, "screen saver"},
+        {"Pray Now, screen saver",
+         [this] {
+             gSecurityType = 1;
+             window->mnuPrayNow->trigger();
+         },
+         "screen saver"},
+        {"menu lock", [this] { window->mnuLockWorkStation->trigger(); }, "locked"},
+        {"toolbar lock", [this] { button("Lock")->trigger(); }, "locked"},
+        {"Pray Now, lock",
+         [this] {
+             gSecurityType = 0;
+             window->mnuPrayNow->trigger();
+         },
+         "locked"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        for (bool works : {true, false}) {
+            system.saverStarts = works;
+            system.locks = works;
+            prompts.clear();
+            c.run();
+            if (works) {
+                EXPECT_TRUE(prompts.isEmpty());
+            } else {
+                ASSERT_EQ(prompts.size(), 1);
+                EXPECT_TRUE(prompts.first().contains(QString::fromLatin1(c.told)))
+                    << prompts.first().toStdString();
+            }
+        }
+    }
+    gPlatformId = savedPlatform;
+}
+
 TEST_F(Commands, RecitationsPlayUnlessMutedAndStopAudioStops) {
     gMuteAll = 0;
     for (std::int16_t i : {0, 11}) {

@@ -7,6 +7,8 @@
 #include "runtime/Clock.h"
 
 #include <QLabel>
+#include <QPalette>
+#include <QWidget>
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -286,6 +288,46 @@ TEST(ProgressBar, BarRectangles) {
     bar.DrawToDC(img, img.rect());
     for (int x = 0; x < 40; ++x)
         EXPECT_EQ(img.pixelColor(x, 5), QColor(Qt::white)) << x;
+}
+
+// A colour of -1 paints nothing of its own, so the picture must start clean: a surface full
+// of a fill pattern (as new memory may be) keeps none of it after a paint.
+TEST(ProgressBar, NoColourLeavesNoMadeUpPixels) {
+    QWidget host;
+    host.resize(60, 14);
+    QPalette palette = host.palette();
+    palette.setColor(host.backgroundRole(), QColor(0x12, 0x34, 0x56));
+    host.setPalette(palette);
+    const QColor pattern(0xDE, 0xAD, 0xBE);
+    const struct {
+        std::int32_t back, bar;
+        bool segments;
+        std::int32_t border;
+    } cases[] = {{-1, -1, false, 1},
+                 {-1, -1, true, 0},
+                 {-1, 0x0000FF00, true, 2},
+                 {0x00FFFFFF, -1, false, 0}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.back << " " << c.bar << " " << c.segments);
+        cProgressBar bar;
+        bar.SetDrawObject(&host);
+        bar.SetBackColor(c.back);
+        bar.SetBarColor(c.bar);
+        bar.SetSegments(c.segments);
+        bar.SetBorderStyle(c.border);
+        bar.SetValue(60);
+        QImage img(60, 14, QImage::Format_RGB32);
+        img.fill(pattern);
+        bar.DrawToDC(img, img.rect());
+        int left = 0;
+        for (int y = 0; y < img.height(); ++y)
+            for (int x = 0; x < img.width(); ++x)
+                left += img.pixelColor(x, y) == pattern ? 1 : 0;
+        EXPECT_EQ(left, 0);
+        // Where no colour paints, the widget's own background shows.
+        if (c.back == -1 && c.border == 0)
+            EXPECT_EQ(img.pixelColor(img.width() - 1, img.height() / 2), QColor(0x12, 0x34, 0x56));
+    }
 }
 
 TEST(ProgressBar, MemorySurfaceGrowsOnlyWhenAsked) {

@@ -196,6 +196,16 @@ TEST_F(DayWindow, QiblahLabelInBothModesAndTheNeedle) {
     const double clockwise = std::atan2(lq.X2 - lq.X1, -(lq.Y2 - lq.Y1)) * 180 / M_PI;
     EXPECT_NEAR(clockwise, -q, 1e-6);
     EXPECT_TRUE(window->lblQiblah->text().endsWith(QStringLiteral("Clockwise North")));
+
+    // The longest caption stays on one line, whole, in its box (no tip needed).
+    window->dQiblahBearing = 359.99;
+    window->UpdateQiblahLabel();
+    const QString longest = window->lblQiblah->text();
+    EXPECT_TRUE(longest.endsWith(QStringLiteral("Counter-Clockwise North")));
+    EXPECT_FALSE(window->lblQiblah->wordWrap());
+    EXPECT_LE(window->lblQiblah->fontMetrics().horizontalAdvance(longest),
+              window->picQiblahLabel->width() - 10);
+    EXPECT_GE(window->lblQiblah->height(), window->lblQiblah->fontMetrics().height());
 }
 
 TEST_F(DayWindow, ListRowsForBothCalendarsAndLeapYears) {

@@ -2,17 +2,20 @@
 #include "core/settings.h"
 #include "fakes/fake_sound.h"
 #include "platform/sound.h"
+#include "platform/sound_wave.h"
 
 #include "runtime/App.h"
 
 #include <QByteArray>
 #include <QDeadlineTimer>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QThread>
 #include <alsa/asoundlib.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -131,6 +134,29 @@ std::vector<ParseCase> parseCases() {
          true,
          {1, 8000, 8},
          samples(5)},
+        {"24-bit mono", simpleWave({1, 1, 8000, 24}, pcm12), true, {1, 8000, 24}, pcm12},
+        {"32-bit stereo",
+         simpleWave({1, 2, 48000, 32}, pcm12.left(8)),
+         true,
+         {2, 48000, 32},
+         pcm12.left(8)},
+        {"three channels", simpleWave({1, 3, 8000, 16}, pcm12), true, {3, 8000, 16}, pcm12},
+        {"float mono", simpleWave({3, 1, 8000, 32}, pcm12), true, {1, 8000, 32, true}, pcm12},
+        {"double precision stereo",
+         simpleWave({3, 2, 44100, 64}, samples(32)),
+         true,
+         {2, 44100, 64, true},
+         samples(32)},
+        {"extensible float",
+         simpleWave({0xFFFE, 2, 48000, 32, -1, kFloatGuid}, pcm12),
+         true,
+         {2, 48000, 32, true},
+         pcm12.left(8)},
+        {"extensible 24-bit, six channels",
+         simpleWave({0xFFFE, 6, 48000, 24, -1, kPcmGuid}, samples(36)),
+         true,
+         {6, 48000, 24},
+         samples(36)},
         {"empty", QByteArray(), false, {}, {}},
         {"truncated header", simpleWave({}, pcm12).left(10), false, {}, {}},
         {"truncated inside the format", simpleWave({}, pcm12).left(30), false, {}, {}},
@@ -141,15 +167,27 @@ std::vector<ParseCase> parseCases() {
          {},
          {}},
         {"compressed (ADPCM)", simpleWave({2, 1, 8000, 4, 256}, pcm12), false, {}, {}},
-        {"floating point", simpleWave({3, 1, 8000, 32}, pcm12), false, {}, {}},
-        {"extensible float",
+        {"16-bit float", simpleWave({3, 1, 8000, 16}, pcm12), false, {}, {}},
+        {"extensible 16-bit float",
          simpleWave({0xFFFE, 2, 48000, 16, -1, kFloatGuid}, pcm12),
          false,
          {},
          {}},
+        {"extensible of another kind",
+         simpleWave({0xFFFE, 1, 8000, 16, -1, QByteArray::fromHex("0200") + kPcmGuid.mid(2)},
+                    pcm12),
+         false,
+         {},
+         {}},
+        {"12-bit", simpleWave({1, 1, 8000, 12, 2}, pcm12), false, {}, {}},
         {"zero channels", simpleWave({1, 0, 8000, 16, 2}, pcm12), false, {}, {}},
-        {"three channels", simpleWave({1, 3, 8000, 16}, pcm12), false, {}, {}},
-        {"24-bit", simpleWave({1, 1, 8000, 24}, pcm12), false, {}, {}},
+        {"65 channels", simpleWave({1, 65, 8000, 8}, samples(130)), false, {}, {}},
+        {"less than one frame of samples", simpleWave({1, 2, 8000, 16}, samples(3)), false, {}, {}},
+        {"a chunk of size 0 before the data",
+         riff(chunk("fmt ", fmtBody({})) + chunk("LIST", QByteArray()) + chunk("data", pcm12)),
+         false,
+         {},
+         {}},
         {"zero rate", simpleWave({1, 1, 0, 16}, pcm12), false, {}, {}},
         {"block size disagrees", simpleWave({1, 2, 8000, 16, 2}, pcm12), false, {}, {}},
         {"format chunk too short",
@@ -184,6 +222,49 @@ TEST(ParseWave, ReadsPlayableImagesAndRejectsTheRest) {
             EXPECT_EQ(format, c.format);
             EXPECT_EQ(pcm, c.pcm);
         }
+    }
+}
+
+// An image of 2 GB that is a WAVE header and then nothing but the same bytes over and over,
+// read through a reader that counts its calls (and gives up after 100,000, so a walk that
+// would read the whole image still ends here).
+struct EndlessImage {
+    QByteArray head;
+    QByteArray pattern; // what follows the head, repeated
+    int reads = 0;
+    static constexpr qint64 kSize = qint64(2) << 30;
+
+    bool locate() {
+        const platform::WaveReader read = [this](qint64 offset, char* buffer, qint64 len) {
+            if (++reads > 100000) {
+                return qint64(-1);
+            }
+            for (qint64 i = 0; i < len; ++i) {
+                const qint64 at = offset + i;
+                buffer[i] =
+                    at < head.size() ? head[at] : pattern[(at - head.size()) % pattern.size()];
+            }
+            return len;
+        };
+        platform::WaveLayout layout;
+        return platform::LocateWaveData(read, kSize, &layout);
+    }
+};
+
+TEST(LocateWaveData, AHugeFileThatIsNoRecordingIsRefusedAfterAFewReads) {
+    const QByteArray head = riff(chunk("fmt ", fmtBody({})));
+    const struct {
+        const char* what;
+        QByteArray pattern;
+    } cases[] = {
+        {"zeros after the header", QByteArray(1, '\0')},
+        {"chunks of two bytes after the header", chunk("junk", "ab")},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        EndlessImage image{head, c.pattern};
+        EXPECT_FALSE(image.locate());
+        EXPECT_LT(image.reads, 2100);
     }
 }
 
@@ -348,6 +429,75 @@ TEST_F(AlsaSound, PlaysReplacesAndStopsOnTheNullDevice) {
     // The beep is a sound like any other here.
     EXPECT_EQ(MessageBeep(0), TRUE_);
     EXPECT_TRUE(waitUntilSilent(10000));
+}
+
+// A 2 GB file of zeros after its WAVE header (sparse: it takes no room) is refused at once,
+// when picked and when played.
+TEST_F(AlsaSound, AHugeSparseFileIsRefusedAtOnce) {
+    const QString path = writeFile("sparse.wav", riff(chunk("fmt ", fmtBody({}))));
+    {
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+        ASSERT_EQ(::ftruncate(file.handle(), off_t(2) << 30), 0);
+    }
+    QElapsedTimer timer;
+    timer.start();
+    EXPECT_FALSE(platform::IsPlayableWaveFile(path));
+    EXPECT_EQ(PlaySoundA(path, 0, SND_FILENAME | SND_ASYNC | SND_NODEFAULT), FALSE_);
+    EXPECT_LT(timer.elapsed(), 20000); // the whole walk took minutes
+}
+
+// Every PCM and IEEE-float layout plays, and the check made when a file is picked agrees.
+TEST_F(AlsaSound, EveryPcmAndFloatLayoutPlays) {
+    if (!nullDeviceOpens()) {
+        GTEST_SKIP() << "ALSA's null device cannot be opened here";
+    }
+    const Fmt formats[] = {
+        {1, 1, 8000, 8},
+        {1, 2, 44100, 16},
+        {1, 2, 48000, 24},
+        {1, 1, 96000, 32},
+        {3, 2, 44100, 32},
+        {3, 1, 22050, 64},
+        {0xFFFE, 6, 48000, 24, -1, kPcmGuid},
+        {0xFFFE, 8, 48000, 32, -1, kFloatGuid},
+    };
+    int n = 0;
+    for (const Fmt& f : formats) {
+        SCOPED_TRACE(n);
+        const QString path = writeFile(QStringLiteral("f%1.wav").arg(n++), toneWave(f, 1));
+        EXPECT_TRUE(platform::IsPlayableWaveFile(path));
+        EXPECT_EQ(PlaySoundA(path, 0, SND_FILENAME | SND_ASYNC | SND_NODEFAULT), TRUE_);
+    }
+    const QString compressed =
+        writeFile("adpcm.wav", simpleWave({2, 1, 8000, 4, 256}, samples(64)));
+    EXPECT_FALSE(platform::IsPlayableWaveFile(compressed));
+    EXPECT_FALSE(platform::IsPlayableWaveFile(dir_.filePath("nothing.wav")));
+    EXPECT_FALSE(platform::IsPlayableWaveFile(dir_.path()));
+}
+
+// A device that takes only integer samples (as a card's own device may) gets a float file
+// through ALSA's converting plug-in.
+TEST_F(AlsaSound, AFormatTheDeviceRefusesPlaysThroughThePlugIn) {
+    if (!nullDeviceOpens()) {
+        GTEST_SKIP() << "ALSA's null device cannot be opened here";
+    }
+    const QString config = writeFile("asound.conf", "</usr/share/alsa/alsa.conf>\n"
+                                                    "pcm.tallix_narrow {\n"
+                                                    "    type linear\n"
+                                                    "    slave { pcm \"null\" format S16_LE }\n"
+                                                    "}\n");
+    const QByteArray savedConfig = qgetenv("ALSA_CONFIG_PATH");
+    qputenv("ALSA_CONFIG_PATH", QFile::encodeName(config));
+    qputenv("TALLIX_ALSA_DEVICE", "tallix_narrow");
+    const QString path = writeFile("float.wav", toneWave({3, 2, 44100, 32}, 1));
+    EXPECT_EQ(PlaySoundA(path, 0, SND_FILENAME | SND_ASYNC | SND_NODEFAULT), TRUE_);
+    PlaySoundA("", 0, 0);
+    if (savedConfig.isNull()) {
+        qunsetenv("ALSA_CONFIG_PATH");
+    } else {
+        qputenv("ALSA_CONFIG_PATH", savedConfig);
+    }
 }
 
 TEST_F(AlsaSound, AcceptsABackslashPath) {

@@ -4,6 +4,7 @@
 #include "fakes/child_process.h"
 
 #include <QGroupBox>
+#include <QKeyEvent>
 #include <QRadioButton>
 #include <sys/stat.h>
 
@@ -66,6 +67,39 @@ TEST_F(DialogTest, PlaceFileCitiesBelongToTheirOwnCountry) {
     dialog->cboCountry->setCurrentIndex(2);
     EXPECT_EQ(dialog->lstCountry->currentRow(), 2);
     EXPECT_EQ(dialog->lstCity->count(), 0);
+}
+
+// A chosen or stored name shows from its start in the combo boxes (a typed one keeps its
+// cursor), and the chosen rows of the lists are in view, whole, once the dialog shows.
+TEST_F(DialogTest, ChosenNamesShowFromTheStartAndChosenRowsWhole) {
+    open();
+    ASSERT_TRUE(dialog->XmlLoaded);
+    QLineEdit* country = dialog->cboCountry->lineEdit();
+    QLineEdit* city = dialog->cboCity->lineEdit();
+    EXPECT_FALSE(city->text().isEmpty());
+    EXPECT_EQ(city->cursorPosition(), 0) << "the stored city";
+    EXPECT_EQ(country->cursorPosition(), 0) << "the stored country";
+    dialog->lstCountry->setCurrentRow(dialog->lstCountry->count() - 3);
+    EXPECT_EQ(country->cursorPosition(), 0) << country->text().toStdString();
+    EXPECT_EQ(city->cursorPosition(), 0) << city->text().toStdString();
+    dialog->cboCity->setCurrentIndex(dialog->cboCity->count() - 1);
+    EXPECT_EQ(city->cursorPosition(), 0);
+
+    city->setFocus();
+    city->end(false);
+    QKeyEvent key(QEvent::KeyPress, Qt::Key_X, Qt::NoModifier, QStringLiteral("x"));
+    QCoreApplication::sendEvent(city, &key);
+    EXPECT_TRUE(city->text().endsWith(QLatin1Char('x')));
+    EXPECT_EQ(city->cursorPosition(), city->text().size()) << "typing keeps the cursor";
+
+    dialog->show();
+    for (int i = 0; i < 20; ++i)
+        QCoreApplication::processEvents();
+    for (QListWidget* list : {dialog->lstCountry, dialog->lstCity}) {
+        ASSERT_NE(list->currentItem(), nullptr);
+        EXPECT_TRUE(list->viewport()->rect().contains(list->visualItemRect(list->currentItem())))
+            << list->objectName().toStdString();
+    }
 }
 
 TEST(StripAfterPipe, Cases) {

@@ -3,6 +3,7 @@
 #include "dialog_fixture.h"
 
 #include <QRadioButton>
+#include <QShortcut>
 
 namespace {
 
@@ -92,6 +93,23 @@ TEST_F(DialogTest, CancelAndUnchangedOkWriteNothing) {
     open();
     dialog->cboRounding->setCurrentIndex(0);
     dialog->cmdExit_Click();
+    EXPECT_TRUE(closed());
+    EXPECT_TRUE(registry.writes.isEmpty()) << registry.writes.join(",").toStdString();
+}
+
+// Esc is Cancel, as in the preferences: the dialog goes and nothing typed is written.
+TEST_F(DialogTest, EscapeCancels) {
+    open();
+    registry.writes.clear();
+    dialog->txtLatitude->setText(QStringLiteral("12.5"));
+    dialog->txtLatitude->setFocus();
+    QShortcut* escape = nullptr;
+    for (QShortcut* shortcut : dialog->findChildren<QShortcut*>())
+        if (shortcut->key() == QKeySequence(Qt::Key_Escape))
+            escape = shortcut;
+    ASSERT_NE(escape, nullptr);
+    EXPECT_EQ(escape->context(), Qt::WindowShortcut);
+    emit escape->activated();
     EXPECT_TRUE(closed());
     EXPECT_TRUE(registry.writes.isEmpty()) << registry.writes.join(",").toStdString();
 }

@@ -238,6 +238,17 @@ TEST_F(PreferencesPicture, ChoosingAPictureFileOrFolder) {
     EXPECT_EQ(dlg.CustomImageFolder, dir_.path());
     EXPECT_EQ(dlg.txtCustomImageFolder->text(), QDir(dir_.path()).dirName());
     EXPECT_FALSE(dlg.txtCustomImageFolder->isHidden());
+
+    // The folder mode takes the types the picture dialog offers: PNG and .jpeg too.
+    const QString modern = dir_.filePath(QStringLiteral("modern"));
+    ASSERT_TRUE(QDir().mkpath(modern));
+    ASSERT_TRUE(picture.save(modern + QStringLiteral("/a.png")));
+    ASSERT_TRUE(picture.save(modern + QStringLiteral("/b.jpeg"), "JPEG"));
+    shell_.chosenFolder = modern;
+    dlg.cmdBrowseCustomImage->click();
+    EXPECT_EQ(dlg.CustomImageFolder, modern);
+    EXPECT_TRUE(dlg.lblImageProblem->isHidden()) << dlg.lblImageProblem->text().toStdString();
+    EXPECT_EQ(dlg.imgKabaa->Picture().pixmap().size(), QSize(40, 30));
 }
 
 TEST_F(PreferencesPicture, NamesOfPaths) {

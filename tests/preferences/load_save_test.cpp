@@ -5,17 +5,22 @@
 #include "prefs_fixture.h"
 #include "runtime/Colors.h"
 
+#include <algorithm>
+
 #include <QCheckBox>
 #include <QComboBox>
 #include <QEvent>
 #include <QFileDialog>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
 #include <QShortcut>
 #include <QTabWidget>
 #include <QTimer>
+#include <algorithm>
 
 namespace {
 
@@ -147,7 +152,7 @@ TEST_F(PreferencesLoadSave, EveryValueShowsAndSavesBackUnchanged) {
 
 // A user picks their own file for Dhuhr and a 10-minute reminder: after OK the alerts use them.
 TEST_F(PreferencesLoadSave, OwnDhuhrFileAndReminderAreUsedAfterOk) {
-    const QString athan = file(QStringLiteral("my athan.wav"));
+    const QString athan = file(QStringLiteral("my athan.wav"), wave());
     preferences::InstallFileDialogDriver([&](QFileDialog& dialog) {
         dialog.selectFile(athan);
         static_cast<QDialog&>(dialog).accept();
@@ -308,6 +313,53 @@ TEST_F(PreferencesLoadSave, ClosedFromOutsideWhileOpenSavesNothing) {
         EXPECT_EQ(gDisplayMainScreen, 0);
         for (Form* form : Forms())
             EXPECT_NE(form->Name(), QStringLiteral("frmPreferences"));
+    }
+}
+
+// The dialog opens centred over the main window, kept on the screen (its left or top edge when
+// it is larger), or centred on the screen when the main window is not shown.
+TEST_F(PreferencesLoadSave, OpensCentredOnTheMainWindow) {
+    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+    // Where a side of the given length starts when centred on centre within [lo, lo + room).
+    const auto start = [](int centre, int length, int lo, int room) {
+        if (length >= room)
+            return lo;
+        return std::clamp(centre - length / 2, lo, lo + room - length);
+    };
+    const struct {
+        bool shown;
+        QRect main;
+    } cases[] = {{true, QRect(screen.left() + 40, screen.top() + 30, 500, 560)},
+                 {true, QRect(screen.left() + 100, screen.bottom() - 200, 400, 150)},
+                 {false, QRect(screen.left() + 40, screen.top() + 30, 500, 560)}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.main.y());
+        window_->setGeometry(c.main);
+        window_->setVisible(c.shown);
+        QRect placed;
+        QTimer look;
+        look.setInterval(5);
+        QObject::connect(&look, &QTimer::timeout, [&] {
+            if (Form* form = FindForm(QStringLiteral("frmPreferences"));
+                form && form->isVisible()) {
+                placed = form->frameGeometry();
+                look.stop();
+                static_cast<frmPreferences*>(form)->cmdExit->click();
+            }
+        });
+        look.start();
+        ShowPreferencesDialog(0);
+        flushDeletes();
+        ASSERT_TRUE(placed.isValid());
+        if (c.shown) {
+            const QPoint centre = window_->frameGeometry().center();
+            EXPECT_NEAR(placed.left(),
+                        start(centre.x(), placed.width(), screen.left(), screen.width()), 2);
+            EXPECT_NEAR(placed.top(),
+                        start(centre.y(), placed.height(), screen.top(), screen.height()), 2);
+        } else {
+            EXPECT_LE((placed.center() - screen.center()).manhattanLength(), 10);
+        }
     }
 }
 

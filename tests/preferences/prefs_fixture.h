@@ -85,6 +85,16 @@ protected:
         return path;
     }
 
+    // A short playable WAVE image: 8-bit mono at 8 kHz.
+    static QByteArray wave() {
+        return QByteArray::fromHex("524946462c000000"
+                                   "57415645"
+                                   "666d742010000000"
+                                   "01000100401f0000401f000001000800"
+                                   "6461746108000000") +
+               QByteArray(8, '\x80');
+    }
+
     FakeRegistry registry_;
     FakeSound sound_;
     FakeShell shell_;

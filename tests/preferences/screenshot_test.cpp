@@ -1,7 +1,10 @@
 // Pictures of the three pages and of the sound-file dialog, for a person to look at.
+#include "platform/shell.h"
 #include "preferences/mGetWavFile.h"
 #include "prefs_fixture.h"
+#include "runtime/ResStrings.h"
 
+#include <QAbstractItemView>
 #include <QDir>
 #include <QFileDialog>
 #include <QLabel>
@@ -84,4 +87,35 @@ TEST_F(PreferencesScreenshots, SoundFileDialog) {
                          QString(), QStringLiteral("Tallix Time - Select Dhuhr Athan")),
               QString());
     EXPECT_TRUE(shot);
+}
+
+// The folder chooser shows the slot's prompt, which runs to two lines, above the folders and
+// whole; the title bar keeps a short title the window manager need not cut.
+TEST_F(PreferencesScreenshots, FolderChooserShowsItsPromptAboveTheFolders) {
+    frmPreferences& dlg = open();
+    const QString prompt = LoadResStringLines(413);
+    ASSERT_TRUE(prompt.contains(QStringLiteral("\r\n")));
+    const std::unique_ptr<QFileDialog> dialog = platform::MakeFolderDialog(&dlg, prompt);
+    dialog->resize(560, 420);
+    dialog->show();
+    for (int i = 0; i < 50; ++i)
+        QApplication::processEvents();
+    EXPECT_FALSE(dialog->windowTitle().contains(QStringLiteral("folder that contains")));
+    auto* label = dialog->findChild<QLabel*>(QStringLiteral("lblPrompt"));
+    ASSERT_TRUE(label);
+    EXPECT_TRUE(label->isVisible());
+    EXPECT_EQ(label->text(), prompt);
+    EXPECT_GE(label->height(), label->heightForWidth(label->width()));
+    const int promptBottom = label->mapTo(dialog.get(), QPoint(0, label->height())).y();
+    int views = 0;
+    for (QAbstractItemView* view : dialog->findChildren<QAbstractItemView*>()) {
+        if (!view->isVisible() || view->window() != dialog.get())
+            continue;
+        ++views;
+        EXPECT_GE(view->mapTo(dialog.get(), QPoint(0, 0)).y(), promptBottom)
+            << view->objectName().toStdString();
+    }
+    EXPECT_GT(views, 0);
+    EXPECT_EQ(dialog->fileMode(), QFileDialog::Directory);
+    EXPECT_TRUE(dialog->grab().toImage().save(shotPath("preferences-folder-chooser.png")));
 }

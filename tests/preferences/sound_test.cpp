@@ -151,7 +151,12 @@ TEST_F(PreferencesSound, VersePlaysOnALeftPressAndBeepsWhenItCannot) {
 }
 
 TEST_F(PreferencesSound, OwnFileIsChosenInTheSoundFileDialog) {
-    const QString chosen = file(QStringLiteral("maghrib.wav"));
+    QString chosen = file(QStringLiteral("maghrib.wav"), wave());
+    // A home without a Documents folder: the first opening starts at home.
+    const QByteArray savedHome = qgetenv("HOME");
+    const QString home = dir_.filePath(QStringLiteral("home"));
+    ASSERT_TRUE(QDir().mkpath(home));
+    qputenv("HOME", QFile::encodeName(home));
     QString title;
     QString folder;
     bool accept = false;
@@ -170,9 +175,13 @@ TEST_F(PreferencesSound, OwnFileIsChosenInTheSoundFileDialog) {
     // Cancel changes nothing.
     dlg.cmdBrowseCustomSound[3]->click();
     EXPECT_EQ(title, QStringLiteral("Tallix Time - Select Maghrib Athan"));
-    EXPECT_EQ(folder, QDir(App.Path()).absolutePath()) << "no file yet: the program's folder";
+    EXPECT_EQ(folder, home) << "no file yet, no Documents: the home folder";
     EXPECT_FALSE(dlg.Changed);
     EXPECT_EQ(dlg.optAudioTypeMaghrib.Selected(), 1);
+    ASSERT_TRUE(QDir(home).mkdir(QStringLiteral("Documents")));
+    dlg.cmdBrowseCustomSound[3]->click();
+    EXPECT_EQ(folder, home + QStringLiteral("/Documents"));
+    qputenv("HOME", savedHome);
 
     accept = true;
     dlg.cmdBrowseCustomSound[3]->click();
@@ -183,6 +192,20 @@ TEST_F(PreferencesSound, OwnFileIsChosenInTheSoundFileDialog) {
     // The next opening starts at the chosen file's folder.
     dlg.cmdBrowseCustomSound[3]->click();
     EXPECT_EQ(folder, QDir(dir_.path()).absolutePath());
+    EXPECT_TRUE(messages_.isEmpty());
+
+    // A file that cannot be played is named at once and not taken.
+    for (const QByteArray& content : {QByteArray("RIFF"), wave().replace(20, 2, "\x02\x00")}) {
+        const QString good = chosen;
+        chosen = file(QStringLiteral("broken.wav"), content);
+        messages_.clear();
+        dlg.cmdBrowseCustomSound[3]->click();
+        ASSERT_EQ(messages_.size(), 1);
+        EXPECT_TRUE(messages_.first().contains(QStringLiteral("broken.wav")));
+        EXPECT_EQ(dlg.CustomSound[3], good);
+        EXPECT_EQ(dlg.txtCustomSoundFileName[3]->text(), QStringLiteral("maghrib.wav"));
+        chosen = good;
+    }
 
     sound_.clear();
     dlg.cmdCustomSoundPreview[3]->click();
