@@ -138,13 +138,26 @@ private:
 
 public:
     // ---- today's times (frmTallix_today.cpp) ----
-    // Refreshes the window for today, or for tomorrow once the evening's Ishaa has passed.
+    // Refreshes the window for the day whose prayers are under way (ShownDayAt of now).
     void RefreshPrayers();
-    // Refreshes dt, or the day after dt when AllPrayersPassed.
-    void RefreshTodayOrTomorrow(const Date& dt);
-    bool AllPrayersPassed();
+    // The day the window shows at a moment: the first of yesterday and today whose last time
+    // (Ishaa, also when it falls after midnight) is still to come; else tomorrow. A day
+    // without any time is today.
+    Date ShownDayAt(const QDateTime& when);
     // Computes and shows the day: the six panels, current and next prayer, Qiblah, lists.
     void RefreshPrayerTimes(const Date& dtDate);
+    // The six times of a computed day in seconds from the start of that day, each placed on
+    // the day it belongs to: a time the day's Dhuhr precedes comes after it (Ishaa after
+    // midnight past 86400), Fajr and Shurooq before it (a Fajr moved into the evening before
+    // is negative). nullopt for a slot without a time. Slot 0 is left empty.
+    static std::array<std::optional<int>, 7> DaySeconds(const PrayerTime (&times)[7]);
+    // One day's six adjusted times, as the window shows them; false when the library failed
+    // (those slots hold "no time").
+    bool ComputeDay(const QDate& day, PrayerTime (&times)[7]);
+    // Tells the user why the prayer library could not be used, once for each reason (after
+    // the refresh); a refresh that computed forgets the reason.
+    void TellPrayerLibraryTrouble(bool computed);
+    QString PrayerLibraryTrouble; // the reason last told; "" while the library works
     // Moves pt by n minutes, wrapping through midnight; a "no time" mark (99) stays as it is.
     static void AddMinutesToPrayer(PrayerTime& pt, std::int16_t n);
     // The user's minute adjustments of one slot, in place (call in ascending slot order).
@@ -159,37 +172,44 @@ public:
     void HighlightPrayer(std::int16_t slot);
 
     std::array<QGroupBox*, 7> fraPrayer{};
-    std::array<QLabel*, 7> lblPrayer{}; // the shown times; every reader takes them from here
+    // The shown times: the labels show them as text in the user's format; every reader (next
+    // prayer, countdown, bars, caption, reminders, alerts) takes them from PrayerSeconds, in
+    // seconds from the start of dtShownDate (DaySeconds), never from the text.
+    std::array<QLabel*, 7> lblPrayer{};
+    std::array<std::optional<int>, 7> PrayerSeconds{};
+    std::optional<int> PreviousIshaaSeconds; // the Ishaa before the shown day's Fajr
     std::array<PictureBox*, 7> picPrayer{};
     std::array<LineShape*, 7> LHP{};
     std::array<LineShape*, 7> LMP{};
     std::array<LineShape*, 7> LSP{};
-    QLineEdit* txtPrayerTime = nullptr; // the highlight box over the current prayer's time
-    QString sNextDayIshaaTime;          // Ishaa of the day after the shown one
-    QString sReminderBeforeTime;        // next reminder before the coming prayer, as time text
-    QString sReminderAfterTime;         // next reminder after the current prayer
-    Date dtShownDate;                   // the day the panels show
+    QLineEdit* txtPrayerTime = nullptr;       // the highlight box over the current prayer's time
+    std::optional<int> ReminderBeforeSeconds; // next reminder before the coming prayer
+    std::optional<int> ReminderAfterSeconds;  // next reminder after the current prayer
+    Date dtShownDate;                         // the day the panels show
 
     // ---- next prayer and time arithmetic (frmTallix_next.cpp) ----
-    // Slot 1..6 of the next prayer; 0 when no rule applies; -1 when no time can be read.
-    // Slots whose caption is not a time ("N/A") are passed over.
+    // Whole seconds of a moment from the start of the shown day (wall clock).
+    int SecondsIntoShownDay(const QDateTime& when) const;
+    // Slot 1..6 of the next prayer: the shown time that comes first after the current second
+    // (a slot's time a day later once it has passed). -1 when no slot has a time.
     std::int16_t GetNextPrayer();
-    static bool IsEarlyMorning(const QString& time);
-    // Whole minutes from one time of day to a later one, through midnight; 0 on bad input.
-    static std::int32_t MinutesBetween(const QString& from, const QString& to);
-    // "2h05min"; "" on bad input.
-    QString TimeBetween(const QString& from, const QString& to) const;
-    // "H:MM:SS" in whole seconds through midnight; "" on bad input.
-    static QString TimeRemaining(const QString& from, const QString& to);
-    // Seconds since midnight of a time text in the user's formats; nullopt when it is none.
-    static std::optional<int> TimeOfDaySeconds(const QString& text);
+    // A slot's time at its next coming after the second `now`, or at its last coming at or
+    // before it (the Ishaa of the evening before the shown day, for slot 6); seconds of the
+    // shown day, nullopt for a slot without a time.
+    std::optional<int> NextComing(std::int16_t slot, int now) const;
+    std::optional<int> LastComing(std::int16_t slot, int now) const;
+    // Whole clock minutes from one moment to a later one (through midnight); 0 without both.
+    static std::int32_t MinutesBetween(std::optional<int> from, std::optional<int> to);
+    // "2h05min"; "" without both.
+    QString TimeBetween(std::optional<int> from, std::optional<int> to) const;
+    // "H:MM:SS" in whole seconds through midnight; "" without both.
+    static QString TimeRemaining(std::optional<int> from, std::optional<int> to);
     // "H:MM:SS" of a number of seconds, wrapped through midnight into one day.
     static QString TimeOfDayText(int seconds);
-    // The current time of day as text, in whole seconds.
-    static QString CurrentTimeText();
 
     // ---- Qiblah (frmTallix_qiblah.cpp) ----
     double dQiblahBearing = 0;
+    bool QiblahKnown = true; // false while the library gives no bearing: "N/A", no needle
     QGroupBox* fraQiblah = nullptr;
     PictureBox* picQiblah = nullptr;
     LineShape* LQ = nullptr;
@@ -400,9 +420,9 @@ public:
     // The alert scheduler.
     QDateTime LastTickTime; // the last second a tick acted on; invalid: replay nothing
     std::int16_t GetDueEvent();
-    // The event due at a time of day: the first of the codes in their order whose time is
-    // that second; -1 for none. A text that is not a time is passed over.
-    std::int16_t GetDueEventAt(const QTime& t);
+    // The event due at a second: the first of the codes in their order whose time is that
+    // second of the shown day; -1 for none. A slot without a time is passed over.
+    std::int16_t GetDueEventAt(const QDateTime& t);
     void AthanNotify();
     void ReminderNotify(bool bBefore);
     void UnloadDialogs();

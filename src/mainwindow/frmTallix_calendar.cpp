@@ -2,6 +2,8 @@
 // the keys, clicks and scrolling on them, and the moon of the selected day.
 #include "frmTallix.h"
 
+#include "runtime/Clock.h"
+
 #include "calendar/mCalendar.h"
 #include "core/moon.h"
 #include "core/settings.h"
@@ -190,11 +192,11 @@ void frmTallix::picCalendar_KeyDown(int Index, int KeyCode, int) {
         ShowCalendarDate(cal, 1, 0, 0);
         break;
     case 27: {
-        // Back to the day the window shows: tomorrow once the evening's last prayer is over.
+        // Back to the day the window shows: tomorrow once the evening's last prayer is over,
+        // yesterday after midnight while its Ishaa is still to come.
         SetCalendarDate(NowDate());
-        const bool tomorrow =
-            GetNextPrayer() == 1 && !IsEarlyMorning(CurrentTimeText()) && AllPrayersPassed();
-        ShowCalendarDate(gDisplayHijraa, 0, 0, tomorrow ? 1 : 0);
+        const qint64 days = NowDate().toQDate().daysTo(ShownDayAt(Now()).toQDate());
+        ShowCalendarDate(gDisplayHijraa, 0, 0, static_cast<std::int32_t>(days));
         break;
     }
     default:

@@ -6,6 +6,7 @@
 #include "core/datefmt.h"
 #include "core/ddecallback.h"
 #include "core/settings.h"
+#include "runtime/Clock.h"
 #include "runtime/Convert.h"
 #include "runtime/ResStrings.h"
 #include "runtime/VBDate.h"
@@ -155,35 +156,24 @@ std::optional<QString> frmTallix::DdeReplyText(const QString& item) {
         const int n = nextSlot();
         return n > 0 ? std::optional(kPrayerNames[n]) : std::nullopt;
     }
+    // The countdown as the window shows it, from the shown times' values.
+    const auto remaining = [this, &nextSlot]() -> std::optional<int> {
+        const int n = nextSlot();
+        if (n < 0)
+            return std::nullopt;
+        const int now = SecondsIntoShownDay(Now());
+        const auto next = NextComing(static_cast<std::int16_t>(n), now);
+        return next ? std::optional(*next - now) : std::nullopt;
+    };
     if (item == QLatin1String("TIMEREMAINING")) {
-        const auto label = caption(nextSlot());
-        if (!label)
-            return std::nullopt;
-        // "2h05min": the hours before the first "h", the two digits of minutes after it.
-        const QString t = TimeBetween(CurrentTimeText(), *label);
-        const auto h = t.indexOf(QLatin1Char('h'));
-        if (h < 1)
-            return std::nullopt;
-        bool okHours = false, okMinutes = false;
-        const int hours = t.left(h).toInt(&okHours);
-        const int minutes = t.mid(h + 1, 2).toInt(&okMinutes);
-        if (!okHours || !okMinutes)
-            return std::nullopt;
-        return QString::number(hours * 60 + minutes);
+        const int now = SecondsIntoShownDay(Now());
+        const auto left = remaining();
+        return left ? std::optional(QString::number(MinutesBetween(now, now + *left)))
+                    : std::nullopt;
     }
     if (item == QLatin1String("TIMEREMAININGSECONDS")) {
-        const auto label = caption(nextSlot());
-        if (!label)
-            return std::nullopt;
-        const QStringList parts = TimeRemaining(CurrentTimeText(), *label).split(QLatin1Char(':'));
-        if (parts.size() != 3)
-            return std::nullopt;
-        bool ok[3] = {};
-        const int seconds =
-            parts[0].toInt(&ok[0]) * 3600 + parts[1].toInt(&ok[1]) * 60 + parts[2].toInt(&ok[2]);
-        if (!ok[0] || !ok[1] || !ok[2])
-            return std::nullopt;
-        return QString::number(seconds);
+        const auto left = remaining();
+        return left ? std::optional(QString::number(*left)) : std::nullopt;
     }
     for (int slot = 1; slot <= 6; ++slot)
         if (item == kPrayerNames[slot])

@@ -1,4 +1,4 @@
-// The daily and yearly lists of times, the next day's Ishaa, the frame captions of the shown
+// The daily and yearly lists of times, the frame captions of the shown
 // day and the location label.
 #include "frmTallix.h"
 
@@ -44,6 +44,8 @@ void frmTallix::FillPrayerLists(const Date& dtDate, Location& loc, CalcMethod& c
         const auto d = DateAdd(QStringLiteral("d"), k, dtDate);
         if (!d)
             return std::nullopt;
+        for (auto& pt : times) // a failed call leaves "no time", not the day before's
+            pt = PrayerTime{99, 99, 0, 0};
         CalculatePrayerTimes(d->toQDate(), loc, conf, times, 0);
         for (std::int16_t slot = 0; slot <= 6; ++slot)
             ApplyPrayerAdjustments(times, slot);
@@ -57,11 +59,8 @@ void frmTallix::FillPrayerLists(const Date& dtDate, Location& loc, CalcMethod& c
         lstMonthlyPrayerTimes->AddItem(row);
         rows << row;
     }
-    if (const auto d = computeDay(1)) {
-        if (primaryKnown)
-            rows << PrayerListRow(*d, times);
-        sNextDayIshaaTime = FormatPrayerTimeLong(times[6]);
-    }
+    if (const auto d = computeDay(1); d && primaryKnown)
+        rows << PrayerListRow(*d, times);
     // Both month calendars move to the refreshed day.
     SetCalendarDate(dtDate);
     ShowCalendarDate(gDisplayHijraa, 0, 0, 0);

@@ -1,59 +1,27 @@
-// Which prayer comes next, and the distance between two times of day. Everything here reads
-// the times back from the six time labels, in whole seconds.
+// Which prayer comes next, and the distance between two moments. Everything here works on the
+// shown times as values (PrayerSeconds), in whole seconds from the start of the shown day.
 #include "frmTallix.h"
 
 #include "runtime/Clock.h"
 
-#include <QLabel>
-#include <QLocale>
-#include <QRegularExpression>
+#include <algorithm>
 
 namespace {
 constexpr int kDay = 24 * 60 * 60;
 
-// Whole seconds from one time of day to the next occurrence of another, 0..kDay-1.
-std::optional<int> secondsBetween(const QString& from, const QString& to) {
-    const auto a = frmTallix::TimeOfDaySeconds(from);
-    const auto b = frmTallix::TimeOfDaySeconds(to);
-    if (!a || !b)
-        return std::nullopt;
-    return ((*b - *a) % kDay + kDay) % kDay;
+// Division rounding down, for moments before the shown day.
+int floorDiv(int a, int b) {
+    return a / b - (a % b != 0 && (a < 0) != (b < 0) ? 1 : 0);
 }
 } // namespace
 
-std::optional<int> frmTallix::TimeOfDaySeconds(const QString& text) {
-    // Up to three numbers separated by the time separator (or a dot), and an optional
-    // designator before or after them: "4:30:00 PM", "16:30", "午後 4:30".
-    static const QRegularExpression re(
-        QStringLiteral(R"(^\s*(\D*?)\s*(\d{1,2})[:.](\d{1,2})(?:[:.](\d{1,2}))?\s*(\D*?)\s*$)"));
-    const auto m = re.match(text);
-    if (!m.hasMatch())
-        return std::nullopt;
-    int h = m.captured(2).toInt();
-    const int min = m.captured(3).toInt();
-    const int s = m.captured(4).isEmpty() ? 0 : m.captured(4).toInt();
-    QString designator = (m.captured(1) + m.captured(5)).trimmed();
-    if (min > 59 || s > 59 || h > 23)
-        return std::nullopt;
-    if (!designator.isEmpty()) {
-        const QLocale loc;
-        const auto is = [&](const QString& word, const QString& local) {
-            return designator.compare(word, Qt::CaseInsensitive) == 0 ||
-                   (!local.isEmpty() && designator.compare(local, Qt::CaseInsensitive) == 0);
-        };
-        if (is(QStringLiteral("PM"), loc.pmText()) || is(QStringLiteral("P"), QString())) {
-            if (h < 1 || h > 12)
-                return std::nullopt;
-            h = h % 12 + 12;
-        } else if (is(QStringLiteral("AM"), loc.amText()) || is(QStringLiteral("A"), QString())) {
-            if (h < 1 || h > 12)
-                return std::nullopt;
-            h = h % 12;
-        } else {
-            return std::nullopt;
-        }
-    }
-    return h * 3600 + min * 60 + s;
+int frmTallix::SecondsIntoShownDay(const QDateTime& when) const {
+    const QDate shown = dtShownDate.toQDate();
+    const QTime t = when.time();
+    // Before any day is shown (or for a moment far from it) the count stays within range.
+    const qint64 days =
+        shown.isValid() ? std::clamp<qint64>(shown.daysTo(when.date()), -9999, 9999) : 0;
+    return static_cast<int>(days * kDay + t.hour() * 3600 + t.minute() * 60 + t.second());
 }
 
 QString frmTallix::TimeOfDayText(int seconds) {
@@ -64,60 +32,58 @@ QString frmTallix::TimeOfDayText(int seconds) {
         .arg(t % 60, 2, 10, QChar('0'));
 }
 
-QString frmTallix::CurrentTimeText() {
-    return Now().time().toString(QStringLiteral("H:mm:ss"));
+std::optional<int> frmTallix::NextComing(std::int16_t slot, int now) const {
+    if (slot < 1 || slot > 6 || !PrayerSeconds[slot])
+        return std::nullopt;
+    int t = *PrayerSeconds[slot];
+    if (t <= now)
+        t += (floorDiv(now - t, kDay) + 1) * kDay;
+    return t;
 }
 
-bool frmTallix::IsEarlyMorning(const QString& time) {
-    const auto t = TimeOfDaySeconds(time);
-    return t && *t < 6 * 3600;
+std::optional<int> frmTallix::LastComing(std::int16_t slot, int now) const {
+    if (slot < 1 || slot > 6 || !PrayerSeconds[slot])
+        return std::nullopt;
+    int t = *PrayerSeconds[slot];
+    if (t <= now)
+        return t;
+    if (slot == 6 && PreviousIshaaSeconds && *PreviousIshaaSeconds <= now)
+        return PreviousIshaaSeconds;
+    return t - (floorDiv(t - now - 1, kDay) + 1) * kDay;
 }
 
 std::int16_t frmTallix::GetNextPrayer() {
-    // The next prayer is the shown time that comes first after the current second, going
-    // round midnight; at a prayer's very second the next one is already the following slot.
-    // A slot without a time is passed over, so one "N/A" does not stop the day.
-    const auto now = TimeOfDaySeconds(CurrentTimeText());
-    if (!now)
-        return -1;
+    // At a prayer's very second the next one is already the following slot. A slot without a
+    // time is passed over, so one "N/A" does not stop the day.
+    const int now = SecondsIntoShownDay(Now());
     std::int16_t next = -1;
-    int best = kDay + 1;
+    std::optional<int> best;
     for (std::int16_t slot = 1; slot <= 6; ++slot) {
-        if (!lblPrayer[slot])
-            continue;
-        const auto t = TimeOfDaySeconds(lblPrayer[slot]->text());
-        if (!t)
-            continue;
-        int d = ((*t - *now) % kDay + kDay) % kDay;
-        if (d == 0)
-            d = kDay;
-        if (d < best) {
-            best = d;
+        const auto t = NextComing(slot, now);
+        if (t && (!best || *t < *best)) {
+            best = t;
             next = slot;
         }
     }
     return next;
 }
 
-std::int32_t frmTallix::MinutesBetween(const QString& from, const QString& to) {
-    const auto a = TimeOfDaySeconds(from);
-    const auto b = TimeOfDaySeconds(to);
-    if (!a || !b)
+std::int32_t frmTallix::MinutesBetween(std::optional<int> from, std::optional<int> to) {
+    if (!from || !to)
         return 0;
-    return ((*b / 60 - *a / 60) % 1440 + 1440) % 1440;
+    return ((floorDiv(*to, 60) - floorDiv(*from, 60)) % 1440 + 1440) % 1440;
 }
 
-QString frmTallix::TimeBetween(const QString& from, const QString& to) const {
-    if (!TimeOfDaySeconds(from) || !TimeOfDaySeconds(to))
+QString frmTallix::TimeBetween(std::optional<int> from, std::optional<int> to) const {
+    if (!from || !to)
         return {};
     const int d = MinutesBetween(from, to);
     return QString::number(d / 60) + sHourSymbol +
            QStringLiteral("%1").arg(d % 60, 2, 10, QChar('0')) + sMinuteAbbrev;
 }
 
-QString frmTallix::TimeRemaining(const QString& from, const QString& to) {
-    const auto d = secondsBetween(from, to);
-    if (!d)
+QString frmTallix::TimeRemaining(std::optional<int> from, std::optional<int> to) {
+    if (!from || !to)
         return {};
-    return TimeOfDayText(*d);
+    return TimeOfDayText(((*to - *from) % kDay + kDay) % kDay);
 }

@@ -34,7 +34,9 @@ void frmTallix::UpdateQiblahLabel() {
             return degrees(q) + sCounterClockwiseNorth;
         return degrees(a) + sClockwiseNorth;
     };
-    if (gCoordinateSystem == 0) {
+    if (!QiblahKnown) {
+        text = sNotAvailable; // no library, no bearing: nothing is made up
+    } else if (gCoordinateSystem == 0) {
         text = modeZero();
     } else if (gCoordinateSystem == 1) {
         const QChar blank(QLatin1Char(' '));
@@ -64,9 +66,14 @@ void frmTallix::DrawQiblah(Location& loc) {
     LQ->BorderColor = gColorHands;
     LQ->X1 = w / 2;
     LQ->Y1 = h / 2;
-    if (const auto q = TallixTimeDll::getNorthQibla(loc))
-        dQiblahBearing = *q;
+    const auto bearing = TallixTimeDll::getNorthQibla(loc);
+    QiblahKnown = bearing.has_value();
+    if (bearing)
+        dQiblahBearing = *bearing;
     const double q = dQiblahBearing;
+    LQ->Visible = QiblahKnown;
+    if (imgKabaaDirection)
+        imgKabaaDirection->setVisible(QiblahKnown);
     UpdateQiblahLabel();
     lblQiblah->adjustSize();
     lblQiblah->setToolTip(picQiblahLabel->width() - 10 <= lblQiblah->width() ? lblQiblah->text()
@@ -77,6 +84,8 @@ void frmTallix::DrawQiblah(Location& loc) {
     const double y2 = h / 2 + (h / 2) * 0.95 * std::sin(theta);
     LQ->X2 = x2;
     LQ->Y2 = y2;
+    if (!QiblahKnown)
+        return;
     // The tip: a small disc in the needle's colour.
     const auto fillStyle = picQiblah->FillStyle;
     const auto fillColor = picQiblah->FillColor;

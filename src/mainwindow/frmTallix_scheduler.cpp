@@ -44,7 +44,7 @@ void frmTallix::tmrMain_Timer() {
     const qint64 gap = previous.isValid() ? previous.secsTo(now) : 1;
     if (gap > 1 && gap <= kCatchUpSeconds) {
         for (qint64 back = gap - 1; back >= 1; --back) {
-            const std::int16_t code = GetDueEventAt(now.addSecs(-back).time());
+            const std::int16_t code = GetDueEventAt(now.addSecs(-back));
             if (code != -1 && code != LastEventCode) {
                 LastEventCode = code;
                 actDueEvent(code);
@@ -67,58 +67,49 @@ void frmTallix::tmrMain_Timer() {
 }
 
 std::int16_t frmTallix::GetDueEvent() {
-    return GetDueEventAt(Now().time());
+    return GetDueEventAt(Now());
 }
 
-std::int16_t frmTallix::GetDueEventAt(const QTime& t) {
-    const int now = t.hour() * 3600 + t.minute() * 60 + t.second();
-    const auto dueAt = [now](const QString& text) {
-        const auto seconds = TimeOfDaySeconds(text);
-        return seconds && *seconds == now;
-    };
+std::int16_t frmTallix::GetDueEventAt(const QDateTime& t) {
+    // A time is due on its own day only: the Ishaa after midnight that the shown day carries
+    // for the coming night is not the one of the night before.
+    const int now = SecondsIntoShownDay(t);
     for (std::int16_t i = 1; i <= 6; ++i)
-        if (lblPrayer[i] && dueAt(lblPrayer[i]->text()))
+        if (PrayerSeconds[i] == now)
             return i;
-    if (dueAt(sReminderBeforeTime))
+    if (ReminderBeforeSeconds == now)
         return 11;
-    if (dueAt(sReminderAfterTime))
+    if (ReminderAfterSeconds == now)
         return 12;
-    if (dueAt(sNextDayIshaaTime))
-        return 9;
-    if (now == 0)
+    if (t.time().hour() == 0 && t.time().minute() == 0 && t.time().second() == 0)
         return 10;
     return -1;
 }
 
 void frmTallix::actDueEvent(std::int16_t code) {
-    const auto today = [] { return Date(Now().date()); };
     // What happened when, for whoever runs the program with tallix.alerts.info on.
     const auto report = [code] {
         qCInfo(lcAlerts, "event %d at %s, sound %s", int(code),
                qPrintable(Now().time().toString(QStringLiteral("HH:mm:ss"))),
                platform::IsSoundPlaying() ? "playing" : "silent");
     };
+    // After each event the window shows the day under way: after Ishaa the next day, at
+    // midnight still the evening's day while its Ishaa is to come.
     switch (code) {
     case 1:
     case 3:
     case 4:
     case 5:
+    case 6:
         PlayAlert(static_cast<std::int16_t>(code == 1 ? 0 : code - 2));
         RefreshKabaaImage(gSelectedImage);
         report();
-        RefreshPrayerTimes(today());
+        RefreshPrayers();
         AthanNotify();
         break;
     case 2:
     case 10:
-        RefreshPrayerTimes(today());
-        break;
-    case 6:
-        PlayAlert(4);
-        report();
-        RefreshKabaaImage(gSelectedImage);
-        RefreshTodayOrTomorrow(today());
-        AthanNotify();
+        RefreshPrayers();
         break;
     case 11:
     case 12:
@@ -126,9 +117,6 @@ void frmTallix::actDueEvent(std::int16_t code) {
         playReminderSound();
         report();
         ReminderNotify(code == 11);
-        break;
-    case 9:
-        RefreshTodayOrTomorrow(today());
         break;
     default:
         break;

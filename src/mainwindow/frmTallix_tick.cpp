@@ -38,28 +38,28 @@ void frmTallix::RefreshProgressBars() {
     std::int16_t p = n;
     for (int k = 0; k < 6; ++k) {
         p = static_cast<std::int16_t>(p == 1 ? 6 : p - 1);
-        if (TimeOfDaySeconds(lblPrayer[p]->text()))
+        if (PrayerSeconds[p])
             break;
     }
-    ProgressBars[0]->SetMax(MinutesBetween(lblPrayer[p]->text(), lblPrayer[n]->text()));
+    const int now = SecondsIntoShownDay(Now());
+    ProgressBars[0]->SetMax(MinutesBetween(LastComing(p, now), NextComing(n, now)));
     ProgressBars[1]->SetMax(ProgressBars[0]->Max());
 }
 
 bool frmTallix::UpdateCurrentTime() {
     const std::int16_t n = GetNextPrayer();
     const bool haveNext = n >= 1 && n <= 6 && lblPrayer[n];
-    const QString now = CurrentTimeText();
-    const QString nextTime = haveNext ? lblPrayer[n]->text() : QString();
+    const int now = SecondsIntoShownDay(Now());
+    const std::optional<int> next = haveNext ? NextComing(n, now) : std::nullopt;
 
     // A balloon on screen keeps the tip until it ends.
     if (haveNext && !gBalloonTimerActive) {
         QString tip;
         if (!tmrFlash || !tmrFlash->isActive()) {
-            QString medium = nextTime;
-            if (const auto t = TimeOfDaySeconds(nextTime))
-                medium = Format(Date(*t / 86400.0), QStringLiteral("Medium Time"));
-            tip = sTrayTipPrefix[n] + medium + QStringLiteral("\r\n") + sTimeRemainingText +
-                  QLatin1Char(' ') + TimeBetween(now, nextTime);
+            const int t = (*next % 86400 + 86400) % 86400;
+            tip = sTrayTipPrefix[n] + Format(Date(t / 86400.0), QStringLiteral("Medium Time")) +
+                  QStringLiteral("\r\n") + sTimeRemainingText + QLatin1Char(' ') +
+                  TimeBetween(now, next);
         } else if (TrayFlashKind != 0) {
             tip = ReminderMessage;
         } else {
@@ -82,12 +82,12 @@ bool frmTallix::UpdateCurrentTime() {
         return true;
     if (picNextPrayerIn[1])
         picNextPrayerIn[1]->setToolTip(sCountdownPrefix[n] + QLatin1Char(' ') +
-                                       TimeBetween(now, nextTime));
+                                       TimeBetween(now, next));
     if (fraNextPrayerIn)
         fraNextPrayerIn->setTitle(sCountdownPrefix[n]);
-    const QString r = TimeRemaining(now, nextTime);
-    if (const auto left = TimeOfDaySeconds(r); left && !r.isEmpty()) {
-        const int rh = *left / 3600, rm = *left / 60 % 60, rs = *left % 60;
+    if (next) {
+        const int left = (*next - now) % 86400;
+        const int rh = left / 3600, rm = left / 60 % 60, rs = left % 60;
         if (lblNextPrayerIn)
             lblNextPrayerIn->setText(
                 QString::number(rh) + sHourSymbol +

@@ -7,14 +7,19 @@
 #include "core/datefmt.h"
 #include "core/mMain.h"
 #include "core/settings.h"
+#include "platform/prayerdll.h"
+#include "runtime/App.h"
 #include "runtime/Clock.h"
 #include "runtime/Colors.h"
 #include "runtime/Convert.h"
+#include "runtime/ErrObject.h"
+#include "runtime/Interaction.h"
 
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QTabWidget>
+#include <QTimer>
 
 namespace {
 constexpr std::int32_t kGreyText = static_cast<std::int32_t>(0x80000011u);
@@ -50,34 +55,61 @@ QString withoutStars(QString caption) {
 
 void frmTallix::RefreshPrayers() {
     SetBusy(true);
-    const Date today(Now().date());
-    RefreshPrayerTimes(today);
-    if (GetNextPrayer() == 1 && !IsEarlyMorning(CurrentTimeText()))
-        RefreshTodayOrTomorrow(today);
+    RefreshPrayerTimes(ShownDayAt(Now()));
     SetBusy(false);
 }
 
-void frmTallix::RefreshTodayOrTomorrow(const Date& dt) {
-    if (AllPrayersPassed()) {
-        if (const auto next = DateAdd(QStringLiteral("d"), 1, dt))
-            RefreshPrayerTimes(*next);
-    } else {
-        RefreshPrayerTimes(dt);
+Date frmTallix::ShownDayAt(const QDateTime& when) {
+    const QDate today = when.date();
+    const QTime t = when.time();
+    const int now = t.hour() * 3600 + t.minute() * 60 + t.second();
+    bool todayHasTime = false;
+    for (int k = -1; k <= 0; ++k) {
+        PrayerTime times[7];
+        ComputeDay(today.addDays(k), times);
+        std::optional<int> last;
+        for (const auto& s : DaySeconds(times))
+            if (s && (!last || *s > *last))
+                last = s;
+        if (last && k * 86400 + *last > now)
+            return Date(today.addDays(k));
+        todayHasTime = k == 0 && last;
     }
+    return Date(todayHasTime ? today.addDays(1) : today);
 }
 
-bool frmTallix::AllPrayersPassed() {
-    const auto t = TimeOfDaySeconds(CurrentTimeText());
-    if (!t || *t < 6 * 3600)
-        return false;
-    const QString ishaa = lblPrayer[6] ? lblPrayer[6]->text() : QString();
-    const auto i = TimeOfDaySeconds(ishaa);
-    if (!i || IsEarlyMorning(ishaa))
-        return false;
-    const auto n = TimeOfDaySeconds(sNextDayIshaaTime);
-    if (!n || IsEarlyMorning(sNextDayIshaaTime))
-        return *t >= *i;
-    return *t >= std::max(*i, *n);
+bool frmTallix::ComputeDay(const QDate& day, PrayerTime (&times)[7]) {
+    // A slot the library does not fill keeps "no time": nothing is made up.
+    for (auto& pt : times)
+        pt = PrayerTime{99, 99, 0, 0};
+    Location loc{};
+    CalcMethod conf{};
+    GetCalculationParameters(loc, conf);
+    const bool ok = CalculatePrayerTimes(day, loc, conf, times, 1);
+    for (std::int16_t slot = 1; slot <= 6; ++slot)
+        ApplyPrayerAdjustments(times, slot);
+    return ok;
+}
+
+std::array<std::optional<int>, 7> frmTallix::DaySeconds(const PrayerTime (&times)[7]) {
+    constexpr int kDay = 86400;
+    std::array<std::optional<int>, 7> out{};
+    const auto of = [&times](int slot) -> std::optional<int> {
+        const auto t = timeOf(times[slot]);
+        if (!hasTime(times[slot]) || !t)
+            return std::nullopt;
+        return times[slot].Hour * 3600 + times[slot].Minute * 60 + times[slot].Second;
+    };
+    const int dhuhr = of(3).value_or(12 * 3600);
+    for (int slot = 1; slot <= 6; ++slot) {
+        auto t = of(slot);
+        if (t && slot < 3 && *t > dhuhr)
+            *t -= kDay;
+        else if (t && slot > 3 && *t < dhuhr)
+            *t += kDay;
+        out[static_cast<std::size_t>(slot)] = t;
+    }
+    return out;
 }
 
 void frmTallix::AddMinutesToPrayer(PrayerTime& pt, std::int16_t n) {
@@ -202,14 +234,10 @@ void frmTallix::HighlightPrayer(std::int16_t slot) {
     LHP[slot]->BorderColor = gColorHandsHighlight;
     LMP[slot]->BorderColor = gColorHandsHighlight;
     LSP[slot]->BorderColor = gColorSecondsHighlight;
-    QString hhmm = lblPrayer[slot]->text();
-    if (const auto t = TimeOfDaySeconds(hhmm))
-        hhmm = QStringLiteral("%1:%2")
-                   .arg(*t / 3600, 2, 10, QChar('0'))
-                   .arg(*t / 60 % 60, 2, 10, QChar('0'));
+    // The time as its label shows it, seconds included.
     const QString tail = fraPrayer[slot]->title().contains(QLatin1Char('*')) ? QStringLiteral("* ")
                                                                              : QStringLiteral("  ");
-    txtPrayerTime->setText(QStringLiteral(" ") + hhmm + tail);
+    txtPrayerTime->setText(QStringLiteral(" ") + lblPrayer[slot]->text() + tail);
     QPalette pal = txtPrayerTime->palette();
     pal.setColor(QPalette::Base, TranslateColor(gColorFaceHighlight));
     pal.setColor(QPalette::Text, TranslateColor(gColorHandsHighlight));
@@ -235,12 +263,14 @@ void frmTallix::markCurrentPrayer() {
     }
     setWindowTitle(sWindowCaption[p]);
     RefreshProgressBars();
-    const auto after = TimeOfDaySeconds(lblPrayer[p]->text());
-    if (after)
-        sReminderAfterTime = TimeOfDayText(*after + 60 * 5 * gReminderAfter[p]);
-    const auto before = TimeOfDaySeconds(lblPrayer[n]->text());
-    if (before)
-        sReminderBeforeTime = TimeOfDayText(*before - 60 * 5 * gReminderBefore[n]);
+    // The reminders of the prayer under way and of the coming one, on the days they fall.
+    const int now = SecondsIntoShownDay(Now());
+    const auto after = LastComing(p, now);
+    ReminderAfterSeconds =
+        after ? std::optional(*after + 60 * 5 * gReminderAfter[p]) : std::nullopt;
+    const auto before = NextComing(n, now);
+    ReminderBeforeSeconds =
+        before ? std::optional(*before - 60 * 5 * gReminderBefore[n]) : std::nullopt;
 }
 
 void frmTallix::RefreshPrayerTimes(const Date& dtDate) {
@@ -265,17 +295,41 @@ void frmTallix::RefreshPrayerTimes(const Date& dtDate) {
     DrawClock();
     UpdateCurrentTime();
 
-    CalculatePrayerTimes(dtDate.toQDate(), loc, conf, times, 1);
-    for (std::int16_t slot = 1; slot <= 6; ++slot) {
-        ApplyPrayerAdjustments(times, slot);
+    const bool computed = ComputeDay(dtDate.toQDate(), times);
+    PrayerSeconds = DaySeconds(times);
+    PrayerTime evening[7];
+    ComputeDay(dtDate.toQDate().addDays(-1), evening);
+    const auto previous = DaySeconds(evening)[6];
+    PreviousIshaaSeconds = previous ? std::optional(*previous - 86400) : std::nullopt;
+    for (std::int16_t slot = 1; slot <= 6; ++slot)
         if (fraPrayer[slot])
             showSlot(times[slot], slot);
-    }
     if (lblPrayer[1])
         markCurrentPrayer();
     // The countdown and bars follow the new times at once, not only at the next tick.
     UpdateCurrentTime();
     DrawQiblah(loc);
     FillPrayerLists(dtDate, loc, conf);
+    TellPrayerLibraryTrouble(computed);
     SetBusy(false);
+}
+
+void frmTallix::TellPrayerLibraryTrouble(bool computed) {
+    // Told once for each reason, after the refresh has shown "N/A"; a library that works
+    // again is told anew when it fails again.
+    const QString why = computed ? QString() : platform::PrayerLibraryError();
+    if (!computed)
+        Err.Clear();
+    if (why == PrayerLibraryTrouble)
+        return;
+    PrayerLibraryTrouble = why;
+    if (why.isEmpty())
+        return;
+    QTimer::singleShot(0, this, [why] {
+        MsgBox(QStringLiteral("The prayer times cannot be computed: the prayer library could "
+                              "not be used.\n\n%1\n\nEvery time is shown as N/A and no athan "
+                              "or reminder sounds until the library can be used.")
+                   .arg(why),
+               vbExclamation, App.Title);
+    });
 }

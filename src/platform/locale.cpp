@@ -7,16 +7,81 @@
 namespace platform {
 namespace {
 
-// The first character of the pattern that is neither a letter nor quoted: its separator.
+// The first punctuation mark of the pattern outside quoted text: its separator (a vowel sign
+// of the words around the codes is none).
 QString separatorOf(const QString& pattern, const QString& fallback) {
     bool quoted = false;
     for (const QChar c : pattern) {
         if (c == u'\'')
             quoted = !quoted;
-        else if (!quoted && !c.isLetter() && !c.isSpace())
+        else if (!quoted && c.isPunct())
             return QString(c);
     }
     return fallback;
+}
+
+// A Qt pattern in fields (a code letter and its count) and the literal text between them.
+struct PatternItem {
+    QChar code; // null for literal text
+    qsizetype run = 0;
+    QString text;
+};
+
+QList<PatternItem> splitPattern(const QString& pattern) {
+    QList<PatternItem> items;
+    const auto literal = [&items](const QString& text) {
+        if (items.isEmpty() || !items.last().code.isNull())
+            items.append({QChar(), 0, QString()});
+        items.last().text += text;
+    };
+    const qsizetype n = pattern.size();
+    for (qsizetype i = 0; i < n;) {
+        const QChar c = pattern[i];
+        if (c == u'\'') {
+            // Quoted text ('' inside it an apostrophe; '' alone one too).
+            qsizetype j = i + 1;
+            QString quoted;
+            while (j < n && !(pattern[j] == u'\'' && (j + 1 >= n || pattern[j + 1] != u'\''))) {
+                quoted += pattern[j];
+                j += pattern[j] == u'\'' ? 2 : 1;
+            }
+            literal(j == i + 1 ? QStringLiteral("'") : quoted);
+            i = j + 1;
+            continue;
+        }
+        qsizetype run = 1;
+        while (i + run < n && pattern[i + run] == c)
+            ++run;
+        if (c.isLetter() && c.unicode() < 128)
+            items.append({c, run, QString()});
+        else
+            literal(pattern.mid(i, run));
+        i += run;
+    }
+    return items;
+}
+
+qsizetype findCode(const QList<PatternItem>& items, QStringView codes, qsizetype from) {
+    for (qsizetype k = std::max<qsizetype>(from, 0); k < items.size(); ++k)
+        if (!items[k].code.isNull() && codes.contains(items[k].code))
+            return k;
+    return -1;
+}
+
+// The one punctuation mark that stands alone between fields a and b, or the fallback.
+QString markBetween(const QList<PatternItem>& items, qsizetype a, qsizetype b,
+                    const QString& fallback) {
+    if (a < 0 || b != a + 2 || !items[a + 1].code.isNull())
+        return fallback;
+    const QString& text = items[a + 1].text;
+    return text.size() == 1 && text[0].isPunct() ? text : fallback;
+}
+
+// The time separator: the mark between the hour and the minutes of a pattern, else ":".
+QString TimeSeparatorOf(const QString& pattern) {
+    const QList<PatternItem> items = splitPattern(pattern);
+    const qsizetype hour = findCode(items, u"hH", 0);
+    return markBetween(items, hour, findCode(items, u"m", hour + 1), QStringLiteral(":"));
 }
 
 class QtLocaleBackend final : public LocaleBackend {
@@ -43,14 +108,15 @@ public:
         case LOCALE_SDATE:
             return separatorOf(locale.dateFormat(QLocale::ShortFormat), QStringLiteral("/"));
         case LOCALE_STIME:
-            return separatorOf(locale.timeFormat(QLocale::ShortFormat), QStringLiteral(":"));
+            return TimeSeparatorOf(locale.timeFormat(QLocale::ShortFormat));
         case LOCALE_SSHORTDATE:
             return QtPatternToWindows(locale.dateFormat(QLocale::ShortFormat));
         case LOCALE_SLONGDATE:
             return QtPatternToWindows(locale.dateFormat(QLocale::LongFormat));
         case LOCALE_STIMEFORMAT:
-            // The long form is the one with seconds; its time-zone code is left out.
-            return QtPatternToWindows(locale.timeFormat(QLocale::LongFormat));
+            // The long form is the one with seconds; the short one names the separator.
+            return TimeOfDayPattern(locale.timeFormat(QLocale::LongFormat),
+                                    locale.timeFormat(QLocale::ShortFormat));
         case LOCALE_S1159:
             return locale.amText();
         case LOCALE_S2359:
@@ -172,6 +238,27 @@ QString QtPatternToWindows(const QString& qtPattern) {
         i += run;
     }
     return out.trimmed();
+}
+
+QString TimeOfDayPattern(const QString& qtLong, const QString& qtShort) {
+    const QList<PatternItem> items = splitPattern(qtLong);
+    const qsizetype hour = findCode(items, u"hH", 0);
+    const qsizetype minute = findCode(items, u"m", hour + 1);
+    if (hour < 0 || minute < 0)
+        return QtPatternToWindows(qtLong);
+    const qsizetype second = findCode(items, u"s", minute + 1);
+    // "a"/"A" (AP, ap) and "B" (the day period some locales write for it) are the designator.
+    const qsizetype designator = findCode(items, u"aAB", 0);
+
+    // Words and units between the codes ("時", "h", "horo kaj") give way to the short form's
+    // separator, else ":".
+    const QString first = markBetween(items, hour, minute, TimeSeparatorOf(qtShort));
+    const QString last = second >= 0 ? markBetween(items, minute, second, first) : first;
+    QString out = QString(std::min<qsizetype>(items[hour].run, 2), designator >= 0 ? u'h' : u'H') +
+                  first + QStringLiteral("mm") + last + QStringLiteral("ss");
+    if (designator >= 0)
+        out = designator < hour ? QStringLiteral("tt ") + out : out + QStringLiteral(" tt");
+    return out;
 }
 
 } // namespace platform

@@ -71,4 +71,13 @@ QString CalendarText(CALID calendar, CALTYPE type);
 // "HH:mm" stays, an hour without AM/PM becomes H, time-zone and millisecond codes are left out.
 QString QtPatternToWindows(const QString& qtPattern);
 
+// The time of day with seconds in the Windows pattern letters, as the locale writes it at a
+// glance: hours, minutes and seconds (two digits each but the hour) between the locale's
+// separator marks, and its AM/PM designator before or after them as its long pattern puts it,
+// set off by a blank. The long pattern's words, units, time zone and the brackets or commas
+// around it are left out ("H時mm分ss秒 t" -> "H:mm:ss", "H:mm:ss (t)" -> "H:mm:ss",
+// "AP h시 m분 s초 t" -> "tt h:mm:ss"); a mark that is a word takes the short pattern's mark, or
+// ":".
+QString TimeOfDayPattern(const QString& qtLong, const QString& qtShort);
+
 } // namespace platform

@@ -165,6 +165,48 @@ protected:
         return title + QLatin1Char('\n') + text;
     }
 
+    // The program's environment: its own home, session bus and silent sound device, the clock
+    // started just before Makkah's Dhuhr (12:32:00 that day), the alerts logged.
+    QProcessEnvironment programEnvironment() const {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.remove(QStringLiteral("QT_QPA_PLATFORM"));
+        env.remove(QStringLiteral("DISPLAY"));
+        env.remove(QStringLiteral("WAYLAND_DISPLAY"));
+        env.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), address);
+        env.insert(QStringLiteral("XDG_CONFIG_HOME"), configDir());
+        env.insert(QStringLiteral("XDG_CACHE_HOME"), home.path() + QStringLiteral("/cache"));
+        env.insert(QStringLiteral("XDG_RUNTIME_DIR"), home.path() + QStringLiteral("/run"));
+        env.insert(QStringLiteral("TALLIX_ALSA_DEVICE"), QStringLiteral("null"));
+        env.insert(QStringLiteral("TZ"), QStringLiteral("UTC"));
+        env.insert(QStringLiteral("TALLIX_CLOCK_START"), QStringLiteral("2024-03-10T12:31:52"));
+        env.insert(QStringLiteral("QT_LOGGING_RULES"), QStringLiteral("tallix.alerts.info=true"));
+        return env;
+    }
+    // The caption names the next prayer, the tray tip its time; at Dhuhr the athan starts on
+    // the null device and its balloon is shown. The program's output gathers in log.
+    void expectTheAthanAtDhuhr(QByteArray& log) {
+        const auto readLog = [&] {
+            log += program.readAllStandardError();
+            log += program.readAllStandardOutput();
+        };
+        EXPECT_TRUE(WaitFor(
+            [&] { return publishedTitles().contains("Tallix Time - Next Prayer is Dhuhr"); }, 5000))
+            << publishedTitles().constData();
+        EXPECT_TRUE(WaitFor([&] { return trayTip().contains(QLatin1String("12:32")); }, 5000))
+            << trayTip().toStdString();
+        ASSERT_TRUE(WaitFor(
+            [&] {
+                readLog();
+                return log.contains("event 3 at 12:32:00");
+            },
+            30000))
+            << log.constData();
+        EXPECT_TRUE(log.contains("event 3 at 12:32:00, sound playing")) << log.constData();
+        ASSERT_TRUE(WaitFor([&] { return !notifications.bodies.isEmpty(); }, 5000));
+        EXPECT_EQ(notifications.bodies.value(0), QStringLiteral("It is now time to pray Dhuhr."));
+        EXPECT_EQ(notifications.summaries.value(0), QStringLiteral("Tallix Time"));
+    }
+
     QTemporaryDir home;
     QProcess bus;
     QProcess program;
@@ -175,53 +217,20 @@ protected:
 };
 
 TEST_F(RealProgramAtDhuhr, SoundsTheAthanShowsItsBalloonAndEndsAtLogOut) {
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.remove(QStringLiteral("QT_QPA_PLATFORM"));
-    env.remove(QStringLiteral("DISPLAY"));
-    env.remove(QStringLiteral("WAYLAND_DISPLAY"));
-    env.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), address);
-    env.insert(QStringLiteral("XDG_CONFIG_HOME"), configDir());
-    env.insert(QStringLiteral("XDG_CACHE_HOME"), home.path() + QStringLiteral("/cache"));
-    env.insert(QStringLiteral("XDG_RUNTIME_DIR"), home.path() + QStringLiteral("/run"));
-    env.insert(QStringLiteral("TALLIX_ALSA_DEVICE"), QStringLiteral("null"));
-    env.insert(QStringLiteral("TZ"), QStringLiteral("UTC"));
-    // Makkah's Dhuhr on that day is at 12:32:00.
-    env.insert(QStringLiteral("TALLIX_CLOCK_START"), QStringLiteral("2024-03-10T12:31:52"));
-    env.insert(QStringLiteral("QT_LOGGING_RULES"), QStringLiteral("tallix.alerts.info=true"));
-    program.setProcessEnvironment(env);
+    program.setProcessEnvironment(programEnvironment());
     program.setProcessChannelMode(QProcess::SeparateChannels);
     program.start(QStringLiteral("xvfb-run"), {QStringLiteral("-a"), QStringLiteral(TALLIX_EXE)});
     ASSERT_TRUE(program.waitForStarted(5000));
 
     QByteArray log;
-    const auto readLog = [&] {
-        log += program.readAllStandardError();
-        log += program.readAllStandardOutput();
-    };
     // The tray icon reaches the tray host.
     ASSERT_TRUE(WaitFor([&] { return !watcher.registered.isEmpty(); }, 20000))
         << program.readAllStandardError().constData();
     // Start-up wired the log-on entry, the day's times (the caption names the current
-    // prayer) and the clock tick's tray tip (the next prayer's time in the locale's pattern).
+    // prayer) and the clock tick's tray tip (the next prayer's time in the locale's pattern);
+    // then Dhuhr sounds.
     EXPECT_TRUE(QFile::exists(configDir() + QStringLiteral("/autostart/tallix-time.desktop")));
-    EXPECT_TRUE(WaitFor(
-        [&] { return publishedTitles().contains("Tallix Time - Next Prayer is Dhuhr"); }, 5000))
-        << publishedTitles().constData();
-    EXPECT_TRUE(WaitFor([&] { return trayTip().contains(QLatin1String("12:32")); }, 5000))
-        << trayTip().toStdString();
-
-    // Dhuhr: the athan starts on the null device, and its balloon is shown.
-    ASSERT_TRUE(WaitFor(
-        [&] {
-            readLog();
-            return log.contains("event 3 at 12:32:00");
-        },
-        30000))
-        << log.constData();
-    EXPECT_TRUE(log.contains("event 3 at 12:32:00, sound playing")) << log.constData();
-    ASSERT_TRUE(WaitFor([&] { return !notifications.bodies.isEmpty(); }, 5000));
-    EXPECT_EQ(notifications.bodies.value(0), QStringLiteral("It is now time to pray Dhuhr."));
-    EXPECT_EQ(notifications.summaries.value(0), QStringLiteral("Tallix Time"));
+    expectTheAthanAtDhuhr(log);
 
     // Log-out: SIGTERM unloads the program without a question, and it ends.
     const QString itemService = watcher.registered.value(0).section(QLatin1Char('/'), 0, 0);
@@ -229,13 +238,39 @@ TEST_F(RealProgramAtDhuhr, SoundsTheAthanShowsItsBalloonAndEndsAtLogOut) {
     ASSERT_GT(pid, 0);
     ::kill(pid_t(pid), SIGTERM);
     ASSERT_TRUE(program.waitForFinished(10000));
-    readLog();
+    log += program.readAllStandardError();
+    log += program.readAllStandardOutput();
     EXPECT_EQ(program.exitCode(), 0) << log.constData();
     EXPECT_TRUE(QFile::exists(configDir() + QStringLiteral("/tallix-time/registry.conf")));
     // The tray icon went with it.
     EXPECT_TRUE(WaitFor(
         [&] { return !connection->interface()->isServiceRegistered(itemService).value(); }, 3000));
 }
+
+// In a locale whose time pattern carries more than the time (the zone's brackets in fa_IR, the
+// unit words of ja_JP), the window writes a clean time and the athan comes at its second.
+class RealProgramInLocale : public RealProgramAtDhuhr,
+                            public ::testing::WithParamInterface<const char*> {};
+
+TEST_P(RealProgramInLocale, SoundsTheAthanAtDhuhr) {
+    QProcessEnvironment env = programEnvironment();
+    env.remove(QStringLiteral("LC_ALL"));
+    env.remove(QStringLiteral("LC_TIME"));
+    env.insert(QStringLiteral("LANG"), QString::fromLatin1(GetParam()));
+    program.setProcessEnvironment(env);
+    program.start(QStringLiteral("xvfb-run"), {QStringLiteral("-a"), QStringLiteral(TALLIX_EXE)});
+    ASSERT_TRUE(program.waitForStarted(5000));
+    ASSERT_TRUE(WaitFor([&] { return !watcher.registered.isEmpty(); }, 20000))
+        << program.readAllStandardError().constData();
+    QByteArray log;
+    expectTheAthanAtDhuhr(log);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Locales, RealProgramInLocale, ::testing::Values("fa_IR.UTF-8", "ja_JP.UTF-8"),
+    [](const auto& info) {
+        return QString::fromLatin1(info.param).section('.', 0, 0).toStdString();
+    });
 
 } // namespace
 

@@ -5,6 +5,7 @@
 #include "mainwindow/cProgressBar.h"
 #include "mainwindow/frmTallix.h"
 #include "runtime/Clock.h"
+#include "shown_times.h"
 
 #include <QLabel>
 #include <QPalette>
@@ -25,9 +26,8 @@ protected:
         window.reset();
         runtime::SetClock(nullptr);
     }
-    void showTimes(const QStringList& six) {
-        for (int i = 1; i <= 6; ++i)
-            window->lblPrayer[i]->setText(six[i - 1]);
+    void showTimes(const QStringList& six, int daysFromToday = 0) {
+        ShowTimes(*window, six, daysFromToday);
     }
     void at(int h, int m, int s) {
         runtime::SetClock(QDateTime(QDate(2024, 3, 10), QTime(h, m, s)));
@@ -41,6 +41,7 @@ TEST_F(DayArithmetic, NextPrayerThroughTheDayAndAcrossMidnight) {
     const struct {
         QStringList times;
         int h, m, s, next;
+        int shownDay = 0; // the window still shows yesterday while its Ishaa is to come
     } cases[] = {
         // Ishaa in the evening.
         {{"4:30:00", "6:00:00", "12:10:00", "15:40:00", "18:30:00", "20:00:00"}, 4, 29, 59, 1},
@@ -57,8 +58,10 @@ TEST_F(DayArithmetic, NextPrayerThroughTheDayAndAcrossMidnight) {
          4},
         // Ishaa after midnight.
         {{"2:40:00", "4:10:00", "13:00:00", "17:30:00", "22:50:00", "0:45:00"}, 23, 30, 0, 6},
-        {{"2:40:00", "4:10:00", "13:00:00", "17:30:00", "22:50:00", "0:45:00"}, 0, 30, 0, 6},
-        {{"2:40:00", "4:10:00", "13:00:00", "17:30:00", "22:50:00", "0:45:00"}, 0, 45, 0, 1},
+        {{"2:40:00", "4:10:00", "13:00:00", "17:30:00", "22:50:00", "0:45:00"}, 0, 30, 0, 6, -1},
+        {{"2:40:00", "4:10:00", "13:00:00", "17:30:00", "22:50:00", "0:45:00"}, 0, 45, 0, 1, -1},
+        // The shown day's own Ishaa after the coming midnight is not the night's next prayer.
+        {{"2:40:00", "4:10:00", "13:00:00", "17:30:00", "22:50:00", "0:45:00"}, 0, 10, 0, 1},
         {{"2:40:00", "4:10:00", "13:00:00", "17:30:00", "22:50:00", "0:45:00"}, 2, 0, 0, 1},
         {{"2:40:00", "4:10:00", "13:00:00", "17:30:00", "22:50:00", "0:45:00"}, 2, 40, 0, 2},
         // A slot without a time is passed over; the others go on.
@@ -68,8 +71,8 @@ TEST_F(DayArithmetic, NextPrayerThroughTheDayAndAcrossMidnight) {
         {{"N/A", "N/A", "N/A", "N/A", "N/A", "N/A"}, 7, 0, 0, -1},
     };
     for (const auto& c : cases) {
-        showTimes(c.times);
         at(c.h, c.m, c.s);
+        showTimes(c.times, c.shownDay);
         EXPECT_EQ(window->GetNextPrayer(), c.next)
             << c.times.join(' ').toStdString() << " at " << c.h << ":" << c.m << ":" << c.s;
     }
@@ -77,17 +80,16 @@ TEST_F(DayArithmetic, NextPrayerThroughTheDayAndAcrossMidnight) {
 
 TEST_F(DayArithmetic, NextPrayerNeedsNoNextDayIshaa) {
     // Before the lists have stored tomorrow's Ishaa the evening still has a next prayer.
-    window->sNextDayIshaaTime.clear();
-    showTimes({"4:30:00", "6:00:00", "12:10:00", "15:40:00", "18:30:00", "20:00:00"});
     at(19, 0, 0);
+    showTimes({"4:30:00", "6:00:00", "12:10:00", "15:40:00", "18:30:00", "20:00:00"});
     EXPECT_EQ(window->GetNextPrayer(), 6);
     at(22, 0, 0);
     EXPECT_EQ(window->GetNextPrayer(), 1);
 }
 
 TEST_F(DayArithmetic, BarRangeRunsFromTheLastShownTime) {
-    showTimes({"4:30:00", "6:00:00", "12:10:00", "15:40:00", "18:30:00", "20:00:00"});
     at(19, 0, 0);
+    showTimes({"4:30:00", "6:00:00", "12:10:00", "15:40:00", "18:30:00", "20:00:00"});
     window->RefreshProgressBars();
     EXPECT_EQ(window->ProgressBars[0]->Max(), 90);
     EXPECT_EQ(window->ProgressBars[1]->Max(), 90);
@@ -105,12 +107,6 @@ TEST_F(DayArithmetic, BarRangeRunsFromTheLastShownTime) {
 }
 
 TEST_F(DayArithmetic, DistancesBetweenTimesOfDay) {
-    EXPECT_TRUE(frmTallix::IsEarlyMorning("0:00:00"));
-    EXPECT_TRUE(frmTallix::IsEarlyMorning("5:59:59"));
-    EXPECT_FALSE(frmTallix::IsEarlyMorning("6:00:00"));
-    EXPECT_FALSE(frmTallix::IsEarlyMorning(""));
-    EXPECT_FALSE(frmTallix::IsEarlyMorning("N/A"));
-
     const struct {
         const char *from, *to;
         int minutes;
@@ -128,18 +124,22 @@ TEST_F(DayArithmetic, DistancesBetweenTimesOfDay) {
         {"10:00:00", "99:99:99 PM", 0, "", ""},
     };
     for (const auto& c : cases) {
-        EXPECT_EQ(frmTallix::MinutesBetween(c.from, c.to), c.minutes) << c.from << " " << c.to;
-        EXPECT_EQ(window->TimeBetween(c.from, c.to), QString::fromLatin1(c.between))
+        const auto from = TestSeconds(c.from), to = TestSeconds(c.to);
+        EXPECT_EQ(frmTallix::MinutesBetween(from, to), c.minutes) << c.from << " " << c.to;
+        EXPECT_EQ(window->TimeBetween(from, to), QString::fromLatin1(c.between))
             << c.from << " " << c.to;
-        EXPECT_EQ(frmTallix::TimeRemaining(c.from, c.to), QString::fromLatin1(c.remaining))
+        EXPECT_EQ(frmTallix::TimeRemaining(from, to), QString::fromLatin1(c.remaining))
             << c.from << " " << c.to;
     }
+    // Moments on the days around the shown one count the same way.
+    EXPECT_EQ(frmTallix::MinutesBetween(-600, 86400 + 300), 15);
+    EXPECT_EQ(frmTallix::TimeRemaining(86400 - 30, 86400 + 10), "0:00:40");
     // Whole seconds all round: never a "60" in the seconds field.
     for (int s = 0; s < 60; ++s) {
         const QString from = QStringLiteral("10:00:%1").arg(s, 2, 10, QChar('0'));
         const QString expected = s == 0 ? QStringLiteral("1:00:00")
                                         : QStringLiteral("0:59:%1").arg(60 - s, 2, 10, QChar('0'));
-        EXPECT_EQ(frmTallix::TimeRemaining(from, "11:00:00"), expected) << s;
+        EXPECT_EQ(frmTallix::TimeRemaining(TestSeconds(from), 11 * 3600), expected) << s;
     }
 }
 

@@ -3,20 +3,27 @@
 #include "core/datefmt.h"
 #include "core/settings.h"
 #include "fakes/fake_registry.h"
+#include "fakes/fake_sound.h"
 #include "fakes/fake_tray.h"
 #include "mainwindow/TabListBox.h"
 #include "mainwindow/cProgressBar.h"
 #include "mainwindow/frmTallix.h"
+#include "platform/prayerdll.h"
 #include "runtime/Clock.h"
+#include "runtime/Interaction.h"
 #include "runtime/VBDate.h"
 
 #include <QApplication>
+#include <QCoreApplication>
 #include <QDir>
+#include <QFile>
 #include <QGroupBox>
 #include <QLabel>
+#include <QLibraryInfo>
 #include <QLineEdit>
 #include <QRegularExpression>
 #include <QTabWidget>
+#include <QTemporaryDir>
 #include <QTimer>
 #include <gtest/gtest.h>
 
@@ -62,10 +69,8 @@ TEST_F(DayWindow, ShowsTheLibrarysTimesForTheRightDay) {
         EXPECT_EQ(caption(slot),
                   frmTallix::FormatPrayerTimeLong(dayTimes(QDate(2024, 3, 10), slot)))
             << slot;
-    EXPECT_EQ(window->sNextDayIshaaTime,
-              frmTallix::FormatPrayerTimeLong(dayTimes(QDate(2024, 3, 11), 6)));
 
-    // Late evening, after both Ishaa times: tomorrow. After midnight: the calendar day.
+    // Late evening, after the day's Ishaa: tomorrow. After midnight: the calendar day.
     const struct {
         QTime time;
         QDate shown;
@@ -79,25 +84,112 @@ TEST_F(DayWindow, ShowsTheLibrarysTimesForTheRightDay) {
     }
 }
 
-TEST_F(DayWindow, AllPrayersPassedOnlyOnceBothIshaaTimesHaveCome) {
+TEST_F(DayWindow, TheShownDayIsTheOneWhoseIshaaIsToCome) {
+    // Makkah: Ishaa in the evening. From its second on, the next day; after midnight, the day.
+    const int ishaa = frmTallix::DaySeconds({{},
+                                             {},
+                                             {},
+                                             dayTimes(QDate(2024, 3, 10), 3),
+                                             {},
+                                             {},
+                                             dayTimes(QDate(2024, 3, 10), 6)})[6]
+                          .value();
+    const QDateTime evening(QDate(2024, 3, 10), QTime(0, 0).addSecs(ishaa));
     const struct {
-        QTime now;
-        const char *ishaa, *next;
-        bool passed;
+        QDateTime when;
+        QDate shown;
+    } cases[] = {{evening.addSecs(-1), QDate(2024, 3, 10)},
+                 {evening, QDate(2024, 3, 11)},
+                 {QDateTime(QDate(2024, 3, 10), QTime(23, 0)), QDate(2024, 3, 11)},
+                 {QDateTime(QDate(2024, 3, 11), QTime(0, 0)), QDate(2024, 3, 11)},
+                 {QDateTime(QDate(2024, 3, 10), QTime(3, 0)), QDate(2024, 3, 10)}};
+    for (const auto& c : cases)
+        EXPECT_EQ(window->ShownDayAt(c.when).toQDate(), c.shown)
+            << c.when.toString(Qt::ISODate).toStdString();
+
+    // Oslo in June: Ishaa after midnight. Until it comes, the window shows the evening's day.
+    gLatitude = 59.9139;
+    gLongitude = 10.7522;
+    gTimeZone = 32; // +1 h
+    gDaylightSavings = 1;
+    gDaylightSavingsTime = 1; // one hour all year
+    gCalcMethod = 5;
+    const QDate day(2024, 6, 20);
+    const auto late =
+        frmTallix::DaySeconds({{}, {}, {}, dayTimes(day, 3), {}, {}, dayTimes(day, 6)})[6];
+    ASSERT_TRUE(late && *late > 86400) << "Ishaa falls after midnight in Oslo in June";
+    const QDateTime night = QDateTime(day, QTime(0, 0)).addSecs(*late);
+    EXPECT_EQ(window->ShownDayAt(night.addSecs(-1)).toQDate(), day);
+    EXPECT_EQ(window->ShownDayAt(QDateTime(day.addDays(1), QTime(0, 0))).toQDate(), day);
+    EXPECT_EQ(window->ShownDayAt(night).toQDate(), day.addDays(1));
+}
+
+TEST_F(DayWindow, WithoutThePrayerLibraryNothingIsMadeUp) {
+    FakeSound sound;
+    QStringList told;
+    runtime::SetMsgBoxAnswerer([&told](const QString& prompt, int, const QString&) {
+        told << prompt;
+        return vbOK;
+    });
+    QTemporaryDir dir;
+    QFile junk(dir.filePath(QStringLiteral("libtallixtime.so")));
+    ASSERT_TRUE(junk.open(QIODevice::WriteOnly));
+    junk.write("not a library");
+    junk.close();
+    const struct {
+        const char* what;
+        QString path;
+        const char* why;
     } cases[] = {
-        {QTime(23, 0), "20:30:00", "20:31:00", true},
-        {QTime(20, 30, 30), "20:30:00", "20:31:00", false},
-        {QTime(3, 0), "20:30:00", "20:31:00", false},
-        {QTime(22, 0), "0:40:00", "0:41:00", false}, // Ishaa after midnight: never
-        {QTime(21, 0), "20:30:00", "1:00:00", true},
-        {QTime(21, 0), "20:30:00", "", true},
+        {"missing", dir.filePath(QStringLiteral("none/libtallixtime.so")), "No such file"},
+        {"unreadable", junk.fileName(), "libtallixtime.so"},
+        // A library without the entry points of this one: another version, or another library.
+        {"wrong version",
+         QLibraryInfo::path(QLibraryInfo::LibrariesPath) + QStringLiteral("/libQt6Core.so.6"),
+         "getPrayer"},
     };
     for (const auto& c : cases) {
-        at(QDate(2024, 3, 10), c.now);
-        window->lblPrayer[6]->setText(c.ishaa);
-        window->sNextDayIshaaTime = c.next;
-        EXPECT_EQ(window->AllPrayersPassed(), c.passed) << c.ishaa << " " << c.next;
+        SCOPED_TRACE(c.what);
+        platform::SetPrayerLibraryPath(c.path);
+        told.clear();
+        at(QDate(2024, 3, 10), QTime(10, 8, 30));
+        window->RefreshPrayers();
+        window->RefreshPrayers();
+        QCoreApplication::processEvents();
+        // Told once, naming the library and why.
+        ASSERT_EQ(told.size(), 1);
+        EXPECT_TRUE(told[0].contains(QLatin1String("prayer library"))) << told[0].toStdString();
+        EXPECT_TRUE(told[0].contains(QLatin1String("libtallixtime.so")) ||
+                    told[0].contains(QLatin1String("libQt6Core")))
+            << told[0].toStdString();
+        EXPECT_TRUE(told[0].contains(QLatin1String(c.why))) << told[0].toStdString();
+        for (int slot = 1; slot <= 6; ++slot) {
+            EXPECT_EQ(caption(slot), "N/A") << slot;
+            EXPECT_FALSE(window->PrayerSeconds[slot]) << slot;
+        }
+        EXPECT_EQ(window->lblQiblah->text(), "N/A");
+        EXPECT_EQ(window->GetNextPrayer(), -1);
+        // No alert at any second, midnight included; the clock goes on.
+        sound.clear();
+        for (const QTime t : {QTime(0, 0), QTime(0, 0, 1), QTime(12, 0), QTime(12, 0, 1)}) {
+            at(QDate(2024, 3, 11), t);
+            window->tmrMain_Timer();
+        }
+        EXPECT_TRUE(sound.calls().isEmpty());
+        EXPECT_TRUE(window->lblTime->text().contains(QLatin1String("12:00:01")));
+        QCoreApplication::processEvents();
+        EXPECT_EQ(told.size(), 1) << "the same trouble is told once";
     }
+    // The library back: the times and the bearing come back, and nothing more is said.
+    platform::SetPrayerLibraryPath(QString());
+    told.clear();
+    window->RefreshPrayers();
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(told.isEmpty());
+    EXPECT_TRUE(window->PrayerSeconds[3]);
+    EXPECT_NE(caption(3), "N/A");
+    EXPECT_NE(window->lblQiblah->text(), "N/A");
+    runtime::SetMsgBoxAnswerer(nullptr);
 }
 
 TEST_F(DayWindow, FridayDhuhrCurrentPrayerCaptionAndReminders) {
@@ -115,15 +207,15 @@ TEST_F(DayWindow, FridayDhuhrCurrentPrayerCaptionAndReminders) {
     EXPECT_FALSE(window->fraPrayer[4]->font().bold());
     ASSERT_TRUE(window->txtPrayerTime->isVisible() || !window->isVisible());
     EXPECT_FALSE(window->txtPrayerTime->isHidden());
-    const auto dhuhr = frmTallix::TimeOfDaySeconds(caption(3));
+    const auto dhuhr = window->PrayerSeconds[3];
     ASSERT_TRUE(dhuhr);
-    EXPECT_EQ(window->txtPrayerTime->text(), QStringLiteral(" %1:%2  ")
-                                                 .arg(*dhuhr / 3600, 2, 10, QChar('0'))
-                                                 .arg(*dhuhr / 60 % 60, 2, 10, QChar('0')));
-    EXPECT_EQ(frmTallix::TimeOfDaySeconds(window->sReminderBeforeTime),
-              frmTallix::TimeOfDaySeconds(caption(4)));
-    EXPECT_EQ(*frmTallix::TimeOfDaySeconds(window->sReminderAfterTime), *dhuhr + 600);
-    EXPECT_EQ(window->ProgressBars[0]->Max(), frmTallix::MinutesBetween(caption(3), caption(4)));
+    // The highlight box shows the time as its label does, seconds included.
+    EXPECT_EQ(window->txtPrayerTime->text(), QStringLiteral(" ") + caption(3) + "  ");
+    EXPECT_TRUE(caption(3).contains(QRegularExpression(QStringLiteral(":\\d\\d:\\d\\d"))));
+    EXPECT_EQ(window->ReminderBeforeSeconds, window->PrayerSeconds[4]);
+    EXPECT_EQ(window->ReminderAfterSeconds, *dhuhr + 600);
+    EXPECT_EQ(window->ProgressBars[0]->Max(),
+              frmTallix::MinutesBetween(window->PrayerSeconds[3], window->PrayerSeconds[4]));
 
     at(QDate(2024, 3, 8), QTime(9, 0));
     window->RefreshPrayerTimes(Date(QDate(2024, 3, 8)));
@@ -135,7 +227,8 @@ TEST_F(DayWindow, FridayDhuhrCurrentPrayerCaptionAndReminders) {
     at(QDate(2024, 3, 8), QTime(23, 30));
     window->RefreshPrayerTimes(Date(QDate(2024, 3, 8)));
     EXPECT_EQ(window->windowTitle(), "Tallix Time - Current Prayer is Ishaa");
-    EXPECT_EQ(window->ProgressBars[1]->Max(), frmTallix::MinutesBetween(caption(6), caption(1)));
+    EXPECT_EQ(window->ProgressBars[1]->Max(),
+              frmTallix::MinutesBetween(window->PrayerSeconds[6], window->PrayerSeconds[1]));
     EXPECT_GT(window->ProgressBars[1]->Max(), 400);
 }
 
@@ -278,7 +371,7 @@ TEST_F(DayWindow, CountdownBarsAndTrayTipFollowTheClock) {
     window->RefreshPrayers();
     gProgressBarSegment = 1;
     ASSERT_TRUE(window->UpdateCurrentTime());
-    const auto dhuhr = frmTallix::TimeOfDaySeconds(caption(3));
+    const auto dhuhr = window->PrayerSeconds[3];
     ASSERT_TRUE(dhuhr);
     const int left = *dhuhr - (10 * 3600 + 8 * 60 + 30);
     EXPECT_EQ(window->lblNextPrayerIn->text(), QStringLiteral("%1h%2m%3s")
@@ -311,7 +404,8 @@ TEST_F(DayWindow, CountdownBarsAndTrayTipFollowTheClock) {
     window->setWindowState(Qt::WindowMinimized);
     EXPECT_FALSE(window->UpdateCurrentTime());
     EXPECT_EQ(window->lblTime->text(), clockBefore);
-    const int toSunrise = frmTallix::MinutesBetween("5:31:10", caption(2));
+    const int toSunrise =
+        frmTallix::MinutesBetween(5 * 3600 + 31 * 60 + 10, window->PrayerSeconds[2]);
     EXPECT_TRUE(QString::fromUtf8(window->gTrayIconData.szTip)
                     .endsWith(QStringLiteral("%1h%2min")
                                   .arg(toSunrise / 60)

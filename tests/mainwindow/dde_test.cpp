@@ -8,6 +8,7 @@
 #include "mainwindow/frmTallix.h"
 #include "runtime/Clock.h"
 #include "runtime/VBDate.h"
+#include "shown_times.h"
 
 #include <QLabel>
 #include <QLocale>
@@ -34,8 +35,7 @@ protected:
         gDisplayHijraa = 0;
         setClock(10, 8, 30);
         window = std::make_unique<frmTallix>();
-        for (int slot = 1; slot <= 6; ++slot)
-            window->lblPrayer[slot]->setText(QString::fromLatin1(kTimes[slot]));
+        showTimes();
         window->lblQiblah->setText(QStringLiteral("61.2° from North"));
     }
     void TearDown() override {
@@ -46,6 +46,12 @@ protected:
     }
     static void setClock(int h, int m, int s) {
         runtime::SetClock(QDateTime(QDate(2024, 3, 10), QTime(h, m, s)));
+    }
+    void showTimes() {
+        QStringList six;
+        for (int slot = 1; slot <= 6; ++slot)
+            six << QString::fromLatin1(kTimes[slot]);
+        ShowTimes(*window, six);
     }
     // The window's server on the fake transport, started.
     void start() {
@@ -166,7 +172,8 @@ TEST_F(DdeWindow, TimeRemainingCountsToTheNextPrayer) {
     };
     for (const Case& c : cases) {
         setClock(c.h, c.m, c.s);
-        window->lblPrayer[1]->setText(QString::fromLatin1(c.fajr));
+        ShowTimes(*window, {QString::fromLatin1(c.fajr), "6:35:00", "12:15:00", "15:40:00",
+                            "18:05:00", "19:30:00"});
         const QString at = QStringLiteral("%1:%2:%3").arg(c.h).arg(c.m).arg(c.s);
         EXPECT_EQ(dde.ask(XTYP_REQUEST, QStringLiteral("TimeRemaining")).text(),
                   QString::fromLatin1(c.minutes))
@@ -176,8 +183,7 @@ TEST_F(DdeWindow, TimeRemainingCountsToTheNextPrayer) {
             << at.toStdString();
     }
     // No time shown at all: no next prayer, no countdown, but the times still answer.
-    for (int slot = 1; slot <= 6; ++slot)
-        window->lblPrayer[slot]->setText(QStringLiteral("N/A"));
+    ShowTimes(*window, {"N/A", "N/A", "N/A", "N/A", "N/A", "N/A"});
     for (const char* name :
          {"NextPrayerTime", "NextPrayerName", "TimeRemaining", "TimeRemainingSeconds"})
         EXPECT_FALSE(dde.ask(XTYP_REQUEST, QString::fromLatin1(name)).hasData) << name;

@@ -89,7 +89,7 @@ TEST_F(Life, LoadStartsEverythingInItsOrder) {
     // The mixer, the day's times, the broadcasts and the clock.
     EXPECT_TRUE(window->VolumeAvailable);
     EXPECT_EQ(window->sldVolume->value(), 50);
-    EXPECT_TRUE(frmTallix::TimeOfDaySeconds(window->lblPrayer[3]->text()).has_value());
+    EXPECT_TRUE(window->PrayerSeconds[3].has_value());
     EXPECT_EQ(platform::SystemBroadcastWindow(), window->hWnd());
     EXPECT_TRUE(window->tmrMain->isActive());
     EXPECT_EQ(window->LastEventCode, 0);

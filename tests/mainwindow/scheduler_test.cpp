@@ -14,6 +14,7 @@
 #include "platform/wndproc.h"
 #include "runtime/Clock.h"
 #include "runtime/ResStrings.h"
+#include "shown_times.h"
 
 #include <QLabel>
 #include <QTimer>
@@ -57,7 +58,7 @@ protected:
     }
     static void at(const QTime& t) { runtime::SetClock(QDateTime(kDay, t)); }
     QTime timeOf(int slot) const {
-        const auto s = frmTallix::TimeOfDaySeconds(window->lblPrayer[slot]->text());
+        const auto s = window->PrayerSeconds[slot];
         EXPECT_TRUE(s.has_value()) << window->lblPrayer[slot]->text().toStdString();
         return QTime(0, 0).addSecs(s.value_or(0));
     }
@@ -105,33 +106,42 @@ protected:
 
 TEST_F(Scheduler, EachCodeIsDueAtItsSecondInTheTestOrder) {
     auto& w = *window;
-    const QString times[7] = {{},           "5:00:00 AM", "6:20:00 AM", "12:30:00 PM",
-                              "3:45:00 PM", "6:40:00 PM", "8:00:00 PM"};
-    for (int i = 1; i <= 6; ++i)
-        w.lblPrayer[i]->setText(times[i]);
-    w.sReminderBeforeTime = "3:30:00 PM";
-    w.sReminderAfterTime = "12:45:00 PM";
-    w.sNextDayIshaaTime = "8:01:00 PM";
+    const QStringList times = {"5:00:00 AM", "6:20:00 AM", "12:30:00 PM",
+                               "3:45:00 PM", "6:40:00 PM", "12:20:00 AM"};
+    ShowTimes(w, times);
+    w.ReminderBeforeSeconds = 15 * 3600 + 30 * 60;
+    w.ReminderAfterSeconds = 12 * 3600 + 45 * 60;
+    const auto on = [](int day, const QTime& t) { return QDateTime(kDay.addDays(day), t); };
     const struct {
-        QTime t;
+        QDateTime t;
         int code;
-    } cases[] = {{QTime(5, 0), 1},   {QTime(6, 20), 2}, {QTime(12, 30), 3},    {QTime(15, 45), 4},
-                 {QTime(18, 40), 5}, {QTime(20, 0), 6}, {QTime(15, 30), 11},   {QTime(12, 45), 12},
-                 {QTime(20, 1), 9},  {QTime(0, 0), 10}, {QTime(12, 30, 1), -1}};
+    } cases[] = {{on(0, QTime(5, 0)), 1},
+                 {on(0, QTime(6, 20)), 2},
+                 {on(0, QTime(12, 30)), 3},
+                 {on(0, QTime(15, 45)), 4},
+                 {on(0, QTime(18, 40)), 5},
+                 {on(1, QTime(0, 20)), 6},
+                 {on(0, QTime(15, 30)), 11},
+                 {on(0, QTime(12, 45)), 12},
+                 {on(1, QTime(0, 0)), 10},
+                 {on(0, QTime(12, 30, 1)), -1},
+                 // The shown day's Ishaa after midnight is due after the coming midnight only,
+                 // and a time is due on the shown day only.
+                 {on(0, QTime(0, 20)), -1},
+                 {on(1, QTime(12, 30)), -1}};
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.t.toString().toStdString());
+        SCOPED_TRACE(c.t.toString(Qt::ISODate).toStdString());
         EXPECT_EQ(w.GetDueEventAt(c.t), c.code);
     }
     // A reminder of 0 minutes falls on the prayer's own second: the prayer wins.
-    w.sReminderBeforeTime = times[4];
-    EXPECT_EQ(w.GetDueEventAt(QTime(15, 45)), 4);
-    // A text that is not a time no longer silences what comes after it.
-    w.lblPrayer[1]->setText("N/A");
-    w.sReminderBeforeTime.clear();
-    w.sReminderAfterTime.clear();
-    EXPECT_EQ(w.GetDueEventAt(QTime(12, 30)), 3);
-    EXPECT_EQ(w.GetDueEventAt(QTime(20, 1)), 9);
-    EXPECT_EQ(w.GetDueEventAt(QTime(0, 0)), 10);
+    w.ReminderBeforeSeconds = w.PrayerSeconds[4];
+    EXPECT_EQ(w.GetDueEventAt(on(0, QTime(15, 45))), 4);
+    // A slot without a time does not silence what comes after it.
+    ShowTimes(w, {"N/A", "6:20:00 AM", "12:30:00 PM", "3:45:00 PM", "6:40:00 PM", "N/A"});
+    w.ReminderBeforeSeconds.reset();
+    w.ReminderAfterSeconds.reset();
+    EXPECT_EQ(w.GetDueEventAt(on(0, QTime(12, 30))), 3);
+    EXPECT_EQ(w.GetDueEventAt(on(0, QTime(0, 0))), 10);
 }
 
 TEST_F(Scheduler, AnAthanRunsOnceOnTheFirstTickOfItsSecond) {
@@ -277,8 +287,7 @@ TEST_F(Scheduler, ReminderTextsNameThePrayerAndItsMinutes) {
     EXPECT_EQ(window->ReminderMessage, expected);
 
     // No next prayer to name: no earlier reminder's text is shown instead.
-    for (int i = 1; i <= 6; ++i)
-        window->lblPrayer[i]->setText(QStringLiteral("N/A"));
+    ShowTimes(*window, {"N/A", "N/A", "N/A", "N/A", "N/A", "N/A"});
     tray.clear();
     window->ReminderNotify(true);
     EXPECT_TRUE(window->ReminderMessage.isEmpty());
@@ -289,7 +298,7 @@ TEST_F(Scheduler, AReminderSoundsItsOwnSoundAndShurooqNothing) {
     gReminderBefore[4] = 2;
     at(timeOf(3).addSecs(60)); // after Dhuhr: Asr is next
     window->RefreshPrayers();
-    const auto before = frmTallix::TimeOfDaySeconds(window->sReminderBeforeTime);
+    const auto before = window->ReminderBeforeSeconds;
     ASSERT_TRUE(before.has_value());
     const QTime t = QTime(0, 0).addSecs(*before);
     at(t.addSecs(-1));
