@@ -8,6 +8,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QPixmap>
 #include <QProcess>
@@ -119,8 +120,10 @@ protected:
         procs.push_back(std::make_unique<QProcess>());
         QProcess& p = *procs.back();
         p.setProcessEnvironment(env.isEmpty() ? QProcessEnvironment::systemEnvironment() : env);
-        p.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        p.setStandardOutputFile(QProcess::nullDevice());
+        // What each says goes to a log of its own in the session's folder.
+        const QString log = dir.filePath(QFileInfo(program).fileName() + QStringLiteral(".log"));
+        p.setStandardOutputFile(log, QIODevice::Append);
+        p.setStandardErrorFile(log, QIODevice::Append);
         p.start(program, args);
         p.waitForStarted(5000);
         return p;
@@ -305,6 +308,81 @@ TEST_F(Desktop, TheExitQuestionIsAboveItsWindowWithTheFocus) {
             key(QStringLiteral("a"));
         }
     }
+}
+
+// Picking Jakarta on a machine set to UTC and pressing OK asks whether to save a zone that
+// does not match: the question opens above Prayer Settings (kept on top) with the focus. Left
+// open over a prayer time that brings the main window up, the dialog and its question stay,
+// above the window, and the athan is announced.
+TEST_F(Desktop, TheZoneQuestionStaysAboveItsDialogThroughAnAthan) {
+    // Brought up at an athan; the clock starts shortly before Makkah's Dhuhr (12:32:00).
+    startProgram();
+    stopProgram();
+    env.insert(QStringLiteral("TALLIX_CLOCK_START"), QStringLiteral("2024-03-10T12:31:15"));
+    env.insert(QStringLiteral("QT_LOGGING_RULES"), QStringLiteral("tallix.alerts.info=true"));
+    const Wid main = startProgram({QStringLiteral("\"DisplayMainScreen\"=\"1\"")});
+    activate(main);
+    key(QStringLiteral("ctrl+s"));
+    QList<Wid> settings;
+    ASSERT_TRUE(WaitFor(
+        [&] {
+            settings = search(QStringLiteral("--name"), QStringLiteral("Prayer Settings$"));
+            return !settings.isEmpty() && active() == settings.first();
+        },
+        20000));
+    // Cou&ntries, then Ci&ties, each found by typing; then OK.
+    key(QStringLiteral("alt+n"));
+    x({QStringLiteral("xdotool"), QStringLiteral("type"), QStringLiteral("--delay"),
+       QStringLiteral("60"), QStringLiteral("Indonesia")});
+    key(QStringLiteral("alt+t"));
+    x({QStringLiteral("xdotool"), QStringLiteral("type"), QStringLiteral("--delay"),
+       QStringLiteral("60"), QStringLiteral("Jakarta")});
+    // OK: the button left of Cancel at the dialog's lower right (a form takes no Return).
+    const QString info =
+        x({QStringLiteral("xwininfo"), QStringLiteral("-id"), QString::number(settings.first())});
+    const auto field = [&](const char* name) {
+        const QRegularExpression re(QString::fromLatin1(name) + QStringLiteral(":\\s*(-?\\d+)"));
+        return re.match(info).captured(1).toInt();
+    };
+    x({QStringLiteral("xdotool"), QStringLiteral("mousemove"),
+       QString::number(field("Absolute upper-left X") + field("Width") - 138),
+       QString::number(field("Absolute upper-left Y") + field("Height") - 25),
+       QStringLiteral("click"), QStringLiteral("1")});
+    QList<Wid> question;
+    const bool asked = WaitFor(
+        [&] {
+            question = newWindows(QStringLiteral("^Tallix Time$"), {main});
+            return !question.isEmpty();
+        },
+        10000);
+    screenshot(QStringLiteral("jakarta_question"));
+    ASSERT_TRUE(asked) << "no question";
+    EXPECT_TRUE(WaitFor([&] { return active() == question.first(); }, 5000));
+    EXPECT_TRUE(above(question.first(), settings.first()));
+
+    // Dhuhr: the athan, the main window up, the dialog and its question still there, in front.
+    QFile log(dir.filePath(QStringLiteral("tallix-time.log")));
+    EXPECT_TRUE(WaitFor(
+        [&] {
+            log.open(QIODevice::ReadOnly);
+            const bool athan = log.readAll().contains("event 3 at");
+            log.close();
+            return athan;
+        },
+        60000))
+        << "no athan";
+    Pump(1500);
+    EXPECT_TRUE(viewable(main));
+    EXPECT_TRUE(viewable(settings.first()));
+    EXPECT_TRUE(viewable(question.first()));
+    EXPECT_TRUE(above(settings.first(), main));
+    EXPECT_TRUE(above(question.first(), settings.first()));
+    EXPECT_EQ(active(), question.first());
+    screenshot(QStringLiteral("nested_dialog_at_athan"));
+    key(QStringLiteral("Escape"));
+    EXPECT_TRUE(WaitFor([&] { return !viewable(question.first()); }, 5000));
+    EXPECT_TRUE(viewable(settings.first())) << "No keeps the dialog open with its choices";
+    EXPECT_EQ(program->state(), QProcess::Running);
 }
 
 // While Prayer Settings is up, the main window takes no input: a second Ctrl+S opens no second
