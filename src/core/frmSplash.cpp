@@ -204,6 +204,9 @@ void frmSplash::mouseReleaseEvent(QMouseEvent* event) {
 }
 
 void ShowAboutBox() {
+    // One modal window at a time: a second request finds the one already open.
+    if (BringModalWindowForward())
+        return;
     frmTallix* main = MainWindow();
     QPoint where;
     if (main) {

@@ -348,6 +348,9 @@ void frmUpdate::close() {
 }
 
 void ShowUpdateCheck() {
+    // One modal window at a time: a second request finds the one already open.
+    if (BringModalWindowForward())
+        return;
     auto* check = new frmUpdate(MainWindow());
     check->Show(vbModal);
 }

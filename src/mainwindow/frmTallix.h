@@ -426,6 +426,9 @@ public:
     void AthanNotify();
     void ReminderNotify(bool bBefore);
     void UnloadDialogs();
+    // The athan of a prayer whose time came since that moment (the clock was stopped while the
+    // exit question waited), when that prayer is still the current one and was not announced.
+    void AnnounceAthanMissedSince(const QDateTime& since);
 
     // Status area and volume. Pray Now and the screen saver command follow the desktop and the
     // chosen Pray Now action (the preferences dialog calls it too).

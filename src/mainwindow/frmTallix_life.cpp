@@ -14,6 +14,7 @@
 #include "platform/signals.h"
 #include "platform/sysparams.h"
 #include "runtime/App.h"
+#include "runtime/Clock.h"
 #include "runtime/Interaction.h"
 #include "runtime/ResStrings.h"
 
@@ -129,18 +130,30 @@ void frmTallix::Form_Activate() {
 
 void frmTallix::Form_QueryUnload(int* cancel, int unloadMode) {
     if (unloadMode == vbFormControlMenu) {
-        // The close box only minimises: the program lives on in the tray.
-        setWindowState(windowState() | Qt::WindowMinimized);
-        if (gHideWhenMinimized == 1 && IsTrayIconShown())
+        // The close box only minimises: the program lives on in the tray. A window that goes
+        // to the tray is hidden straight away: asked to minimise and hidden in the same breath,
+        // the window manager would still be iconifying it when the tray shows it again.
+        if (gHideWhenMinimized == 1 && IsTrayIconShown()) {
             hide();
+            SetAppTaskVisible(false);
+        } else {
+            setWindowState(windowState() | Qt::WindowMinimized);
+        }
         *cancel = 1;
     } else if (unloadMode == vbFormCode) {
+        // While a modal window waits for the user, Exit only shows it.
+        if (BringModalWindowForward()) {
+            *cancel = 1;
+            return;
+        }
         tmrMain->stop();
         gExitQuestionShown = true;
+        const QDateTime asked = Now();
         DoEvents();
         if (MsgBox(LoadResString(132), kExitQuestionStyle, App.Title) != vbYes) {
             gExitQuestionShown = false;
             *cancel = 1;
+            AnnounceAthanMissedSince(asked);
             tmrMain->start();
         }
     }
@@ -211,6 +224,9 @@ void frmTallix::showEvent(QShowEvent* event) {
         QTimer::singleShot(0, this, [this] {
             if (isVisible() && !(windowState() & Qt::WindowMinimized)) {
                 raise();
+                // A modal window of the program stays in front of it, with the focus.
+                if (BringModalWindowForward())
+                    return;
                 activateWindow();
                 // Without a window manager (the offscreen platform) a window shown again
                 // is not told it is active; nothing else would make it so.

@@ -123,6 +123,28 @@ void frmTallix::actDueEvent(std::int16_t code) {
     }
 }
 
+void frmTallix::AnnounceAthanMissedSince(const QDateTime& since) {
+    const QDateTime now = wholeSecond(Now());
+    // The last of the day's times passed since then is the current prayer (or the sunrise,
+    // which ends the dawn prayer and has no athan).
+    std::int16_t latest = -1;
+    QDateTime latestAt;
+    for (std::int16_t i = 1; i <= 6; ++i) {
+        const auto seconds = lblPrayer[i] ? TimeOfDaySeconds(lblPrayer[i]->text()) : std::nullopt;
+        if (!seconds)
+            continue;
+        const QDateTime at(now.date(), QTime(0, 0).addSecs(*seconds), now.timeZone());
+        if (at >= wholeSecond(since) && at <= now && (latest < 0 || at > latestAt)) {
+            latest = i;
+            latestAt = at;
+        }
+    }
+    if (latest < 0 || latest == 2 || latest == LastEventCode)
+        return;
+    LastEventCode = latest;
+    actDueEvent(latest);
+}
+
 void frmTallix::playReminderSound() {
     switch (gAudioType[7]) {
     case 1:
@@ -144,6 +166,8 @@ void frmTallix::showForAnnouncement() {
     Show();
     CenterOnWorkArea();
     ApplyAlwaysOnTop();
+    // A settings dialog kept open (and its own question or file dialog) stays above it.
+    BringModalWindowForward();
 }
 
 void frmTallix::AthanNotify() {
@@ -196,10 +220,8 @@ void frmTallix::ReminderNotify(bool bBefore) {
 }
 
 void frmTallix::UnloadDialogs() {
-    for (const char* name : {"frmSplash", "frmPreferences", "frmPrayerSettings"}) {
-        if (Form* f = FindForm(QString::fromLatin1(name))) {
-            f->Unload();
-            return;
-        }
-    }
+    // The About box goes; a settings dialog stays open with what the user has typed in it so
+    // far (an athan must not throw it away) and comes back in front of the window.
+    if (Form* f = FindForm(QStringLiteral("frmSplash")))
+        f->Unload();
 }

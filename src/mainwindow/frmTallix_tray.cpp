@@ -66,7 +66,9 @@ void frmTallix::RestoreFromTray() {
     SetForegroundWindow(hWnd());
     Show();
     raise();
-    activateWindow();
+    // A modal window of the program stays in front, with the focus.
+    if (!BringModalWindowForward())
+        activateWindow();
 }
 
 void frmTallix::PopupMenu(QMenu* menu, QAction* defaultItem) {

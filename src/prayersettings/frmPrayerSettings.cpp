@@ -155,6 +155,9 @@ void frmPrayerSettings::setListIndex(QListWidget* lst, int index) {
 }
 
 void ShowPrayerSettings(std::int16_t startTab) {
+    // One modal window at a time: a second request finds the one already open.
+    if (BringModalWindowForward())
+        return;
     gStartTab = startTab;
     DoEvents();
     auto* dialog = new frmPrayerSettings();

@@ -22,6 +22,9 @@
 #include <algorithm>
 
 void ShowPreferencesDialog(std::int16_t iStartTab) {
+    // One modal window at a time: a second request finds the one already open.
+    if (BringModalWindowForward())
+        return;
     gStartTab = iStartTab;
     DoEvents();
     // One dialog at a time: a second opener finds the one already open.

@@ -4,10 +4,13 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDialog>
 #include <QEventLoop>
 #include <QLayout>
 #include <QPointer>
 #include <QScreen>
+#include <QThread>
+#include <QTimer>
 
 #include <algorithm>
 
@@ -16,6 +19,9 @@ QList<Form*>& registry() {
     static QList<Form*> forms;
     return forms;
 }
+
+// Modal shows waiting for their form now.
+int gModalShows = 0;
 } // namespace
 
 QList<Form*> Forms() {
@@ -27,6 +33,16 @@ Form* FindForm(const QString& name) {
         if (f->Name().compare(name, Qt::CaseInsensitive) == 0)
             return f;
     return nullptr;
+}
+
+bool BringModalWindowForward() {
+    // The last one opened: a form's own question or file dialog when one is open.
+    QWidget* front = QApplication::activeModalWidget();
+    if (!front || !front->isVisible())
+        return false;
+    front->raise();
+    front->activateWindow();
+    return true;
 }
 
 void Form::CenterOnWorkArea() {
@@ -110,15 +126,28 @@ void Form::Load() {
 void Form::Show(int modal) {
     Load();
     QPointer<Form> self(this);
+    if (modal == vbModal) {
+        if (isVisible() && windowModality() != Qt::NonModal) {
+            // Already up and waited for by an earlier caller.
+            raise();
+            activateWindow();
+            return;
+        }
+        // Modality takes effect only when the window is shown: a shown window is hidden first.
+        if (isVisible())
+            hide();
+        setWindowModality(Qt::ApplicationModal);
+    }
     show();
     platform::UpdatePublishedWindow(hwnd_);
     if (modal != vbModal)
         return;
-    setWindowModality(Qt::ApplicationModal);
     // Every event handled can be the one that hides or unloads the form.
+    ++gModalShows;
     QEventLoop loop;
     while (self && self->isVisible())
         loop.processEvents(QEventLoop::WaitForMoreEvents);
+    --gModalShows;
     if (self)
         setWindowModality(Qt::NonModal);
 }
@@ -140,15 +169,48 @@ bool Form::runUnload(int unloadMode) {
         unloading_ = false;
         return false;
     }
+    const int dialogs = closeOwnDialogs();
     hide();
     registry().removeAll(this);
     platform::UnpublishWindow(hwnd_);
-    deleteLater();
+    deleteAfterDialogs(dialogs);
     // The program ends with its last form (a running event loop only: a splash window
     // unloaded before the main window exists ends nothing).
     if (registry().isEmpty())
         QCoreApplication::quit();
     return true;
+}
+
+int Form::closeOwnDialogs() {
+    int open = 0;
+    for (QDialog* dialog : findChildren<QDialog*>())
+        if (dialog->isVisible()) {
+            dialog->reject();
+            ++open;
+        }
+    return open;
+}
+
+void Form::deleteAfterDialogs(int dialogs) {
+    if (dialogs == 0 && gModalShows == 0) {
+        deleteLater();
+        return;
+    }
+    // Each open dialog runs an event loop of its own, and the code that opened it goes on in
+    // this form when it returns: deleted before that, the form would take the dialog (an object
+    // on that code's stack) with it. So wait for the event loop level beneath those dialogs.
+    // A modal show waiting meanwhile may have been called from this form's code (a settings
+    // dialog opened from the main window): that code too goes on in it once the show returns.
+    const int level = QThread::currentThread()->loopLevel() - dialogs;
+    auto* wait = new QTimer(this);
+    wait->setInterval(10);
+    connect(wait, &QTimer::timeout, this, [this, wait, level] {
+        if (QThread::currentThread()->loopLevel() > level || gModalShows > 0)
+            return;
+        wait->stop();
+        deleteLater();
+    });
+    wait->start();
 }
 
 void Form::changeEvent(QEvent* event) {

@@ -18,10 +18,14 @@ public:
 
     // Runs Form_Load once.
     void Load();
-    // vbModeless 0, vbModal 1: a modal show returns when the form is hidden or unloaded.
+    // vbModeless 0, vbModal 1: a modal show returns when the form is hidden or unloaded. While
+    // it is up, the other windows of the program take no input; showing it modally again only
+    // brings it to the front.
     void Show(int modal = 0);
     // Asks Form_QueryUnload (from code: unloadMode 1), then runs Form_Unload and deletes the
-    // form later. Returns false when the unload was cancelled.
+    // form later. A dialog of its own that is open (a question, a file or colour dialog) is
+    // closed first, and the form lives on until that dialog's caller has returned. Returns
+    // false when the unload was cancelled.
     bool Unload();
     // The same for another source of the request (vbFormControlMenu, vbAppWindows...).
     bool UnloadFrom(int unloadMode) { return runUnload(unloadMode); }
@@ -44,6 +48,10 @@ protected:
 
 private:
     bool runUnload(int unloadMode);
+    // Closes the dialogs of its own that are open; returns how many were.
+    int closeOwnDialogs();
+    // Deletes the form once the event loops of the dialogs just closed have returned.
+    void deleteAfterDialogs(int dialogs);
 
     QString name_;
     HWND hwnd_ = 0;
@@ -55,6 +63,10 @@ private:
 QList<Form*> Forms();
 // The loaded form of that design name (in any case), nullptr when none is loaded.
 Form* FindForm(const QString& name);
+// When a modal window (a form shown modally, a question, a file dialog) is up, brings it to
+// the front with the focus and returns true: a command that would open another window or end
+// the program then does nothing else.
+bool BringModalWindowForward();
 
 constexpr int vbModeless = 0;
 constexpr int vbModal = 1;

@@ -2,16 +2,38 @@
 
 #include "App.h"
 #include "platform/window.h"
+#include "Form.h"
 
 #include <QApplication>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QTimer>
 #include <cstdio>
 #include <cstdlib>
 
 namespace {
 runtime::MsgBoxAnswerer gAnswerer;
+
+bool shown(const QWidget* w) {
+    return w && w->isVisible() && !w->isMinimized();
 }
+
+bool onTop(const QWidget* w) {
+    return w->windowFlags().testFlag(Qt::WindowStaysOnTopHint);
+}
+
+// The window that asks: the modal window up (a dialog, or a question before this one), else
+// the active window, else the first form on the screen; nullptr when none is shown.
+QWidget* askingWindow() {
+    for (QWidget* w : {QApplication::activeModalWidget(), QApplication::activeWindow()})
+        if (shown(w))
+            return w->window();
+    for (Form* f : Forms())
+        if (shown(f))
+            return f;
+    return nullptr;
+}
+} // namespace
 
 namespace runtime {
 void SetMsgBoxAnswerer(MsgBoxAnswerer answerer) {
@@ -23,7 +45,20 @@ int MsgBox(const QString& prompt, int buttons, const QString& title) {
     const QString caption = title.isEmpty() ? App.Title : title;
     if (gAnswerer)
         return gAnswerer(prompt, buttons, caption);
-    QMessageBox box;
+    // Owned by the window that asks, the box stays above it; above windows kept on top, it is
+    // kept on top too, and it takes the focus as it opens.
+    QWidget* owner = askingWindow();
+    QMessageBox box(owner);
+    bool above = owner && onTop(owner);
+    if (!owner)
+        for (const Form* f : Forms())
+            above = above || (f->isVisible() && onTop(f));
+    if (above)
+        box.setWindowFlag(Qt::WindowStaysOnTopHint);
+    QTimer::singleShot(0, &box, [&box] {
+        box.raise();
+        box.activateWindow();
+    });
     box.setWindowTitle(caption);
     box.setText(prompt);
     switch (buttons & 0x70) {
@@ -58,15 +93,26 @@ int MsgBox(const QString& prompt, int buttons, const QString& title) {
     }
     if ((buttons & vbDefaultButton2) && second)
         box.setDefaultButton(second);
-    switch (box.exec()) {
+    box.exec();
+    // A box closed without an answer (its window unloaded) answers as its last button does.
+    switch (box.clickedButton() ? box.standardButton(box.clickedButton()) : QMessageBox::NoButton) {
     case QMessageBox::Yes:
         return vbYes;
     case QMessageBox::No:
         return vbNo;
     case QMessageBox::Cancel:
         return vbCancel;
-    default:
+    case QMessageBox::Ok:
         return vbOK;
+    default:
+        switch (buttons & 0x7) {
+        case vbOKCancel:
+            return vbCancel;
+        case vbYesNo:
+            return vbNo;
+        default:
+            return vbOK;
+        }
     }
 }
 

@@ -1,5 +1,6 @@
 // The main window's life: what Form_Load starts, the close box, the exit question, the end of
 // the session, launching minimised, and what the system broadcasts redo.
+#include "core/audio.h"
 #include "core/datefmt.h"
 #include "core/mHooks.h"
 #include "core/mMain.h"
@@ -112,7 +113,9 @@ TEST_F(Life, TheCloseBoxMinimisesAndTheProgramLivesOn) {
         pump(30);
         ASSERT_TRUE(window);
         EXPECT_TRUE(window->IsLoaded());
-        EXPECT_TRUE(window->windowState() & Qt::WindowMinimized);
+        // Going to the tray it is hidden straight away, never first asked to minimise: the
+        // window manager would still be iconifying it when the tray shows it again.
+        EXPECT_EQ(bool(window->windowState() & Qt::WindowMinimized), hide == 0);
         EXPECT_EQ(window->isVisible(), hide == 0);
         window->UnloadFrom(vbAppWindows);
         pump(20);
@@ -159,6 +162,78 @@ TEST_F(Life, ExitAsksAndNoKeepsTheClockAndTrayGoing) {
     UnhookMainWindow(hWnd);
     UnhookTrayWindow(hWnd);
     EXPECT_EQ(SendMessageA(hWnd, WM_TIMECHANGE, 0, 0), 0);
+}
+
+// While a modal window waits for the user, Exit asks nothing and ends nothing.
+TEST_F(Life, ExitWhileAModalWindowIsUpOnlyBringsItForward) {
+    load();
+    bool asked = false;
+    runtime::SetMsgBoxAnswerer([&](const QString&, int, const QString&) {
+        asked = true;
+        return vbYes;
+    });
+    auto* dialog = new Form(QStringLiteral("frmPreferences"));
+    bool exited = true;
+    QTimer::singleShot(20, dialog, [&] {
+        exited = window->Unload();
+        dialog->Unload();
+    });
+    QTimer::singleShot(3000, dialog, [dialog] { dialog->Unload(); });
+    dialog->Show(vbModal);
+    EXPECT_FALSE(exited);
+    EXPECT_FALSE(asked);
+    EXPECT_TRUE(window);
+}
+
+// The clock stands still while the exit question waits; answered No, the athan of a prayer
+// whose time came meanwhile sounds once, if that prayer is still the current one.
+TEST_F(Life, NoToExitSoundsTheAthanWhoseTimeCameWhileAsking) {
+    for (int slot = 0; slot <= 4; ++slot) {
+        gAudioType[slot] = 1;
+        gSelectedSound[slot] = std::int16_t(slot);
+    }
+    gDisplayMainScreen = 0;
+    load();
+    const auto timeOf = [this](int i) {
+        const auto s = frmTallix::TimeOfDaySeconds(window->lblPrayer[i]->text());
+        EXPECT_TRUE(s.has_value());
+        return QTime(0, 0).addSecs(s.value_or(0));
+    };
+    const QDate day(2024, 3, 10);
+    const struct {
+        QTime asked, answered;
+        int slot; // the athan heard, -1 none
+    } cases[] = {
+        {timeOf(3).addSecs(-30), timeOf(3).addSecs(300), 1},   // the noon prayer
+        {timeOf(3).addSecs(-30), timeOf(4).addSecs(60), 2},    // noon passed, the afternoon's
+        {timeOf(1).addSecs(-30), timeOf(2).addSecs(60), -1},   // dawn over: sunrise came
+        {timeOf(3).addSecs(60), timeOf(3).addSecs(600), -1},   // called before the question
+        {timeOf(3).addSecs(-600), timeOf(3).addSecs(-60), -1}, // nothing came
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.asked.toString().toStdString());
+        window->LastEventCode = 0;
+        if (c.asked > timeOf(3)) {
+            runtime::SetClock(QDateTime(day, timeOf(3)));
+            window->tmrMain_Timer(); // the noon athan, heard before the question
+        }
+        runtime::SetClock(QDateTime(day, c.asked));
+        window->tmrMain_Timer();
+        sound.clear();
+        runtime::SetMsgBoxAnswerer([&](const QString&, int, const QString&) {
+            runtime::SetClock(QDateTime(day, c.answered));
+            return vbNo;
+        });
+        EXPECT_FALSE(window->Unload());
+        window->tmrMain_Timer(); // the next tick does not sound it again
+        QVector<int> heard;
+        for (const auto& call : sound.calls())
+            for (int slot = 0; slot <= 4; ++slot)
+                if (!call.name.isEmpty() &&
+                    call.name == BuiltInSoundName(std::int16_t(slot), gSelectedSound[slot]))
+                    heard.append(slot);
+        EXPECT_EQ(heard, c.slot < 0 ? QVector<int>{} : QVector<int>{c.slot});
+    }
 }
 
 TEST_F(Life, TheEndOfTheSessionUnloadsWithoutAsking) {

@@ -248,15 +248,20 @@ TEST_F(Scheduler, AnnouncementsFollowTheOptions) {
     }
 }
 
-TEST_F(Scheduler, AnAthanBringsUpTheWindowAndClosesAnOpenDialog) {
+// The About box goes; settings dialogs stay open, with what the user typed, however many.
+TEST_F(Scheduler, AnAthanBringsUpTheWindowClosesTheAboutBoxAndKeepsTheSettingsDialogs) {
     gDisplayMainScreen = 1;
-    auto* dialog = new Form(QStringLiteral("frmPreferences"));
-    dialog->Show();
+    for (const char* name : {"frmSplash", "frmPreferences", "frmPrayerSettings"})
+        (new Form(QString::fromLatin1(name)))->Show();
     window->hide();
     window->LastEventCode = 0;
     window->AthanNotify();
     EXPECT_TRUE(window->isVisible());
-    EXPECT_FALSE(IsFormLoaded(QStringLiteral("frmPreferences")));
+    EXPECT_FALSE(IsFormLoaded(QStringLiteral("frmSplash")));
+    for (const char* name : {"frmPreferences", "frmPrayerSettings"}) {
+        EXPECT_TRUE(IsFormLoaded(QString::fromLatin1(name))) << name;
+        FindForm(QString::fromLatin1(name))->Unload();
+    }
 }
 
 TEST_F(Scheduler, ReminderTextsNameThePrayerAndItsMinutes) {

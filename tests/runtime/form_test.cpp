@@ -1,7 +1,13 @@
 // Forms: loading once, the unload questions, modal showing and the end of the program.
+#include "fakes/wait_for.h"
 #include "runtime/Form.h"
+#include "runtime/Interaction.h"
 
 #include <QApplication>
+#include <QDialog>
+#include <QMessageBox>
+#include <QPointer>
+#include <QPushButton>
 #include <QTimer>
 #include <gtest/gtest.h>
 
@@ -62,6 +68,88 @@ TEST(Form, AModalShowReturnsWhenTheFormGoesAndTheLastFormEndsTheProgram) {
     guard.start(5000);
     EXPECT_EQ(QApplication::exec(), 0) << "the event loop ends with the last form";
     EXPECT_TRUE(Forms().isEmpty());
+}
+
+// While a form is shown modally, it is the application's modal window (the others take no
+// input); showing it modally again only brings it forward, and it is what a command that
+// would open another window brings forward instead.
+TEST(Form, AModalShowIsModalAndASecondRequestBringsItForward) {
+    auto* main = new CountingForm(QStringLiteral("frmMain"));
+    main->Show();
+    auto* dialog = new CountingForm(QStringLiteral("frmDialog"));
+    EXPECT_FALSE(BringModalWindowForward());
+    QWidget* modalWhileUp = nullptr;
+    bool secondShowReturned = false;
+    bool broughtForward = false;
+    QTimer::singleShot(20, dialog, [&] {
+        modalWhileUp = QApplication::activeModalWidget();
+        dialog->Show(vbModal);
+        secondShowReturned = true;
+        broughtForward = BringModalWindowForward();
+        dialog->Unload();
+    });
+    // Only a failing check lets it get this far.
+    QTimer::singleShot(3000, dialog, [dialog] { dialog->Unload(); });
+    dialog->Show(vbModal);
+    EXPECT_EQ(modalWhileUp, dialog);
+    EXPECT_TRUE(secondShowReturned);
+    EXPECT_TRUE(broughtForward);
+    EXPECT_FALSE(BringModalWindowForward());
+    EXPECT_EQ(dialog->loads, 1);
+    main->UnloadFrom(vbAppWindows);
+}
+
+// A form unloaded while a dialog of its own runs (the athan or the end of the session comes
+// while its file dialog or question is open) closes that dialog and stays alive until the
+// code that opened it has gone on; only then is it deleted.
+TEST(Form, UnloadedWhileItsOwnDialogRunsItOutlivesTheDialog) {
+    auto* form = new CountingForm(QStringLiteral("frmOwner"));
+    form->Show();
+    const QPointer<Form> self(form);
+    int result = -1;
+    bool aliveAfterDialog = false;
+    {
+        QDialog dialog(form);
+        QTimer::singleShot(20, form, [form] { form->UnloadFrom(vbAppWindows); });
+        result = dialog.exec();
+        aliveAfterDialog = self && !Forms().contains(form) && !form->isVisible();
+    }
+    EXPECT_EQ(result, QDialog::Rejected);
+    EXPECT_TRUE(aliveAfterDialog);
+    EXPECT_EQ(form->unloads, 1);
+    EXPECT_TRUE(WaitFor(
+        [&] {
+            QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+            return self.isNull();
+        },
+        3000));
+}
+
+// A message box belongs to the window that asks: above it, on top when it is, and a box
+// closed by its window's unload answers No.
+TEST(Form, AMessageBoxBelongsToTheWindowThatAsks) {
+    auto* dialog = new CountingForm(QStringLiteral("frmDialog"));
+    dialog->setWindowFlag(Qt::WindowStaysOnTopHint);
+    QWidget* owner = nullptr;
+    bool boxOnTop = false;
+    int answer = -1;
+    const QPointer<Form> self(dialog);
+    QTimer::singleShot(0, dialog, [&] {
+        QTimer::singleShot(50, dialog, [&] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            ASSERT_NE(box, nullptr);
+            owner = box->parentWidget();
+            boxOnTop = box->windowFlags().testFlag(Qt::WindowStaysOnTopHint);
+            dialog->UnloadFrom(vbAppWindows);
+        });
+        answer = MsgBox(QStringLiteral("Restore?"), vbYesNo | vbQuestion);
+        EXPECT_TRUE(self) << "alive while its question returns";
+    });
+    QTimer::singleShot(5000, dialog, [dialog] { dialog->Unload(); });
+    dialog->Show(vbModal);
+    EXPECT_EQ(owner, self.data());
+    EXPECT_TRUE(boxOnTop);
+    EXPECT_EQ(answer, vbNo);
 }
 
 } // namespace

@@ -1,0 +1,466 @@
+// The real program on a desktop of its own: Xvfb, the openbox window manager and an XEmbed tray
+// (trayer), a private session bus and a fresh home. Only a window manager shows what these
+// tests look at: which window is above which, which has the focus, which takes no input, and
+// whether a window hidden to the tray comes back. They are read from outside with xdotool,
+// xprop and xwininfo, as the window manager publishes them. Without Xvfb the tests skip.
+#include "fakes/child_process.h"
+#include "fakes/wait_for.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QPixmap>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QScreen>
+#include <QTemporaryDir>
+#include <QThread>
+#include <gtest/gtest.h>
+#include <memory>
+#include <vector>
+
+namespace {
+
+// "screenshot PATH": the whole screen of $DISPLAY as a PNG (run with the xcb platform).
+const TestHelperRegistration kScreenshot(QStringLiteral("screenshot"), [](const QStringList& a) {
+    QScreen* screen = QGuiApplication::primaryScreen();
+    return screen && !a.isEmpty() && screen->grabWindow(0).save(a.first(), "PNG") ? 0 : 1;
+});
+
+using Wid = qulonglong;
+
+class Desktop : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(dir.isValid());
+        for (const char* sub : {"home/.config", "home/.cache", "home/.local/share", "run"})
+            QDir(dir.path()).mkpath(QString::fromLatin1(sub));
+        QFile::setPermissions(dir.filePath(QStringLiteral("run")), QFileDevice::ReadOwner |
+                                                                       QFileDevice::WriteOwner |
+                                                                       QFileDevice::ExeOwner);
+        // The server picks a free display and writes its number when it is ready.
+        const QString displayFile = dir.filePath(QStringLiteral("display"));
+        auto& xvfb = start(QStringLiteral("sh"),
+                           {QStringLiteral("-c"),
+                            QStringLiteral("exec Xvfb -displayfd 3 -screen 0 1280x1024x24 "
+                                           "-nolisten tcp -noreset 3>\"$0\""),
+                            displayFile});
+        const bool up = WaitFor(
+            [&] {
+                QFile f(displayFile);
+                return xvfb.state() != QProcess::NotRunning && f.open(QIODevice::ReadOnly) &&
+                       f.readAll().trimmed().size() > 0;
+            },
+            15000);
+        if (!up)
+            GTEST_SKIP() << "Xvfb cannot start here";
+        QFile f(displayFile);
+        ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+        const QString display = QStringLiteral(":") + QString::fromLatin1(f.readAll().trimmed());
+
+        env = QProcessEnvironment::systemEnvironment();
+        for (const char* name : {"WAYLAND_DISPLAY", "QT_QPA_PLATFORMTHEME", "SESSION_MANAGER",
+                                 "XDG_SESSION_TYPE", "DBUS_SYSTEM_BUS_ADDRESS"})
+            env.remove(QString::fromLatin1(name));
+        env.insert(QStringLiteral("DISPLAY"), display);
+        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+        env.insert(QStringLiteral("HOME"), dir.filePath(QStringLiteral("home")));
+        env.insert(QStringLiteral("XDG_CONFIG_HOME"), dir.filePath(QStringLiteral("home/.config")));
+        env.insert(QStringLiteral("XDG_CACHE_HOME"), dir.filePath(QStringLiteral("home/.cache")));
+        env.insert(QStringLiteral("XDG_DATA_HOME"),
+                   dir.filePath(QStringLiteral("home/.local/share")));
+        env.insert(QStringLiteral("XDG_RUNTIME_DIR"), dir.filePath(QStringLiteral("run")));
+        env.insert(QStringLiteral("TALLIX_ALSA_DEVICE"), QStringLiteral("null"));
+        env.insert(QStringLiteral("TZ"), QStringLiteral("UTC"));
+        const QString bus = dir.filePath(QStringLiteral("run/bus"));
+        env.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), QStringLiteral("unix:path=") + bus);
+
+        start(QStringLiteral("dbus-daemon"),
+              {QStringLiteral("--session"), QStringLiteral("--nofork"),
+               QStringLiteral("--address=unix:path=") + bus});
+        start(QStringLiteral("openbox"), {QStringLiteral("--sm-disable")});
+        ASSERT_TRUE(WaitFor(
+            [&] {
+                return x({QStringLiteral("xprop"), QStringLiteral("-root"),
+                          QStringLiteral("_NET_SUPPORTING_WM_CHECK")})
+                    .contains(QStringLiteral("window id"));
+            },
+            15000))
+            << "openbox did not start";
+        start(QStringLiteral("trayer"),
+              {QStringLiteral("--edge"), QStringLiteral("top"), QStringLiteral("--align"),
+               QStringLiteral("right"), QStringLiteral("--widthtype"), QStringLiteral("request"),
+               QStringLiteral("--height"), QStringLiteral("24"), QStringLiteral("--transparent"),
+               QStringLiteral("false")});
+        ASSERT_TRUE(WaitFor(
+            [&] {
+                return !search(QStringLiteral("--classname"), QStringLiteral("trayer"), false)
+                            .isEmpty();
+            },
+            15000))
+            << "trayer did not start";
+    }
+
+    void TearDown() override {
+        // The program first, then the desktop under it, each by its own process.
+        for (auto it = procs.rbegin(); it != procs.rend(); ++it) {
+            QProcess& p = **it;
+            if (p.state() == QProcess::NotRunning)
+                continue;
+            p.terminate();
+            if (!p.waitForFinished(5000)) {
+                p.kill();
+                p.waitForFinished(2000);
+            }
+        }
+    }
+
+    QProcess& start(const QString& program, const QStringList& args) {
+        procs.push_back(std::make_unique<QProcess>());
+        QProcess& p = *procs.back();
+        p.setProcessEnvironment(env.isEmpty() ? QProcessEnvironment::systemEnvironment() : env);
+        // What each says goes to a log of its own in the session's folder.
+        const QString log = dir.filePath(QFileInfo(program).fileName() + QStringLiteral(".log"));
+        p.setStandardOutputFile(log, QIODevice::Append);
+        p.setStandardErrorFile(log, QIODevice::Append);
+        p.start(program, args);
+        p.waitForStarted(5000);
+        return p;
+    }
+
+    // Runs an X tool on the desktop and gives its output.
+    QString x(const QStringList& command) const {
+        QProcess p;
+        p.setProcessEnvironment(env);
+        p.start(command.first(), command.mid(1));
+        if (!p.waitForFinished(10000)) {
+            p.kill();
+            p.waitForFinished();
+        }
+        return QString::fromLocal8Bit(p.readAllStandardOutput());
+    }
+    // Windows by name or class; visible ones only unless told otherwise.
+    QList<Wid> search(const QString& how, const QString& what, bool visibleOnly = true) const {
+        QList<Wid> ids;
+        QStringList command{QStringLiteral("xdotool"), QStringLiteral("search")};
+        if (visibleOnly)
+            command << QStringLiteral("--onlyvisible");
+        for (const QString& line : x(command << how << what).split(u'\n', Qt::SkipEmptyParts))
+            ids.append(line.trimmed().toULongLong());
+        return ids;
+    }
+    QString prop(Wid w, const char* name) const {
+        return x({QStringLiteral("xprop"), QStringLiteral("-id"), QString::number(w),
+                  QString::fromLatin1(name)});
+    }
+    // The windows the window manager manages, from the bottom to the top.
+    QList<Wid> stacking() const {
+        QList<Wid> ids;
+        const QString out = x({QStringLiteral("xprop"), QStringLiteral("-root"),
+                               QStringLiteral("_NET_CLIENT_LIST_STACKING")});
+        static const QRegularExpression hex(QStringLiteral("0x[0-9a-fA-F]+"));
+        for (auto m = hex.globalMatch(out); m.hasNext();)
+            ids.append(m.next().captured().toULongLong(nullptr, 16));
+        return ids;
+    }
+    Wid active() const {
+        const QString out = x({QStringLiteral("xprop"), QStringLiteral("-root"),
+                               QStringLiteral("_NET_ACTIVE_WINDOW")});
+        static const QRegularExpression hex(QStringLiteral("0x[0-9a-fA-F]+"));
+        return hex.match(out).captured().toULongLong(nullptr, 16);
+    }
+    bool viewable(Wid w) const {
+        return x({QStringLiteral("xwininfo"), QStringLiteral("-id"), QString::number(w)})
+            .contains(QStringLiteral("IsViewable"));
+    }
+    // Shown as a user sees it: mapped, not iconified, and the active window.
+    bool upFront(Wid w) const {
+        return viewable(w) && !prop(w, "_NET_WM_STATE").contains(QStringLiteral("HIDDEN")) &&
+               active() == w;
+    }
+    // Whether a is above b in the window manager's stacking order.
+    bool above(Wid a, Wid b) const {
+        const QList<Wid> order = stacking();
+        return order.indexOf(a) > order.indexOf(b) && order.contains(b);
+    }
+    void key(const QString& keys) const {
+        x({QStringLiteral("xdotool"), QStringLiteral("key"), QStringLiteral("--delay"),
+           QStringLiteral("80"), keys});
+    }
+    void activate(Wid w) const {
+        x({QStringLiteral("xdotool"), QStringLiteral("windowactivate"), QStringLiteral("--sync"),
+           QString::number(w)});
+    }
+    // Clicks on the tray icon with that button (1 left, 3 right).
+    void clickTray(int button) const {
+        // The panel the tray shows (its instance name is "panel").
+        const QList<Wid> trays = search(QStringLiteral("--class"), QStringLiteral("trayer"));
+        ASSERT_FALSE(trays.isEmpty());
+        const QString info =
+            x({QStringLiteral("xwininfo"), QStringLiteral("-id"), QString::number(trays.first())});
+        const auto field = [&](const char* name) {
+            const QRegularExpression re(QString::fromLatin1(name) +
+                                        QStringLiteral(":\\s*(-?\\d+)"));
+            return re.match(info).captured(1).toInt();
+        };
+        const int cx = field("Absolute upper-left X") + 12;
+        const int cy = field("Absolute upper-left Y") + field("Height") / 2;
+        x({QStringLiteral("xdotool"), QStringLiteral("mousemove"), QString::number(cx),
+           QString::number(cy), QStringLiteral("click"), QString::number(button)});
+    }
+
+    // Starts the program (settings lines added to a fresh store first) and waits for its window.
+    Wid startProgram(const QStringList& settings = {}) {
+        if (!settings.isEmpty()) {
+            const QString folder = dir.filePath(QStringLiteral("home/.config/tallix-time"));
+            QDir().mkpath(folder);
+            QFile conf(folder + QStringLiteral("/registry.conf"));
+            EXPECT_TRUE(conf.open(QIODevice::ReadWrite));
+            QByteArray text = conf.readAll();
+            for (const QString& line : settings) {
+                const QString name = line.section(u'=', 0, 0);
+                QStringList lines = QString::fromUtf8(text).split(u'\n');
+                lines.removeIf([&](const QString& l) { return l.startsWith(name + u'='); });
+                const qsizetype header =
+                    lines.indexOf(QStringLiteral("[HKEY_CURRENT_USER\\Software\\Tallix Time]"));
+                if (header >= 0)
+                    lines.insert(header + 1, line);
+                text = lines.join(u'\n').toUtf8();
+            }
+            conf.resize(0);
+            conf.write(text);
+        }
+        program = &start(QStringLiteral(TALLIX_EXE), {});
+        Wid w = 0;
+        EXPECT_TRUE(WaitFor(
+            [&] {
+                const QList<Wid> ids =
+                    search(QStringLiteral("--name"), QStringLiteral("^Tallix Time - .*Prayer is"));
+                w = ids.isEmpty() ? 0 : ids.first();
+                return w != 0 && program->state() == QProcess::Running;
+            },
+            20000))
+            << "no main window";
+        return w;
+    }
+    // Ends the program as a log-out does and waits for it.
+    void stopProgram() {
+        program->terminate();
+        EXPECT_TRUE(program->waitForFinished(10000));
+    }
+
+    // Visible windows of that title other than the ones given.
+    QList<Wid> newWindows(const QString& title, const QList<Wid>& known) const {
+        QList<Wid> ids = search(QStringLiteral("--name"), title);
+        ids.removeIf([&](Wid w) { return known.contains(w); });
+        return ids;
+    }
+
+    void screenshot(const QString& name) const {
+        const QString folder = QStringLiteral(TALLIX_BUILD_DIR "/screenshots");
+        QDir().mkpath(folder);
+        QProcess p;
+        p.setProcessEnvironment(env);
+        p.start(QCoreApplication::applicationFilePath(),
+                {QStringLiteral("--helper"), QStringLiteral("screenshot"),
+                 folder + u'/' + name + QStringLiteral(".png")});
+        EXPECT_TRUE(p.waitForFinished(20000) && p.exitCode() == 0)
+            << "no screenshot " << name.toStdString();
+    }
+
+    QTemporaryDir dir;
+    QProcessEnvironment env;
+    std::vector<std::unique_ptr<QProcess>> procs;
+    QProcess* program = nullptr;
+};
+
+// File > Exit asks its question above the main window, with the focus, whether the window is
+// kept on top or not; Escape answers No and the program lives on.
+TEST_F(Desktop, TheExitQuestionIsAboveItsWindowWithTheFocus) {
+    const Wid main = startProgram();
+    for (bool onTop : {true, false}) {
+        SCOPED_TRACE(onTop ? "always on top" : "not on top");
+        activate(main);
+        EXPECT_TRUE(WaitFor(
+            [&] { return prop(main, "_NET_WM_STATE").contains(QStringLiteral("ABOVE")) == onTop; },
+            5000));
+        key(QStringLiteral("alt+f"));
+        key(QStringLiteral("x"));
+        QList<Wid> question;
+        ASSERT_TRUE(WaitFor(
+            [&] {
+                question = newWindows(QStringLiteral("^Tallix Time$"), {main});
+                return !question.isEmpty();
+            },
+            10000));
+        EXPECT_TRUE(WaitFor([&] { return active() == question.first(); }, 5000));
+        EXPECT_TRUE(above(question.first(), main));
+        if (onTop)
+            screenshot(QStringLiteral("exit_question_on_top"));
+        key(QStringLiteral("Escape"));
+        EXPECT_TRUE(WaitFor(
+            [&] { return newWindows(QStringLiteral("^Tallix Time$"), {main}).isEmpty(); }, 5000));
+        EXPECT_EQ(program->state(), QProcess::Running);
+        if (onTop) {
+            activate(main);
+            key(QStringLiteral("alt+o"));
+            key(QStringLiteral("a"));
+        }
+    }
+}
+
+// Picking Jakarta on a machine set to UTC and pressing OK asks whether to save a zone that
+// does not match: the question opens above Prayer Settings (kept on top) with the focus. Left
+// open over a prayer time that brings the main window up, the dialog and its question stay,
+// above the window, and the athan is announced.
+TEST_F(Desktop, TheZoneQuestionStaysAboveItsDialogThroughAnAthan) {
+    // Brought up at an athan; the clock starts shortly before Makkah's Dhuhr (12:32:00).
+    startProgram();
+    stopProgram();
+    env.insert(QStringLiteral("TALLIX_CLOCK_START"), QStringLiteral("2024-03-10T12:31:15"));
+    env.insert(QStringLiteral("QT_LOGGING_RULES"), QStringLiteral("tallix.alerts.info=true"));
+    const Wid main = startProgram({QStringLiteral("\"DisplayMainScreen\"=\"1\"")});
+    activate(main);
+    key(QStringLiteral("ctrl+s"));
+    QList<Wid> settings;
+    ASSERT_TRUE(WaitFor(
+        [&] {
+            settings = search(QStringLiteral("--name"), QStringLiteral("Prayer Settings$"));
+            return !settings.isEmpty() && active() == settings.first();
+        },
+        20000));
+    // Cou&ntries, then Ci&ties, each found by typing; then OK.
+    key(QStringLiteral("alt+n"));
+    x({QStringLiteral("xdotool"), QStringLiteral("type"), QStringLiteral("--delay"),
+       QStringLiteral("60"), QStringLiteral("Indonesia")});
+    key(QStringLiteral("alt+t"));
+    x({QStringLiteral("xdotool"), QStringLiteral("type"), QStringLiteral("--delay"),
+       QStringLiteral("60"), QStringLiteral("Jakarta")});
+    // OK: the button left of Cancel at the dialog's lower right (a form takes no Return).
+    const QString info =
+        x({QStringLiteral("xwininfo"), QStringLiteral("-id"), QString::number(settings.first())});
+    const auto field = [&](const char* name) {
+        const QRegularExpression re(QString::fromLatin1(name) + QStringLiteral(":\\s*(-?\\d+)"));
+        return re.match(info).captured(1).toInt();
+    };
+    x({QStringLiteral("xdotool"), QStringLiteral("mousemove"),
+       QString::number(field("Absolute upper-left X") + field("Width") - 138),
+       QString::number(field("Absolute upper-left Y") + field("Height") - 25),
+       QStringLiteral("click"), QStringLiteral("1")});
+    QList<Wid> question;
+    const bool asked = WaitFor(
+        [&] {
+            question = newWindows(QStringLiteral("^Tallix Time$"), {main});
+            return !question.isEmpty();
+        },
+        10000);
+    screenshot(QStringLiteral("jakarta_question"));
+    ASSERT_TRUE(asked) << "no question";
+    EXPECT_TRUE(WaitFor([&] { return active() == question.first(); }, 5000));
+    EXPECT_TRUE(above(question.first(), settings.first()));
+
+    // Dhuhr: the athan, the main window up, the dialog and its question still there, in front.
+    QFile log(dir.filePath(QStringLiteral("tallix-time.log")));
+    EXPECT_TRUE(WaitFor(
+        [&] {
+            log.open(QIODevice::ReadOnly);
+            const bool athan = log.readAll().contains("event 3 at");
+            log.close();
+            return athan;
+        },
+        60000))
+        << "no athan";
+    Pump(1500);
+    EXPECT_TRUE(viewable(main));
+    EXPECT_TRUE(viewable(settings.first()));
+    EXPECT_TRUE(viewable(question.first()));
+    EXPECT_TRUE(above(settings.first(), main));
+    EXPECT_TRUE(above(question.first(), settings.first()));
+    EXPECT_EQ(active(), question.first());
+    screenshot(QStringLiteral("nested_dialog_at_athan"));
+    key(QStringLiteral("Escape"));
+    EXPECT_TRUE(WaitFor([&] { return !viewable(question.first()); }, 5000));
+    EXPECT_TRUE(viewable(settings.first())) << "No keeps the dialog open with its choices";
+    EXPECT_EQ(program->state(), QProcess::Running);
+}
+
+// While Prayer Settings is up, the main window takes no input: a second Ctrl+S opens no second
+// dialog, Preferences does not open over it, and neither File > Exit nor the tray's Exit ends
+// the program or asks; the dialog stays in front with the focus.
+TEST_F(Desktop, AModalDialogTakesTheInputOfTheWindowsBeneath) {
+    const Wid main = startProgram();
+    activate(main);
+    key(QStringLiteral("ctrl+s"));
+    const QString settingsTitle = QStringLiteral("Prayer Settings$");
+    QList<Wid> settings;
+    ASSERT_TRUE(WaitFor(
+        [&] {
+            settings = search(QStringLiteral("--name"), settingsTitle);
+            return !settings.isEmpty();
+        },
+        20000));
+    EXPECT_TRUE(
+        prop(settings.first(), "_NET_WM_STATE").contains(QStringLiteral("_NET_WM_STATE_MODAL")));
+    activate(main);
+    key(QStringLiteral("ctrl+s"));
+    key(QStringLiteral("ctrl+p"));
+    key(QStringLiteral("alt+f"));
+    key(QStringLiteral("x"));
+    clickTray(3);
+    Pump(500);
+    key(QStringLiteral("x")); // the tray menu's Exit
+    Pump(1500);
+    EXPECT_EQ(search(QStringLiteral("--name"), settingsTitle).size(), 1);
+    EXPECT_TRUE(search(QStringLiteral("--name"), QStringLiteral("Preferences$")).isEmpty());
+    EXPECT_TRUE(newWindows(QStringLiteral("^Tallix Time$"), {main}).isEmpty()) << "no question";
+    EXPECT_EQ(program->state(), QProcess::Running);
+    EXPECT_TRUE(WaitFor([&] { return upFront(settings.first()); }, 5000));
+    EXPECT_TRUE(above(settings.first(), main));
+}
+
+// Closed to the tray, the window comes back every time, in front and active: by a click on the
+// tray icon, by the tray menu's Open, and by starting the program a second time.
+TEST_F(Desktop, TheWindowAlwaysComesBackFromTheTray) {
+    const Wid main = startProgram();
+    const struct {
+        const char* how;
+        std::function<void()> restore;
+    } ways[] = {
+        {"click", [&] { clickTray(1); }},
+        {"Open",
+         [&] {
+             clickTray(3);
+             Pump(400);
+             key(QStringLiteral("o"));
+         }},
+        {"second start",
+         [&] {
+             QProcess second;
+             second.setProcessEnvironment(env);
+             second.start(QStringLiteral(TALLIX_EXE), {});
+             EXPECT_TRUE(second.waitForFinished(15000));
+         }},
+    };
+    for (const auto& way : ways) {
+        int back = 0;
+        for (int i = 0; i < 20; ++i) {
+            activate(main);
+            key(QStringLiteral("alt+F4"));
+            if (!WaitFor([&] { return !viewable(main); }, 5000)) {
+                ADD_FAILURE() << way.how << " " << i << ": the close box did not hide it";
+                continue;
+            }
+            way.restore();
+            // Back, and still back a moment later (not iconified or hidden again).
+            if (WaitFor([&] { return upFront(main); }, 5000)) {
+                Pump(300);
+                back += upFront(main) ? 1 : 0;
+            }
+        }
+        EXPECT_EQ(back, 20) << way.how;
+    }
+    EXPECT_EQ(program->state(), QProcess::Running);
+}
+
+} // namespace
