@@ -1,8 +1,8 @@
 #include "Interaction.h"
 
 #include "App.h"
-#include "platform/window.h"
 #include "Form.h"
+#include "platform/window.h"
 
 #include <QApplication>
 #include <QMessageBox>
