@@ -40,13 +40,13 @@ public:
     // (then the object is empty).
     bool Open(const QString& path, QString* reason);
     void Close();
-    bool IsOpen() const { return !countries_.isEmpty(); }
 
     int CountryCount() const { return static_cast<int>(countries_.size()); }
     QString CountryName(int country) const;
     // The country's cities; a city whose name is empty or whose five fields are missing or not
     // whole numbers in range is left out. Markup that breaks off inside the country ends its
-    // list there, with the reason in *problem ("" when the country was read whole).
+    // list there, with the reason in *problem ("" when the country was read whole); a file
+    // that is no longer the one opened gives no cities and says so.
     QList<PlaceCity> Cities(int country, QString* problem = nullptr) const;
 
     // Where a country's element is in the file.
