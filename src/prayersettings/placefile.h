@@ -9,12 +9,14 @@
 // elements hold the province, the latitude and longitude in ten-thousandths of a degree, the
 // standard GMT offset in hundredths of an hour and the daylight-saving flag (0 or 1).
 //
-// Opening reads the bytes once and finds the countries with a quick pass over the markup;
-// a country's cities are parsed only when they are asked for.
+// Opening reads the file once, a window at a time, and finds the countries with a quick pass
+// over the markup; a country's cities are read from the file and parsed only when they are
+// asked for (and only while the file is the one opened).
 #include <QByteArray>
 #include <QCoreApplication>
 #include <QList>
 #include <QString>
+#include <sys/types.h>
 
 // One city of the place file, as read and checked.
 struct PlaceCity {
@@ -38,22 +40,34 @@ public:
     // (then the object is empty).
     bool Open(const QString& path, QString* reason);
     void Close();
-    bool IsOpen() const { return !countries_.isEmpty(); }
 
     int CountryCount() const { return static_cast<int>(countries_.size()); }
     QString CountryName(int country) const;
     // The country's cities; a city whose name is empty or whose five fields are missing or not
     // whole numbers in range is left out. Markup that breaks off inside the country ends its
-    // list there, with the reason in *problem ("" when the country was read whole).
+    // list there, with the reason in *problem ("" when the country was read whole); a file
+    // that is no longer the one opened gives no cities and says so.
     QList<PlaceCity> Cities(int country, QString* problem = nullptr) const;
 
-private:
+    // Where a country's element is in the file.
     struct Country {
         QString name;
-        qsizetype begin = 0; // the country's element in bytes_
-        qsizetype end = 0;
+        qsizetype begin = 0; // its start tag
+        qsizetype end = -1;  // past its end tag
+        qsizetype line = 0;  // the line its start tag is on, 1 first
+        int cities = 0;
+    };
+
+private:
+    struct Version {
+        dev_t device = 0;
+        ino_t inode = 0;
+        off_t size = 0;
+        time_t seconds = 0;
+        long nanoseconds = 0;
+        bool operator==(const Version&) const = default;
     };
     QString path_;
-    QByteArray bytes_;
+    Version version_;
     QList<Country> countries_;
 };

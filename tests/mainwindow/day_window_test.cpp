@@ -180,6 +180,13 @@ TEST_F(DayWindow, WithoutThePrayerLibraryNothingIsMadeUp) {
         QCoreApplication::processEvents();
         EXPECT_EQ(told.size(), 1) << "the same trouble is told once";
     }
+    // To look at: every time and the Qiblah "N/A", no needle.
+    window->show();
+    QApplication::processEvents();
+    const QString shots = QStringLiteral(TALLIX_BUILD_DIR "/screenshots");
+    QDir().mkpath(shots);
+    EXPECT_TRUE(
+        window->grab().toImage().save(shots + QStringLiteral("/mainwindow-no-library.png")));
     // The library back: the times and the bearing come back, and nothing more is said.
     platform::SetPrayerLibraryPath(QString());
     told.clear();

@@ -347,4 +347,36 @@ TEST_F(DialogTest, ACountryWhoseMarkupBreaksOffSaysWhy) {
     EXPECT_TRUE(dialog->lblPlaceFile->isHidden());
 }
 
+// The file is read a window at a time: a comment or a tag longer than a window, and marks
+// inside quoted values, are taken whole. A country's cities come from the file as it was
+// opened; a file replaced since says so.
+TEST_F(DialogTest, LongTokensAndAChangedFile) {
+    const QByteArray city =
+        R"(<city name="a &gt; b"><p>x</p><y>1</y><x>2</x><z>300</z><d>0</d></city>)";
+    const QByteArray text = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<places>\n<!-- " +
+                            QByteArray(300000, '-').replace("--", "- ") + " -->\n" +
+                            "<country name=\"Q &quot;>&quot; " + QByteArray(300000, 'x') +
+                            "\" code='a>b'>\n" + city + "\n</country>\n<country name=\"R\">" +
+                            city.repeated(3) + "</country>\n</places>\n";
+    PlaceFile places;
+    QString reason;
+    const QString path = placeFile(text);
+    ASSERT_TRUE(places.Open(path, &reason)) << reason.toStdString();
+    ASSERT_EQ(places.CountryCount(), 2);
+    EXPECT_TRUE(places.CountryName(0).startsWith(QStringLiteral("Q \">\" xxx")));
+    EXPECT_EQ(places.CountryName(1), "R");
+    const QList<PlaceCity> q = places.Cities(0);
+    ASSERT_EQ(q.size(), 1);
+    EXPECT_EQ(q[0].fullName, "a > b");
+    EXPECT_EQ(q[0].gmtHours, 3);
+    EXPECT_EQ(places.Cities(1).size(), 3);
+
+    // Replaced after opening: the cities are not taken from another file's bytes.
+    QFile::remove(path);
+    placeFile("<places><country name=\"R\"/></places>");
+    QString problem;
+    EXPECT_TRUE(places.Cities(1, &problem).isEmpty());
+    EXPECT_TRUE(problem.contains(QLatin1String("changed"))) << problem.toStdString();
+}
+
 } // namespace
