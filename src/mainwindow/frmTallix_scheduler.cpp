@@ -124,20 +124,15 @@ void frmTallix::actDueEvent(std::int16_t code) {
 }
 
 void frmTallix::AnnounceAthanMissedSince(const QDateTime& since) {
-    const QDateTime now = wholeSecond(Now());
-    // The last of the day's times passed since then is the current prayer (or the sunrise,
-    // which ends the dawn prayer and has no athan).
+    // The last of the shown day's times passed since then is the current prayer (or the
+    // sunrise, which ends the dawn prayer and has no athan).
+    const int from = SecondsIntoShownDay(wholeSecond(since));
+    const int to = SecondsIntoShownDay(wholeSecond(Now()));
     std::int16_t latest = -1;
-    QDateTime latestAt;
     for (std::int16_t i = 1; i <= 6; ++i) {
-        const auto seconds = lblPrayer[i] ? TimeOfDaySeconds(lblPrayer[i]->text()) : std::nullopt;
-        if (!seconds)
-            continue;
-        const QDateTime at(now.date(), QTime(0, 0).addSecs(*seconds), now.timeZone());
-        if (at >= wholeSecond(since) && at <= now && (latest < 0 || at > latestAt)) {
+        const auto at = PrayerSeconds[i];
+        if (at && *at >= from && *at <= to && (latest < 0 || *at > *PrayerSeconds[latest]))
             latest = i;
-            latestAt = at;
-        }
     }
     if (latest < 0 || latest == 2 || latest == LastEventCode)
         return;

@@ -195,7 +195,7 @@ TEST_F(Life, NoToExitSoundsTheAthanWhoseTimeCameWhileAsking) {
     gDisplayMainScreen = 0;
     load();
     const auto timeOf = [this](int i) {
-        const auto s = frmTallix::TimeOfDaySeconds(window->lblPrayer[i]->text());
+        const auto s = window->PrayerSeconds[i];
         EXPECT_TRUE(s.has_value());
         return QTime(0, 0).addSecs(s.value_or(0));
     };

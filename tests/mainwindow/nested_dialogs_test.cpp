@@ -145,7 +145,7 @@ protected:
 
     // The athan of the noon prayer comes now.
     void athan() {
-        const auto noon = frmTallix::TimeOfDaySeconds(window->lblPrayer[3]->text());
+        const auto noon = window->PrayerSeconds[3];
         ASSERT_TRUE(noon.has_value());
         runtime::SetClock(QDateTime(kDay, QTime(0, 0).addSecs(*noon)));
         window->tmrMain_Timer();
