@@ -58,6 +58,7 @@ bool RegSetString(const QString& sSubKey, const QString& sValueName, const QStri
     const bool ok = RegSetValueExA(hKey, sValueName, 0, REG_SZ, bytes.constData(),
                                    static_cast<DWORD>(bytes.size())) == ERROR_SUCCESS;
     RegCloseKey(hKey);
+    ReportUnsavedSettings();
     return ok;
 }
 
@@ -71,6 +72,7 @@ bool RegSetStrings(const QString& sSubKey, const QList<QPair<QString, QString>>&
     const bool ok =
         platform::CurrentRegistryStore().setValues(
             platform::RootKeyName(HKEY_CURRENT_USER) + u'\\' + sub, writes) == ERROR_SUCCESS;
+    ReportUnsavedSettings();
     return ok;
 }
 

@@ -452,6 +452,19 @@ bool LoadSettings() {
     return ok;
 }
 
+void ReportUnsavedSettings() {
+    if (gLoading)
+        return;
+    const QString why = platform::CurrentRegistryStore().trouble().unsaved;
+    if (why.isEmpty() || gTold.contains(why))
+        return;
+    gTold << why;
+    MsgBox(QStringLiteral("The settings cannot be saved: %1.\n\nThis change and those made after "
+                          "it last only until Tallix Time ends.")
+               .arg(why),
+           vbExclamation, App.Title);
+}
+
 bool LoadOrResetSettings() {
     if (LoadSettings())
         return true;

@@ -87,6 +87,9 @@ bool LoadSettings();
 // Keeps a dated copy of the store beside it, then writes every default (one write) and reads
 // it back. Gives the copy's path (empty when none could be made).
 QString ResetSettings();
+// After a change was stored: when the store could not save it to disk (a full disk, a folder
+// made read-only) and keeps changes in memory from now on, tells the user so, once.
+void ReportUnsavedSettings();
 // Start-up: loads the settings, or resets them when they cannot be read and tells the user
 // where the previous file is kept. False when they were reset.
 bool LoadOrResetSettings();

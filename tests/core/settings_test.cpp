@@ -515,6 +515,46 @@ TEST(SettingsOnDisk, DefaultsAreOneReplacementAndReadsDoNotReopenTheFile) {
     platform::InstallRegistryStore(nullptr);
 }
 
+// A save that fails after the start (the disk full) is told at once, and once, with what will
+// not be kept; the change holds for the session.
+TEST(SettingsOnDisk, ASaveThatFailsAfterTheStartIsToldOnce) {
+    QTemporaryDir dir;
+    const int rc = RunInChild(
+        [&] {
+            qputenv("XDG_CONFIG_HOME", dir.path().toLocal8Bit());
+            platform::InstallRegistryStore(nullptr);
+            if (!LoadSettings())
+                return 2;
+            QStringList shown;
+            runtime::SetMsgBoxAnswerer([&](const QString& prompt, int, const QString&) {
+                shown << prompt;
+                return vbOK;
+            });
+            // No file may grow past a few bytes now, as on a full disk.
+            std::signal(SIGXFSZ, SIG_IGN);
+            const rlimit small{16, 16};
+            ::setrlimit(RLIMIT_FSIZE, &small);
+            if (!RegSetString(kSettingsKey, QStringLiteral("Rounding"), QStringLiteral("1")) ||
+                !RegSetString(kSettingsKey, QStringLiteral("SelectedTab"), QStringLiteral("2")))
+                return 3;
+            if (RegGetString(kSettingsKey, QStringLiteral("Rounding")) != QStringLiteral("1"))
+                return 4;
+            if (shown.size() != 1)
+                return 10 + static_cast<int>(shown.size());
+            return shown[0].contains(QStringLiteral("cannot be saved")) &&
+                           shown[0].contains(QStringLiteral("until Tallix Time ends"))
+                       ? 0
+                       : 5;
+        },
+        20000);
+    EXPECT_EQ(rc, 0) << "10 + the number of messages shown";
+    // The file keeps what was saved before.
+    platform::InstallRegistryStore(nullptr);
+    qputenv("XDG_CONFIG_HOME", dir.path().toLocal8Bit());
+    EXPECT_EQ(RegGetString(kSettingsKey, QStringLiteral("Rounding")), QStringLiteral("2"));
+    platform::InstallRegistryStore(nullptr);
+}
+
 // The coordinates reach the prayer library whole in every locale, negative ones included.
 TEST(SettingsOnDisk, CalculationParametersKeepNegativeCoordinatesInEveryLocale) {
     for (const char* name : {"en_US", "ar_SA", "ar_EG", "fa_IR", "ur_PK", "de_DE", "fr_FR"}) {
