@@ -369,7 +369,8 @@ void reportStoreTrouble(const QStringList& setBack) {
                      : QString();
     if (!t.damagedCopy.isEmpty() && !told.contains(t.damagedCopy)) {
         told << t.damagedCopy;
-        const QStringList names = setBack.isEmpty() ? t.lostValues : setBack;
+        QStringList names = t.lostValues + setBack;
+        names.removeDuplicates();
         MsgBox(QStringLiteral("Part of the settings file could not be read. These settings were "
                               "set back to their defaults:\n\n%1\n\nA copy of the file as it "
                               "was is kept as\n%2")
@@ -415,20 +416,28 @@ bool storeAndReadBack(const std::vector<const Setting*>& settings) {
 }
 
 // Every value is taken as stored when it converts and passes its range test; any other goes
-// back to its default alone, and is named in *setBack unless the store is new. A place keeps
-// what decides the times (coordinates, zone) while they are valid: a typed city's list position
-// (-1), a lost name or position is no reason to move it. All repairs are written at once.
+// back to its default alone. A place keeps what decides the times (coordinates, zone) while they
+// are valid: a typed city's list position (-1), a lost name or position is no reason to move it.
+// *setBack names every stored value that could not be used, and the missing parts of a place
+// that is partly stored; a value simply not stored yet (a new store, one seeded by hand with a
+// few values) takes its default silently. All repairs are written at once.
 bool loadAll(QStringList* setBack) {
     const bool fresh = !keyExists(kSettingsKey);
-    std::vector<const Setting*> repairs;
+    std::vector<QString> texts;
+    bool placeStored = false;
     for (const Setting& s : catalogue()) {
-        const QString stored = fresh ? QString() : RegGetString(kSettingsKey, s.name);
-        const bool usable = !stored.isEmpty() && convert(s, stored) && inRange(s);
+        texts.push_back(fresh ? QString() : RegGetString(kSettingsKey, s.name));
+        placeStored = placeStored || (!texts.back().isEmpty() && placeSettings().contains(s.name));
+    }
+    std::vector<const Setting*> repairs;
+    for (std::size_t i = 0; i < catalogue().size(); ++i) {
+        const Setting& s = catalogue()[i];
+        const bool usable = !texts[i].isEmpty() && convert(s, texts[i]) && inRange(s);
         Err.Clear();
         if (usable)
             continue;
         repairs.push_back(&s);
-        if (!fresh)
+        if (!texts[i].isEmpty() || (placeStored && placeSettings().contains(s.name)))
             setBack->append(s.name);
     }
     if (repairs.empty())

@@ -209,6 +209,25 @@ TEST_F(Settings, APlaceKeepsEveryPartThatIsValid) {
     }
 }
 
+// A store seeded by hand with a few values (or older than a value) takes the defaults of the
+// rest without a word: nothing the user stored was set back.
+TEST_F(Settings, AValueNotStoredYetTakesItsDefaultSilently) {
+    store(QStringLiteral("ActivateDDEServer"), QStringLiteral("1"));
+    store(QStringLiteral("Rounding"), QStringLiteral("0"));
+    QStringList shown;
+    runtime::SetMsgBoxAnswerer([&](const QString& prompt, int, const QString&) {
+        shown << prompt;
+        return vbOK;
+    });
+    ASSERT_TRUE(LoadSettings());
+    runtime::SetMsgBoxAnswerer(nullptr);
+    EXPECT_TRUE(shown.isEmpty()) << qPrintable(shown.join(u'|'));
+    EXPECT_EQ(gActivateDDEServer, 1);
+    EXPECT_EQ(gRounding, 0);
+    EXPECT_EQ(gCityName, QStringLiteral("Makkah"));
+    EXPECT_EQ(stored(QStringLiteral("CalculationMethod")), QStringLiteral("6"));
+}
+
 TEST_F(Settings, SecurityTypeZeroIsRefusedOnlyOnThe9xFamily) {
     for (const LONG platform : {1, 2}) {
         gPlatformId = platform;
