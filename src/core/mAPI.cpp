@@ -21,6 +21,11 @@ HKEY createUserKey(const QString& sSubKey) {
         return 0;
     return hKey;
 }
+
+// A text as a REG_SZ value holds it: UTF-8 with its terminator, an empty text as one blank.
+QByteArray valueBytes(const QString& text) {
+    return (text.isEmpty() ? QStringLiteral(" ") : text).toUtf8() + '\0';
+}
 } // namespace
 
 QString RegGetString(const QString& sSubKey, const QString& sValueName) {
@@ -45,15 +50,29 @@ QString RegGetString(const QString& sSubKey, const QString& sValueName) {
 }
 
 bool RegSetString(const QString& sSubKey, const QString& sValueName, const QString& sData) {
-    const QString text = sData.isEmpty() ? QStringLiteral(" ") : sData;
     const HKEY hKey = createUserKey(sSubKey);
     if (!hKey)
         return false;
     // One write replaces the value whole: a reader, or a crash, sees the old text or the new.
-    const QByteArray bytes = text.toUtf8() + '\0';
+    const QByteArray bytes = valueBytes(sData);
     const bool ok = RegSetValueExA(hKey, sValueName, 0, REG_SZ, bytes.constData(),
                                    static_cast<DWORD>(bytes.size())) == ERROR_SUCCESS;
     RegCloseKey(hKey);
+    ReportUnsavedSettings();
+    return ok;
+}
+
+bool RegSetStrings(const QString& sSubKey, const QList<QPair<QString, QString>>& values) {
+    std::vector<platform::RegistryWrite> writes;
+    for (const auto& [name, text] : values)
+        writes.push_back({name, REG_SZ, valueBytes(text)});
+    QString sub = sSubKey;
+    while (sub.startsWith(u'\\'))
+        sub.remove(0, 1);
+    const bool ok =
+        platform::CurrentRegistryStore().setValues(
+            platform::RootKeyName(HKEY_CURRENT_USER) + u'\\' + sub, writes) == ERROR_SUCCESS;
+    ReportUnsavedSettings();
     return ok;
 }
 

@@ -4,6 +4,8 @@
 #include "platform/registry.h"
 #include "platform/wintypes.h"
 
+#include <QList>
+#include <QPair>
 #include <QString>
 #include <cstdint>
 
@@ -11,6 +13,8 @@
 // value reads as "". An empty text is stored as one blank.
 QString RegGetString(const QString& sSubKey, const QString& sValueName);
 bool RegSetString(const QString& sSubKey, const QString& sValueName, const QString& sData);
+// Several texts (name, text) in one change of the store: all of them are kept or none.
+bool RegSetStrings(const QString& sSubKey, const QList<QPair<QString, QString>>& values);
 // Under any root key; the key is not created.
 bool RegDeleteValue(HKEY hRoot, const QString& sSubKey, const QString& sValueName);
 LONG RegGetDWord(HKEY hRoot, const QString& sSubKey, const QString& sValueName, LONG lDefault);

@@ -10,6 +10,7 @@
 #include "runtime/Interaction.h"
 
 #include <QLocale>
+#include <algorithm>
 #include <cmath>
 
 #include <vector>
@@ -79,7 +80,7 @@ std::int16_t gSliderTickStyle = 0;
 namespace {
 
 enum class Kind { Int16, Colour, Coordinate, Text, TrimmedText };
-enum class Range { None, Inclusive, NotNegative, Exclusive, SecurityType };
+enum class Range { None, Inclusive, ListPosition, Exclusive, SecurityType, TimeZone };
 
 struct Setting {
     QString name;
@@ -102,7 +103,7 @@ Setting text(const QString& name, QString* v, const QString& def = {}, bool trim
     return {name, trimmed ? Kind::TrimmedText : Kind::Text, v, 0, def, Range::None, 0, 0};
 }
 Setting index(const QString& name, std::int16_t* v, int def) {
-    return {name, Kind::Int16, v, double(def), {}, Range::NotNegative, 0, 0};
+    return {name, Kind::Int16, v, double(def), {}, Range::ListPosition, 0, 0};
 }
 Setting coordinate(const QString& name, double* v, double def, double bound) {
     return {name, Kind::Coordinate, v, def, {}, Range::Exclusive, -bound, bound};
@@ -167,7 +168,9 @@ const std::vector<Setting>& catalogue() {
         c.push_back(security);
         c.push_back(number(QStringLiteral("ActivateDDEServer"), &gActivateDDEServer, 0, 0, 1));
         c.push_back(number(QStringLiteral("DDEAdviseRate"), &gDDEAdviseRate, 5, 0, 5));
-        c.push_back(number(QStringLiteral("TimeZone"), &gTimeZone, 36, 0, kLastTimeZoneIndex));
+        Setting zone = number(QStringLiteral("TimeZone"), &gTimeZone, 36, 0, kLastTimeZoneIndex);
+        zone.range = Range::TimeZone;
+        c.push_back(zone);
         c.push_back(text(QStringLiteral("Country"), &gCountry, QStringLiteral("Saudi Arabia")));
         c.push_back(text(QStringLiteral("CityName"), &gCityName, QStringLiteral("Makkah"), true));
         c.push_back(text(QStringLiteral("Province"), &gProvince, QString(), true));
@@ -317,8 +320,10 @@ bool inRange(const Setting& s) {
         return true;
     case Range::Inclusive:
         return v >= s.low && v <= s.high;
-    case Range::NotNegative:
-        return v >= 0;
+    case Range::ListPosition:
+        return v >= -1; // -1: typed in the prayer settings, not chosen from the list
+    case Range::TimeZone:
+        return IsValidTimeZoneIndex(static_cast<std::int16_t>(v));
     case Range::Exclusive:
         return v > s.low && v < s.high;
     case Range::SecurityType:
@@ -331,18 +336,52 @@ bool inRange(const Setting& s) {
 
 namespace {
 
-// Tells the user, once for each thing, what the store could not keep: values it had to leave
-// out (and put back to their defaults), or that changes cannot be saved.
-void reportStoreTrouble(const QStringList& setToDefault) {
-    static QStringList told;
+// The values that together say where the user prays.
+const QStringList& placeSettings() {
+    static const QStringList names = {QStringLiteral("Country"),   QStringLiteral("CountryIndex"),
+                                      QStringLiteral("CityName"),  QStringLiteral("CityIndex"),
+                                      QStringLiteral("Province"),  QStringLiteral("Latitude"),
+                                      QStringLiteral("Longitude"), QStringLiteral("TimeZone")};
+    return names;
+}
+
+// What the user has been told about the store (damaged copies, reasons it cannot save), so
+// that each is told once; and whether a load or reset is writing (it tells at its end).
+QStringList gTold;
+bool gLoading = false;
+
+struct LoadingGuard {
+    LoadingGuard() { gLoading = true; }
+    ~LoadingGuard() { gLoading = false; }
+};
+
+// Tells the user which values a load set back to their defaults (every time), and what the
+// store could not keep: a damaged file put aside, or changes it cannot save (once each).
+void reportStoreTrouble(const QStringList& setBack) {
+    QStringList& told = gTold;
     const platform::RegistryStoreTrouble t = platform::CurrentRegistryStore().trouble();
+    const bool placeTouched = std::any_of(setBack.begin(), setBack.end(), [](const QString& n) {
+        return placeSettings().contains(n);
+    });
+    const QString placeNote =
+        placeTouched ? QStringLiteral("\n\nThe place may no longer be the one you chose: check "
+                                      "it in the prayer settings.")
+                     : QString();
     if (!t.damagedCopy.isEmpty() && !told.contains(t.damagedCopy)) {
         told << t.damagedCopy;
-        const QStringList names = setToDefault.isEmpty() ? t.lostValues : setToDefault;
+        QStringList names = t.lostValues + setBack;
+        names.removeDuplicates();
         MsgBox(QStringLiteral("Part of the settings file could not be read. These settings were "
                               "set back to their defaults:\n\n%1\n\nA copy of the file as it "
                               "was is kept as\n%2")
-                   .arg(names.join(QStringLiteral(", ")), t.damagedCopy),
+                       .arg(names.join(QStringLiteral(", ")), t.damagedCopy) +
+                   placeNote,
+               vbExclamation, App.Title);
+    } else if (!setBack.isEmpty()) {
+        MsgBox(QStringLiteral("These settings could not be used and were set back to their "
+                              "defaults:\n\n%1")
+                       .arg(setBack.join(QStringLiteral(", "))) +
+                   placeNote,
                vbExclamation, App.Title);
     }
     if (!t.unsaved.isEmpty() && !told.contains(t.unsaved)) {
@@ -355,59 +394,84 @@ void reportStoreTrouble(const QStringList& setToDefault) {
     }
 }
 
-// The values that together say where the user prays: one of them alone back at its default
-// would mix two places (a city's name with Makkah's coordinates).
-const QStringList& placeSettings() {
-    static const QStringList names = {QStringLiteral("Country"),   QStringLiteral("CountryIndex"),
-                                      QStringLiteral("CityName"),  QStringLiteral("CityIndex"),
-                                      QStringLiteral("Province"),  QStringLiteral("Latitude"),
-                                      QStringLiteral("Longitude"), QStringLiteral("TimeZone")};
-    return names;
+bool keyExists(const QString& sub) {
+    HKEY h = 0;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, sub, 0, KEY_READ, &h) != ERROR_SUCCESS)
+        return false;
+    RegCloseKey(h);
+    return true;
 }
 
-bool loadAll(QStringList* setToDefault) {
-    bool placeLost = false;
+// Writes the texts in one change of the store, then reads each back into its variable; false
+// when one cannot be read back (the store keeps nothing).
+bool storeAndReadBack(const std::vector<const Setting*>& settings) {
+    QList<QPair<QString, QString>> texts;
+    for (const Setting* s : settings)
+        texts.append({s->name, defaultText(*s)});
+    RegSetStrings(kSettingsKey, texts);
+    bool ok = true;
+    for (const Setting* s : settings)
+        ok = convert(*s, RegGetString(kSettingsKey, s->name)) && ok;
+    return ok;
+}
+
+// Every value is taken as stored when it converts and passes its range test; any other goes
+// back to its default alone. A place keeps what decides the times (coordinates, zone) while they
+// are valid: a typed city's list position (-1), a lost name or position is no reason to move it.
+// *setBack names every stored value that could not be used, and the missing parts of a place
+// that is partly stored; a value simply not stored yet (a new store, one seeded by hand with a
+// few values) takes its default silently. All repairs are written at once.
+bool loadAll(QStringList* setBack) {
+    const bool fresh = !keyExists(kSettingsKey);
+    std::vector<QString> texts;
+    bool placeStored = false;
     for (const Setting& s : catalogue()) {
-        const QString def = defaultText(s);
-        if (RegGetString(kSettingsKey, s.name).isEmpty()) {
-            setToDefault->append(s.name);
-            RegSetString(kSettingsKey, s.name, def);
-            placeLost = placeLost || placeSettings().contains(s.name);
-        }
-        if (!convert(s, RegGetString(kSettingsKey, s.name)))
-            return false;
-        if (!inRange(s)) {
-            RegSetString(kSettingsKey, s.name, def);
-            if (!convert(s, RegGetString(kSettingsKey, s.name)))
-                return false;
-            placeLost = placeLost || placeSettings().contains(s.name);
-        }
+        texts.push_back(fresh ? QString() : RegGetString(kSettingsKey, s.name));
+        placeStored = placeStored || (!texts.back().isEmpty() && placeSettings().contains(s.name));
     }
-    // Part of the place lost: the whole place goes back to the default one, and is named.
-    if (placeLost) {
-        for (const QString& name : placeSettings()) {
-            const Setting* s = find(name);
-            if (!s)
-                continue;
-            const QString def = defaultText(*s);
-            if (RegGetString(kSettingsKey, name) != (def.isEmpty() ? QStringLiteral(" ") : def) &&
-                !setToDefault->contains(name))
-                setToDefault->append(name);
-            RegSetString(kSettingsKey, name, def);
-            if (!convert(*s, RegGetString(kSettingsKey, name)))
-                return false;
-        }
+    std::vector<const Setting*> repairs;
+    for (std::size_t i = 0; i < catalogue().size(); ++i) {
+        const Setting& s = catalogue()[i];
+        const bool usable = !texts[i].isEmpty() && convert(s, texts[i]) && inRange(s);
+        Err.Clear();
+        if (usable)
+            continue;
+        repairs.push_back(&s);
+        if (!texts[i].isEmpty() || (placeStored && placeSettings().contains(s.name)))
+            setBack->append(s.name);
     }
-    return true;
+    if (repairs.empty())
+        return true;
+    const bool ok = storeAndReadBack(repairs);
+    Err.Clear();
+    return ok;
 }
 
 } // namespace
 
 bool LoadSettings() {
-    QStringList setToDefault;
-    const bool ok = loadAll(&setToDefault);
-    reportStoreTrouble(setToDefault);
+    QStringList setBack;
+    bool ok = false;
+    {
+        const LoadingGuard loading;
+        ok = loadAll(&setBack);
+    }
+    // A store that gives nothing back is reset, and that is told instead.
+    reportStoreTrouble(ok ? setBack : QStringList());
     return ok;
+}
+
+void ReportUnsavedSettings() {
+    if (gLoading)
+        return;
+    const QString why = platform::CurrentRegistryStore().trouble().unsaved;
+    if (why.isEmpty() || gTold.contains(why))
+        return;
+    gTold << why;
+    MsgBox(QStringLiteral("The settings cannot be saved: %1.\n\nThis change and those made after "
+                          "it last only until Tallix Time ends.")
+               .arg(why),
+           vbExclamation, App.Title);
 }
 
 bool LoadOrResetSettings() {
@@ -430,12 +494,13 @@ QString ResetSettings() {
         qWarning("tallix-time: the settings could not be read and were reset to their defaults; "
                  "the previous settings file was kept as %s",
                  qPrintable(copy));
-    for (const QString& name : resetOrder()) {
-        const Setting* s = find(name);
-        if (!s)
-            continue;
-        RegSetString(kSettingsKey, s->name, defaultText(*s));
-        convert(*s, RegGetString(kSettingsKey, s->name));
+    std::vector<const Setting*> all;
+    for (const QString& name : resetOrder())
+        if (const Setting* s = find(name))
+            all.push_back(s);
+    {
+        const LoadingGuard loading;
+        storeAndReadBack(all);
     }
     Err.Clear();
     reportStoreTrouble({});
@@ -481,6 +546,10 @@ double TimeZoneIndexToHours(std::int16_t iIndex) {
     if (iIndex > 60)
         return (iIndex - 61) * 0.5 - 15 + 0.25;
     return iIndex * 0.5 - 15;
+}
+
+bool IsValidTimeZoneIndex(std::int16_t iIndex) {
+    return iIndex >= 0 && iIndex <= kLastTimeZoneIndex;
 }
 
 std::int16_t TimeZoneHoursToIndex(double dHours) {

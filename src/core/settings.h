@@ -78,13 +78,18 @@ extern std::int16_t gProgressBarSegment;
 extern std::int16_t gCoordinateSystem;
 extern std::int16_t gSliderTickStyle;
 
-// Reads, converts and repairs every value; false when a stored text does not convert. What the
-// store could not keep (values left out of a damaged file, changes it cannot save) is told
-// to the user in a message box, once.
+// Reads, converts and repairs every value: a value that is missing, does not convert or is out
+// of range goes back to its default alone, and the user is told each time which ones did (a
+// new store is filled silently). All repairs are one write. False only when the store gives
+// nothing back. What the store could not keep (a damaged file, changes it cannot save) is told
+// once.
 bool LoadSettings();
-// Keeps a dated copy of the store beside it, then writes every default and reads it back.
-// Gives the copy's path (empty when none could be made).
+// Keeps a dated copy of the store beside it, then writes every default (one write) and reads
+// it back. Gives the copy's path (empty when none could be made).
 QString ResetSettings();
+// After a change was stored: when the store could not save it to disk (a full disk, a folder
+// made read-only) and keeps changes in memory from now on, tells the user so, once.
+void ReportUnsavedSettings();
 // Start-up: loads the settings, or resets them when they cannot be read and tells the user
 // where the previous file is kept. False when they were reset.
 bool LoadOrResetSettings();
@@ -103,6 +108,9 @@ std::optional<double> ReadCoordinate(const QString& stored);
 // Chatham).
 constexpr std::int16_t kLastTimeZoneIndex = 120;
 double TimeZoneIndexToHours(std::int16_t iIndex);
+// Whether a stored TimeZone index names an offset the program can use; the loader sets any
+// other back to its default.
+bool IsValidTimeZoneIndex(std::int16_t iIndex);
 // The index of an offset to the nearest quarter hour (halves to even); -1 beyond the range.
 std::int16_t TimeZoneHoursToIndex(double dHours);
 std::int32_t AdviseRateToMs(std::int16_t iIndex);

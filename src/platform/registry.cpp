@@ -18,6 +18,7 @@
 #include <fcntl.h>
 #include <mutex>
 #include <sys/file.h>
+#include <sys/inotify.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
@@ -282,6 +283,8 @@ bool parseValue(const QByteArray& line, Value* v) {
 }
 
 int gParseCount = 0;
+int gOpenCount = 0;
+int gReplaceCount = 0;
 
 // Reads every line that can be read. Each line that cannot (and each value under a key header
 // that cannot) is left out and described in *bad: the value's name where it can be read, else
@@ -461,6 +464,87 @@ struct FileVersion {
 
 constexpr qsizetype kHeadSize = 160;
 
+// Tells whether a file in a folder may have changed since it was last asked, without opening
+// the file: an inotify watch on the folder. Every way a new version arrives (a rename into
+// place, a write, a removal, a change of mode) queues an event before the call that made it
+// returns, so a writer that released the lock has always been seen. A watch that cannot be
+// set, was set by the process this one was forked from, or lost its folder answers "changed".
+class FolderWatch {
+public:
+    ~FolderWatch() { disarm(); }
+    FolderWatch() = default;
+    FolderWatch(const FolderWatch&) = delete;
+    FolderWatch& operator=(const FolderWatch&) = delete;
+
+    bool armed() const { return fd_ >= 0 && pid_ == ::getpid(); }
+
+    // Watches the folder; true when the watch is in place (now or already).
+    bool arm(const QString& folder, const QString& fileName) {
+        if (armed())
+            return true;
+        disarm();
+        fd_ = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+        if (fd_ < 0)
+            return false;
+        constexpr uint32_t kMask = IN_MODIFY | IN_ATTRIB | IN_CLOSE_WRITE | IN_CREATE | IN_DELETE |
+                                   IN_MOVED_FROM | IN_MOVED_TO | IN_DELETE_SELF | IN_MOVE_SELF |
+                                   IN_ONLYDIR;
+        if (::inotify_add_watch(fd_, QFile::encodeName(folder).constData(), kMask) < 0) {
+            ::close(fd_);
+            fd_ = -1;
+            return false;
+        }
+        pid_ = ::getpid();
+        name_ = QFile::encodeName(fileName);
+        return true;
+    }
+
+    void disarm() {
+        // After a fork the descriptor is shared with the parent: closing ours leaves its own.
+        if (fd_ >= 0)
+            ::close(fd_);
+        fd_ = -1;
+    }
+
+    // Takes every event queued; true when one may concern the file (or the watch is gone).
+    bool changed() {
+        if (!armed())
+            return true;
+        bool changed = false;
+        alignas(inotify_event) char buffer[4096];
+        for (;;) {
+            const ssize_t n = ::read(fd_, buffer, sizeof buffer);
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n <= 0)
+                break;
+            for (ssize_t at = 0; at < n;) {
+                const auto* e = reinterpret_cast<const inotify_event*>(buffer + at);
+                at += static_cast<ssize_t>(sizeof(inotify_event) + e->len);
+                if (e->mask &
+                    (IN_Q_OVERFLOW | IN_IGNORED | IN_DELETE_SELF | IN_MOVE_SELF | IN_UNMOUNT)) {
+                    changed = true;
+                    gone_ = gone_ || !(e->mask & IN_Q_OVERFLOW);
+                } else if (e->len > 0 && name_ == e->name) {
+                    changed = true;
+                }
+            }
+        }
+        if (gone_) {
+            gone_ = false;
+            disarm();
+            return true;
+        }
+        return changed;
+    }
+
+private:
+    int fd_ = -1;
+    pid_t pid_ = 0;
+    QByteArray name_;
+    bool gone_ = false;
+};
+
 // ---- The file store ---------------------------------------------------------------------------
 
 class FileRegistryStore final : public RegistryStore {
@@ -510,17 +594,29 @@ public:
                   const QByteArray& data) override {
         if (isRunKey(key))
             return setRun(name, type, data);
+        return setValues(key, {RegistryWrite{name, type, data}});
+    }
+
+    LONG setValues(const QString& key, const std::vector<RegistryWrite>& values) override {
+        if (isRunKey(key)) {
+            for (const RegistryWrite& w : values)
+                if (const LONG rc = setRun(w.name, w.type, w.data); rc != ERROR_SUCCESS)
+                    return rc;
+            return ERROR_SUCCESS;
+        }
         return modify([&](Hive& h) {
             Key* k = h.find(key);
             if (!k) {
                 h.keys.push_back(Key{key, {}});
                 k = &h.keys.back();
             }
-            if (Value* v = k->find(name)) {
-                v->type = type;
-                v->data = data;
-            } else {
-                k->values.push_back(Value{name, type, data});
+            for (const RegistryWrite& w : values) {
+                if (Value* v = k->find(w.name)) {
+                    v->type = w.type;
+                    v->data = w.data;
+                } else {
+                    k->values.push_back(Value{w.name, w.type, w.data});
+                }
             }
             return ERROR_SUCCESS;
         });
@@ -571,6 +667,7 @@ private:
     // Opens the file (through a link) and parses it unless it is the version parsed before.
     // Only "no such file" counts as no store: a file that cannot be read is no empty store.
     Read readFile(QByteArray* content, FileVersion* version, QString* why) {
+        ++gOpenCount;
         const int fd = ::open(QFile::encodeName(file_).constData(), O_RDONLY | O_CLOEXEC);
         if (fd < 0) {
             if (errno == ENOENT)
@@ -613,6 +710,29 @@ private:
         return Read::Parsed;
     }
 
+    // True when the parsed copy is the file on disk, known without opening it: the folder's
+    // watch saw no change since the copy was made. Never for a store that is a link (its
+    // target's folder goes unwatched). Sets the watch when there is none, so that the read
+    // which follows starts what it watches.
+    bool watchSaysCurrent() {
+        if (!watch_.armed()) {
+            linked_ = isLink();
+            if (!linked_)
+                watch_.arm(dir_, QFileInfo(file_).fileName());
+            return false;
+        }
+        if (watch_.changed()) {
+            linked_ = isLink();
+            return false;
+        }
+        return cacheValid_ && !linked_;
+    }
+
+    bool isLink() const {
+        struct stat st {};
+        return ::lstat(QFile::encodeName(file_).constData(), &st) == 0 && S_ISLNK(st.st_mode);
+    }
+
     // From now on changes live in memory only: the file is left as it is.
     void keepInMemory(const Hive& base, const QString& why) {
         if (!memoryOnly_) {
@@ -636,6 +756,10 @@ private:
     // A file that cannot be read at all, or a damaged file that cannot be copied aside, is
     // never written over: the store goes on in memory.
     void load(bool lockHeld) {
+        // A reader takes the parsed copy while the watch has seen no change; a writer, under
+        // the lock, always compares the file itself.
+        if (watchSaysCurrent() && !lockHeld)
+            return;
         QByteArray content;
         FileVersion version;
         QString why;
@@ -644,7 +768,8 @@ private:
             return;
         case Read::Absent:
             cache_ = Hive{};
-            cacheValid_ = false;
+            cacheVersion_ = FileVersion{};
+            cacheValid_ = true; // no file is a version too: the watch sees one arrive
             return;
         case Read::Failed:
             keepInMemory(cacheValid_ ? cache_ : Hive{}, why);
@@ -708,6 +833,9 @@ private:
                          QStringLiteral("%1 cannot be written: %2").arg(target, errorText(errno)));
             return false;
         }
+        ++gReplaceCount;
+        // Under the lock the rename just seen is our own.
+        watch_.changed();
         // What we wrote is what the file now holds: no need to read it back.
         FileVersion version;
         if (::stat(QFile::encodeName(target).constData(), &st) == 0) {
@@ -814,6 +942,8 @@ private:
     Hive cache_; // the file as last read or written
     FileVersion cacheVersion_;
     bool cacheValid_ = false;
+    FolderWatch watch_;
+    bool linked_ = false;
     bool memoryOnly_ = false; // the file cannot be used: memory_ is the store until the end
     Hive memory_;
     RegistryStoreTrouble trouble_;
@@ -869,6 +999,14 @@ RegistryStore& CurrentRegistryStore() {
 
 int RegistryParseCount() {
     return gParseCount;
+}
+
+int RegistryOpenCount() {
+    return gOpenCount;
+}
+
+int RegistryReplaceCount() {
+    return gReplaceCount;
 }
 
 void InstallRegistryStore(RegistryStore* store) {

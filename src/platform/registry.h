@@ -7,14 +7,16 @@
 // lock shared by all our processes (through a symbolic link to the file it points at). A line
 // that does not read is left out: a copy of the file is kept beside it and the user is told.
 // A file that cannot be read or written is never written over: the store then lives in memory
-// for the session and says why. Each version of the file is parsed once. Values under the current
-// user's Run key are the user's XDG autostart entries instead.
+// for the session and says why. Each version of the file is parsed once, and reads are answered
+// from that copy without opening the file while the folder's watch reports no change. Values
+// under the current user's Run key are the user's XDG autostart entries instead.
 #include "wintypes.h"
 
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
 #include <memory>
+#include <vector>
 
 constexpr HKEY HKEY_CLASSES_ROOT = static_cast<HKEY>(0x80000000u);
 constexpr HKEY HKEY_CURRENT_USER = static_cast<HKEY>(0x80000001u);
@@ -65,6 +67,13 @@ struct RegistryStoreTrouble {
     QString unsaved;        // why changes are kept for this session only ("" when they are saved)
 };
 
+// One value of a change that sets several at once.
+struct RegistryWrite {
+    QString name;
+    DWORD type = REG_SZ;
+    QByteArray data;
+};
+
 class RegistryStore {
 public:
     virtual ~RegistryStore() = default;
@@ -75,6 +84,14 @@ public:
     virtual LONG setValue(const QString& key, const QString& name, DWORD type,
                           const QByteArray& data) = 0;
     virtual LONG deleteValue(const QString& key, const QString& name) = 0;
+    // Sets the values of one key together: the file store replaces its file once, so a reader
+    // or a crash sees all of them or none. The first value refused stops the change.
+    virtual LONG setValues(const QString& key, const std::vector<RegistryWrite>& values) {
+        for (const RegistryWrite& v : values)
+            if (const LONG rc = setValue(key, v.name, v.type, v.data); rc != ERROR_SUCCESS)
+                return rc;
+        return ERROR_SUCCESS;
+    }
     // Copies the store aside with the tag and a time stamp in the name; the copy's path, or ""
     // when there was nothing to copy or the copy failed.
     virtual QString backup(const QString& tag) = 0;
@@ -91,8 +108,11 @@ std::unique_ptr<RegistryStore> MakeFileRegistryStore(const QString& configDir,
 RegistryStore& CurrentRegistryStore();
 void InstallRegistryStore(RegistryStore* store);
 
-// How many times the file stores of this process have parsed a file.
+// How many times the file stores of this process have parsed a file, opened it to read, and
+// replaced it with a new version.
 int RegistryParseCount();
+int RegistryOpenCount();
+int RegistryReplaceCount();
 
 // Name of the root key as it appears in full key paths; "" for an unknown root.
 QString RootKeyName(HKEY root);

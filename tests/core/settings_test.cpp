@@ -2,6 +2,7 @@
 #include "core/mAPI.h"
 #include "core/mMain.h"
 #include "core/settings.h"
+#include "fakes/child_process.h"
 #include "fakes/fake_registry.h"
 #include "mainwindow/frmTallix.h"
 #include "runtime/Interaction.h"
@@ -11,8 +12,13 @@
 #include <QFileInfo>
 #include <QLocale>
 #include <QTemporaryDir>
+#include <csignal>
+#include <cstring>
 #include <functional>
 #include <gtest/gtest.h>
+#include <sys/inotify.h>
+#include <sys/resource.h>
+#include <unistd.h>
 
 namespace {
 
@@ -21,8 +27,13 @@ protected:
     void SetUp() override {
         QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
         gPlatformId = 2;
+        // A repair is told in a message box: answered here unless a test listens itself.
+        runtime::SetMsgBoxAnswerer([](const QString&, int, const QString&) { return vbOK; });
     }
-    void TearDown() override { QLocale::setDefault(QLocale::system()); }
+    void TearDown() override {
+        runtime::SetMsgBoxAnswerer(nullptr);
+        QLocale::setDefault(QLocale::system());
+    }
 
     QString stored(const QString& name) const { return fake.text(kSettingsKey, name); }
     void store(const QString& name, const QString& text) { fake.setText(kSettingsKey, name, text); }
@@ -90,7 +101,8 @@ TEST_F(Settings, OutOfRangeValuesAreRepairedAndOthersKept) {
         {"MinuteAdjust3", "-10", -10, "-10"},
         {"MinuteAdjust3", "-11", 0, "0"},
         {"CountryIndex", "5000", 5000, "5000"},
-        {"CountryIndex", "-1", 197, "197"},
+        {"CountryIndex", "-1", -1, "-1"}, // typed in the dialog, not chosen from its list
+        {"CountryIndex", "-2", 197, "197"},
         {"Latitude", "91", 21.4233, "21.4233"},
         {"Latitude", "-91", 21.4233, "21.4233"},
         {"Latitude", "90.5", 90.5, "90.5"},
@@ -117,53 +129,105 @@ TEST_F(Settings, OutOfRangeValuesAreRepairedAndOthersKept) {
     }
 }
 
-// A file that lost part of the place (cut short, a bad line, a value out of range) never mixes
-// two places: the whole place goes back to the default one, and the message names it.
-TEST_F(Settings, APartlyLostPlaceGoesBackWhole) {
+// Cairo, as the prayer settings dialog stores it; the city typed by hand (no list position).
+void storeCairo(FakeRegistry& fake) {
+    const std::pair<const char*, const char*> place[] = {
+        {"Country", "Egypt"},     {"CountryIndex", "64"},  {"CityName", "My Village"},
+        {"CityIndex", "-1"},      {"Province", "Giza"},    {"Latitude", "30.0444"},
+        {"Longitude", "31.2357"}, {"TimeZone", "34"},      {"CalculationMethod", "4"},
+        {"Rounding", "0"},        {"MinuteAdjust2", "-3"}, {"ColorFace", "255"}};
+    for (const auto& [name, text] : place)
+        fake.setText(kSettingsKey, QString::fromLatin1(name), QString::fromLatin1(text));
+}
+
+void expectCairoBut(const QString& except) {
+    const auto unless = [&](const char* name) { return except != QLatin1String(name); };
+    if (unless("Country"))
+        EXPECT_EQ(gCountry, QStringLiteral("Egypt")) << qPrintable(except);
+    if (unless("CountryIndex"))
+        EXPECT_EQ(gCountryIndex, 64) << qPrintable(except);
+    if (unless("CityName"))
+        EXPECT_EQ(gCityName, QStringLiteral("My Village")) << qPrintable(except);
+    if (unless("CityIndex"))
+        EXPECT_EQ(gCityIndex, -1) << qPrintable(except);
+    if (unless("Province"))
+        EXPECT_EQ(gProvince, QStringLiteral("Giza")) << qPrintable(except);
+    if (unless("Latitude"))
+        EXPECT_DOUBLE_EQ(gLatitude, 30.0444) << qPrintable(except);
+    if (unless("Longitude"))
+        EXPECT_DOUBLE_EQ(gLongitude, 31.2357) << qPrintable(except);
+    if (unless("TimeZone"))
+        EXPECT_EQ(gTimeZone, 34) << qPrintable(except);
+    EXPECT_EQ(gCalcMethod, 4) << qPrintable(except);
+    EXPECT_EQ(gRounding, 0) << qPrintable(except);
+    if (unless("MinuteAdjust2"))
+        EXPECT_EQ(gMinuteAdjust[2], -3) << qPrintable(except);
+    if (unless("ColorFace"))
+        EXPECT_EQ(gColorFace, 255) << qPrintable(except);
+}
+
+// A place typed by hand survives the next start whole, and a place that lost a part keeps the
+// rest: what decides the times (coordinates, zone) is never thrown away while it is valid. What
+// was set back is named in the message.
+TEST_F(Settings, APlaceKeepsEveryPartThatIsValid) {
     const struct {
-        const char* lost;
+        const char* lost;   // "" when nothing is
         const char* stored; // nullptr: the line is missing
-    } cases[] = {
-        {"Latitude", nullptr}, {"TimeZone", nullptr}, {"Longitude", "181"}, {"CityIndex", "-1"}};
+    } cases[] = {{"", nullptr},         {"Province", nullptr},  {"CityName", nullptr},
+                 {"Country", nullptr},  {"CityIndex", nullptr}, {"CityIndex", "-7"},
+                 {"CountryIndex", "x"}, {"Latitude", nullptr},  {"TimeZone", nullptr},
+                 {"Longitude", "181"},  {"Latitude", "-91"},    {"Longitude", "999"},
+                 {"TimeZone", "-5"}};
     for (const auto& c : cases) {
+        const QString lost = QString::fromLatin1(c.lost);
         fake.keys.clear();
         ASSERT_TRUE(LoadSettings());
-        store(QStringLiteral("Country"), QStringLiteral("United Kingdom"));
-        store(QStringLiteral("CountryIndex"), QStringLiteral("237"));
-        store(QStringLiteral("CityName"), QStringLiteral("London"));
-        store(QStringLiteral("CityIndex"), QStringLiteral("139"));
-        store(QStringLiteral("Latitude"), QStringLiteral("51.5085"));
-        store(QStringLiteral("Longitude"), QStringLiteral("-0.1257"));
-        store(QStringLiteral("TimeZone"), QStringLiteral("30"));
-        store(QStringLiteral("CalculationMethod"), QStringLiteral("4"));
+        storeCairo(fake);
         if (c.stored)
-            store(QString::fromLatin1(c.lost), QString::fromLatin1(c.stored));
-        else
+            store(lost, QString::fromLatin1(c.stored));
+        else if (!lost.isEmpty())
             fake.keys[QStringLiteral("hkey_current_user\\software\\tallix time")].remove(
-                QString::fromLatin1(c.lost).toLower());
+                lost.toLower());
         QStringList shown;
         runtime::SetMsgBoxAnswerer([&](const QString& prompt, int, const QString&) {
             shown << prompt;
             return vbOK;
         });
-        fake.troubles.damagedCopy = QStringLiteral("/x/place-") + QString::fromLatin1(c.lost);
         ASSERT_TRUE(LoadSettings()) << c.lost;
-        fake.troubles.damagedCopy.clear();
         runtime::SetMsgBoxAnswerer(nullptr);
-        EXPECT_EQ(gCountry, QStringLiteral("Saudi Arabia")) << c.lost;
-        EXPECT_EQ(gCityName, QStringLiteral("Makkah")) << c.lost;
-        EXPECT_EQ(gCountryIndex, 197) << c.lost;
-        EXPECT_EQ(gCityIndex, 90) << c.lost;
-        EXPECT_DOUBLE_EQ(gLatitude, 21.4233) << c.lost;
-        EXPECT_DOUBLE_EQ(gLongitude, 39.8233) << c.lost;
-        EXPECT_EQ(gTimeZone, 36) << c.lost;
-        EXPECT_EQ(stored(QStringLiteral("CityName")), QStringLiteral("Makkah")) << c.lost;
-        EXPECT_EQ(gCalcMethod, 4) << c.lost; // not part of the place: kept
-        if (!c.stored) {
-            ASSERT_EQ(shown.size(), 1) << c.lost;
-            EXPECT_TRUE(shown[0].contains(QStringLiteral("CityName"))) << qPrintable(shown[0]);
+        expectCairoBut(lost);
+        if (lost.isEmpty()) {
+            EXPECT_TRUE(shown.isEmpty()) << qPrintable(shown.join(u'|'));
+            continue;
         }
+        const QString def = SettingDefaultText(lost);
+        EXPECT_EQ(stored(lost), def.isEmpty() ? QStringLiteral(" ") : def) << c.lost;
+        ASSERT_EQ(shown.size(), 1) << c.lost;
+        EXPECT_TRUE(shown[0].contains(lost)) << qPrintable(shown[0]);
+        EXPECT_TRUE(shown[0].contains(QStringLiteral("place"))) << qPrintable(shown[0]);
+        for (const char* kept : {"Latitude", "Longitude", "TimeZone", "Rounding"})
+            if (lost != QLatin1String(kept))
+                EXPECT_FALSE(shown[0].contains(QLatin1String(kept))) << qPrintable(shown[0]);
     }
+}
+
+// A store seeded by hand with a few values (or older than a value) takes the defaults of the
+// rest without a word: nothing the user stored was set back.
+TEST_F(Settings, AValueNotStoredYetTakesItsDefaultSilently) {
+    store(QStringLiteral("ActivateDDEServer"), QStringLiteral("1"));
+    store(QStringLiteral("Rounding"), QStringLiteral("0"));
+    QStringList shown;
+    runtime::SetMsgBoxAnswerer([&](const QString& prompt, int, const QString&) {
+        shown << prompt;
+        return vbOK;
+    });
+    ASSERT_TRUE(LoadSettings());
+    runtime::SetMsgBoxAnswerer(nullptr);
+    EXPECT_TRUE(shown.isEmpty()) << qPrintable(shown.join(u'|'));
+    EXPECT_EQ(gActivateDDEServer, 1);
+    EXPECT_EQ(gRounding, 0);
+    EXPECT_EQ(gCityName, QStringLiteral("Makkah"));
+    EXPECT_EQ(stored(QStringLiteral("CalculationMethod")), QStringLiteral("6"));
 }
 
 TEST_F(Settings, SecurityTypeZeroIsRefusedOnlyOnThe9xFamily) {
@@ -190,29 +254,58 @@ TEST_F(Settings, CoordinatesLoadWithPointOrCommaInACommaLocale) {
     EXPECT_DOUBLE_EQ(gLongitude, 39.8233);
 }
 
-TEST_F(Settings, ATextThatIsNoNumberFailsTheLoadAndTheResetKeepsACopy) {
+// A value that cannot be used (no number, too large for its variable, out of range) costs
+// that value only; the message names it each time it happens.
+TEST_F(Settings, AValueThatCannotBeUsedCostsThatValueOnlyAndIsNamedEachTime) {
     const struct {
         const char* name;
         const char* stored;
-    } cases[] = {{"AudioType0", "abc"},        {"MinuteAdjust6", " "}, {"SelectedTab", "40000"},
-                 {"ColorFace", "99999999999"}, {"Latitude", "north"},  {"SliderTickStyle", "1x"}};
+    } cases[] = {
+        {"AudioType0", "abc"},        {"MinuteAdjust6", " "},        {"SelectedTab", "40000"},
+        {"ColorFace", "99999999999"}, {"ColorFace", "123456789012"}, {"Latitude", "north"},
+        {"Latitude", "NaN"},          {"SliderTickStyle", "1x"},     {"TimeZone", "100000"},
+        {"MinuteAdjust2", "100000"},  {"MinuteAdjust2", "-100000"},  {"Longitude", "inf"}};
     for (const auto& c : cases) {
+        const QString name = QString::fromLatin1(c.name);
         fake.keys.clear();
         fake.backups.clear();
         ASSERT_TRUE(LoadSettings());
-        store(QStringLiteral("Rounding"), QStringLiteral("0"));
-        store(QString::fromLatin1(c.name), QString::fromLatin1(c.stored));
-        EXPECT_FALSE(LoadSettings()) << c.name;
-        ResetSettings();
-        EXPECT_EQ(fake.backups, QStringList{QStringLiteral("before-reset")}) << c.name;
-        // Every value is back to its default, the good ones included.
-        for (const QString& name : SettingNames()) {
+        storeCairo(fake);
+        QStringList shown;
+        runtime::SetMsgBoxAnswerer([&](const QString& prompt, int, const QString&) {
+            shown << prompt;
+            return vbOK;
+        });
+        for (int time = 1; time <= 2; ++time) {
+            store(name, QString::fromLatin1(c.stored));
+            EXPECT_TRUE(LoadSettings()) << c.name;
+            expectCairoBut(name);
             const QString def = SettingDefaultText(name);
             EXPECT_EQ(stored(name), def.isEmpty() ? QStringLiteral(" ") : def) << c.name;
+            ASSERT_EQ(shown.size(), time) << c.name;
+            EXPECT_TRUE(shown.last().contains(name)) << qPrintable(shown.last());
+            EXPECT_FALSE(shown.last().contains(QStringLiteral("Rounding")));
         }
-        EXPECT_EQ(gRounding, 2) << c.name;
-        EXPECT_TRUE(LoadSettings()) << c.name;
+        EXPECT_TRUE(LoadSettings()) << "repaired: nothing more to say";
+        runtime::SetMsgBoxAnswerer(nullptr);
+        EXPECT_EQ(shown.size(), 2) << c.name;
+        EXPECT_TRUE(fake.backups.isEmpty()) << "nothing was reset";
     }
+}
+
+// A reset (a store that gives nothing back) keeps a copy and writes every default.
+TEST_F(Settings, AResetWritesEveryDefaultAndKeepsACopy) {
+    ASSERT_TRUE(LoadSettings());
+    storeCairo(fake);
+    ResetSettings();
+    EXPECT_EQ(fake.backups, QStringList{QStringLiteral("before-reset")});
+    for (const QString& name : SettingNames()) {
+        const QString def = SettingDefaultText(name);
+        EXPECT_EQ(stored(name), def.isEmpty() ? QStringLiteral(" ") : def) << qPrintable(name);
+    }
+    EXPECT_EQ(gRounding, 2);
+    EXPECT_EQ(gCityName, QStringLiteral("Makkah"));
+    EXPECT_TRUE(LoadSettings());
 }
 
 // A start-up that resets every setting says so in a message box that names the copy kept, not
@@ -226,7 +319,9 @@ TEST_F(Settings, AResetAtStartUpIsToldWithTheCopyKept) {
     EXPECT_TRUE(LoadOrResetSettings());
     EXPECT_TRUE(shown.isEmpty());
     store(QStringLiteral("Latitude"), QStringLiteral("abc"));
+    fake.failQuery = true; // nothing can be read back: the load fails
     EXPECT_FALSE(LoadOrResetSettings());
+    fake.failQuery = false;
     runtime::SetMsgBoxAnswerer(nullptr);
     ASSERT_EQ(shown.size(), 1);
     EXPECT_TRUE(shown[0].contains(QStringLiteral("every setting was set back")))
@@ -369,6 +464,116 @@ TEST(SettingsOnDisk, ABadLineResetsThatValueOnlyAndNamesIt) {
     ASSERT_EQ(shown.size(), 1);
     EXPECT_TRUE(shown[0].contains(QStringLiteral("Rounding"))) << qPrintable(shown[0]);
     EXPECT_FALSE(shown[0].contains(QStringLiteral("CityName"))) << qPrintable(shown[0]);
+}
+
+// What happens to registry.conf in its folder, seen by the kernel: new versions renamed into
+// place, and opens.
+class StoreFileEvents {
+public:
+    explicit StoreFileEvents(const QString& folder) {
+        fd_ = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+        ::inotify_add_watch(fd_, QFile::encodeName(folder).constData(), IN_MOVED_TO | IN_OPEN);
+    }
+    ~StoreFileEvents() { ::close(fd_); }
+    struct Counts {
+        int replaced = 0;
+        int opened = 0;
+    };
+    // The events since the last call.
+    Counts take() {
+        Counts c;
+        alignas(inotify_event) char buffer[65536];
+        ssize_t n;
+        while ((n = ::read(fd_, buffer, sizeof buffer)) > 0) {
+            for (ssize_t at = 0; at < n;) {
+                const auto* e = reinterpret_cast<const inotify_event*>(buffer + at);
+                at += static_cast<ssize_t>(sizeof(inotify_event) + e->len);
+                if (e->len == 0 || std::strcmp(e->name, "registry.conf") != 0)
+                    continue;
+                c.replaced += (e->mask & IN_MOVED_TO) ? 1 : 0;
+                c.opened += (e->mask & IN_OPEN) ? 1 : 0;
+            }
+        }
+        return c;
+    }
+
+private:
+    int fd_ = -1;
+};
+
+// A first start writes every default in one replacement of the file, and so does a reset;
+// a later start reads its values from one reading of the file.
+TEST(SettingsOnDisk, DefaultsAreOneReplacementAndReadsDoNotReopenTheFile) {
+    QTemporaryDir dir;
+    qputenv("XDG_CONFIG_HOME", dir.path().toLocal8Bit());
+    platform::InstallRegistryStore(nullptr);
+    const QString folder = dir.path() + QStringLiteral("/tallix-time");
+    ASSERT_TRUE(QDir().mkpath(folder));
+    StoreFileEvents events(folder);
+    ASSERT_TRUE(LoadSettings());
+    StoreFileEvents::Counts first = events.take();
+    EXPECT_EQ(first.replaced, 1);
+    EXPECT_LE(first.opened, 1);
+    EXPECT_EQ(RegGetString(kSettingsKey, QStringLiteral("CityName")), QStringLiteral("Makkah"));
+
+    ResetSettings();
+    EXPECT_EQ(events.take().replaced, 1);
+
+    platform::InstallRegistryStore(nullptr); // the next start's store
+    ASSERT_TRUE(LoadSettings());
+    for (int i = 0; i < 100; ++i)
+        RegGetString(kSettingsKey, QStringLiteral("Latitude"));
+    const StoreFileEvents::Counts next = events.take();
+    EXPECT_EQ(next.replaced, 0);
+    EXPECT_LE(next.opened, 2);
+    // Another process's change is still seen at once.
+    auto other = platform::MakeFileRegistryStore(folder, dir.path() + QStringLiteral("/auto"));
+    const QByteArray madinah = QByteArrayLiteral("Madinah") + '\0';
+    ASSERT_EQ(other->setValue(QStringLiteral("HKEY_CURRENT_USER\\") + kSettingsKey,
+                              QStringLiteral("CityName"), REG_SZ, madinah),
+              ERROR_SUCCESS);
+    EXPECT_EQ(RegGetString(kSettingsKey, QStringLiteral("CityName")), QStringLiteral("Madinah"));
+    platform::InstallRegistryStore(nullptr);
+}
+
+// A save that fails after the start (the disk full) is told at once, and once, with what will
+// not be kept; the change holds for the session.
+TEST(SettingsOnDisk, ASaveThatFailsAfterTheStartIsToldOnce) {
+    QTemporaryDir dir;
+    const int rc = RunInChild(
+        [&] {
+            qputenv("XDG_CONFIG_HOME", dir.path().toLocal8Bit());
+            platform::InstallRegistryStore(nullptr);
+            if (!LoadSettings())
+                return 2;
+            QStringList shown;
+            runtime::SetMsgBoxAnswerer([&](const QString& prompt, int, const QString&) {
+                shown << prompt;
+                return vbOK;
+            });
+            // No file may grow past a few bytes now, as on a full disk.
+            std::signal(SIGXFSZ, SIG_IGN);
+            const rlimit small{16, 16};
+            ::setrlimit(RLIMIT_FSIZE, &small);
+            if (!RegSetString(kSettingsKey, QStringLiteral("Rounding"), QStringLiteral("1")) ||
+                !RegSetString(kSettingsKey, QStringLiteral("SelectedTab"), QStringLiteral("2")))
+                return 3;
+            if (RegGetString(kSettingsKey, QStringLiteral("Rounding")) != QStringLiteral("1"))
+                return 4;
+            if (shown.size() != 1)
+                return 10 + static_cast<int>(shown.size());
+            return shown[0].contains(QStringLiteral("cannot be saved")) &&
+                           shown[0].contains(QStringLiteral("until Tallix Time ends"))
+                       ? 0
+                       : 5;
+        },
+        20000);
+    EXPECT_EQ(rc, 0) << "10 + the number of messages shown";
+    // The file keeps what was saved before.
+    platform::InstallRegistryStore(nullptr);
+    qputenv("XDG_CONFIG_HOME", dir.path().toLocal8Bit());
+    EXPECT_EQ(RegGetString(kSettingsKey, QStringLiteral("Rounding")), QStringLiteral("2"));
+    platform::InstallRegistryStore(nullptr);
 }
 
 // The coordinates reach the prayer library whole in every locale, negative ones included.

@@ -67,6 +67,34 @@ TEST_F(DialogTest, SaveRoundTripOfEveryValue) {
     EXPECT_FALSE(dialog->Changed);
 }
 
+// A city typed by hand (it has no position in the list) is what the next start loads, with its
+// coordinates, and the dialog shows it again.
+TEST_F(DialogTest, ATypedCitySurvivesTheNextStart) {
+    open();
+    dialog->lstCountry->setCurrentRow(237);
+    dialog->cboCity->setEditText("Little Snoring");
+    dialog->txtLatitude->setText("52.8612");
+    dialog->txtLongitude->setText("0.9011");
+    dialog->optDayLightSavings[2]->setChecked(true);
+    dialog->Changed = true;
+    dialog->cmdSave_Click();
+    ASSERT_TRUE(closed());
+    EXPECT_EQ(registry.text(kSettingsKey, "CityIndex"), "-1");
+    prompts.clear();
+    ASSERT_TRUE(LoadSettings());
+    EXPECT_TRUE(prompts.isEmpty()) << prompts.join("|").toStdString();
+    EXPECT_EQ(gCityName, "Little Snoring");
+    EXPECT_EQ(gCountry, "United Kingdom");
+    EXPECT_EQ(gCityIndex, -1);
+    EXPECT_DOUBLE_EQ(gLatitude, 52.8612);
+    EXPECT_DOUBLE_EQ(gLongitude, 0.9011);
+    EXPECT_EQ(gTimeZone, 30);
+    open();
+    EXPECT_EQ(dialog->cboCity->currentText(), "Little Snoring");
+    EXPECT_EQ(dialog->lstCountry->currentRow(), 237);
+    EXPECT_EQ(dialog->txtLatitude->text(), "52.8612");
+}
+
 // With a decimal comma the boxes show commas, and the store still holds points.
 TEST_F(DialogTest, CoordinatesInACommaLocale) {
     const QLocale before;
