@@ -251,12 +251,16 @@ TEST_F(Scheduler, AnnouncementsFollowTheOptions) {
 // The About box goes; settings dialogs stay open, with what the user typed, however many.
 TEST_F(Scheduler, AnAthanBringsUpTheWindowClosesTheAboutBoxAndKeepsTheSettingsDialogs) {
     gDisplayMainScreen = 1;
-    for (const char* name : {"frmSplash", "frmPreferences", "frmPrayerSettings"})
+    for (const char* name : {"frmPreferences", "frmPrayerSettings"})
         (new Form(QString::fromLatin1(name)))->Show();
     window->hide();
     window->LastEventCode = 0;
     window->AthanNotify();
     EXPECT_TRUE(window->isVisible());
+    for (const char* name : {"frmPreferences", "frmPrayerSettings"})
+        EXPECT_TRUE(IsFormLoaded(QString::fromLatin1(name))) << name;
+    (new Form(QStringLiteral("frmSplash")))->Show();
+    window->AthanNotify();
     EXPECT_FALSE(IsFormLoaded(QStringLiteral("frmSplash")));
     for (const char* name : {"frmPreferences", "frmPrayerSettings"}) {
         EXPECT_TRUE(IsFormLoaded(QString::fromLatin1(name))) << name;
