@@ -13,6 +13,7 @@
 #include "platform/broadcasts.h"
 #include "platform/signals.h"
 #include "platform/sysparams.h"
+#include "platform/tzlist.h"
 #include "runtime/App.h"
 #include "runtime/Clock.h"
 #include "runtime/Interaction.h"
@@ -32,6 +33,7 @@
 namespace {
 constexpr int kExitQuestionStyle = 4132; // Yes/No, question, system-modal
 constexpr std::int32_t kButtonFaceColor = std::int32_t(0x8000000F);
+constexpr int kZoneListDelayMs = 3000;
 } // namespace
 
 void frmTallix::Form_Load() {
@@ -117,6 +119,10 @@ void frmTallix::Form_Load() {
 
     // The printer is made with the timetable printing's defaults at the first print: loading
     // the print service here would cost every start for the few that print.
+
+    // The prayer settings' zone list is made once, a while after the window is up, so that
+    // the dialog opens without reading the whole zone database.
+    QTimer::singleShot(kZoneListDelayMs, this, [] { platform::EnumWindowsZones(); });
 
     LastEventCode = 0;
     tmrMain->start();

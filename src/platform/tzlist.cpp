@@ -101,7 +101,12 @@ void InstallSetTimezoneHook(SetTimezoneHook hook) {
     gSetTimezone = std::move(hook);
 }
 
-QList<WindowsZone> EnumWindowsZones() {
+} // namespace platform
+
+namespace {
+
+QList<platform::WindowsZone> makeWindowsZones() {
+    using platform::WindowsZone;
     const QMap<QString, QList<QByteArray>> zones = windowsGroups();
     const QDateTime now = QDateTime::currentDateTimeUtc();
     QList<WindowsZone> out;
@@ -116,7 +121,7 @@ QList<WindowsZone> EnumWindowsZones() {
         z.standardName = it.key();
         z.daylightName =
             QString(it.key()).replace(QStringLiteral("Standard"), QStringLiteral("Daylight"));
-        TimeZoneInformationFor(tz, now, &z.info);
+        platform::TimeZoneInformationFor(tz, now, &z.info);
         const int standard = listedStandardOffset(tz);
         z.info.Bias = -standard / 60;
         // The default zone's place first, then up to two more, as a Windows name lists a few.
@@ -132,6 +137,26 @@ QList<WindowsZone> EnumWindowsZones() {
         out << z;
     }
     return out;
+}
+
+} // namespace
+
+namespace platform {
+
+QList<WindowsZone> EnumWindowsZones() {
+    // Made once for the system's zone and the day: reading the database's zones costs about
+    // ten milliseconds, which every opening of the prayer settings would otherwise pay.
+    struct Made {
+        QByteArray system;
+        QDate day;
+        QList<WindowsZone> zones;
+    };
+    thread_local Made made;
+    const QByteArray system = SystemZoneId();
+    const QDate day = QDateTime::currentDateTimeUtc().date();
+    if (made.zones.isEmpty() || made.system != system || made.day != day)
+        made = {system, day, makeWindowsZones()};
+    return made.zones;
 }
 
 QString SystemWindowsZoneId() {

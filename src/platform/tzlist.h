@@ -21,7 +21,7 @@ struct WindowsZone {
 };
 
 // Every Windows zone with at least one IANA zone in the system's database, ordered by id.
-// Empty when the database can't be read.
+// Empty when the database can't be read. Made anew when the system's zone or the day changes.
 QList<WindowsZone> EnumWindowsZones();
 
 // The Windows id of the system's zone; "" when it has none.

@@ -1,6 +1,6 @@
 // The real program with its data server on, read by the command-line client as another program
 // would: all fourteen items, then the countdown followed in an advise loop.
-#include "platform/registry.h"
+#include "seeded_folders.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -17,22 +17,8 @@ TEST(DataServer, TheClientReadsEveryItemAndFollowsTheCountdown) {
     QTemporaryDir home;
     const QString config = home.path() + QStringLiteral("/config");
     const QString run = home.path() + QStringLiteral("/run");
-    QDir(home.path()).mkpath(QStringLiteral("config/tallix-time"));
-    QDir(home.path()).mkpath(QStringLiteral("run"));
-    QFile::setPermissions(run,
-                          QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
-    {
-        auto store = platform::MakeFileRegistryStore(config + QStringLiteral("/tallix-time"),
-                                                     config + QStringLiteral("/autostart"));
-        const QString key = QStringLiteral("HKEY_CURRENT_USER\\Software\\Tallix Time");
-        bool created = false;
-        ASSERT_EQ(store->createKey(key, &created), ERROR_SUCCESS);
-        ASSERT_EQ(
-            store->setValue(key, QStringLiteral("ActivateDDEServer"), REG_SZ, QByteArray("1", 2)),
-            ERROR_SUCCESS);
-        ASSERT_EQ(store->setValue(key, QStringLiteral("DDEAdviseRate"), REG_SZ, QByteArray("0", 2)),
-                  ERROR_SUCCESS);
-    }
+    ASSERT_TRUE(SeedFolders(home.path(), {{QStringLiteral("ActivateDDEServer"), "1"},
+                                          {QStringLiteral("DDEAdviseRate"), "0"}}));
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("XDG_CONFIG_HOME"), config);
     env.insert(QStringLiteral("XDG_RUNTIME_DIR"), run);

@@ -1,7 +1,7 @@
 // A real install: `cmake --install` into a temporary prefix, the tree moved elsewhere, and the
 // moved program started headless on fresh folders until its data server answers with times
 // computed by the installed library. `make install` wraps the same command.
-#include "platform/registry.h"
+#include "seeded_folders.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -62,20 +62,7 @@ TEST(Install, TheMovedTreeRunsAndServesRealTimes) {
     // Fresh folders, and the data server switched on in the settings.
     const QString config = root.filePath(QStringLiteral("config"));
     const QString run = root.filePath(QStringLiteral("run"));
-    ASSERT_TRUE(QDir().mkpath(config + QStringLiteral("/tallix-time")));
-    ASSERT_TRUE(QDir().mkpath(run));
-    QFile::setPermissions(run,
-                          QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
-    {
-        auto store = platform::MakeFileRegistryStore(config + QStringLiteral("/tallix-time"),
-                                                     config + QStringLiteral("/autostart"));
-        const QString key = QStringLiteral("HKEY_CURRENT_USER\\Software\\Tallix Time");
-        bool created = false;
-        ASSERT_EQ(store->createKey(key, &created), ERROR_SUCCESS);
-        ASSERT_EQ(
-            store->setValue(key, QStringLiteral("ActivateDDEServer"), REG_SZ, QByteArray("1", 2)),
-            ERROR_SUCCESS);
-    }
+    ASSERT_TRUE(SeedFolders(root.path(), {{QStringLiteral("ActivateDDEServer"), "1"}}));
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("XDG_CONFIG_HOME"), config);
     env.insert(QStringLiteral("XDG_RUNTIME_DIR"), run);
