@@ -12,9 +12,17 @@ namespace {
 
 platform::SetTimezoneHook gSetTimezone;
 
-// Zones renamed in the database after the names the Windows mapping knows them by.
+// Zones the Windows mapping knows under another name: those renamed in the database by their
+// former names, and the other names of UTC (a TZ=UTC machine) by Etc/UTC.
 const QMap<QByteArray, QByteArray>& renamedZones() {
     static const QMap<QByteArray, QByteArray> renamed = {
+        {"UTC", "Etc/UTC"},
+        {"UCT", "Etc/UTC"},
+        {"Universal", "Etc/UTC"},
+        {"Zulu", "Etc/UTC"},
+        {"Etc/UCT", "Etc/UTC"},
+        {"Etc/Universal", "Etc/UTC"},
+        {"Etc/Zulu", "Etc/UTC"},
         {"Africa/Asmara", "Africa/Asmera"},
         {"America/Argentina/Buenos_Aires", "America/Buenos_Aires"},
         {"America/Argentina/Catamarca", "America/Catamarca"},

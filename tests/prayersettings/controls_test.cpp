@@ -202,7 +202,9 @@ TEST(WindowsZones, TheSystemDatabase) {
         {"Asia/Riyadh", "Arab Standard Time"},
         {"Asia/Kolkata", "India Standard Time"},
         {"Europe/Kyiv", "FLE Standard Time"},
-        {"America/Ciudad_Juarez", "Mountain Standard Time"}};
+        {"America/Ciudad_Juarez", "Mountain Standard Time"},
+        {"UTC", "UTC"}, // TZ=UTC: not a town that keeps GMT
+        {"Etc/Universal", "UTC"}};
     for (const auto& [iana, win] : systems) {
         if (!QTimeZone(iana).isValid())
             continue;
