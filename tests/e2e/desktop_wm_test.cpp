@@ -442,12 +442,20 @@ TEST_F(Desktop, TheWindowAlwaysComesBackFromTheTray) {
              EXPECT_TRUE(second.waitForFinished(15000));
          }},
     };
+    // The close box is only the way there: a key press the loaded display lost is pressed again.
+    const auto closeToTray = [&] {
+        for (int attempt = 0; attempt < 3; ++attempt) {
+            activate(main);
+            key(QStringLiteral("alt+F4"));
+            if (WaitFor([&] { return !viewable(main); }, 5000))
+                return true;
+        }
+        return false;
+    };
     for (const auto& way : ways) {
         int back = 0;
         for (int i = 0; i < 20; ++i) {
-            activate(main);
-            key(QStringLiteral("alt+F4"));
-            if (!WaitFor([&] { return !viewable(main); }, 5000)) {
+            if (!closeToTray()) {
                 ADD_FAILURE() << way.how << " " << i << ": the close box did not hide it";
                 continue;
             }
