@@ -66,12 +66,8 @@ bool RegSetStrings(const QString& sSubKey, const QList<QPair<QString, QString>>&
     std::vector<platform::RegistryWrite> writes;
     for (const auto& [name, text] : values)
         writes.push_back({name, REG_SZ, valueBytes(text)});
-    QString sub = sSubKey;
-    while (sub.startsWith(u'\\'))
-        sub.remove(0, 1);
-    const bool ok =
-        platform::CurrentRegistryStore().setValues(
-            platform::RootKeyName(HKEY_CURRENT_USER) + u'\\' + sub, writes) == ERROR_SUCCESS;
+    // The key is made with the values, in the same change.
+    const bool ok = RegSetValuesA(HKEY_CURRENT_USER, sSubKey, writes) == ERROR_SUCCESS;
     ReportUnsavedSettings();
     return ok;
 }

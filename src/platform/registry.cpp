@@ -598,12 +598,8 @@ public:
     }
 
     LONG setValues(const QString& key, const std::vector<RegistryWrite>& values) override {
-        if (isRunKey(key)) {
-            for (const RegistryWrite& w : values)
-                if (const LONG rc = setRun(w.name, w.type, w.data); rc != ERROR_SUCCESS)
-                    return rc;
-            return ERROR_SUCCESS;
-        }
+        if (isRunKey(key)) // autostart entries, one file each
+            return RegistryStore::setValues(key, values);
         return modify([&](Hive& h) {
             Key* k = h.find(key);
             if (!k) {
@@ -1090,6 +1086,14 @@ LONG RegSetValueExA(HKEY hKey, const QString& lpValueName, DWORD, DWORD dwType, 
         cbData ? QByteArray(static_cast<const char*>(lpData), static_cast<qsizetype>(cbData))
                : QByteArray();
     return CurrentRegistryStore().setValue(path, lpValueName, dwType, data);
+}
+
+LONG RegSetValuesA(HKEY hKey, const QString& lpSubKey,
+                   const std::vector<platform::RegistryWrite>& values) {
+    const QString path = platform::fullPath(hKey, lpSubKey);
+    if (path.isEmpty())
+        return ERROR_INVALID_HANDLE;
+    return CurrentRegistryStore().setValues(path, values);
 }
 
 LONG RegDeleteValueA(HKEY hKey, const QString& lpValueName) {

@@ -122,3 +122,8 @@ QString QuoteExecArgument(const QString& path);
 QString UnquoteExecArgument(const QString& exec);
 
 } // namespace platform
+
+// Sets several values of a key below an open key (made when missing) in one change of the store
+// (RegistryStore::setValues).
+LONG RegSetValuesA(HKEY hKey, const QString& lpSubKey,
+                   const std::vector<platform::RegistryWrite>& values);
