@@ -78,14 +78,18 @@ int MsgBox(const QString& prompt, int buttons, const QString& title) {
         break;
     }
     QPushButton* second = nullptr;
+    // A box closed without an answer (its window unloaded) answers as its last button does.
+    int unanswered = vbOK;
     switch (buttons & 0x7) {
     case vbOKCancel:
         box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel);
         second = qobject_cast<QPushButton*>(box.button(QMessageBox::Cancel));
+        unanswered = vbCancel;
         break;
     case vbYesNo:
         box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
         second = qobject_cast<QPushButton*>(box.button(QMessageBox::No));
+        unanswered = vbNo;
         break;
     default:
         box.setStandardButtons(QMessageBox::Ok);
@@ -94,7 +98,6 @@ int MsgBox(const QString& prompt, int buttons, const QString& title) {
     if ((buttons & vbDefaultButton2) && second)
         box.setDefaultButton(second);
     box.exec();
-    // A box closed without an answer (its window unloaded) answers as its last button does.
     switch (box.clickedButton() ? box.standardButton(box.clickedButton()) : QMessageBox::NoButton) {
     case QMessageBox::Yes:
         return vbYes;
@@ -105,14 +108,7 @@ int MsgBox(const QString& prompt, int buttons, const QString& title) {
     case QMessageBox::Ok:
         return vbOK;
     default:
-        switch (buttons & 0x7) {
-        case vbOKCancel:
-            return vbCancel;
-        case vbYesNo:
-            return vbNo;
-        default:
-            return vbOK;
-        }
+        return unanswered;
     }
 }
 
