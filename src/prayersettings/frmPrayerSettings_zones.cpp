@@ -46,7 +46,7 @@ void frmPrayerSettings::FillGmtOffsets() {
 }
 
 void frmPrayerSettings::SetZoneIndex(int index) {
-    if (index < 0 || index > kLastTimeZoneIndex)
+    if (!IsValidTimeZoneIndex(static_cast<std::int16_t>(index)))
         return;
     int row = cboTimezone->findData(index);
     if (row < 0) {
