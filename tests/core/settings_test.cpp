@@ -142,28 +142,38 @@ void storeCairo(FakeRegistry& fake) {
 
 void expectCairoBut(const QString& except) {
     const auto unless = [&](const char* name) { return except != QLatin1String(name); };
-    if (unless("Country"))
+    if (unless("Country")) {
         EXPECT_EQ(gCountry, QStringLiteral("Egypt")) << qPrintable(except);
-    if (unless("CountryIndex"))
+    }
+    if (unless("CountryIndex")) {
         EXPECT_EQ(gCountryIndex, 64) << qPrintable(except);
-    if (unless("CityName"))
+    }
+    if (unless("CityName")) {
         EXPECT_EQ(gCityName, QStringLiteral("My Village")) << qPrintable(except);
-    if (unless("CityIndex"))
+    }
+    if (unless("CityIndex")) {
         EXPECT_EQ(gCityIndex, -1) << qPrintable(except);
-    if (unless("Province"))
+    }
+    if (unless("Province")) {
         EXPECT_EQ(gProvince, QStringLiteral("Giza")) << qPrintable(except);
-    if (unless("Latitude"))
+    }
+    if (unless("Latitude")) {
         EXPECT_DOUBLE_EQ(gLatitude, 30.0444) << qPrintable(except);
-    if (unless("Longitude"))
+    }
+    if (unless("Longitude")) {
         EXPECT_DOUBLE_EQ(gLongitude, 31.2357) << qPrintable(except);
-    if (unless("TimeZone"))
+    }
+    if (unless("TimeZone")) {
         EXPECT_EQ(gTimeZone, 34) << qPrintable(except);
+    }
     EXPECT_EQ(gCalcMethod, 4) << qPrintable(except);
     EXPECT_EQ(gRounding, 0) << qPrintable(except);
-    if (unless("MinuteAdjust2"))
+    if (unless("MinuteAdjust2")) {
         EXPECT_EQ(gMinuteAdjust[2], -3) << qPrintable(except);
-    if (unless("ColorFace"))
+    }
+    if (unless("ColorFace")) {
         EXPECT_EQ(gColorFace, 255) << qPrintable(except);
+    }
 }
 
 // A place typed by hand survives the next start whole, and a place that lost a part keeps the
@@ -206,8 +216,9 @@ TEST_F(Settings, APlaceKeepsEveryPartThatIsValid) {
         EXPECT_TRUE(shown[0].contains(lost)) << qPrintable(shown[0]);
         EXPECT_TRUE(shown[0].contains(QStringLiteral("place"))) << qPrintable(shown[0]);
         for (const char* kept : {"Latitude", "Longitude", "TimeZone", "Rounding"})
-            if (lost != QLatin1String(kept))
+            if (lost != QLatin1String(kept)) {
                 EXPECT_FALSE(shown[0].contains(QLatin1String(kept))) << qPrintable(shown[0]);
+            }
     }
 }
 
@@ -603,8 +614,9 @@ TEST(SettingsConversions, TimeZonesAndAdviseRates) {
                  {14.75, 120}, {5.125, 40}, {5.2, 101}, {15.25, -1}, {-15.5, -1}, {99, -1}};
     for (const auto& z : zones) {
         EXPECT_EQ(TimeZoneHoursToIndex(z.hours), z.index) << z.hours;
-        if (z.index >= 0 && z.hours * 4 == std::round(z.hours * 4))
+        if (z.index >= 0 && z.hours * 4 == std::round(z.hours * 4)) {
             EXPECT_DOUBLE_EQ(TimeZoneIndexToHours(std::int16_t(z.index)), z.hours) << z.index;
+        }
     }
     for (int i = 0; i <= kLastTimeZoneIndex; ++i)
         EXPECT_EQ(TimeZoneHoursToIndex(TimeZoneIndexToHours(std::int16_t(i))), i);

@@ -325,8 +325,9 @@ TEST(ProgressBar, NoColourLeavesNoMadeUpPixels) {
                 left += img.pixelColor(x, y) == pattern ? 1 : 0;
         EXPECT_EQ(left, 0);
         // Where no colour paints, the widget's own background shows.
-        if (c.back == -1 && c.border == 0)
+        if (c.back == -1 && c.border == 0) {
             EXPECT_EQ(img.pixelColor(img.width() - 1, img.height() / 2), QColor(0x12, 0x34, 0x56));
+        }
     }
 }
 
