@@ -7,6 +7,7 @@
 #include "core/mMain.h"
 #include "core/settings.h"
 #include "mainwindow/frmTallix.h"
+#include "platform/filesync.h"
 #include "platform/shell.h"
 #include "runtime/App.h"
 #include "runtime/ErrObject.h"
@@ -104,24 +105,6 @@ bool mayWrite(const QString& path) {
                   vbYesNo + vbExclamation + vbDefaultButton2) == vbYes;
 }
 
-// Writes the whole buffer, or says why not.
-bool writeAll(int fd, const QByteArray& bytes, int* error) {
-    const char* at = bytes.constData();
-    qsizetype left = bytes.size();
-    while (left > 0) {
-        const ssize_t n = ::write(fd, at, size_t(left));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0) {
-            *error = n < 0 ? errno : ENOSPC;
-            return false;
-        }
-        at += n;
-        left -= n;
-    }
-    return true;
-}
-
 // A new file beside the target, written, synced and closed with every result checked, then
 // renamed over the path itself: a full disk or any other failure leaves the old file (or none)
 // as it was, and a link at the path is replaced, never written through.
@@ -150,30 +133,15 @@ bool writeWhole(const QString& path, const QStringList& lines, QString& error) {
     struct stat old {};
     if (::lstat(final.constData(), &old) == 0 && S_ISREG(old.st_mode) && old.st_uid == ::getuid())
         (void)::fchmod(fd, old.st_mode & 07777);
-    int failure = 0;
-    bool ok = writeAll(fd, bytes, &failure);
-    if (ok && ::fsync(fd) != 0) {
+    int failure = platform::WriteSyncClose(fd, bytes);
+    if (failure == 0 && ::rename(temporary.constData(), final.constData()) != 0)
         failure = errno;
-        ok = false;
-    }
-    if (::close(fd) != 0 && ok) {
-        failure = errno;
-        ok = false;
-    }
-    if (ok && ::rename(temporary.constData(), final.constData()) != 0) {
-        failure = errno;
-        ok = false;
-    }
-    if (!ok) {
+    if (failure != 0) {
         ::unlink(temporary.constData());
         error = QString::fromLocal8Bit(std::strerror(failure));
         return false;
     }
-    const int dir = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (dir >= 0) {
-        (void)::fsync(dir);
-        ::close(dir);
-    }
+    platform::SyncFolder(target.absolutePath());
     return true;
 }
 

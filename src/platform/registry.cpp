@@ -1,5 +1,6 @@
 #include "registry.h"
 
+#include "filesync.h"
 #include "paths.h"
 
 #include <QDateTime>
@@ -359,15 +360,6 @@ private:
     int fd_ = -1;
 };
 
-bool fsyncDir(const QString& dir) {
-    const int fd = ::open(QFile::encodeName(dir).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0)
-        return false;
-    const bool ok = ::fsync(fd) == 0;
-    ::close(fd);
-    return ok;
-}
-
 // Writes the whole file under a temporary name beside it, flushes it to disk and renames it into
 // place, so that readers and a crash see either the old file or the new one. errno tells why
 // it failed.
@@ -377,29 +369,16 @@ bool atomicWrite(const QString& path, const QByteArray& content) {
         ::open(QFile::encodeName(tmp).constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
     if (fd < 0)
         return false;
-    qint64 done = 0;
-    bool ok = true;
-    while (done < content.size()) {
-        const ssize_t n = ::write(fd, content.constData() + done, content.size() - done);
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            ok = false;
-            break;
-        }
-        done += n;
-    }
-    ok = ok && ::fsync(fd) == 0;
-    ok = (::close(fd) == 0) && ok;
-    if (ok)
-        ok = ::rename(QFile::encodeName(tmp).constData(), QFile::encodeName(path).constData()) == 0;
-    if (!ok) {
-        const int saved = errno;
+    int failure = WriteSyncClose(fd, content);
+    if (failure == 0 &&
+        ::rename(QFile::encodeName(tmp).constData(), QFile::encodeName(path).constData()) != 0)
+        failure = errno;
+    if (failure != 0) {
         ::unlink(QFile::encodeName(tmp).constData());
-        errno = saved;
+        errno = failure;
         return false;
     }
-    fsyncDir(QFileInfo(path).absolutePath());
+    SyncFolder(QFileInfo(path).absolutePath());
     return true;
 }
 
