@@ -8,6 +8,7 @@
 #include <optional>
 
 class frmTallix;
+class QWidget;
 
 namespace timetable {
 
@@ -24,6 +25,37 @@ inline QList<std::int16_t> WholeYear() {
 // Nothing is printed, and the user is told, when there is no printer or printing fails.
 void PrintPages(frmTallix& form, std::int16_t calendar, const QList<std::int16_t>& months,
                 bool askPrinter);
+
+// A timetable's name: the proposed file name of its export (without ".txt"), its print job's
+// name and its PDF's title. A month: "City, Jun 2025 Prayer Schedule"; a year: "City, 2025
+// Prayer Schedule" (", 1447 Hijri Prayer Schedule" for the Hijri calendar).
+QString MonthTitle(std::int16_t calendar, std::int16_t month);
+QString YearTitle(std::int16_t calendar);
+QString Title(std::int16_t calendar, const QList<std::int16_t>& months);
+
+// Asks before anything at the path (a link included) is replaced; true when it may be.
+bool MayReplace(const QString& path);
+
+// Where a print goes, chosen before anything is printed; the job is named after the title.
+// askPrinter shows the print dialog. With no printer installed the user is told so and may
+// name a PDF file instead, for this print only (the printer is as before afterwards).
+class PrintDestination {
+public:
+    PrintDestination(QWidget* owner, const QString& title, bool askPrinter);
+    ~PrintDestination();
+    PrintDestination(const PrintDestination&) = delete;
+    PrintDestination& operator=(const PrintDestination&) = delete;
+    // False: nothing is to be printed (cancelled, or no printer and no file).
+    bool chosen() const { return chosen_; }
+    // After the document went through: tells where a file went, or that a stopped printer
+    // keeps it in its queue.
+    void TellDone() const;
+
+private:
+    bool chosen_ = false;
+    bool ownFile_ = false;
+    QString previousPrinter_;
+};
 
 // The project's home, on line 3 of every page: the host of the web site the build names.
 QString ProjectHome();

@@ -94,17 +94,6 @@ QString withTxt(const QString& path) {
                : path + QStringLiteral(".txt");
 }
 
-// Anything at the path itself, a link (dangling or not) included: that entry is what the
-// export replaces, so that is what the question is about.
-bool mayWrite(const QString& path) {
-    struct stat st {};
-    if (::lstat(QFile::encodeName(path).constData(), &st) != 0)
-        return true;
-    return MsgBox(QStringLiteral("\"%1\" already exists.\nDo you want to replace it?")
-                      .arg(QDir::toNativeSeparators(path)),
-                  vbYesNo + vbExclamation + vbDefaultButton2) == vbYes;
-}
-
 // A new file beside the target, written, synced and closed with every result checked, then
 // renamed over the path itself: a full disk or any other failure leaves the old file (or none)
 // as it was, and a link at the path is replaced, never written through.
@@ -146,16 +135,17 @@ bool writeWhole(const QString& path, const QStringList& lines, QString& error) {
 }
 
 // The desktop's viewer for text; failing that, a text editor with the path as its one argument
-// (no shell between, so no name is ever read as a command).
-void openWritten(const QString& path) {
+// (no shell between, so no name is ever read as a command). False when nothing could show it.
+bool openWritten(const QString& path) {
     if (ShellExecuteA(0, QStringLiteral("open"), path, QString(), App.Path(), SW_SHOWNORMAL) > 32)
-        return;
+        return true;
     auto& shell = platform::CurrentShellBackend();
     for (const QString& editor : timetable::FallbackEditors()) {
         const QString program = shell.findExecutable(editor);
         if (!program.isEmpty() && shell.startDetached(program, {path}, App.Path()))
-            return;
+            return true;
     }
+    return false;
 }
 
 } // namespace
@@ -183,7 +173,7 @@ void exportPages(frmTallix& form, std::int16_t calendar, const QList<std::int16_
         return;
     DoEvents();
     const QString path = withTxt(*chosen);
-    if (!mayWrite(path))
+    if (!timetable::MayReplace(path))
         return;
     SetBusy(true);
     QStringList lines;
@@ -205,16 +195,17 @@ void exportPages(frmTallix& form, std::int16_t calendar, const QList<std::int16_
         return;
     }
     SetBusy(false);
-    openWritten(path);
+    if (!openWritten(path))
+        MsgBox(
+            QStringLiteral("The timetable was saved as \"%1\".\nNo program to show it was found.")
+                .arg(QDir::toNativeSeparators(path)),
+            vbInformation);
 }
 
 } // namespace
 
 void frmTallix::ExportMonthPrayerTimes(std::int16_t calendar, std::int16_t month) {
-    const int year = timetable::CurrentYear(calendar);
-    const QString name = gCityName + QStringLiteral(", ") + GetMonthName(calendar, month, 0) +
-                         QLatin1Char(' ') + QString::number(year) +
-                         QStringLiteral(" Prayer Schedule");
+    const QString name = timetable::MonthTitle(calendar, month);
     const QString title = QStringLiteral("Tallix Time - Save ") + GetMonthName(calendar, month, 1) +
                           QStringLiteral(" Prayer Schedule As");
     exportPages(*this, calendar, {month}, name, title);
@@ -222,9 +213,7 @@ void frmTallix::ExportMonthPrayerTimes(std::int16_t calendar, std::int16_t month
 
 void frmTallix::ExportYearPrayerTimes(std::int16_t calendar) {
     const int year = timetable::CurrentYear(calendar);
-    const QString name = gCityName + QStringLiteral(", ") + QString::number(year) +
-                         (calendar == vbCalHijri ? QStringLiteral(" Hijri") : QString()) +
-                         QStringLiteral(" Prayer Schedule");
+    const QString name = timetable::YearTitle(calendar);
     const QString title = QStringLiteral("Tallix Time - Save ") + QString::number(year) +
                           QStringLiteral(" Prayer Schedule As");
     exportPages(*this, calendar, timetable::WholeYear(), name, title);

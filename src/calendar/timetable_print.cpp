@@ -49,15 +49,10 @@ void timetable::PrintPages(frmTallix& form, std::int16_t calendar,
     if (!guard.acquired())
         return;
     runtime::CalendarGuard keep;
-    constexpr std::uint32_t kFlags =
-        PD_NOSELECTION | PD_NOPAGENUMS | PD_NOWARNING | PD_USEDEVMODECOPIESANDCOLLATE;
-    if (askPrinter && !ShowPrinterDialog(&form, kFlags))
+    const PrintDestination destination(&form, Title(calendar, months), askPrinter);
+    if (!destination.chosen())
         return;
     runtime::PrinterObject& printer = runtime::Printer();
-    if (!printer.HasDestination()) {
-        reportPrintFailure(QStringLiteral("no printer is installed."));
-        return;
-    }
     SetBusy(true);
     // Every page first: a prayer library that cannot be called prints nothing at all.
     QList<QStringList> pages;
@@ -92,6 +87,7 @@ void timetable::PrintPages(frmTallix& form, std::int16_t calendar,
     }
     DoEvents();
     SetBusy(false);
+    destination.TellDone();
 }
 
 void frmTallix::PrintMonthPrayerTimes(std::int16_t calendar, std::int16_t month) {

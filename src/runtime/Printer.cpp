@@ -232,7 +232,7 @@ bool PrinterObject::EndDoc() {
             error_ = QStringLiteral("The document could not be sent to \"%1\".").arg(DeviceName());
         return false;
     }
-    return error_.isEmpty();
+    return error_.isEmpty() && checkQueue();
 }
 
 void PrinterObject::KillDoc() {

@@ -89,11 +89,17 @@ public:
     // Abandons the document.
     void KillDoc();
     QString LastError() const { return error_; }
+    // After a document went to a printer's queue that holds it (a stopped printer): what the
+    // user is to know; "" otherwise.
+    QString Notice() const { return notice_; }
     // Pages begun so far in the current document.
     int Pages() const { return pages_; }
 
 private:
     bool begin();
+    // After a document was ended: whether the print server took it (false with error_ set
+    // when it refused it or was gone), and notice_ when its queue keeps it for now.
+    bool checkQueue();
     std::unique_ptr<QPrinter> printer_;
     std::unique_ptr<QPainter> painter_;
     QFont font_;
@@ -101,6 +107,7 @@ private:
     bool pendingPage_ = false;
     int pages_ = 0;
     QString error_;
+    QString notice_;
 };
 
 // The application's printer object.

@@ -4,10 +4,12 @@
 #include "core/datefmt.h"
 #include "core/mMain.h"
 #include "core/settings.h"
+#include "cups_server.h"
 #include "fakes/child_process.h"
 #include "fakes/fake_registry.h"
 #include "fakes/fake_shell.h"
 #include "fakes/fake_tray.h"
+#include "fakes/wait_for.h"
 #include "mainwindow/frmTallix.h"
 #include "runtime/App.h"
 #include "runtime/Clock.h"
@@ -18,14 +20,17 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QComboBox>
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPageSize>
 #include <QPrintDialog>
 #include <QProcess>
+#include <QPushButton>
 #include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -82,6 +87,37 @@ protected:
         SetCalendar(vbCalGreg);
     }
     static void at(const QDate& d) { runtime::SetClock(QDateTime(d, QTime(10, 0))); }
+    // The program's own message boxes from now on, as a user sees them: each is saved as
+    // build/screenshots/<shot>-<n>.png, its text kept in messages, and answered with
+    // replyToQuestion when it asks, else closed.
+    void realBoxes(const QString& name) {
+        shot = name;
+        if (boxTimer)
+            return;
+        runtime::SetMsgBoxAnswerer(nullptr);
+        QDir().mkpath(QStringLiteral(TALLIX_BUILD_DIR "/screenshots"));
+        boxTimer = new QTimer(window.get());
+        QObject::connect(boxTimer, &QTimer::timeout, [this] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            if (!box || box->property("answered").toBool())
+                return;
+            box->setProperty("answered", true);
+            messages << box->text();
+            const QString png = QStringLiteral(TALLIX_BUILD_DIR "/screenshots/%1-%2.png")
+                                    .arg(shot)
+                                    .arg(messages.size());
+            EXPECT_TRUE(box->grab().save(png)) << png.toStdString();
+            QAbstractButton* button =
+                box->button(replyToQuestion == vbYes ? QMessageBox::Yes : QMessageBox::No);
+            if (!button)
+                button = box->button(QMessageBox::Ok);
+            if (!button && !box->buttons().isEmpty())
+                button = box->buttons().constFirst();
+            ASSERT_NE(button, nullptr);
+            QMetaObject::invokeMethod(button, "click", Qt::QueuedConnection);
+        });
+        boxTimer->start(20);
+    }
     QString path(const QString& name) const { return dir.filePath(name); }
     static QStringList fileLines(const QString& file) {
         QFile f(file);
@@ -118,6 +154,8 @@ protected:
     std::function<void()> onDialog;
     QStringList titles, proposals, filters, messages;
     int replyToQuestion = vbYes;
+    QString shot;
+    QTimer* boxTimer = nullptr;
 };
 
 // Lines 1 to 13, as the page fixes them.
@@ -433,6 +471,23 @@ TEST_F(Timetable, TheWrittenFileIsOpenedWithoutAShell) {
               QStringList{path("odd; name $(rm -rf x) & 'quoted'.txt")});
 }
 
+// Nothing can show the written file: the user learns where it went. A shown file needs no word.
+TEST_F(Timetable, WithNothingToShowItTheExportSaysWhereItWent) {
+    shell.openSucceeds = false;
+    realBoxes(QStringLiteral("export-saved-where"));
+    answer = path("June");
+    window->ExportMonthPrayerTimes(vbCalGreg, 6);
+    EXPECT_EQ(fileLines(path("June.txt")).size(), 63);
+    ASSERT_EQ(messages.size(), 1);
+    EXPECT_TRUE(messages[0].contains(QStringLiteral("\"%1\"").arg(path("June.txt"))))
+        << messages[0].toStdString();
+    shell.openSucceeds = true;
+    answer = path("Year");
+    window->ExportYearPrayerTimes(vbCalHijri);
+    EXPECT_EQ(fileLines(path("Year.txt")).size(), 756);
+    EXPECT_EQ(messages.size(), 1);
+}
+
 // While one export or print runs (it yields to the event loop), the commands do nothing.
 TEST_F(Timetable, CommandsDoNotNest) {
     int dialogs = 0;
@@ -452,19 +507,42 @@ TEST_F(Timetable, CommandsDoNotNest) {
     EXPECT_FALSE(timetable::CommandGuard::running());
 }
 
+// Printing with a print server of the test's own and its queue "tallix", which writes each job
+// (a PDF) into queueOutput(); the printer is that queue.
 class TimetablePrint : public Timetable {
 protected:
     void SetUp() override {
         Timetable::SetUp();
+        if (withServer()) {
+            ASSERT_TRUE(cupsDir.isValid());
+            cups = std::make_unique<CupsServer>(cupsDir.path());
+            QString why;
+            ASSERT_TRUE(cups->Start(&why)) << why.toStdString();
+            ASSERT_TRUE(cups->AddQueue(kQueue, queueOutput(), &why)) << why.toStdString();
+        }
         QPrinter& device = runtime::Printer().device();
         device.setOutputFileName(QString());
-        device.setPrinterName(QStringLiteral("no printer of this name"));
+        device.setPrinterName(withServer() ? kQueue : QString());
         runtime::Printer().SetPaperSize(vbPRPSA4);
     }
     void TearDown() override {
         runtime::Printer().device().setOutputFileName(QString());
         Timetable::TearDown();
+        cups.reset();
     }
+    virtual bool withServer() const { return true; }
+    QString queueOutput() const { return cupsDir.filePath(QStringLiteral("out/tallix.pdf")); }
+    static QString pdfTitle(const QString& pdf) {
+        const QString info = run(QStringLiteral("pdfinfo"), {pdf});
+        const auto m = QRegularExpression(QStringLiteral("Title:\\s+([^\\n]*)")).match(info);
+        return m.hasMatch() ? m.captured(1).trimmed() : QString();
+    }
+    static bool havePdfTools() {
+        return !QStandardPaths::findExecutable(QStringLiteral("pdfinfo")).isEmpty();
+    }
+    const QString kQueue = QStringLiteral("tallix");
+    QTemporaryDir cupsDir;
+    std::unique_ptr<CupsServer> cups;
     // The dialog "chooses" a PDF file.
     void printInto(const QString& pdf, bool accept = true) {
         runtime::SetPrintDialogAnswerer([pdf, accept, this](QPrinter& printer) {
@@ -505,7 +583,10 @@ TEST_F(TimetablePrint, AYearIsOneSheetPerMonthWithThePagesLines) {
     printInto(pdf);
     window->mnuPrintYearHijri->trigger();
     EXPECT_EQ(dialogs, 1);
-    EXPECT_TRUE(messages.isEmpty()) << messages.join('\n').toStdString();
+    // Into a file: the user is told where it went.
+    ASSERT_EQ(messages.size(), 1);
+    EXPECT_TRUE(messages[0].contains(QStringLiteral("\"%1\"").arg(pdf)))
+        << messages[0].toStdString();
     ASSERT_EQ(pages(pdf), 12);
     for (int m = 1; m <= 12; m += 11) {
         const QString text =
@@ -541,18 +622,13 @@ TEST_F(TimetablePrint, AMonthFitsOneSheetAndIsSavedAsAPicture) {
     EXPECT_TRUE(QFile::exists(QStringLiteral(TALLIX_BUILD_DIR "/screenshots/print-month.png")));
 }
 
-// No printer: the toolbar's print says so and prints nothing; a cancelled dialog prints nothing;
-// a file that cannot be written is reported.
-TEST_F(TimetablePrint, NothingIsPrintedWithoutAPrinterAndFailuresAreReported) {
-    window->tlbPrint_Click();
-    ASSERT_EQ(messages.size(), 1);
-    EXPECT_TRUE(messages[0].contains(QStringLiteral("no printer")));
-
+// A cancelled dialog prints nothing; a file that cannot be written is reported.
+TEST_F(TimetablePrint, NothingIsPrintedWhenCancelledAndFailuresAreReported) {
     printInto(path("cancelled.pdf"), false);
     window->mnuPrintMonthHijri[3]->trigger();
     EXPECT_EQ(dialogs, 1);
     EXPECT_FALSE(QFile::exists(path("cancelled.pdf")));
-    EXPECT_EQ(messages.size(), 1);
+    EXPECT_TRUE(messages.isEmpty());
     EXPECT_TRUE(runtime::Printer().device().outputFileName().isEmpty());
     EXPECT_EQ(runtime::Printer().PaperSize(), vbPRPSA4);
 
@@ -560,8 +636,151 @@ TEST_F(TimetablePrint, NothingIsPrintedWithoutAPrinterAndFailuresAreReported) {
     SetCalendar(vbCalHijri);
     window->mnuPrintMonthGregorian[3]->trigger();
     EXPECT_EQ(Calendar(), vbCalHijri);
+    ASSERT_EQ(messages.size(), 1);
+    EXPECT_TRUE(messages[0].contains(QStringLiteral("could not be printed")));
+    EXPECT_TRUE(cups->Jobs(kQueue).empty());
+}
+
+// A job reaches the queue named after its timetable, and the PDF that the queue writes carries
+// that title; a print that went to a printer needs no word.
+TEST_F(TimetablePrint, AJobReachesTheQueueUnderItsTimetablesTitle) {
+    if (!havePdfTools())
+        FAIL() << "pdfinfo is not installed: install the Debian package poppler-utils";
+    runtime::SetPrintDialogAnswerer([this](QPrinter&) { return ++dialogs, true; });
+    struct Case {
+        std::function<void()> print;
+        QString title;
+        int pages;
+    };
+    const Case cases[] = {
+        {[this] { window->mnuPrintMonthGregorian[6]->trigger(); },
+         timetable::MonthTitle(vbCalGreg, 6), 1},
+        {[this] { window->mnuPrintYearHijri->trigger(); }, timetable::YearTitle(vbCalHijri), 12},
+        // The toolbar prints the current month at once.
+        {[this] { window->tlbPrint_Click(); }, timetable::MonthTitle(vbCalGreg, 6), 1},
+    };
+    EXPECT_EQ(cases[0].title, QStringLiteral("Testville, Jun 2025 Prayer Schedule"));
+    for (std::size_t i = 0; i < std::size(cases); ++i) {
+        QFile::remove(queueOutput());
+        cases[i].print();
+        EXPECT_TRUE(messages.isEmpty()) << messages.join('\n').toStdString();
+        std::vector<CupsServer::Job> jobs;
+        ASSERT_TRUE(WaitFor(
+            [&] {
+                jobs = cups->Jobs(kQueue);
+                return jobs.size() == i + 1 && jobs.back().state == IPP_JSTATE_COMPLETED;
+            },
+            120000))
+            << i << ": " << jobs.size() << " jobs";
+        EXPECT_EQ(jobs.back().title, cases[i].title);
+        EXPECT_EQ(pages(queueOutput()), cases[i].pages) << i;
+        EXPECT_EQ(pdfTitle(queueOutput()), cases[i].title) << i;
+    }
+    EXPECT_EQ(dialogs, 2);
+}
+
+// A queue that refuses the job, a stopped queue that holds it and a print server that went away
+// while the dialog was open: the user is told, with the reason.
+TEST_F(TimetablePrint, ARefusedHeldOrLostJobIsReportedWithTheReason) {
+    struct Case {
+        const char* name;
+        std::function<void()> prepare;     // before the print command
+        std::function<void()> whileDialog; // while the dialog is open
+        QStringList told;
+        std::size_t jobsAfter;
+    };
+    const QString title = timetable::MonthTitle(vbCalHijri, 9);
+    const Case cases[] = {
+        {"print-refused",
+         [this] {
+             cups->Run(QStringLiteral("cupsreject"),
+                       {QStringLiteral("-r"), QStringLiteral("Out of paper"), kQueue});
+         },
+         nullptr,
+         {QStringLiteral("could not be printed"), QStringLiteral("not accepting jobs"),
+          QStringLiteral("Out of paper")},
+         0},
+        {"print-stopped",
+         [this] {
+             cups->Run(QStringLiteral("cupsaccept"), {kQueue});
+             cups->Run(QStringLiteral("cupsdisable"),
+                       {QStringLiteral("-r"), QStringLiteral("Paper jam"), kQueue});
+         },
+         nullptr,
+         {QStringLiteral("\"tallix\" is stopped"), QStringLiteral("Paper jam"),
+          QStringLiteral("waits in its queue")},
+         1},
+        {"print-server-gone",
+         nullptr,
+         [this] { cups->Stop(); },
+         {QStringLiteral("could not be printed"), QStringLiteral("print server is not running")},
+         1},
+    };
+    std::function<void()> duringDialog;
+    runtime::SetPrintDialogAnswerer([&](QPrinter&) {
+        if (duringDialog)
+            duringDialog();
+        return true;
+    });
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        messages.clear();
+        realBoxes(QLatin1String(c.name));
+        if (c.prepare)
+            c.prepare();
+        duringDialog = c.whileDialog;
+        window->mnuPrintMonthHijri[9]->trigger();
+        ASSERT_EQ(messages.size(), 1);
+        for (const QString& words : c.told)
+            EXPECT_TRUE(messages[0].contains(words)) << messages[0].toStdString();
+        if (c.whileDialog)
+            continue; // nothing to ask any more
+        const auto jobs = cups->Jobs(kQueue);
+        ASSERT_EQ(jobs.size(), c.jobsAfter);
+        if (!jobs.empty()) {
+            EXPECT_EQ(jobs.back().title, title);
+            EXPECT_LT(jobs.back().state, IPP_JSTATE_STOPPED); // waiting, not printed
+        }
+        EXPECT_FALSE(QFile::exists(queueOutput()));
+    }
+}
+
+// No printer installed (no print server): the user is told, Qt's dialog (which would write a
+// file of its own choosing) is not shown, and a PDF is written only where the user says.
+class TimetableNoPrinter : public TimetablePrint {
+protected:
+    bool withServer() const override { return false; }
+};
+
+TEST_F(TimetableNoPrinter, TheUserIsToldAndOnlyAFileTheyNameIsWritten) {
+    if (!havePdfTools())
+        FAIL() << "pdfinfo is not installed: install the Debian package poppler-utils";
+    runtime::SetPrintDialogAnswerer([this](QPrinter&) { return ++dialogs, true; });
+    realBoxes(QStringLiteral("print-no-printer"));
+    replyToQuestion = vbNo;
+    window->mnuPrintMonthGregorian[6]->trigger();
+    window->tlbPrint_Click();
     ASSERT_EQ(messages.size(), 2);
-    EXPECT_TRUE(messages[1].contains(QStringLiteral("could not be printed")));
+    for (const QString& m : messages)
+        EXPECT_TRUE(m.contains(QStringLiteral("no printer is installed"))) << m.toStdString();
+    EXPECT_TRUE(titles.isEmpty());
+    EXPECT_TRUE(QDir(dir.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries).isEmpty());
+
+    replyToQuestion = vbYes;
+    answer = path("chosen");
+    window->mnuPrintYearGregorian->trigger();
+    const QString title = timetable::YearTitle(vbCalGreg);
+    ASSERT_EQ(proposals.size(), 1);
+    EXPECT_TRUE(proposals[0].endsWith(QStringLiteral("/") + title + QStringLiteral(".pdf")))
+        << proposals[0].toStdString();
+    EXPECT_EQ(pages(path("chosen.pdf")), 12);
+    EXPECT_EQ(pdfTitle(path("chosen.pdf")), title);
+    ASSERT_EQ(messages.size(), 4);
+    EXPECT_TRUE(messages[3].contains(QStringLiteral("\"%1\"").arg(path("chosen.pdf"))))
+        << messages[3].toStdString();
+    EXPECT_EQ(dialogs, 0);
+    // The file was for that print only.
+    EXPECT_TRUE(runtime::Printer().device().outputFileName().isEmpty());
 }
 
 } // namespace
@@ -602,14 +821,38 @@ TEST_F(TimetableRealDialogs, SaveAndPrintThroughQtsDialogs) {
     ASSERT_EQ(lines.size(), 63);
     EXPECT_TRUE(lines[4].contains(GetMonthName(1, 9, 1)));
 
-    if (QStandardPaths::findExecutable(QStringLiteral("pdfinfo")).isEmpty())
-        GTEST_SKIP() << "poppler-utils is not installed";
-    runtime::Printer().device().setOutputFileName(path("dialog.pdf"));
+    if (!havePdfTools())
+        FAIL() << "pdfinfo is not installed: install the Debian package poppler-utils";
+    // Accepted as it opens: the job goes to the queue.
     answerWith<QPrintDialog>(
         [](QPrintDialog* dialog) { QMetaObject::invokeMethod(dialog, "accept"); });
     window->mnuPrintYearGregorian->trigger();
     EXPECT_TRUE(messages.isEmpty()) << messages.join('\n').toStdString();
-    EXPECT_EQ(pages(path("dialog.pdf")), 12);
+    std::vector<CupsServer::Job> jobs;
+    ASSERT_TRUE(WaitFor(
+        [&] {
+            jobs = cups->Jobs(kQueue);
+            return jobs.size() == 1 && jobs[0].state == IPP_JSTATE_COMPLETED;
+        },
+        120000));
+    EXPECT_EQ(jobs[0].title, timetable::YearTitle(vbCalGreg));
+    EXPECT_EQ(pages(queueOutput()), 12);
+
+    // "Print to File (PDF)" chosen in the dialog, a name typed: the user is told where it went.
+    answerWith<QPrintDialog>([this](QPrintDialog* dialog) {
+        auto* printers = dialog->findChild<QComboBox*>(QStringLiteral("printers"));
+        auto* file = dialog->findChild<QLineEdit*>(QStringLiteral("filename"));
+        ASSERT_NE(printers, nullptr);
+        ASSERT_NE(file, nullptr);
+        printers->setCurrentIndex(printers->count() - 1);
+        file->setText(path("dialog.pdf"));
+        QMetaObject::invokeMethod(dialog, "accept");
+    });
+    window->mnuPrintMonthGregorian[2]->trigger();
+    ASSERT_EQ(messages.size(), 1);
+    EXPECT_TRUE(messages[0].contains(path("dialog.pdf"))) << messages[0].toStdString();
+    EXPECT_EQ(pages(path("dialog.pdf")), 1);
+    EXPECT_EQ(cups->Jobs(kQueue).size(), 1U);
 }
 
 } // namespace

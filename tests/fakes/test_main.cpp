@@ -1,6 +1,7 @@
 // The main of every Qt test program: the offscreen platform, and per-user folders of its own
-// so that no test touches the real settings or finds a running copy of the program. A helper
-// process a test starts (--helper NAME) runs here too, with the folders its test gave it.
+// so that no test touches the real settings or printers or finds a running copy of the
+// program. A helper process a test starts (--helper NAME) runs here too, with the folders its
+// test gave it.
 #include "child_process.h"
 
 #include <QApplication>
@@ -21,6 +22,8 @@ int main(int argc, char** argv) {
         QFile::setPermissions(home.path() + QStringLiteral("/run"), QFileDevice::ReadOwner |
                                                                         QFileDevice::WriteOwner |
                                                                         QFileDevice::ExeOwner);
+        // No print server until a test starts its own: no test reaches the machine's printers.
+        qputenv("CUPS_SERVER", (home.path() + QStringLiteral("/run/no-cups.sock")).toLocal8Bit());
     }
     qputenv("TALLIX_ALSA_DEVICE", "null");
     QApplication app(argc, argv);

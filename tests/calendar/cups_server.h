@@ -1,0 +1,46 @@
+#pragma once
+// A real print server for tests: cupsd with its configuration, spool, logs and socket in a
+// folder of the test's, reached through CUPS_SERVER, with queues that write each job into a
+// file. cupsd and every tool run here start in a session of their own, whose whole process
+// group is ended when the server object goes.
+#include <QProcess>
+#include <QString>
+#include <QStringList>
+
+#include <cups/cups.h>
+#include <vector>
+
+class CupsServer {
+public:
+    // Nothing starts yet; CUPS_SERVER points at the folder's socket from now on.
+    explicit CupsServer(const QString& folder);
+    ~CupsServer();
+    CupsServer(const CupsServer&) = delete;
+    CupsServer& operator=(const CupsServer&) = delete;
+
+    // Starts cupsd and waits until it answers; false with the reason (a missing Debian package
+    // is named) when it does not.
+    bool Start(QString* why);
+    // The server goes away: its process group is ended.
+    void Stop();
+    // A PDF queue whose jobs are written into outputFile ("file:" device, the generic PDF
+    // printer's description from cups-filters).
+    bool AddQueue(const QString& name, const QString& outputFile, QString* why);
+    // Runs a CUPS tool (cupsreject, cupsdisable, ...) against this server; its exit code.
+    int Run(const QString& tool, const QStringList& arguments, QString* output = nullptr);
+
+    // The queue's jobs in every state, oldest first.
+    struct Job {
+        int id;
+        QString title;
+        ipp_jstate_t state;
+    };
+    std::vector<Job> Jobs(const QString& queue);
+
+    QString socket() const { return socket_; }
+
+private:
+    QString folder_;
+    QString socket_;
+    QProcess cupsd_;
+};
