@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <csignal>
+#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -26,8 +27,12 @@ QString findProgram(const QString& name) {
                                            QStringLiteral("/sbin"), QStringLiteral("/bin")});
 }
 
+// Its own session and process group; and it goes with the test program should that end first.
 void ownSession(QProcess& p) {
-    p.setChildProcessModifier([] { ::setsid(); });
+    p.setChildProcessModifier([] {
+        ::setsid();
+        ::prctl(PR_SET_PDEATHSIG, SIGTERM);
+    });
 }
 
 void endGroup(QProcess& p) {

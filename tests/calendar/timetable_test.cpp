@@ -697,7 +697,7 @@ TEST_F(TimetablePrint, ARefusedHeldOrLostJobIsReportedWithTheReason) {
                        {QStringLiteral("-r"), QStringLiteral("Out of paper"), kQueue});
          },
          nullptr,
-         {QStringLiteral("could not be printed"), QStringLiteral("not accepting jobs"),
+         {QStringLiteral("could not be printed"), QStringLiteral("\"tallix\""),
           QStringLiteral("Out of paper")},
          0},
         {"print-stopped",
