@@ -74,4 +74,73 @@ bool HasRightToLeft(QStringView text) {
     return false;
 }
 
+namespace {
+
+enum class Side { None, Left, Right };
+
+// The direction a character gives the blanks after it; None for neutrals (and marks, which
+// take the type of what they follow).
+Side sideOf(char32_t c, Side strong) {
+    switch (QChar::direction(c)) {
+    case QChar::DirL:
+        return Side::Left;
+    case QChar::DirR:
+    case QChar::DirAL:
+    case QChar::DirAN:
+        return Side::Right;
+    case QChar::DirEN:
+        // Digits are read as left to right only after left-to-right text (or at the start).
+        return strong == Side::Right ? Side::Right : Side::Left;
+    default:
+        return Side::None;
+    }
+}
+
+bool explicitDirection(char32_t c) {
+    return (c >= 0x202A && c <= 0x202E) || (c >= 0x2066 && c <= 0x2069);
+}
+
+} // namespace
+
+QList<CellRun> CellRuns(const QString& line) {
+    const QList<uint> chars = line.toUcs4();
+    Side strong = Side::None;
+    for (const char32_t c : chars) {
+        if (explicitDirection(c))
+            return {{0, line}};
+        const QChar::Direction d = QChar::direction(c);
+        if (strong == Side::None && (d == QChar::DirR || d == QChar::DirAL))
+            return {{0, line}};
+        if (strong == Side::None && d == QChar::DirL)
+            strong = Side::Left;
+    }
+    QList<CellRun> runs;
+    CellRun run{0, {}};
+    int cell = 0;
+    strong = Side::None;      // the last strong character's
+    Side before = Side::None; // the last character's that is not neutral
+    for (const char32_t c : chars) {
+        if (c == U' ' && before != Side::Right) {
+            if (!run.text.isEmpty())
+                runs << run;
+            ++cell;
+            run = {cell, {}};
+            continue;
+        }
+        const Side side = sideOf(c, strong);
+        if (side != Side::None)
+            before = side;
+        const QChar::Direction d = QChar::direction(c);
+        if (d == QChar::DirL)
+            strong = Side::Left;
+        else if (d == QChar::DirR || d == QChar::DirAL)
+            strong = Side::Right;
+        run.text += QString::fromUcs4(&c, 1);
+        cell += CharCells(c);
+    }
+    if (!run.text.isEmpty())
+        runs << run;
+    return runs;
+}
+
 } // namespace runtime

@@ -3,6 +3,7 @@
 #include "calendar/timetable.h"
 #include "core/mMain.h"
 #include "core/settings.h"
+#include "fakes/child_process.h"
 #include "fakes/fake_registry.h"
 #include "fakes/fake_shell.h"
 #include "fakes/fake_tray.h"
@@ -14,6 +15,7 @@
 #include "runtime/TextCells.h"
 #include "runtime/VBDate.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFontInfo>
@@ -41,11 +43,11 @@ QByteArray runTool(const QString& program, const QStringList& args, const QByteA
     p.start(program, args);
     if (!p.waitForStarted(30000))
         return {};
+    const auto group = static_cast<pid_t>(p.processId());
     p.write(input);
     p.closeWriteChannel();
     const bool ended = p.waitForFinished(60000);
-    if (p.processId() > 0)
-        ::kill(-static_cast<pid_t>(p.processId()), SIGKILL);
+    ::kill(-group, SIGKILL);
     if (!ended)
         p.waitForFinished(5000);
     return p.readAllStandardOutput();
@@ -71,6 +73,20 @@ QStringList visual(const QStringList& lines) {
     return shown;
 }
 
+// The place and day every page here is made for.
+void settle(double latitude, double longitude) {
+    runtime::SetClock(QDateTime(QDate(2025, 6, 15), QTime(10, 0)));
+    gCityName = QStringLiteral("Testville");
+    gProvince = QString();
+    gCountry = QStringLiteral("Nowhere");
+    gLatitude = latitude;
+    gLongitude = longitude;
+    gTimeZone = 36; // +3 h
+    gDaylightSavings = 2;
+    gCalcMethod = 5;
+    gMinuteAdjustActive = 0;
+}
+
 // The index in the text of the character that starts at the cell; -1 past the end.
 qsizetype indexAtCell(const QString& text, int cell) {
     int at = 0;
@@ -91,16 +107,7 @@ protected:
     void SetUp() override {
         ASSERT_TRUE(LoadSettings());
         ASSERT_TRUE(dir.isValid());
-        runtime::SetClock(QDateTime(QDate(2025, 6, 15), QTime(10, 0)));
-        gCityName = QStringLiteral("Testville");
-        gProvince = QString();
-        gCountry = QStringLiteral("Nowhere");
-        gLatitude = 21.4225;
-        gLongitude = 39.8262;
-        gTimeZone = 36; // +3 h
-        gDaylightSavings = 2;
-        gCalcMethod = 5;
-        gMinuteAdjustActive = 0;
+        settle(21.4225, 39.8262);
         window = std::make_unique<frmTallix>();
         timetable::SetSaveFileAnswerer(
             [this](const QString&, const QString&, const QString&) -> std::optional<QString> {
@@ -237,5 +244,161 @@ TEST_F(TimetableColumns, EveryTimeStandsUnderItsTitleInEveryLanguage) {
     }
     EXPECT_TRUE(messages.isEmpty()) << messages.join('\n').toStdString();
 }
+
+// A program started with the desktop's language prints June at 60 N into a PDF file:
+// "print-timetable PDF LOCALE PAPER". It writes what the printer got: the family of the
+// font, whether it is fixed-pitch, and the printable area on the sheet in points.
+const TestHelperRegistration
+    printHelper(QStringLiteral("print-timetable"), [](const QStringList& args) {
+        if (args.size() < 2)
+            return 2;
+        FakeRegistry registry;
+        FakeTray tray;
+        FakeShell shell;
+        if (!LoadSettings())
+            return 3;
+        settle(60.0, 25.0);
+        QLocale::setDefault(QLocale(args[1]));
+        frmTallix window;
+        int told = 0;
+        runtime::SetMsgBoxAnswerer([&told](const QString& prompt, int, const QString&) {
+            ++told;
+            fprintf(stderr, "%s\n", qPrintable(prompt));
+            return vbOK;
+        });
+        runtime::PrinterObject& printer = runtime::Printer();
+        printer.device().setOutputFileName(args[0]);
+        printer.SetPaperSize(args.size() > 2 ? args[2].toInt() : vbPRPSA4);
+        window.PrintMonthPrayerTimes(vbCalGreg, 6);
+        const QRectF area = printer.device().pageLayout().paintRect(QPageLayout::Point);
+        printf("font %s\nfixed %d\narea %f %f %f %f\n", qPrintable(printer.FontName()),
+               QFontInfo(QFont(printer.FontName())).fixedPitch() ? 1 : 0, area.left(), area.top(),
+               area.right(), area.bottom());
+        return told == 0 ? 0 : 1;
+    });
+
+struct Word {
+    double left, top, right;
+    QString text;
+};
+
+// The words of the first page as poppler finds them, with their boxes in points.
+QList<Word> pdfWords(const QString& pdf) {
+    const QString html = QString::fromUtf8(
+        runTool(QStringLiteral("pdftotext"),
+                {QStringLiteral("-bbox"), QStringLiteral("-f"), QStringLiteral("1"),
+                 QStringLiteral("-l"), QStringLiteral("1"), pdf, QStringLiteral("-")}));
+    static const QRegularExpression re(QStringLiteral(
+        R"re(<word xMin="([\d.]+)" yMin="([\d.]+)" xMax="([\d.]+)" yMax="[\d.]+">([^<]*)</word>)re"));
+    QList<Word> words;
+    for (auto it = re.globalMatch(html); it.hasNext();) {
+        const auto m = it.next();
+        words.append({m.captured(1).toDouble(), m.captured(2).toDouble(), m.captured(3).toDouble(),
+                      m.captured(4)});
+    }
+    return words;
+}
+
+// The printed page in the desktop's own language: a font that really is fixed-pitch, every
+// word inside the printable area, each day's times at the left edge of their titles. A page
+// whose 12-hour times are wider than the sheet allows has them on the 24-hour clock and says
+// so in its heading.
+struct PrintCase {
+    const char* locale;
+    int paper;
+    bool clock24;
+};
+
+void PrintTo(const PrintCase& c, std::ostream* os) {
+    *os << c.locale << (c.paper == vbPRPSA5 ? " on A5" : " on A4");
+}
+
+class TimetablePrintColumns : public ::testing::TestWithParam<PrintCase> {};
+
+TEST_P(TimetablePrintColumns, FixedPitchColumnsInsideThePrintableArea) {
+    if (!have("pdftotext", "poppler-utils") || !have("pdffonts", "poppler-utils") ||
+        !have("pdftoppm", "poppler-utils"))
+        return;
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const PrintCase& c = GetParam();
+    const QString name = QLatin1String(c.locale) + (c.paper == vbPRPSA5 ? "-a5" : "-a4");
+    SCOPED_TRACE(name.toStdString());
+    const QString pdf = dir.filePath(name + QStringLiteral(".pdf"));
+    QProcess helper;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    const QString lang = QLatin1String(c.locale) + QStringLiteral(".UTF-8");
+    env.insert(QStringLiteral("LANG"), lang);
+    env.insert(QStringLiteral("LC_ALL"), lang);
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    helper.setProcessEnvironment(env);
+    helper.setChildProcessModifier([] { ::setsid(); });
+    helper.start(QCoreApplication::applicationFilePath(),
+                 {QStringLiteral("--helper"), QStringLiteral("print-timetable"), pdf,
+                  QLatin1String(c.locale), QString::number(c.paper)});
+    ASSERT_TRUE(helper.waitForStarted(30000));
+    const auto group = static_cast<pid_t>(helper.processId());
+    const bool ended = helper.waitForFinished(120000);
+    ::kill(-group, SIGKILL);
+    if (!ended)
+        helper.waitForFinished(5000);
+    ASSERT_TRUE(ended);
+    const QString said = QString::fromUtf8(helper.readAllStandardOutput());
+    ASSERT_EQ(helper.exitCode(), 0)
+        << said.toStdString() << helper.readAllStandardError().toStdString();
+    const auto facts =
+        QRegularExpression(QStringLiteral(R"(font (.+)\nfixed (\d)\narea (\S+) (\S+) (\S+) (\S+))"))
+            .match(said);
+    ASSERT_TRUE(facts.hasMatch()) << said.toStdString();
+    // The font is fixed-pitch, and it is the one the page is set in.
+    EXPECT_EQ(facts.captured(2), QStringLiteral("1")) << facts.captured(1).toStdString();
+    const QString fonts = QString::fromUtf8(runTool(QStringLiteral("pdffonts"), {pdf}));
+    EXPECT_TRUE(fonts.contains(QString(facts.captured(1)).remove(QLatin1Char(' '))))
+        << fonts.toStdString() << " | " << facts.captured(1).toStdString();
+    const double left = facts.captured(3).toDouble(), right = facts.captured(5).toDouble();
+    const QList<Word> words = pdfWords(pdf);
+    ASSERT_GT(words.size(), 100);
+    double titleLeft[6] = {};
+    bool note = false;
+    for (const Word& w : words) {
+        EXPECT_GE(w.left, left - 0.5) << w.text.toStdString();
+        EXPECT_LE(w.right, right + 0.5) << w.text.toStdString();
+        for (int s = 0; s < 6; ++s)
+            if (w.text == LoadResString(4 + s) && titleLeft[s] == 0) // the header's
+                titleLeft[s] = w.left;
+        note = note || w.text.contains(QStringLiteral("24-hour"));
+    }
+    EXPECT_EQ(note, c.clock24);
+    // Day lines: the six times of a line, left to right, each where its title starts.
+    QMap<int, QList<Word>> lines;
+    static const QRegularExpression time(QStringLiteral(R"(^\d\d:\d\d)"));
+    for (const Word& w : words)
+        if (time.match(w.text).hasMatch())
+            lines[qRound(w.top)] << w;
+    ASSERT_EQ(lines.size(), 30);
+    for (auto line = lines.cbegin(); line != lines.cend(); ++line) {
+        QList<Word> times = line.value();
+        std::sort(times.begin(), times.end(),
+                  [](const Word& a, const Word& b) { return a.left < b.left; });
+        ASSERT_EQ(times.size(), 6) << line.key();
+        for (int s = 0; s < 6; ++s)
+            EXPECT_NEAR(times[s].left, titleLeft[s], 0.5) << "slot " << s + 1;
+    }
+    QDir().mkpath(QStringLiteral(TALLIX_BUILD_DIR "/screenshots"));
+    runTool(QStringLiteral("pdftoppm"),
+            {QStringLiteral("-png"), QStringLiteral("-r"), QStringLiteral("80"),
+             QStringLiteral("-singlefile"), pdf,
+             QStringLiteral(TALLIX_BUILD_DIR "/screenshots/print-timetable-") + name});
+}
+
+// On A5 the type is smaller, but a line holds fewer cells than on A4.
+INSTANTIATE_TEST_SUITE_P(
+    Languages, TimetablePrintColumns,
+    ::testing::Values(PrintCase{"fa_IR", vbPRPSA5, true}, PrintCase{"fa_IR", vbPRPSA4, false},
+                      PrintCase{"ja_JP", vbPRPSA5, false}, PrintCase{"ar_SA", vbPRPSA4, false},
+                      PrintCase{"zh_CN", vbPRPSA4, false}, PrintCase{"en_US", vbPRPSA4, false}),
+    [](const ::testing::TestParamInfo<PrintCase>& info) {
+        return std::string(info.param.locale) + (info.param.paper == vbPRPSA5 ? "_A5" : "_A4");
+    });
 
 } // namespace

@@ -44,4 +44,50 @@ TEST(TextCells, RightToLeftText) {
     EXPECT_FALSE(runtime::HasRightToLeft(QStringLiteral("05:12 午前 \u200e")));
 }
 
+// A line is cut only at blanks a bidi-aware viewer shows in place: a right-to-left run with
+// the blanks inside it stays one piece, at the cell where it starts.
+TEST(TextCells, LinesAreCutWhereTheViewerKeepsTheOrder) {
+    struct Case {
+        const char* name;
+        QString line;
+        QList<runtime::CellRun> runs;
+    };
+    const QString lrm(QChar(0x200E));
+    const Case cases[] = {
+        {"Latin words",
+         QStringLiteral("Jan 1    05:12 AM"),
+         {{0, "Jan"}, {4, "1"}, {9, "05:12"}, {15, "AM"}}},
+        {"wide characters count two cells",
+         QStringLiteral("午前  x"),
+         {{0, QStringLiteral("午前")}, {6, "x"}}},
+        {"marked Arabic times keep their cells",
+         lrm + QStringLiteral("Ram 1  ") + lrm + QStringLiteral("05:27 ص") + lrm +
+             QStringLiteral("  ") + lrm + QStringLiteral("06:41 ص") + lrm,
+         {{0, lrm + "Ram"},
+          {4, "1"},
+          {7, lrm + "05:27"},
+          {13, QStringLiteral("ص") + lrm},
+          {16, lrm + "06:41"},
+          {22, QStringLiteral("ص") + lrm}}},
+        {"unmarked Arabic times join into one run",
+         QStringLiteral("Day 05:12 ص  06:00 ص"),
+         {{0, "Day"}, {4, "05:12"}, {10, QStringLiteral("ص  06:00 ص")}}},
+        {"a right-to-left name with blanks",
+         QStringLiteral("Location: مكة المكرمة, Saudi"),
+         {{0, "Location:"}, {10, QStringLiteral("مكة المكرمة, Saudi")}}},
+        {"a right-to-left line", QStringLiteral("مكة  Day"), {{0, QStringLiteral("مكة  Day")}}},
+        {"an embedding",
+         QStringLiteral("a ") + QChar(0x202B) + QStringLiteral("b c"),
+         {{0, QStringLiteral("a ") + QChar(0x202B) + QStringLiteral("b c")}}},
+    };
+    for (const Case& c : cases) {
+        const QList<runtime::CellRun> runs = runtime::CellRuns(c.line);
+        ASSERT_EQ(runs.size(), c.runs.size()) << c.name;
+        for (qsizetype i = 0; i < runs.size(); ++i) {
+            EXPECT_EQ(runs[i].cell, c.runs[i].cell) << c.name << " " << i;
+            EXPECT_EQ(runs[i].text, c.runs[i].text) << c.name << " " << i;
+        }
+    }
+}
+
 } // namespace
