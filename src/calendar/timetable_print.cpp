@@ -33,9 +33,8 @@ int printableCells(runtime::PrinterObject& printer) {
     return cell > 0 ? static_cast<int>(printer.Width() / cell) : 0;
 }
 
-// The page's lines centred across the printable width: the block is as wide as the page's
-// widest line (trailing blanks left out), the printable width at most.
-void centrePage(runtime::PrinterObject& printer, const QStringList& page) {
+// The cells of the page's widest line, trailing blanks left out.
+int widestLine(const QStringList& page) {
     int cells = 0;
     for (const QString& line : page) {
         QStringView shown(line);
@@ -43,8 +42,14 @@ void centrePage(runtime::PrinterObject& printer, const QStringList& page) {
             shown.chop(1);
         cells = std::max(cells, runtime::TextCells(shown));
     }
-    const double block =
-        std::min<double>(printer.Width(), cells * printer.TextWidth(QStringLiteral("0")));
+    return cells;
+}
+
+// The page's lines centred across the printable width: the block is as wide as the page's
+// widest line, the printable width at most.
+void centrePage(runtime::PrinterObject& printer, const QStringList& page) {
+    const double block = std::min<double>(
+        printer.Width(), widestLine(page) * printer.TextWidth(QStringLiteral("0")));
     printer.ScaleLeft = -std::floor((printer.Width() - block) / 2.0);
 }
 
@@ -111,6 +116,13 @@ void timetable::PrintPages(frmTallix& form, std::int16_t calendar,
         if (months.size() > 1)
             DoEvents();
     }
+    // A line wider than the sheet (a long place name) makes the type smaller still.
+    int widest = 0;
+    for (const QStringList& page : pages)
+        widest = std::max(widest, widestLine(page));
+    while (printer.FontSize() > 4.0 &&
+           widest * printer.TextWidth(QStringLiteral("0")) > printer.Width())
+        printer.SetFontSize(printer.FontSize() - 0.5);
     bool printed = true;
     for (int i = 0; i < pages.size() && printed; ++i) {
         centrePage(printer, pages[i]);

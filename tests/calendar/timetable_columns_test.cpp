@@ -246,7 +246,7 @@ TEST_F(TimetableColumns, EveryTimeStandsUnderItsTitleInEveryLanguage) {
 }
 
 // A program started with the desktop's language prints June at 60 N into a PDF file:
-// "print-timetable PDF LOCALE PAPER". It writes what the printer got: the family of the
+// "print-timetable PDF LOCALE PAPER CITY". It writes what the printer got: the family of the
 // font, whether it is fixed-pitch, and the printable area on the sheet in points.
 const TestHelperRegistration
     printHelper(QStringLiteral("print-timetable"), [](const QStringList& args) {
@@ -258,6 +258,8 @@ const TestHelperRegistration
         if (!LoadSettings())
             return 3;
         settle(60.0, 25.0);
+        if (args.size() > 3)
+            gCityName = args[3];
         QLocale::setDefault(QLocale(args[1]));
         frmTallix window;
         int told = 0;
@@ -307,10 +309,11 @@ struct PrintCase {
     const char* locale;
     int paper;
     bool clock24;
+    const char* city = nullptr;
 };
 
 void PrintTo(const PrintCase& c, std::ostream* os) {
-    *os << c.locale << (c.paper == vbPRPSA5 ? " on A5" : " on A4");
+    *os << c.locale << (c.paper == vbPRPSA5 ? " on A5" : " on A4") << (c.city ? ", long name" : "");
 }
 
 class TimetablePrintColumns : public ::testing::TestWithParam<PrintCase> {};
@@ -322,7 +325,8 @@ TEST_P(TimetablePrintColumns, FixedPitchColumnsInsideThePrintableArea) {
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
     const PrintCase& c = GetParam();
-    const QString name = QLatin1String(c.locale) + (c.paper == vbPRPSA5 ? "-a5" : "-a4");
+    const QString name = QLatin1String(c.locale) + (c.paper == vbPRPSA5 ? "-a5" : "-a4") +
+                         (c.city ? "-long-name" : "");
     SCOPED_TRACE(name.toStdString());
     const QString pdf = dir.filePath(name + QStringLiteral(".pdf"));
     QProcess helper;
@@ -335,7 +339,8 @@ TEST_P(TimetablePrintColumns, FixedPitchColumnsInsideThePrintableArea) {
     helper.setChildProcessModifier([] { ::setsid(); });
     helper.start(QCoreApplication::applicationFilePath(),
                  {QStringLiteral("--helper"), QStringLiteral("print-timetable"), pdf,
-                  QLatin1String(c.locale), QString::number(c.paper)});
+                  QLatin1String(c.locale), QString::number(c.paper),
+                  c.city ? QString::fromUtf8(c.city) : QStringLiteral("Testville")});
     ASSERT_TRUE(helper.waitForStarted(30000));
     const auto group = static_cast<pid_t>(helper.processId());
     const bool ended = helper.waitForFinished(120000);
@@ -359,7 +364,7 @@ TEST_P(TimetablePrintColumns, FixedPitchColumnsInsideThePrintableArea) {
     const QList<Word> words = pdfWords(pdf);
     ASSERT_GT(words.size(), 100);
     double titleLeft[6] = {};
-    bool note = false;
+    bool note = false, country = false;
     for (const Word& w : words) {
         EXPECT_GE(w.left, left - 0.5) << w.text.toStdString();
         EXPECT_LE(w.right, right + 0.5) << w.text.toStdString();
@@ -367,7 +372,10 @@ TEST_P(TimetablePrintColumns, FixedPitchColumnsInsideThePrintableArea) {
             if (w.text == LoadResString(4 + s) && titleLeft[s] == 0) // the header's
                 titleLeft[s] = w.left;
         note = note || w.text.contains(QStringLiteral("24-hour"));
+        country = country || w.text == QStringLiteral("Nowhere");
     }
+    // The place line is there to its end (a word off the sheet is not found at all).
+    EXPECT_TRUE(country);
     EXPECT_EQ(note, c.clock24);
     // Day lines: the six times of a line, left to right, each where its title starts.
     QMap<int, QList<Word>> lines;
@@ -396,9 +404,14 @@ INSTANTIATE_TEST_SUITE_P(
     Languages, TimetablePrintColumns,
     ::testing::Values(PrintCase{"fa_IR", vbPRPSA5, true}, PrintCase{"fa_IR", vbPRPSA4, false},
                       PrintCase{"ja_JP", vbPRPSA5, false}, PrintCase{"ar_SA", vbPRPSA4, false},
-                      PrintCase{"zh_CN", vbPRPSA4, false}, PrintCase{"en_US", vbPRPSA4, false}),
+                      PrintCase{"zh_CN", vbPRPSA4, false}, PrintCase{"en_US", vbPRPSA4, false},
+                      // A place line wider than the sheet makes the type smaller.
+                      PrintCase{"ar_SA", vbPRPSA4, false,
+                                "Al Madinah Al Munawwarah, Old Town Quarter of the Prophet's "
+                                "Mosque and the Gardens of Quba, المدينة المنورة"}),
     [](const ::testing::TestParamInfo<PrintCase>& info) {
-        return std::string(info.param.locale) + (info.param.paper == vbPRPSA5 ? "_A5" : "_A4");
+        return std::string(info.param.locale) + (info.param.paper == vbPRPSA5 ? "_A5" : "_A4") +
+               (info.param.city ? "_LongName" : "");
     });
 
 } // namespace
