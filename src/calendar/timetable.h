@@ -17,6 +17,19 @@ namespace timetable {
 constexpr int kPageLines = 63;
 constexpr int kPageWidth = 78;
 
+// How a page lays out its day lines, in display cells (runtime/TextCells.h): the width of each
+// column (the day, then the six times) and of the page (its rules; centred lines are centred
+// on it), and whether its times are written on the 24-hour clock.
+struct PageLayout {
+    int columns[7] = {9, 12, 12, 12, 12, 12, 12};
+    int width = kPageWidth;
+    bool clock24 = false;
+};
+
+// The text preceded by blanks that centre it on a page of that many cells (halves to even);
+// a text as wide as the page or wider comes back unchanged.
+QString Centred(const QString& text, int width);
+
 inline QList<std::int16_t> WholeYear() {
     return {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12};
 }

@@ -9,15 +9,49 @@
 #include "runtime/ErrObject.h"
 #include "runtime/Interaction.h"
 #include "runtime/Printer.h"
+#include "runtime/TextCells.h"
 #include "runtime/VBDate.h"
 
 #include <QFontDatabase>
+#include <algorithm>
 #include <cmath>
 
 namespace {
 
 using timetable::kPageLines;
 const QString kRule(timetable::kPageWidth, QLatin1Char('='));
+
+// Fixed-pitch families tried, in order, when the font the printer got is not fixed-pitch (on a
+// Japanese or Chinese desktop the monospace font is a CJK one of two widths, which Qt does not
+// count as fixed-pitch and whose Latin letters do not keep to the page's cells).
+const char* const kFixedPitchFamilies[] = {"DejaVu Sans Mono", "Liberation Mono", "Noto Mono",
+                                           "FreeMono", "Nimbus Mono PS"};
+
+// The cells of the printer's font that a line of the printable width holds.
+int printableCells(runtime::PrinterObject& printer) {
+    const double cell = printer.TextWidth(QStringLiteral("0"));
+    return cell > 0 ? static_cast<int>(printer.Width() / cell) : 0;
+}
+
+// The cells of the page's widest line, trailing blanks left out.
+int widestLine(const QStringList& page) {
+    int cells = 0;
+    for (const QString& line : page) {
+        QStringView shown(line);
+        while (shown.endsWith(QLatin1Char(' ')))
+            shown.chop(1);
+        cells = std::max(cells, runtime::TextCells(shown));
+    }
+    return cells;
+}
+
+// The page's lines centred across the printable width: the block is as wide as the page's
+// widest line, the printable width at most.
+void centrePage(runtime::PrinterObject& printer, const QStringList& page) {
+    const double block = std::min<double>(
+        printer.Width(), widestLine(page) * printer.TextWidth(QStringLiteral("0")));
+    printer.ScaleLeft = -std::floor((printer.Width() - block) / 2.0);
+}
 
 void reportPrintFailure(const QString& why) {
     Err.Raise(482, QStringLiteral("The timetable could not be printed: %1").arg(why));
@@ -31,6 +65,14 @@ bool frmTallix::SetupPrinterFont() {
     printer.SetFont(QStringLiteral("Lucida Console"), 10);
     if (printer.FontName() != QLatin1String("Lucida Console"))
         printer.SetFont(QFontDatabase::systemFont(QFontDatabase::FixedFont).family(), 9);
+    // The family really used must set every character in the same width, or no column holds.
+    const QStringList installed = QFontDatabase::families();
+    for (const char* family : kFixedPitchFamilies) {
+        if (printer.FixedPitch())
+            break;
+        if (installed.contains(QLatin1String(family)))
+            printer.SetFont(QLatin1String(family), 9);
+    }
     printer.PlainText();
     // A page is one sheet: smaller type until 63 lines and the 78 columns fit the printable area.
     double size = printer.FontSize();
@@ -54,10 +96,13 @@ void timetable::PrintPages(frmTallix& form, std::int16_t calendar,
         return;
     runtime::PrinterObject& printer = runtime::Printer();
     SetBusy(true);
-    // Every page first: a prayer library that cannot be called prints nothing at all.
+    // Every page first: a prayer library that cannot be called prints nothing at all. The
+    // font comes first: it decides how many cells a line of the sheet holds.
+    form.SetupPrinterFont();
+    const int cells = printableCells(printer);
     QList<QStringList> pages;
     for (std::int16_t month : months) {
-        const auto page = form.TimetablePage(calendar, month);
+        const auto page = form.TimetablePage(calendar, month, cells);
         if (!page) {
             ReportError();
             return;
@@ -66,9 +111,16 @@ void timetable::PrintPages(frmTallix& form, std::int16_t calendar,
         if (months.size() > 1)
             DoEvents();
     }
-    form.SetupPrinterFont();
+    // A line wider than the sheet (a long place name) makes the type smaller still.
+    int widest = 0;
+    for (const QStringList& page : pages)
+        widest = std::max(widest, widestLine(page));
+    while (printer.FontSize() > 4.0 &&
+           widest * printer.TextWidth(QStringLiteral("0")) > printer.Width())
+        printer.SetFontSize(printer.FontSize() - 0.5);
     bool printed = true;
     for (int i = 0; i < pages.size() && printed; ++i) {
+        centrePage(printer, pages[i]);
         for (const QString& line : pages[i])
             if (!(printed = printer.Print(line)))
                 break;

@@ -1,6 +1,7 @@
 #pragma once
 // The main window. Its behaviour is spread over frmTallix_<area>.cpp files, one per area; the
 // members below are grouped the same way.
+#include "calendar/timetable.h"
 #include "core/clsToolTip.h"
 #include "platform/dde.h"
 #include "platform/tray.h"
@@ -278,16 +279,21 @@ public:
     void PrintMonthPrayerTimes(std::int16_t calendar, std::int16_t month);
     void PrintYearPrayerTimes(std::int16_t calendar);
     // The 63 lines of the page of a month of the current year of the calendar; nullopt when
-    // the prayer library could not be called (Err tells why).
-    std::optional<QStringList> TimetablePage(std::int16_t calendar, std::int16_t month);
+    // the prayer library could not be called (Err tells why). Columns are as wide as their
+    // widest entry; a page whose day lines would be wider than widthCells (0: no limit) has
+    // its times on the 24-hour clock and says so in its heading.
+    std::optional<QStringList> TimetablePage(std::int16_t calendar, std::int16_t month,
+                                             int widthCells = 0);
     // Lines 1 to 13 of a page: title, place, Qiblah and the column header.
-    QStringList TimetableHeader(std::int16_t calendar, const QString& pageTitle, int year);
-    // The text preceded by (78 - length) / 2 spaces (halves to even); 78 or more: unchanged.
+    QStringList TimetableHeader(std::int16_t calendar, const QString& pageTitle, int year,
+                                const timetable::PageLayout& layout = {});
+    // The text preceded by (78 - width) / 2 spaces (halves to even), widths in display
+    // cells; 78 or more: unchanged.
     static QString CenterText(const QString& text);
     // The user's Desktop folder; "" when there is none.
     static QString GetSpecialFolderPath();
-    // Prepares the printer for a timetable: a fixed-pitch font sized so that a page fits the
-    // printable area, plain text, the 78-column block centred.
+    // Prepares the printer for a timetable: a font that really is fixed-pitch, sized so that a
+    // page fits the printable area, plain text, the 78-column block centred.
     bool SetupPrinterFont();
     // The commands: menu items, the toolbar's Export and Print (the current month of the
     // calendar shown first; Print without the printer dialog).

@@ -1,4 +1,5 @@
 #include "Printer.h"
+#include "TextCells.h"
 
 #include <QFontInfo>
 #include <QFontMetricsF>
@@ -134,6 +135,10 @@ QString PrinterObject::FontName() const {
     return QFontInfo(font_).family();
 }
 
+bool PrinterObject::FixedPitch() const {
+    return QFontInfo(font_).fixedPitch();
+}
+
 double PrinterObject::FontSize() const {
     return font_.pointSizeF();
 }
@@ -209,7 +214,14 @@ bool PrinterObject::Print(const QString& text) {
     const QFontMetricsF metrics(painter_->font(), printer_.get());
     const double dpi = printer_->resolution();
     const double x = -ScaleLeft * dpi / 1440.0;
-    painter_->drawText(QPointF(x, currentY_ + metrics.ascent()), text);
+    const double cell = metrics.horizontalAdvance(QLatin1Char('0'));
+    const QList<CellRun> runs = CellRuns(text);
+    // The line's own direction for a line left whole; every piece of a cut one reads left to
+    // right, whatever the desktop's language.
+    painter_->setLayoutDirection(
+        runs.size() == 1 && runs[0].text.isRightToLeft() ? Qt::RightToLeft : Qt::LeftToRight);
+    for (const CellRun& run : runs)
+        painter_->drawText(QPointF(x + run.cell * cell, currentY_ + metrics.ascent()), run.text);
     currentY_ += metrics.lineSpacing();
     return printer_->printerState() != QPrinter::Error;
 }

@@ -69,6 +69,8 @@ public:
     // the one asked for when no such font is installed.
     void SetFont(const QString& family, double points);
     QString FontName() const;
+    // The font gives every character the same width.
+    bool FixedPitch() const;
     double FontSize() const;
     void SetFontSize(double points);
     // Upright, regular weight, no underline or strike-through.
@@ -82,6 +84,9 @@ public:
     double TextHeight() const;
 
     // Prints the text and moves to the next line; false when printing failed (see LastError).
+    // A line is set on a grid of cells one digit wide, as a fixed-pitch display shows it:
+    // each piece of it (runtime::CellRuns) starts at its own cell, so that text in a fallback
+    // font (Japanese, Arabic...) cannot move the columns after it.
     bool Print(const QString& text);
     bool NewPage();
     // Ends the document: the pages go to the printer or file. False when anything failed.
