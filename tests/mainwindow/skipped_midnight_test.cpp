@@ -115,8 +115,9 @@ TEST(OddMidnights, TheDatabaseHasTheKnownDays) {
     EXPECT_FALSE(has("America/Santiago", QDate(2025, 9, 8)));
     // Santiago puts the clock back at 24:00 on 5 April 2025: 6 April's midnight ends the
     // repeated hour.
-    const auto santiago = std::find_if(allZones().begin(), allZones().end(),
-                                       [](const ZoneDays& z) { return z.id == "America/Santiago"; });
+    const auto santiago = std::find_if(allZones().begin(), allZones().end(), [](const ZoneDays& z) {
+        return z.id == "America/Santiago";
+    });
     ASSERT_NE(santiago, allZones().end());
     EXPECT_NE(std::find(santiago->repeated.begin(), santiago->repeated.end(), QDate(2025, 4, 6)),
               santiago->repeated.end());
@@ -188,8 +189,8 @@ protected:
     void expectShowsTimesOf(const QDate& day, const std::string& when) {
         SCOPED_TRACE(when);
         EXPECT_EQ(text(window->dtShownDate.toQDate()).toStdString(), text(day).toStdString());
-        static const char* const names[7] = {"", "FAJR", "SHUROOQ", "DHUHR", "ASR", "MAGHRIB",
-                                             "ISHAA"};
+        static const char* const names[7] = {"",    "FAJR",    "SHUROOQ", "DHUHR",
+                                             "ASR", "MAGHRIB", "ISHAA"};
         for (int slot = 1; slot <= 6; ++slot) {
             EXPECT_TRUE(window->PrayerSeconds[slot].has_value()) << slot;
             const std::string shown = window->lblPrayer[slot]->text().toStdString();
@@ -280,8 +281,7 @@ TEST_P(OddMidnightsInZone, EachDayShowsItsTimesAndCallsDhuhr) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Zones, OddMidnightsInZone,
-                         ::testing::ValuesIn(zonesWithSkippedMidnights()),
-                         [](const auto& info) {
+                         ::testing::ValuesIn(zonesWithSkippedMidnights()), [](const auto& info) {
                              std::string n = info.param.id.toStdString();
                              for (char& c : n)
                                  if (!std::isalnum(static_cast<unsigned char>(c)))
