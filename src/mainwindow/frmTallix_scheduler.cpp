@@ -31,6 +31,15 @@ QDateTime wholeSecond(const QDateTime& t) {
     // In t's own time spec: asking for the system's zone would look at the zone files each tick.
     return t.addMSecs(-t.time().msec());
 }
+// Midnight, or on a day whose midnight the clock skips (daylight saving starting at 0:00) the
+// first second after the jump. Clocks are moved at whole minutes: only those seconds ask for
+// the second before.
+bool isFirstSecondOfDay(const QDateTime& t) {
+    const QTime time = t.time();
+    if (time == QTime(0, 0))
+        return true;
+    return time.second() == 0 && t.addSecs(-1).date() != t.date();
+}
 } // namespace
 
 void frmTallix::tmrMain_Timer() {
@@ -81,7 +90,7 @@ std::int16_t frmTallix::GetDueEventAt(const QDateTime& t) {
         return 11;
     if (ReminderAfterSeconds == now)
         return 12;
-    if (t.time().hour() == 0 && t.time().minute() == 0 && t.time().second() == 0)
+    if (isFirstSecondOfDay(t))
         return 10;
     return -1;
 }

@@ -411,7 +411,11 @@ QString formatCodes(const Parts& p, const QString& pattern) {
 
 // ---- Date ----
 
-Date::Date(const QDate& date) : Date(QDateTime(date, QTime(0, 0))) {}
+// The day's serial is counted from the calendar alone: a day whose local midnight the clock
+// skips (daylight saving starting at 0:00) is a day like any other.
+Date::Date(const QDate& date)
+    : serial_(date.isValid() ? static_cast<double>(kBase.daysTo(date))
+                             : std::numeric_limits<double>::quiet_NaN()) {}
 
 Date::Date(const QDateTime& when) {
     if (!when.isValid()) {

@@ -31,7 +31,8 @@ public:
 
     constexpr Date() = default;
     constexpr explicit Date(double serial) : serial_(serial) {}
-    // A date at 0:00, a date with its time of day (local wall-clock fields, as they stand).
+    // A date at 0:00 (also on a day whose local midnight the clock skips), a date with its time
+    // of day (local wall-clock fields, as they stand).
     Date(const QDate& date);                 // NOLINT(google-explicit-constructor)
     Date(const QDateTime& when);             // NOLINT(google-explicit-constructor)
     static Date fromTime(const QTime& time); // the time of day on day 0
@@ -43,6 +44,7 @@ public:
     QDate toQDate() const;
     // The time of day, to the millisecond.
     QTime toQTime() const;
+    // The fields as a local date-time: invalid for a time the local clock skips.
     QDateTime toQDateTime() const;
 
     friend constexpr auto operator<=>(const Date& a, const Date& b) {

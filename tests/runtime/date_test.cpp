@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <ctime>
 
 namespace {
 
@@ -369,6 +370,37 @@ TEST_F(DateTest, FormatUsesTheLocaleSeparatorsPatternsAndDesignators) {
     EXPECT_EQ(Format(when, "Long Time"), "14 h 05");
     EXPECT_EQ(Format(when, "Medium Time"), "02:05 nachm.");
     EXPECT_EQ(Format(when, "h AMPM"), "2 nachm.");
+}
+
+// A day is a day in any local zone, also where the clock skips its midnight (the clock jumps
+// from 23:59:59 to 1:00 when daylight saving starts at 0:00).
+TEST_F(DateTest, ADayWithoutALocalMidnightIsADay) {
+    const QByteArray savedTz = qgetenv("TZ");
+    const bool hadTz = qEnvironmentVariableIsSet("TZ");
+    const struct {
+        const char* zone;
+        QDate day;
+    } cases[] = {{"America/Santiago", {2025, 9, 7}},
+                 {"Africa/Cairo", {2025, 4, 25}},
+                 {"America/Havana", {2025, 3, 9}},
+                 {"Asia/Beirut", {2025, 3, 30}}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.zone);
+        qputenv("TZ", c.zone);
+        tzset();
+        ASSERT_FALSE(QDateTime(c.day, QTime(0, 0)).isValid()) << "no such zone (Debian tzdata)";
+        const Date d(c.day);
+        ASSERT_TRUE(d.isValid());
+        EXPECT_EQ(d, *DateSerial(c.day.year(), c.day.month(), c.day.day()));
+        EXPECT_EQ(d.toQDate(), c.day);
+        EXPECT_EQ(Format(d, "yyyy-mm-dd hh:nn"), c.day.toString(Qt::ISODate) + " 00:00");
+        EXPECT_EQ(*DateAdd("d", 1, d), Date(c.day.addDays(1)));
+    }
+    if (hadTz)
+        qputenv("TZ", savedTz);
+    else
+        qunsetenv("TZ");
+    tzset();
 }
 
 TEST_F(DateTest, TheNumericFormatStillWorks) {
