@@ -64,17 +64,16 @@ public:
         QDBusMessage call = QDBusMessage::createMethodCall(kSaverService, kSaverPath, kSaverService,
                                                            QStringLiteral("SetActive"));
         call << true;
-        CallWithoutWaiting(bus, call, kDesktopWaitMs,
-                           [answer = std::move(answer)](const QDBusMessage& reply) {
-                               if (reply.type() != QDBusMessage::ReplyMessage) {
-                                   answer(false, ErrorReason(reply));
-                                   return;
-                               }
-                               // SetActive answers whether the saver is now active.
-                               answer(reply.arguments().isEmpty() ||
-                                          reply.arguments().constFirst().toBool(),
-                                      QString());
-                           });
+        CallWithoutWaiting(
+            bus, call, kDesktopWaitMs, [answer = std::move(answer)](const QDBusMessage& reply) {
+                if (reply.type() != QDBusMessage::ReplyMessage) {
+                    answer(false, ErrorReason(reply));
+                    return;
+                }
+                // SetActive answers whether the saver is now active.
+                answer(reply.arguments().isEmpty() || reply.arguments().constFirst().toBool(),
+                       QString());
+            });
     }
 
     QFont systemFont() override { return QFontDatabase::systemFont(QFontDatabase::GeneralFont); }

@@ -24,8 +24,8 @@ SystemAnswer AnswerLater(SystemAnswer answer) {
 
 void CallWithoutWaiting(const QDBusConnection& bus, const QDBusMessage& call, int timeoutMs,
                         std::function<void(const QDBusMessage& reply)> done) {
-    auto* watcher = new QDBusPendingCallWatcher(bus.asyncCall(call, timeoutMs),
-                                                QCoreApplication::instance());
+    auto* watcher =
+        new QDBusPendingCallWatcher(bus.asyncCall(call, timeoutMs), QCoreApplication::instance());
     QObject::connect(watcher, &QDBusPendingCallWatcher::finished, watcher,
                      [done = std::move(done)](QDBusPendingCallWatcher* finished) {
                          finished->deleteLater();

@@ -151,7 +151,7 @@ public:
     QLabel* lblProvince = nullptr;
     QLabel* lblLatitude = nullptr;
     QLabel* lblLongitude = nullptr;
-    QLabel* lblPlaceFile = nullptr; // the line that says why the place list is unavailable
+    QLabel* lblPlaceFile = nullptr;  // the line that says why the place list is unavailable
     QLabel* lblSystemZone = nullptr; // the line that says OK waits for the system's zone
     std::array<QRadioButton*, 3> optDayLightSavings{};
     QComboBox* cboWindowsTimezone = nullptr;

@@ -3,6 +3,7 @@
 // takes no more edits, while the main window goes on ticking and calling to prayer.
 #include "frmPrayerSettings.h"
 
+#include "core/mAPI.h"
 #include "runtime/Interaction.h"
 #include "runtime/ResStrings.h"
 
@@ -25,6 +26,8 @@ void frmPrayerSettings::ShowSystemZoneWait() {
     // Working, yet not frozen: the pointer over the dialog says so; the other windows keep
     // their own.
     setCursor(Qt::BusyCursor);
+    // The desktop's password prompt must not open behind a dialog kept on top.
+    SetTopMost(hWnd(), false);
     // The main window shows the saved settings' times while the answer is awaited.
     RecomputeMainWindow();
 }

@@ -84,19 +84,19 @@ int askAndWait(const char* what, const std::function<void(platform::SystemAnswer
 }
 
 // "desktop-requests": the exit code names the first request that went wrong.
-const TestHelperRegistration kDesktopRequests(QStringLiteral("desktop-requests"),
-                                              [](const QStringList&) {
-    if (askAndWait("lock", [](platform::SystemAnswer a) { LockWorkStation(a); }) != 1)
-        return 2;
-    if (askAndWait("screen saver",
-                   [](platform::SystemAnswer a) { platform::ActivateScreenSaver(a); }) != 1)
-        return 3;
-    // The test's stand-in refuses the next lock: the login manager locks instead.
-    if (askAndWait("lock through the login manager",
-                   [](platform::SystemAnswer a) { LockWorkStation(a); }) != 1)
-        return 4;
-    return 0;
-});
+const TestHelperRegistration
+    kDesktopRequests(QStringLiteral("desktop-requests"), [](const QStringList&) {
+        if (askAndWait("lock", [](platform::SystemAnswer a) { LockWorkStation(a); }) != 1)
+            return 2;
+        if (askAndWait("screen saver",
+                       [](platform::SystemAnswer a) { platform::ActivateScreenSaver(a); }) != 1)
+            return 3;
+        // The test's stand-in refuses the next lock: the login manager locks instead.
+        if (askAndWait("lock through the login manager",
+                       [](platform::SystemAnswer a) { LockWorkStation(a); }) != 1)
+            return 4;
+        return 0;
+    });
 
 TEST(DesktopRequests, AnsweredLateWithoutWaiting) {
     PrivateBus bus;

@@ -34,7 +34,7 @@ public:
             message.member() == QLatin1String("GetAll")) {
             ++propertyCalls;
             const QVariantMap properties{
-                {QStringLiteral("State"), QVariant::fromValue(uint(20))}, // disconnected
+                {QStringLiteral("State"), QVariant::fromValue(uint(20))},       // disconnected
                 {QStringLiteral("Connectivity"), QVariant::fromValue(uint(1))}, // none
             };
             QTimer::singleShot(kAnswerDelayMs, [message, bus, properties]() mutable {
@@ -50,18 +50,18 @@ public:
 
 // "connection-state-over-bus": 2 when the first question waited for the monitor, 3 when the
 // stand-in's state never arrived.
-const TestHelperRegistration kConnectionState(QStringLiteral("connection-state-over-bus"),
-                                              [](const QStringList&) {
-    DWORD flags = 0;
-    const BOOL first = InternetGetConnectedState(&flags, 0);
-    std::cout << "first answer " << first << " flags " << flags << std::endl;
-    if (first != 1 || flags != INTERNET_CONNECTION_CONFIGURED)
-        return 2;
-    if (!WaitFor([&] { return InternetGetConnectedState(&flags, 0) == 0; }, 60000))
-        return 3;
-    std::cout << "then offline, flags " << flags << std::endl;
-    return flags == INTERNET_CONNECTION_OFFLINE ? 0 : 4;
-});
+const TestHelperRegistration
+    kConnectionState(QStringLiteral("connection-state-over-bus"), [](const QStringList&) {
+        DWORD flags = 0;
+        const BOOL first = InternetGetConnectedState(&flags, 0);
+        std::cout << "first answer " << first << " flags " << flags << std::endl;
+        if (first != 1 || flags != INTERNET_CONNECTION_CONFIGURED)
+            return 2;
+        if (!WaitFor([&] { return InternetGetConnectedState(&flags, 0) == 0; }, 60000))
+            return 3;
+        std::cout << "then offline, flags " << flags << std::endl;
+        return flags == INTERNET_CONNECTION_OFFLINE ? 0 : 4;
+    });
 
 TEST(ConnectionState, NeverWaitsForTheNetworkMonitor) {
     PrivateBus bus;
@@ -80,8 +80,7 @@ TEST(ConnectionState, NeverWaitsForTheNetworkMonitor) {
     StartInOwnGroup(helper, QCoreApplication::applicationFilePath(),
                     {QStringLiteral("--helper"), QStringLiteral("connection-state-over-bus")});
     ASSERT_TRUE(helper.waitForStarted(30000));
-    const bool ended =
-        WaitFor([&] { return helper.state() == QProcess::NotRunning; }, 120000);
+    const bool ended = WaitFor([&] { return helper.state() == QProcess::NotRunning; }, 120000);
     const QString output = QString::fromLocal8Bit(helper.readAll());
     EndProcessGroup(helper);
     stand.unregisterService(kService);
@@ -90,7 +89,6 @@ TEST(ConnectionState, NeverWaitsForTheNetworkMonitor) {
     EXPECT_EQ(helper.exitStatus(), QProcess::NormalExit) << output.toStdString();
     EXPECT_EQ(helper.exitCode(), 0) << output.toStdString();
     EXPECT_GE(manager.propertyCalls, 1);
-    std::cout << output.toStdString();
 }
 
 } // namespace

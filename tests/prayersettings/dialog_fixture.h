@@ -29,18 +29,18 @@ protected:
         gStartTab = 0;
         frmPrayerSettings::PlaceFileOverride.clear();
         platform::InstallSystemZoneHook([this] { return systemZone; });
-        platform::InstallSetTimezoneHook([this](const QByteArray& iana,
-                                                platform::SystemAnswer answer) {
-            zoneCalls << iana;
-            const bool refuse = refuseZone;
-            auto give = [answer, refuse] {
-                answer(!refuse, refuse ? QStringLiteral("Access denied") : QString());
-            };
-            if (holdZoneAnswer)
-                heldZoneAnswers << give;
-            else
-                give();
-        });
+        platform::InstallSetTimezoneHook(
+            [this](const QByteArray& iana, platform::SystemAnswer answer) {
+                zoneCalls << iana;
+                const bool refuse = refuseZone;
+                auto give = [answer, refuse] {
+                    answer(!refuse, refuse ? QStringLiteral("Access denied") : QString());
+                };
+                if (holdZoneAnswer)
+                    heldZoneAnswers << give;
+                else
+                    give();
+            });
         runtime::SetMsgBoxAnswerer([this](const QString& prompt, int buttons, const QString&) {
             prompts << prompt;
             return answer;

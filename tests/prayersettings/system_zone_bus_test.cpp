@@ -56,10 +56,10 @@ public slots:
         const QDBusMessage call = message();
         QDBusConnection bus = connection();
         QTimer::singleShot(delayMs, this, [this, call, bus]() mutable {
-            bus.send(refuse ? call.createErrorReply(
-                                  QStringLiteral("org.freedesktop.DBus.Error.AccessDenied"),
-                                  kRefusal)
-                            : call.createReply());
+            bus.send(refuse
+                         ? call.createErrorReply(
+                               QStringLiteral("org.freedesktop.DBus.Error.AccessDenied"), kRefusal)
+                         : call.createReply());
         });
     }
 };
@@ -67,8 +67,7 @@ public slots:
 // "zone-over-bus grant|refuse": the main window with its clock running from a little before
 // Dhuhr, and the settings dialog's OK with another zone. The exit code names the first check
 // that failed.
-const TestHelperRegistration kZoneOverBus(QStringLiteral("zone-over-bus"), [](const QStringList&
-                                                                                  a) {
+int zoneOverBus(const QStringList& a) {
     const bool refused = a.value(0) == QLatin1String("refuse");
     FakeRegistry registry;
     FakeSound sound;
@@ -160,7 +159,8 @@ const TestHelperRegistration kZoneOverBus(QStringLiteral("zone-over-bus"), [](co
     main->UnloadFrom(vbAppWindows);
     Pump(50);
     return 0;
-});
+}
+const TestHelperRegistration kZoneOverBus(QStringLiteral("zone-over-bus"), zoneOverBus);
 
 class SystemZoneOverBus : public ::testing::TestWithParam<bool> {};
 
@@ -186,8 +186,8 @@ TEST_P(SystemZoneOverBus, TheWindowTicksAndTheAthanSoundsWhileTheSystemAnswersLa
                     {QStringLiteral("--helper"), QStringLiteral("zone-over-bus"),
                      refuse ? QStringLiteral("refuse") : QStringLiteral("grant")});
     ASSERT_TRUE(helper.waitForStarted(30000));
-    const bool ended = WaitFor([&] { return helper.state() == QProcess::NotRunning; },
-                               timedate.delayMs + 120000);
+    const bool ended =
+        WaitFor([&] { return helper.state() == QProcess::NotRunning; }, timedate.delayMs + 120000);
     const QString output = QString::fromLocal8Bit(helper.readAll());
     EndProcessGroup(helper);
     stand.unregisterService(QStringLiteral("org.freedesktop.timedate1"));
