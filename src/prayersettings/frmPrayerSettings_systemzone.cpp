@@ -3,7 +3,6 @@
 // takes no more edits, while the main window goes on ticking and calling to prayer.
 #include "frmPrayerSettings.h"
 
-#include "core/mAPI.h"
 #include "runtime/Interaction.h"
 #include "runtime/ResStrings.h"
 
@@ -26,8 +25,6 @@ void frmPrayerSettings::ShowSystemZoneWait() {
     // Working, yet not frozen: the pointer over the dialog says so; the other windows keep
     // their own.
     setCursor(Qt::BusyCursor);
-    // The desktop's password prompt must not open behind a dialog kept on top.
-    SetTopMost(hWnd(), false);
     // The main window shows the saved settings' times while the answer is awaited.
     RecomputeMainWindow();
 }

@@ -56,14 +56,12 @@ protected:
         ASSERT_EQ(zoneCalls, QList<QByteArray>{"Africa/Nairobi"});
     }
 
-    // Waiting: greyed, a busy pointer, the waiting line, and no longer kept on top (where it
-    // would hide the desktop's password prompt).
+    // Waiting: greyed, a busy pointer and the waiting line.
     bool waiting() const {
         return dialog && dialog->isVisible() && dialog->lblSystemZone->isVisible() &&
                !dialog->tabMain->isEnabled() && !dialog->cmdSave->isEnabled() &&
                !dialog->cmdExit->isEnabled() && !dialog->cmdDefaults->isEnabled() &&
-               dialog->cursor().shape() == Qt::BusyCursor &&
-               !dialog->windowFlags().testFlag(Qt::WindowStaysOnTopHint);
+               dialog->cursor().shape() == Qt::BusyCursor;
     }
 
     void giveAnswer() {
