@@ -8,6 +8,7 @@
 #include <QPair>
 #include <QString>
 #include <cstdint>
+#include <functional>
 
 // Text values under the current user's hive. A read creates a missing key; a missing or empty
 // value reads as "". An empty text is stored as one blank.
@@ -48,8 +49,9 @@ bool IsScreenSaverActive();
 // Where a file dialog opens when no file was chosen before: the user's Documents folder when
 // it exists, else the home folder (never the program's own folder).
 QString GetDocumentsFolder();
-// Starts the session's screen saver now; false when the desktop has none or it refused.
-bool StartScreenSaver();
+// Starts the session's screen saver now, without waiting for it; started, when given, hears
+// later from the event loop whether it did (false when the desktop has none or it refused).
+void StartScreenSaver(std::function<void(bool started)> started = {});
 // The locale text of the type for the locale, "" when there is none.
 QString GetLocaleInfoString(LONG lcid, LONG lLCType);
 // The first day of the user's week: 1 Sunday .. 7 Saturday.

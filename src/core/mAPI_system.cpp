@@ -78,10 +78,15 @@ bool IsScreenSaverActive() {
     return active > 0;
 }
 
-bool StartScreenSaver() {
+void StartScreenSaver(std::function<void(bool started)> started) {
     // The main window hands the screen-save command to the default handling, which starts the
     // session's screen saver.
-    return platform::ActivateScreenSaver();
+    if (!started) {
+        platform::ActivateScreenSaver();
+        return;
+    }
+    platform::ActivateScreenSaver(
+        [started = std::move(started)](bool ok, const QString&) { started(ok); });
 }
 
 QString GetLocaleInfoString(LONG lcid, LONG lLCType) {

@@ -20,6 +20,7 @@
 #include <QAction>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPointer>
 
 namespace {
 
@@ -242,20 +243,26 @@ void frmTallix::mnuLaunchOnStartup_Click() {
     toggleOption(mnuLaunchOnStartup, gLaunchOnStartup, QStringLiteral("LaunchOnStartup"));
 }
 
+// Both commands ask the desktop without waiting for it: the answer comes while the window
+// goes on ticking, and only a refusal is told.
 void frmTallix::StartScreenSaverCommand() {
-    if (StartScreenSaver())
-        return;
-    MsgBox(QStringLiteral("The screen saver could not be started: the desktop offers none that "
-                          "Tallix Time can start, or it refused."),
-           vbExclamation, App.Title);
+    StartScreenSaver([self = QPointer<frmTallix>(this)](bool started) {
+        if (started || !self)
+            return;
+        MsgBox(QStringLiteral("The screen saver could not be started: the desktop offers none "
+                              "that Tallix Time can start, or it refused."),
+               vbExclamation, App.Title);
+    });
 }
 
 void frmTallix::LockWorkStationCommand() {
-    if (LockWorkStation())
-        return;
-    MsgBox(QStringLiteral("The session could not be locked: neither the desktop's screen "
-                          "locker nor the login manager would lock it."),
-           vbExclamation, App.Title);
+    LockWorkStation([self = QPointer<frmTallix>(this)](bool locked, const QString&) {
+        if (locked || !self)
+            return;
+        MsgBox(QStringLiteral("The session could not be locked: neither the desktop's screen "
+                              "locker nor the login manager would lock it."),
+               vbExclamation, App.Title);
+    });
 }
 
 void frmTallix::mnuLockWorkStation_Click() {

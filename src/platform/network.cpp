@@ -2,9 +2,65 @@
 
 #include <QCoreApplication>
 #include <QNetworkInformation>
+#include <QPointer>
+#include <QThread>
+#include <atomic>
 
 namespace platform {
 namespace {
+
+Reachability fromQt(QNetworkInformation::Reachability r) {
+    switch (r) {
+    case QNetworkInformation::Reachability::Disconnected:
+        return Reachability::Disconnected;
+    case QNetworkInformation::Reachability::Local:
+        return Reachability::Local;
+    case QNetworkInformation::Reachability::Site:
+        return Reachability::Site;
+    case QNetworkInformation::Reachability::Online:
+        return Reachability::Online;
+    case QNetworkInformation::Reachability::Unknown:
+        break;
+    }
+    return Reachability::Unknown;
+}
+
+// Qt's network monitor asks NetworkManager over the system bus and waits for its answers while
+// it loads, so it loads on a thread of its own, which then keeps it and follows its changes.
+// Until it has loaded the state is unknown.
+class MonitorThread final : public QThread {
+public:
+    std::atomic<Reachability> state{Reachability::Unknown};
+
+protected:
+    void run() override {
+        if (!QNetworkInformation::instance() && !QNetworkInformation::loadDefaultBackend())
+            return;
+        const QNetworkInformation* info = QNetworkInformation::instance();
+        if (!info)
+            return;
+        QObject::connect(
+            info, &QNetworkInformation::reachabilityChanged, info,
+            [this](QNetworkInformation::Reachability r) { state = fromQt(r); },
+            Qt::DirectConnection);
+        state = fromQt(info->reachability());
+        exec();
+    }
+};
+
+// Ends the monitor's thread before the application goes (a running thread must not be
+// destroyed).
+class MonitorGuard final : public QObject {
+public:
+    explicit MonitorGuard(MonitorThread* thread)
+        : QObject(QCoreApplication::instance()), thread_(thread) {}
+    ~MonitorGuard() override {
+        thread_->quit();
+        thread_->wait();
+        delete thread_;
+    }
+    MonitorThread* thread_;
+};
 
 class QtNetworkBackend final : public NetworkBackend {
 public:
@@ -14,28 +70,20 @@ public:
         return true;
     }
 
+    // Never waits: answers what the monitor last told.
     Reachability reachability() override {
         if (!QCoreApplication::instance())
             return Reachability::Unknown;
-        if (!QNetworkInformation::instance() && !QNetworkInformation::loadDefaultBackend())
-            return Reachability::Unknown;
-        const QNetworkInformation* info = QNetworkInformation::instance();
-        if (!info)
-            return Reachability::Unknown;
-        switch (info->reachability()) {
-        case QNetworkInformation::Reachability::Disconnected:
-            return Reachability::Disconnected;
-        case QNetworkInformation::Reachability::Local:
-            return Reachability::Local;
-        case QNetworkInformation::Reachability::Site:
-            return Reachability::Site;
-        case QNetworkInformation::Reachability::Online:
-            return Reachability::Online;
-        case QNetworkInformation::Reachability::Unknown:
-            break;
+        if (!guard_) {
+            auto* thread = new MonitorThread;
+            guard_ = new MonitorGuard(thread);
+            thread->start();
         }
-        return Reachability::Unknown;
+        return guard_->thread_->state.load();
     }
+
+private:
+    QPointer<MonitorGuard> guard_;
 };
 
 QtNetworkBackend gQtBackend;

@@ -2,7 +2,9 @@
 // The Internet library's version and the connection state.
 //
 // Linux meaning: the connection state is QNetworkInformation's reachability (the desktop's
-// network monitor, loaded once). Our "Internet library" reports version 1.2.
+// network monitor, loaded once on a thread of its own, as loading it waits on the system bus:
+// the question never waits, and the state is unknown until the monitor has loaded). Our
+// "Internet library" reports version 1.2.
 #include "wintypes.h"
 
 using HINTERNET = std::int32_t;

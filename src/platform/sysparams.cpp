@@ -24,6 +24,8 @@ namespace {
 
 const QString kSaverService = QStringLiteral("org.freedesktop.ScreenSaver");
 const QString kSaverPath = QStringLiteral("/org/freedesktop/ScreenSaver");
+// How long a lock or the screen saver may take to answer before it counts as refused.
+constexpr int kDesktopWaitMs = 10000;
 
 class DesktopBackend final : public SystemBackend {
 public:
@@ -34,41 +36,44 @@ public:
         return saver_;
     }
 
-    bool lockSession() override {
+    void lockSession(SystemAnswer answer) override {
         // The desktop's screen locker first; the login manager asks it in turn otherwise.
         QDBusConnection session = QDBusConnection::sessionBus();
-        if (session.isConnected()) {
-            const QDBusMessage reply =
-                session.call(QDBusMessage::createMethodCall(kSaverService, kSaverPath,
-                                                            kSaverService, QStringLiteral("Lock")),
-                             QDBus::Block, 5000);
-            if (reply.type() == QDBusMessage::ReplyMessage)
-                return true;
+        if (!session.isConnected()) {
+            lockThroughLoginManager(std::move(answer));
+            return;
         }
-        QDBusConnection system = QDBusConnection::systemBus();
-        if (!system.isConnected())
-            return false;
-        const QDBusMessage reply = system.call(
-            QDBusMessage::createMethodCall(QStringLiteral("org.freedesktop.login1"),
-                                           QStringLiteral("/org/freedesktop/login1/session/auto"),
-                                           QStringLiteral("org.freedesktop.login1.Session"),
-                                           QStringLiteral("Lock")),
-            QDBus::Block, 5000);
-        return reply.type() == QDBusMessage::ReplyMessage;
+        CallWithoutWaiting(session,
+                           QDBusMessage::createMethodCall(kSaverService, kSaverPath, kSaverService,
+                                                          QStringLiteral("Lock")),
+                           kDesktopWaitMs,
+                           [answer = std::move(answer)](const QDBusMessage& reply) mutable {
+                               if (reply.type() == QDBusMessage::ReplyMessage)
+                                   answer(true, QString());
+                               else
+                                   lockThroughLoginManager(std::move(answer));
+                           });
     }
 
-    bool activateScreenSaver() override {
+    void activateScreenSaver(SystemAnswer answer) override {
         QDBusConnection bus = QDBusConnection::sessionBus();
-        if (!bus.isConnected())
-            return false;
+        if (!bus.isConnected()) {
+            answer(false, QStringLiteral("the session bus cannot be reached"));
+            return;
+        }
         QDBusMessage call = QDBusMessage::createMethodCall(kSaverService, kSaverPath, kSaverService,
                                                            QStringLiteral("SetActive"));
         call << true;
-        const QDBusMessage reply = bus.call(call, QDBus::Block, 5000);
-        if (reply.type() != QDBusMessage::ReplyMessage)
-            return false;
-        // SetActive answers whether the saver is now active.
-        return reply.arguments().isEmpty() || reply.arguments().constFirst().toBool();
+        CallWithoutWaiting(
+            bus, call, kDesktopWaitMs, [answer = std::move(answer)](const QDBusMessage& reply) {
+                if (reply.type() != QDBusMessage::ReplyMessage) {
+                    answer(false, ErrorReason(reply));
+                    return;
+                }
+                // SetActive answers whether the saver is now active.
+                answer(reply.arguments().isEmpty() || reply.arguments().constFirst().toBool(),
+                       QString());
+            });
     }
 
     QFont systemFont() override { return QFontDatabase::systemFont(QFontDatabase::GeneralFont); }
@@ -84,6 +89,23 @@ public:
     }
 
 private:
+    static void lockThroughLoginManager(SystemAnswer answer) {
+        QDBusConnection system = QDBusConnection::systemBus();
+        if (!system.isConnected()) {
+            answer(false, QStringLiteral("the system bus cannot be reached"));
+            return;
+        }
+        CallWithoutWaiting(
+            system,
+            QDBusMessage::createMethodCall(QStringLiteral("org.freedesktop.login1"),
+                                           QStringLiteral("/org/freedesktop/login1/session/auto"),
+                                           QStringLiteral("org.freedesktop.login1.Session"),
+                                           QStringLiteral("Lock")),
+            kDesktopWaitMs, [answer = std::move(answer)](const QDBusMessage& reply) {
+                answer(reply.type() == QDBusMessage::ReplyMessage, ErrorReason(reply));
+            });
+    }
+
     // From the first question on, the bus's NameOwnerChanged signal keeps the answer; the owner
     // at that moment is asked without waiting, and until it answers the saver counts as there
     // (as when nothing can be told).
@@ -159,8 +181,10 @@ void InstallSystemBackend(SystemBackend* backend) {
     gBackend = backend;
 }
 
-bool ActivateScreenSaver() {
-    return CurrentSystemBackend().activateScreenSaver();
+void ActivateScreenSaver(SystemAnswer answer) {
+    answer = AnswerLater(std::move(answer));
+    CurrentSystemBackend().activateScreenSaver(answer ? std::move(answer)
+                                                      : [](bool, const QString&) {});
 }
 
 LOGFONTA LogFontFromQFont(const QFont& font, int dpiY) {
@@ -253,6 +277,9 @@ int GetDeviceCaps(HDC hdc, int index) {
     return 0;
 }
 
-BOOL LockWorkStation() {
-    return platform::CurrentSystemBackend().lockSession() ? 1 : 0;
+BOOL LockWorkStation(platform::SystemAnswer answer) {
+    answer = platform::AnswerLater(std::move(answer));
+    platform::CurrentSystemBackend().lockSession(answer ? std::move(answer)
+                                                        : [](bool, const QString&) {});
+    return 1;
 }

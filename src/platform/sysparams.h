@@ -5,6 +5,7 @@
 // Linux meaning: the screen saver is the session's org.freedesktop.ScreenSaver service on the
 // session bus; the fonts are the desktop's general font as Qt's platform theme reports it; the
 // caret blink time comes from QStyleHints; the resolution is the primary screen's logical dpi.
+#include "system_answer.h"
 #include "wintypes.h"
 
 #include <QFont>
@@ -102,11 +103,13 @@ class SystemBackend {
 public:
     virtual ~SystemBackend() = default;
     virtual ScreenSaverService screenSaver() = 0;
-    // Asks the session's screen saver to start now; false when it refused or is not there.
-    virtual bool activateScreenSaver() = 0;
-    // Locks the session now (the screen saver's lock, else the login manager's); false when
+    // The two requests below never wait: each calls answer exactly once, at once or later,
+    // with ok when it was done.
+    // Asks the session's screen saver to start now; not ok when it refused or is not there.
+    virtual void activateScreenSaver(SystemAnswer answer) = 0;
+    // Locks the session now (the screen saver's lock, else the login manager's); not ok when
     // nothing would lock it.
-    virtual bool lockSession() { return false; }
+    virtual void lockSession(SystemAnswer answer) { answer(false, QString()); }
     // The desktop's general font (message boxes, captions, menus, status bars).
     virtual QFont systemFont() = 0;
     // The cursor flash period in ms (on and off together); 0 when the cursor does not blink.
@@ -116,13 +119,16 @@ public:
 SystemBackend& CurrentSystemBackend();
 void InstallSystemBackend(SystemBackend* backend);
 
-// Starts the session's screen saver (the default handling of the screen-save system command).
-bool ActivateScreenSaver();
+// Starts the session's screen saver (the default handling of the screen-save system command)
+// without waiting; answer, when given, hears from the event loop whether it started.
+void ActivateScreenSaver(SystemAnswer answer = {});
 
 // A font as a LOGFONTA, its height negative (character height) at the given dpi.
 LOGFONTA LogFontFromQFont(const QFont& font, int dpiY);
 
 } // namespace platform
 
-// Locks the workstation: the session's screen locker takes over. 0 when it cannot.
-BOOL LockWorkStation();
+// Locks the workstation: the session's screen locker takes over. As the Windows call, it
+// returns at once, nonzero when the request is made; answer, when given, hears later from the
+// event loop whether the session locked.
+BOOL LockWorkStation(platform::SystemAnswer answer = {});

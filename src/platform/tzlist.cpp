@@ -12,6 +12,9 @@ namespace {
 
 platform::SetTimezoneHook gSetTimezone;
 
+// How long a password prompt may keep the answer to a new system zone.
+constexpr int kSetTimezoneWaitMs = 120000;
+
 // Zones the Windows mapping knows under another name: those renamed in the database by their
 // former names, and the other names of UTC (a TZ=UTC machine) by Etc/UTC.
 const QMap<QByteArray, QByteArray>& renamedZones() {
@@ -223,29 +226,32 @@ int ZoneStandardOffset(const QTimeZone& zone) {
     return standard;
 }
 
-bool SetSystemTimeZone(const QByteArray& ianaId, QString* error) {
-    QString ignored;
-    if (!error)
-        error = &ignored;
-    if (gSetTimezone)
-        return gSetTimezone(ianaId, error);
+void SetSystemTimeZone(const QByteArray& ianaId, SystemAnswer answer) {
+    answer = AnswerLater(std::move(answer));
+    if (!answer)
+        answer = [](bool, const QString&) {};
+    if (gSetTimezone) {
+        gSetTimezone(ianaId, std::move(answer));
+        return;
+    }
     QDBusConnection bus = QDBusConnection::systemBus();
     if (!bus.isConnected()) {
-        *error = QStringLiteral("the system bus cannot be reached");
-        return false;
+        answer(false, QStringLiteral("the system bus cannot be reached"));
+        return;
     }
     QDBusMessage call = QDBusMessage::createMethodCall(
         QStringLiteral("org.freedesktop.timedate1"), QStringLiteral("/org/freedesktop/timedate1"),
         QStringLiteral("org.freedesktop.timedate1"), QStringLiteral("SetTimezone"));
-    // Interactive: the desktop's authentication agent may ask for a password, so the call
-    // waits as long as a person may need for it.
+    // Interactive: the desktop's authentication agent may ask for a password, so the answer
+    // may take as long as a person needs for it; nothing waits for it meanwhile.
     call << QString::fromUtf8(ianaId) << true;
-    const QDBusMessage reply = bus.call(call, QDBus::Block, 120000);
-    if (reply.type() == QDBusMessage::ErrorMessage) {
-        *error = reply.errorMessage().isEmpty() ? reply.errorName() : reply.errorMessage();
-        return false;
-    }
-    return true;
+    CallWithoutWaiting(bus, call, kSetTimezoneWaitMs,
+                       [answer = std::move(answer)](const QDBusMessage& reply) {
+                           if (reply.type() == QDBusMessage::ReplyMessage)
+                               answer(true, QString());
+                           else
+                               answer(false, ErrorReason(reply));
+                       });
 }
 
 } // namespace platform

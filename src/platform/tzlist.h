@@ -2,6 +2,7 @@
 // The time zones the system knows, under their Windows names, and making one of them the
 // system's zone. The zone data is the IANA database that Qt reads; each Windows zone stands
 // for the IANA zones Qt maps to it, and its rules are those of its default IANA zone.
+#include "system_answer.h"
 #include "timezone.h"
 
 #include <QByteArray>
@@ -38,14 +39,16 @@ QString WindowsZoneIdOf(const QByteArray& ianaId);
 // from.
 int ZoneStandardOffset(const QTimeZone& zone);
 
-// Makes the IANA zone the system's zone (systemd-timedated's SetTimezone over the system bus,
-// which may ask the user to authenticate). False with the reason in *error when the service
-// is missing or refuses.
-bool SetSystemTimeZone(const QByteArray& ianaId, QString* error);
+// Asks systemd-timedated (SetTimezone over the system bus, interactive: the desktop's agent
+// may ask the user for a password) to make the IANA zone the system's zone. Returns at once;
+// answer runs later from the event loop: ok, or false with the reason when the bus or the
+// service is missing, refuses, or has not answered within two minutes.
+void SetSystemTimeZone(const QByteArray& ianaId, SystemAnswer answer);
 
 // Tests stand in for the SetTimezone call (and for the zone in force with
-// InstallSystemZoneHook, timezone.h). An empty function brings back the real one.
-using SetTimezoneHook = std::function<bool(const QByteArray& ianaId, QString* error)>;
+// InstallSystemZoneHook, timezone.h): the hook gets the answer to call, at once or later. An
+// empty function brings back the real one.
+using SetTimezoneHook = std::function<void(const QByteArray& ianaId, SystemAnswer answer)>;
 void InstallSetTimezoneHook(SetTimezoneHook hook);
 
 } // namespace platform

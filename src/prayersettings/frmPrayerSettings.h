@@ -7,6 +7,7 @@
 #include "runtime/Form.h"
 
 #include <QList>
+#include <QPointer>
 #include <QRadioButton>
 #include <QString>
 #include <array>
@@ -96,9 +97,17 @@ public:
     void SetZoneIndex(int index);
     // The stored index of the offset chosen; -1 when none is.
     int SelectedZoneIndex() const;
-    // Makes the chosen zone the system's, unless it already is. False with the reason when
-    // the system refused.
-    bool ApplyWindowsTimeZone(QString* error);
+    // Asks the system to make the chosen zone its own, unless it already is; true when it
+    // asked. The answer comes later, to SystemZoneAnswered.
+    bool ApplyWindowsTimeZone();
+    // True from a save that asked the system for a new zone until the system answers.
+    bool WaitingForSystemZone = false;
+    // OK while the system has not answered: the settings are saved; the dialog says that it
+    // waits, takes no more edits and closes when the answer comes.
+    void ShowSystemZoneWait();
+    // The system's answer: a refusal is told, then the dialog (if still open) closes.
+    static void SystemZoneAnswered(QPointer<frmPrayerSettings> dialog, bool ok,
+                                   const QString& error);
 
     // ---- coordinates ----
     void txtLatitude_KeyPress(std::int16_t& KeyAscii);
@@ -142,7 +151,8 @@ public:
     QLabel* lblProvince = nullptr;
     QLabel* lblLatitude = nullptr;
     QLabel* lblLongitude = nullptr;
-    QLabel* lblPlaceFile = nullptr; // the line that says why the place list is unavailable
+    QLabel* lblPlaceFile = nullptr;  // the line that says why the place list is unavailable
+    QLabel* lblSystemZone = nullptr; // the line that says OK waits for the system's zone
     std::array<QRadioButton*, 3> optDayLightSavings{};
     QComboBox* cboWindowsTimezone = nullptr;
     QComboBox* cboDaylightSavingsTime = nullptr;

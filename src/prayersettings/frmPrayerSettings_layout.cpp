@@ -223,8 +223,13 @@ void frmPrayerSettings::createControls() {
     cmdSave = named<QPushButton>(this, "cmdSave");
     cmdExit = named<QPushButton>(this, "cmdExit");
     cmdSave->setDefault(true);
+    // The line that says OK waits for the system to take the new zone; hidden until then.
+    lblSystemZone = named<QLabel>(this, "lblSystemZone");
+    lblSystemZone->setWordWrap(true);
+    lblSystemZone->hide();
     buttons->addWidget(cmdDefaults);
-    buttons->addStretch(1);
+    buttons->addWidget(lblSystemZone, 1);
+    buttons->addStretch(0);
     buttons->addWidget(cmdSave);
     buttons->addWidget(cmdExit);
     outer->addLayout(buttons);

@@ -155,6 +155,10 @@ void frmPrayerSettings::cmdSave_Click() {
     if (!SaveSettings())
         return;
     Changed = false;
+    if (WaitingForSystemZone) {
+        ShowSystemZoneWait();
+        return;
+    }
     Unload();
 }
 

@@ -96,16 +96,12 @@ bool frmPrayerSettings::SaveSettings() {
     if (dst >= 0)
         storeInt(QStringLiteral("DaylightSavings"), dst, gDaylightSavings);
 
-    // Automatic daylight saving follows the system's zone: make the chosen one the system's,
-    // when it isn't already. A refusal is told; everything else is saved all the same.
-    if (optDayLightSavings[0]->isChecked() && optDayLightSavings[0]->isEnabled()) {
-        QString error;
-        if (!ApplyWindowsTimeZone(&error)) {
-            SetBusy(false);
-            MsgBox(LoadResString(600) + QStringLiteral("\n\n") + error, vbOKOnly | vbExclamation);
-            SetBusy(true);
-        }
-    }
+    // Automatic daylight saving follows the system's zone: ask the system to make the chosen
+    // one its own, when it isn't already. The answer comes later (a refusal is told then);
+    // everything else is saved now all the same.
+    if (optDayLightSavings[0]->isChecked() && optDayLightSavings[0]->isEnabled() &&
+        ApplyWindowsTimeZone())
+        WaitingForSystemZone = true;
     ForgetLastEvent();
     SetBusy(false);
     return true;

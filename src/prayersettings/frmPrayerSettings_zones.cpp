@@ -150,15 +150,21 @@ void frmPrayerSettings::SortByKey(QList<int>& keys, QStringList& names) {
     }
 }
 
-bool frmPrayerSettings::ApplyWindowsTimeZone(QString* error) {
+bool frmPrayerSettings::ApplyWindowsTimeZone() {
     const QString keyName = EnumTimeZones(true, cboWindowsTimezone->currentText());
     if (keyName.isEmpty())
-        return true; // nothing chosen that the system knows: nothing to change
+        return false; // nothing chosen that the system knows: nothing to change
     // The system's zone already is the one chosen (or another place of it): leave it alone.
     if (keyName == platform::SystemWindowsZoneId())
+        return false;
+    for (const platform::WindowsZone& z : platform::EnumWindowsZones()) {
+        if (z.keyName != keyName)
+            continue;
+        platform::SetSystemTimeZone(
+            z.ianaId, [dialog = QPointer<frmPrayerSettings>(this)](bool ok, const QString& error) {
+                SystemZoneAnswered(dialog, ok, error);
+            });
         return true;
-    for (const platform::WindowsZone& z : platform::EnumWindowsZones())
-        if (z.keyName == keyName)
-            return platform::SetSystemTimeZone(z.ianaId, error);
-    return true;
+    }
+    return false;
 }

@@ -18,15 +18,15 @@ public:
     int dpi = 96;
 
     platform::ScreenSaverService screenSaver() override { return saver; }
-    bool activateScreenSaver() override {
+    void activateScreenSaver(platform::SystemAnswer answer) override {
         ++saverStartCalls;
-        return saverStarts && saver == platform::ScreenSaverService::Present;
+        answer(saverStarts && saver == platform::ScreenSaverService::Present, QString());
     }
     int lockCalls = 0;
     bool locks = true;
-    bool lockSession() override {
+    void lockSession(platform::SystemAnswer answer) override {
         ++lockCalls;
-        return locks;
+        answer(locks, QString());
     }
     QFont systemFont() override { return font; }
     int cursorFlashTime() override { return flashTime; }

@@ -122,7 +122,8 @@ protected:
         runtime::SetClock(QDateTime(kDay, QTime(10, 0, 0)));
         runtime::SetMsgBoxAnswerer(nullptr);
         platform::InstallSystemZoneHook([] { return QByteArray("Asia/Riyadh"); });
-        platform::InstallSetTimezoneHook([](const QByteArray&, QString*) { return true; });
+        platform::InstallSetTimezoneHook(
+            [](const QByteArray&, platform::SystemAnswer answer) { answer(true, QString()); });
         gLaunchMinimized = 0;
         gDisplayMainScreen = 1;
         gMuteAll = 0;

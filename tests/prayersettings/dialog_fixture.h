@@ -19,6 +19,7 @@
 #include <QListWidget>
 #include <QPointer>
 #include <QTemporaryDir>
+#include <functional>
 #include <gtest/gtest.h>
 
 class DialogTest : public testing::Test {
@@ -28,13 +29,18 @@ protected:
         gStartTab = 0;
         frmPrayerSettings::PlaceFileOverride.clear();
         platform::InstallSystemZoneHook([this] { return systemZone; });
-        platform::InstallSetTimezoneHook([this](const QByteArray& iana, QString* error) {
-            zoneCalls << iana;
-            if (!refuseZone)
-                return true;
-            *error = QStringLiteral("Access denied");
-            return false;
-        });
+        platform::InstallSetTimezoneHook(
+            [this](const QByteArray& iana, platform::SystemAnswer answer) {
+                zoneCalls << iana;
+                const bool refuse = refuseZone;
+                auto give = [answer, refuse] {
+                    answer(!refuse, refuse ? QStringLiteral("Access denied") : QString());
+                };
+                if (holdZoneAnswer)
+                    heldZoneAnswers << give;
+                else
+                    give();
+            });
         runtime::SetMsgBoxAnswerer([this](const QString& prompt, int buttons, const QString&) {
             prompts << prompt;
             return answer;
@@ -85,6 +91,10 @@ protected:
     QPointer<frmPrayerSettings> dialog;
     QByteArray systemZone = "Asia/Riyadh";
     bool refuseZone = false;
+    // With holdZoneAnswer the system's answers wait in heldZoneAnswers until the test gives
+    // them; either way they reach the dialog from the event loop.
+    bool holdZoneAnswer = false;
+    QList<std::function<void()>> heldZoneAnswers;
     QList<QByteArray> zoneCalls;
     QStringList prompts;
     int answer = vbYes;

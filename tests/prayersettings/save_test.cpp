@@ -2,6 +2,8 @@
 // check of the coordinates and the system zone under automatic daylight saving.
 #include "dialog_fixture.h"
 
+#include "fakes/wait_for.h"
+
 #include <QRadioButton>
 #include <QShortcut>
 
@@ -181,6 +183,7 @@ TEST_F(DialogTest, AutomaticDaylightSavingSetsTheSystemZoneOnlyWhenItDiffers) {
     ASSERT_GE(row, 0);
     dialog->cboWindowsTimezone->setCurrentIndex(row);
     dialog->cmdSave_Click();
+    EXPECT_TRUE(WaitFor([&] { return closed(); }, 10000)) << "the answer closes the dialog";
     EXPECT_TRUE(prompts.isEmpty());
     ASSERT_EQ(zoneCalls.size(), 1);
     EXPECT_EQ(zoneCalls[0], "Europe/London");
@@ -195,6 +198,7 @@ TEST_F(DialogTest, AutomaticDaylightSavingSetsTheSystemZoneOnlyWhenItDiffers) {
     dialog->cboRounding->setCurrentIndex(1);
     dialog->cmdSave_Click();
     EXPECT_EQ(zoneCalls.size(), 1);
+    ASSERT_TRUE(WaitFor([&] { return !prompts.isEmpty(); }, 10000)) << "the refusal is told";
     ASSERT_EQ(prompts.size(), 1);
     EXPECT_TRUE(prompts[0].contains("Access denied"));
     EXPECT_EQ(registry.text(kSettingsKey, "Rounding"), "1");
