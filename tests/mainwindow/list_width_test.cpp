@@ -9,6 +9,7 @@
 #include "fakes/fake_tray.h"
 #include "mainwindow/TabListBox.h"
 #include "mainwindow/frmTallix.h"
+#include "prayersettings/frmPrayerSettings.h"
 #include "runtime/Clock.h"
 
 #include <QApplication>
@@ -68,6 +69,19 @@ int ReportLists(const QStringList& args) {
         }
         if (name != QLatin1String("reference"))
             window->grab().save(shots + QStringLiteral("/mainwindow-%1-tab%2.png").arg(name).arg(tab));
+    }
+    if (name != QLatin1String("reference")) {
+        // The day's page and the prayer settings, to look at in the language.
+        window->tabMain->setCurrentIndex(0);
+        QApplication::processEvents();
+        window->grab().save(shots + QStringLiteral("/mainwindow-%1-tab0.png").arg(name));
+        auto* settings = new frmPrayerSettings();
+        settings->Load();
+        settings->show();
+        QApplication::processEvents();
+        settings->grab().save(shots + QStringLiteral("/prayer-settings-%1.png").arg(name));
+        settings->Unload();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }
     out.flush();
     window.reset();
