@@ -82,8 +82,7 @@ QString FormatHijriMonthText(const Date& dt, std::int16_t iStyle) {
 
 bool LocaleSpeaksProgramLanguage() {
     const QString language = platform::LocaleText(LOCALE_SISO639LANGNAME).trimmed();
-    return language.isEmpty() ||
-           language.compare(ResStringLanguage(), Qt::CaseInsensitive) == 0;
+    return language.isEmpty() || language.compare(ResStringLanguage(), Qt::CaseInsensitive) == 0;
 }
 
 namespace {

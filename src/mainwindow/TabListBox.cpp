@@ -37,8 +37,8 @@ public:
     QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override {
         QSize size = QStyledItemDelegate::sizeHint(option, index);
         // A title wider than the rows widens them, so the scrolling reaches its end too.
-        size.setWidth(std::max(list_->RowWidth(index.data(Qt::DisplayRole).toString()),
-                               list_->TitleWidth()));
+        size.setWidth(
+            std::max(list_->RowWidth(index.data(Qt::DisplayRole).toString()), list_->TitleWidth()));
         return size;
     }
 
@@ -91,8 +91,7 @@ int TabListBox::ScrollBarRoom() const {
 void TabListBox::ScrollTitle(TabListBox* title) {
     title_ = title;
     title->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    connect(horizontalScrollBar(), &QScrollBar::valueChanged, title,
-            &TabListBox::SetDrawOffset);
+    connect(horizontalScrollBar(), &QScrollBar::valueChanged, title, &TabListBox::SetDrawOffset);
 }
 
 void TabListBox::SetDrawOffset(int pixels) {

@@ -35,8 +35,8 @@ constexpr LCTYPE LOCALE_RETURN_GENITIVE_NAMES = 0x10000000;
 // Calendars and their texts.
 constexpr CALID CAL_GREGORIAN = 1;
 constexpr CALID CAL_HIJRI = 6;
-constexpr CALTYPE CAL_SMONTHNAME1 = 0x15;       // 0x15..0x20: months 1..12
-constexpr CALTYPE CAL_SABBREVMONTHNAME1 = 0x22; // 0x22..0x2D: months 1..12
+constexpr CALTYPE CAL_SMONTHNAME1 = 0x15;                 // 0x15..0x20: months 1..12
+constexpr CALTYPE CAL_SABBREVMONTHNAME1 = 0x22;           // 0x22..0x2D: months 1..12
 constexpr CALTYPE CAL_RETURN_GENITIVE_NAMES = 0x10000000; // with a month name: the date form
 
 // Patterns use the Windows pattern letters: d dd ddd dddd (day, weekday), M MM MMM MMMM

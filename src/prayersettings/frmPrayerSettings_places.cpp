@@ -54,9 +54,8 @@ QList<int> frmPrayerSettings::CityListOrder(const QList<PlaceCity>& cities) {
     }
     QList<int> order(cities.size());
     std::iota(order.begin(), order.end(), 0);
-    std::stable_sort(order.begin(), order.end(), [&](int a, int b) {
-        return collator.compare(keys[a], keys[b]) < 0;
-    });
+    std::stable_sort(order.begin(), order.end(),
+                     [&](int a, int b) { return collator.compare(keys[a], keys[b]) < 0; });
     return order;
 }
 

@@ -63,11 +63,13 @@ Separators separatorsOf(const QString& plain) {
     const QLocale locale;
     const QString ownDecimal = plainNumberText(locale.decimalPoint());
     const QString ownGroup = plainNumberText(locale.groupSeparator());
-    const Separators latin{decimalSeparator(), plainNumberText(platform::LatinGroupSeparator(locale))};
+    const Separators latin{decimalSeparator(),
+                           plainNumberText(platform::LatinGroupSeparator(locale))};
     if (ownDecimal.isEmpty() || ownDecimal == latin.decimal)
         return latin;
-    const bool own = plain.contains(ownDecimal) || (!ownGroup.isEmpty() && ownGroup != latin.decimal &&
-                                                    ownGroup != latin.group && plain.contains(ownGroup));
+    const bool own =
+        plain.contains(ownDecimal) || (!ownGroup.isEmpty() && ownGroup != latin.decimal &&
+                                       ownGroup != latin.group && plain.contains(ownGroup));
     return own ? Separators{ownDecimal, ownGroup} : latin;
 }
 

@@ -34,7 +34,8 @@ QStringList neededLibraries(const QString& file) {
 TEST(LinkedLibraries, TheProgramLoadsNoQtModuleItDoesNotUse) {
     const QStringList needed = neededLibraries(QStringLiteral(TALLIX_BUILD_DIR "/tallix-time"));
     ASSERT_FALSE(needed.isEmpty());
-    EXPECT_TRUE(needed.contains(QStringLiteral("libQt6Widgets.so.6"))) << needed.join(' ').toStdString();
+    EXPECT_TRUE(needed.contains(QStringLiteral("libQt6Widgets.so.6")))
+        << needed.join(' ').toStdString();
     for (const QString& lib : needed)
         EXPECT_FALSE(lib.startsWith(QStringLiteral("libQt6Xml"))) << lib.toStdString();
 

@@ -68,7 +68,8 @@ int ReportLists(const QStringList& args) {
             }
         }
         if (name != QLatin1String("reference"))
-            window->grab().save(shots + QStringLiteral("/mainwindow-%1-tab%2.png").arg(name).arg(tab));
+            window->grab().save(shots +
+                                QStringLiteral("/mainwindow-%1-tab%2.png").arg(name).arg(tab));
     }
     if (name != QLatin1String("reference")) {
         // The day's page and the prayer settings, to look at in the language.

@@ -134,8 +134,8 @@ protected:
                                             Format(gLatitude, QStringLiteral("0.0000")));
         // The calendars' titles and the month menus.
         add(QStringLiteral("Hijri title"), FormatHijriMonthText(today, 1));
-        add(QStringLiteral("Gregorian title"), GetMonthName(vbCalGreg, 3, 1) + u' ' +
-                                                   QString::number(2025));
+        add(QStringLiteral("Gregorian title"),
+            GetMonthName(vbCalGreg, 3, 1) + u' ' + QString::number(2025));
         return out;
     }
 
@@ -150,7 +150,8 @@ TEST_P(OneLanguage, EveryDateTimeAndNumberIsInOneLanguageAndOneDigitSystem) {
     const QList<Shown> texts = shown();
     ASSERT_GT(texts.size(), 20);
     for (const Shown& s : texts)
-        EXPECT_EQ(mixture(s.text), QString()) << s.what.toStdString() << ": " << s.text.toStdString();
+        EXPECT_EQ(mixture(s.text), QString())
+            << s.what.toStdString() << ": " << s.text.toStdString();
 }
 
 TEST_P(OneLanguage, TheLocalesOwnPatternsCarryItsOwnWords) {
@@ -167,7 +168,8 @@ TEST_P(OneLanguage, TheLocalesOwnPatternsCarryItsOwnWords) {
     }
     EXPECT_TRUE(date.contains(locale.dayName(7))) << date.toStdString();
     const QString month = locale.monthName(3);
-    const bool monthByNumber = !locale.dateFormat(QLocale::LongFormat).contains(QStringLiteral("MMM"));
+    const bool monthByNumber =
+        !locale.dateFormat(QLocale::LongFormat).contains(QStringLiteral("MMM"));
     EXPECT_TRUE(monthByNumber || date.contains(month)) << date.toStdString();
     EXPECT_FALSE(time.contains(QStringLiteral("PM"))) << time.toStdString();
 }

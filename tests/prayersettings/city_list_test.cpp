@@ -44,13 +44,12 @@ TEST_F(DialogTest, CitiesAreSortedByNameWhateverMarkTheyBeginWith) {
         // The combo box lists the same cities in the same order.
         ASSERT_EQ(dialog->cboCity->count(), list->count());
         for (int row = 0; row < list->count(); ++row)
-            EXPECT_TRUE(list->item(row)->text().startsWith(dialog->cboCity->itemText(row)))
-                << row;
+            EXPECT_TRUE(list->item(row)->text().startsWith(dialog->cboCity->itemText(row))) << row;
     }
     // A twin: the province after a comma, never the file's "|".
     EXPECT_TRUE(dialog->lstCity->findItems(QStringLiteral("|"), Qt::MatchContains).isEmpty());
-    ASSERT_EQ(dialog->lstCity->findItems(QStringLiteral("Arlington, Texas"), Qt::MatchExactly).size(),
-              1);
+    ASSERT_EQ(
+        dialog->lstCity->findItems(QStringLiteral("Arlington, Texas"), Qt::MatchExactly).size(), 1);
     QLocale::setDefault(QLocale::system());
 }
 

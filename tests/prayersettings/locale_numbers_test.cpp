@@ -55,8 +55,7 @@ TEST_P(CoordinatesInLocale, LatinDigitsTakeThePointAndTheLocalesSeparatorTypesIt
     EXPECT_DOUBLE_EQ(CDbl(native.toString(-33.75, 'f', 2)).value_or(0), -33.75);
 }
 
-INSTANTIATE_TEST_SUITE_P(Locales, CoordinatesInLocale,
-                         testing::Values("ar_EG", "fa_IR", "ar_SA"),
+INSTANTIATE_TEST_SUITE_P(Locales, CoordinatesInLocale, testing::Values("ar_EG", "fa_IR", "ar_SA"),
                          [](const auto& info) { return std::string(info.param); });
 
 } // namespace
