@@ -117,7 +117,9 @@ public:
         case LOCALE_STHOUSAND:
             return LatinGroupSeparator(locale);
         case LOCALE_SISO639LANGNAME:
-            return QLocale::languageToCode(locale.language());
+            // The C locale writes English.
+            return locale.language() == QLocale::C ? QStringLiteral("en")
+                                                   : QLocale::languageToCode(locale.language());
         case LOCALE_SDATE:
             return separatorOf(locale.dateFormat(QLocale::ShortFormat), QStringLiteral("/"));
         case LOCALE_STIME:
