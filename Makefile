@@ -13,7 +13,8 @@ PACKAGES := build-essential cmake pkg-config qt6-base-dev qt6-base-dev-tools \
 	dbus-session-bus-common openbox trayer xdotool x11-utils \
 	libcups2-dev cups cups-client cups-filters printer-driver-cups-pdf
 
-# The timetable tests read exported files as a bidi-aware viewer shows them, and print CJK text.
+# The timetable tests read exported files as a bidi-aware viewer shows them, and print CJK text;
+# the lists' locale tests lay out CJK text in its own font.
 PACKAGES += libfribidi-bin fonts-noto-cjk
 
 .PHONY: all deps configure build program run test install clean

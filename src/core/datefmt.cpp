@@ -3,6 +3,7 @@
 #include "core/mAPI.h"
 #include "platform/locale.h"
 #include "runtime/ErrObject.h"
+#include "runtime/ResStrings.h"
 
 #include <QStringList>
 
@@ -79,6 +80,29 @@ QString FormatHijriMonthText(const Date& dt, std::int16_t iStyle) {
     return entry(gHijriMonthLong, m) + u' ' + QString::number(Year(dt));
 }
 
+bool LocaleSpeaksProgramLanguage() {
+    const QString language = platform::LocaleText(LOCALE_SISO639LANGNAME).trimmed();
+    return language.isEmpty() || language.compare(ResStringLanguage(), Qt::CaseInsensitive) == 0;
+}
+
+namespace {
+
+// The locale's own names for a long date: months in the form a date puts beside its day.
+struct DateNames {
+    QString monthLong, monthShort, dayLong, dayShort;
+};
+DateNames localeDateNames(std::int16_t iCal, int month, int sundayWeekday) {
+    const CALID cal = iCal == vbCalHijri ? CAL_HIJRI : CAL_GREGORIAN;
+    const auto m = static_cast<CALTYPE>(month - 1);
+    const auto d = static_cast<LCTYPE>((sundayWeekday + 5) % 7); // Monday 0 .. Sunday 6
+    return {platform::CalendarText(cal, (CAL_SMONTHNAME1 + m) | CAL_RETURN_GENITIVE_NAMES),
+            platform::CalendarText(cal, (CAL_SABBREVMONTHNAME1 + m) | CAL_RETURN_GENITIVE_NAMES),
+            platform::LocaleText(LOCALE_SDAYNAME1 + d),
+            platform::LocaleText(LOCALE_SABBREVDAYNAME1 + d)};
+}
+
+} // namespace
+
 QString FormatLongDateLocalized(std::int16_t iCal, const Date& dt) {
     const runtime::CalendarGuard keep;
     const QString pattern = GetUserLocaleInfo(LOCALE_SLONGDATE);
@@ -101,15 +125,24 @@ QString FormatLongDateLocalized(std::int16_t iCal, const Date& dt) {
         return Format(dt, part);
     });
 
-    const auto& monthLong = iCal == vbCalHijri ? gHijriMonthLong : gGregorianMonthLong;
-    const auto& monthShort = iCal == vbCalHijri ? gHijriMonthShort : gGregorianMonthShort;
-    result.replace(QLatin1String("????"), entry(monthLong, m));
-    result.replace(QLatin1String("???"), entry(monthShort, m));
-
     const int w = Weekday(dt, vbSunday);
+    DateNames names;
+    if (LocaleSpeaksProgramLanguage()) {
+        names.monthLong = entry(iCal == vbCalHijri ? gHijriMonthLong : gGregorianMonthLong, m);
+        names.monthShort = entry(iCal == vbCalHijri ? gHijriMonthShort : gGregorianMonthShort, m);
+        if (w >= 1 && w <= 7) {
+            names.dayLong = gDayNameLong[static_cast<std::size_t>(w)];
+            names.dayShort = gDayNameShort[static_cast<std::size_t>(w)];
+        }
+    } else {
+        // The pattern's words are the locale's: so are the names.
+        names = localeDateNames(iCal, m, w);
+    }
+    result.replace(QLatin1String("????"), names.monthLong);
+    result.replace(QLatin1String("???"), names.monthShort);
     if (w >= 1 && w <= 7) {
-        result.replace(QLatin1String("^^^^"), gDayNameLong[static_cast<std::size_t>(w)]);
-        result.replace(QLatin1String("^^^"), gDayNameShort[static_cast<std::size_t>(w)]);
+        result.replace(QLatin1String("^^^^"), names.dayLong);
+        result.replace(QLatin1String("^^^"), names.dayShort);
     }
     return result;
 }
@@ -117,20 +150,39 @@ QString FormatLongDateLocalized(std::int16_t iCal, const Date& dt) {
 QString GetTimeFormatPattern() {
     const QString fallback = QStringLiteral("h:mm:ss AM/PM");
     const QString pattern = GetUserLocaleInfo(LOCALE_STIMEFORMAT);
-    const QString result = rebuildPattern(pattern, [](QString part, bool quoted) {
+    // "AM/PM" writes the program's designators, "AMPM" the locale's.
+    const bool programWords = LocaleSpeaksProgramLanguage();
+    const QString designator = programWords ? QStringLiteral("AM/PM") : QStringLiteral("AMPM");
+    const QString initial = programWords ? QStringLiteral("A/P") : QStringLiteral("AMPM");
+    const QString result = rebuildPattern(pattern, [&](QString part, bool quoted) {
         if (quoted) {
             // The formatter reads letters as codes: quoted text goes to it as a literal
             // ("HH' h 'mm" is 14 h 05, not 14 14 05).
             return QString(u'"' + part + u'"');
         }
-        part.replace(QLatin1String("tt"), QLatin1String("AM/PM"));
-        // Every t left is a one-letter designator; "AM/PM" itself holds none.
+        // Every t is a designator: "tt" whole, a lone t its first letter (which only the
+        // program's own designators have; the locale's are written whole). The codes put in
+        // hold no t.
         QString out;
-        for (const QChar c : std::as_const(part))
-            out += c == u't' ? QStringLiteral("A/P") : QString(c);
+        for (qsizetype i = 0; i < part.size(); ++i) {
+            if (part[i] != u't') {
+                out += part[i];
+            } else if (i + 1 < part.size() && part[i + 1] == u't') {
+                out += designator;
+                ++i;
+            } else {
+                out += initial;
+            }
+        }
         return out;
     });
     return result.trimmed().isEmpty() ? fallback : result;
+}
+
+QString FormatMediumTimeForText(const Date& dt) {
+    if (LocaleSpeaksProgramLanguage())
+        return Format(dt, QStringLiteral("Medium Time"));
+    return Format(dt, QStringLiteral("hh\\:mm AM/PM")); // the colon as "Medium Time" writes it
 }
 
 QString GetMonthName(std::int16_t iCal, std::int16_t iMonth, std::int16_t bLong) {

@@ -28,12 +28,26 @@ QString TrimAtNull(const QString& s);
 // the long month name, a blank and the year ("Ramadan 1420"); "" for another style.
 QString FormatHijriMonthText(const Date& dt, std::int16_t iStyle);
 
-// The long date of the user's locale for dt in calendar iCal (vbCalGreg, vbCalHijri), with the
-// program's month and weekday names.
+// Whether the user's locale speaks the program's language (the string table's): only then do
+// the program's own names and AM/PM go into the locale's patterns. A locale that does not say
+// counts as speaking it.
+bool LocaleSpeaksProgramLanguage();
+
+// The long date of the user's locale for dt in calendar iCal (vbCalGreg, vbCalHijri): with the
+// program's month and weekday names where the locale speaks the program's language, else with
+// the locale's own names (the forms a date puts beside its day), so the whole date is in one
+// language ("2025年3月9日日曜日", never "2025年3月9日Sunday").
 QString FormatLongDateLocalized(std::int16_t iCal, const Date& dt);
 
-// The user locale's time pattern as a pattern for the time formatter.
+// The user locale's time pattern as a pattern for the time formatter: its AM/PM designator is
+// the program's ("AM/PM") where the locale speaks the program's language, else the locale's own
+// ("AMPM": "오후 3:28:00", never "PM 3:28:00").
 QString GetTimeFormatPattern();
+
+// The time of dt as "Medium Time" writes it ("05:12 AM"), for a sentence of the program's own
+// ("Next is Fajr at "): where the locale does not speak the program's language, with the
+// program's designators rather than the locale's.
+QString FormatMediumTimeForText(const Date& dt);
 
 // The program's long (bLong nonzero) or short name of month iMonth of calendar iCal; "" for
 // another calendar or a month outside 0..12.

@@ -10,6 +10,7 @@
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QLocale>
 #include <QMouseEvent>
 #include <algorithm>
 
@@ -44,6 +45,11 @@ void setMaxLength(QLineEdit* txt, int maxLength) {
 QChar DecimalSeparatorChar() {
     const QString sep = GetUserLocaleInfo(LOCALE_SDECIMAL).trimmed();
     return sep.isEmpty() ? QChar(u'.') : sep.front();
+}
+
+QChar OwnDecimalSeparatorChar() {
+    const QString own = QLocale().decimalPoint();
+    return own.size() == 1 && own.front() != DecimalSeparatorChar() ? own.front() : QChar();
 }
 
 void FilterNumericKeyPress(QLineEdit* txt, std::int16_t& KeyAscii, std::int16_t iIntDigits,

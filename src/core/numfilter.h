@@ -10,6 +10,10 @@ class QLineEdit;
 
 // The first character of the user's decimal separator; "." when the locale gives none.
 QChar DecimalSeparatorChar();
+// The locale's own decimal separator where it differs from DecimalSeparatorChar (the "٫" of a
+// locale that writes digits of its own); a null QChar otherwise. Typed, it stands for the
+// separator the boxes show.
+QChar OwnDecimalSeparatorChar();
 
 // Called with each typed character before it reaches the box. Sets KeyAscii to 0 (and beeps)
 // to reject it; completes the text with the locale's decimal separator when the integer part

@@ -2,7 +2,10 @@
 
 #include "runtime/Colors.h"
 
+#include <algorithm>
+
 #include <QPainter>
+#include <QScrollBar>
 #include <QStyledItemDelegate>
 
 namespace {
@@ -22,12 +25,21 @@ public:
                                                                        : QPalette::Text));
         const QStringList columns = text.split(QLatin1Char('\t'));
         const QList<int> xs = list_->ColumnPositions(text);
+        const int left = opt.rect.left() + 2 - list_->DrawOffset();
         for (int i = 0; i < columns.size(); ++i) {
-            const QRect r(opt.rect.left() + 2 + xs[i], opt.rect.top(), opt.rect.width(),
-                          opt.rect.height());
+            const QRect r(left + xs[i], opt.rect.top(), opt.rect.width(), opt.rect.height());
             p->drawText(r, Qt::AlignLeft | Qt::AlignVCenter, columns[i]);
         }
         p->restore();
+    }
+
+    // As wide as the row's columns, so rows wider than the list make it scroll sideways.
+    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override {
+        QSize size = QStyledItemDelegate::sizeHint(option, index);
+        // A title wider than the rows widens them, so the scrolling reaches its end too.
+        size.setWidth(
+            std::max(list_->RowWidth(index.data(Qt::DisplayRole).toString()), list_->TitleWidth()));
+        return size;
     }
 
 private:
@@ -37,13 +49,59 @@ private:
 
 TabListBox::TabListBox(QWidget* parent) : QListWidget(parent) {
     setItemDelegate(new TabDelegate(this));
-    setUniformItemSizes(true);
-    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    // Rows differ in width (a time marked "*"): each row's own width counts for the scrolling.
+    setUniformItemSizes(false);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
+}
+
+double TabListBox::unit() const {
+    const QFontMetrics fm(font());
+    static const QString latin =
+        QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz");
+    const double letters = fm.horizontalAdvance(latin) / double(latin.size());
+    return std::min(double(fm.averageCharWidth()), letters) / 4.0;
+}
+
+int TabListBox::RowWidth(const QString& text) const {
+    const QList<int> xs = ColumnPositions(text);
+    const QString last = text.section(QLatin1Char('\t'), -1);
+    return 2 + xs.last() + QFontMetrics(font()).horizontalAdvance(last) + 4;
+}
+
+int TabListBox::TitleWidth() const {
+    return title_ ? title_->RowsWidth() : 0;
+}
+
+int TabListBox::RowsWidth() const {
+    int widest = TitleWidth();
+    for (int i = 0; i < count(); ++i)
+        widest = std::max(widest, RowWidth(item(i)->text()));
+    return widest;
+}
+
+int TabListBox::ScrollBarRoom() const {
+    const int view = width() - 2 * frameWidth() -
+                     (verticalScrollBarPolicy() == Qt::ScrollBarAlwaysOn
+                          ? verticalScrollBar()->sizeHint().width()
+                          : 0);
+    return RowsWidth() > view ? horizontalScrollBar()->sizeHint().height() : 0;
+}
+
+void TabListBox::ScrollTitle(TabListBox* title) {
+    title_ = title;
+    title->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    connect(horizontalScrollBar(), &QScrollBar::valueChanged, title, &TabListBox::SetDrawOffset);
+}
+
+void TabListBox::SetDrawOffset(int pixels) {
+    offset_ = pixels;
+    viewport()->update();
 }
 
 QList<int> TabListBox::ColumnPositions(const QString& text) const {
     const QFontMetrics fm(font());
-    const double unit = fm.averageCharWidth() / 4.0;
+    const double unit = this->unit();
     QList<int> xs;
     int x = 0;
     int stop = 0;

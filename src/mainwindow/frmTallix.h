@@ -501,6 +501,8 @@ public:
 private:
     void createDayControls();
     void placeControls();
+    // The month's list under its title row, and its frame around it.
+    void placeMonthlyList();
     void showSlot(const PrayerTime& pt, std::int16_t slot);
     void markCurrentPrayer();
 };

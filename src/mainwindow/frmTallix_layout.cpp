@@ -5,6 +5,7 @@
 #include "TabListBox.h"
 #include "cProgressBar.h"
 #include "calendar/mCalendar.h"
+#include "core/datefmt.h"
 #include "core/settings.h"
 #include "runtime/Colors.h"
 
@@ -21,6 +22,24 @@ namespace {
 template <typename T> T* named(T* w, const QString& name) {
     w->setObjectName(name);
     return w;
+}
+
+// The widest texts of the time labels: "88:88:88 PM", and where the locale's own designators
+// stand in the times, the window's time pattern in the morning and the evening with every
+// digit an 8.
+QStringList widestTimes() {
+    QStringList times{QStringLiteral("88:88:88 PM")};
+    if (LocaleSpeaksProgramLanguage())
+        return times;
+    for (const int hour : {10, 22}) {
+        QString t = Format(Date::fromTime(QTime(hour, 58, 58)),
+                           gTimeFormat.isEmpty() ? QStringLiteral("Long Time") : gTimeFormat);
+        for (QChar& c : t)
+            if (c.isDigit())
+                c = u'8';
+        times << t;
+    }
+    return times;
 }
 
 PictureBox* dial(QWidget* parent, const QString& name) {
@@ -108,6 +127,8 @@ void frmTallix::createDayControls() {
     }
     lstMonthlyPrayerTimes->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     lstYearlyPrayerTimes->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    lstMonthlyPrayerTimes->ScrollTitle(lstTitle[0]);
+    lstYearlyPrayerTimes->ScrollTitle(lstTitle[1]);
 
     staMain = named(new QWidget(this), QStringLiteral("staMain"));
     picGlobe = named(new Image(staMain), QStringLiteral("picGlobe"));
@@ -141,9 +162,10 @@ void frmTallix::placeControls() {
     const int frameTop = line + 4; // room for a group box's caption
 
     // Six prayer panels side by side, each wide enough for its caption and a long time.
+    const QStringList times = widestTimes();
     int panelW = 0;
-    for (const QString& s : {QStringLiteral("88:88:88 PM"), QStringLiteral("Dhuhr/Jomaa *"),
-                             QStringLiteral("Maghrib *")})
+    for (const QString& s :
+         times + QStringList{QStringLiteral("Dhuhr/Jomaa *"), QStringLiteral("Maghrib *")})
         panelW = std::max(panelW, fm.horizontalAdvance(s) + 14);
     const int dialSize = std::max(44, panelW - 30);
     const int panelH = frameTop + dialSize + gap + line + 8;
@@ -157,8 +179,9 @@ void frmTallix::placeControls() {
 
     // The clock with its digital time, the Kaaba picture, the countdown beside them.
     const int clockSize = 100;
-    const int clockW =
-        std::max(clockSize + 16, fm.horizontalAdvance(QStringLiteral("88:88:88 PM")) + 16);
+    int clockW = clockSize + 16;
+    for (const QString& s : times)
+        clockW = std::max(clockW, fm.horizontalAdvance(s) + 16);
     const int rowTop = fraToday->geometry().bottom() + gap;
     fraClock->setGeometry(gap, rowTop, clockW, frameTop + clockSize + gap + line + 10);
     picClock->setGeometry((clockW - clockSize) / 2, frameTop, clockSize, clockSize);
@@ -200,18 +223,14 @@ void frmTallix::placeControls() {
     const int rowLine = line + 6;
     const int calendarH = 200;
     placeCalendarControls(frameTop, calendarH);
-    lstTitle[0]->setGeometry(gap, frameTop + calendarH + gap, innerW - 2 * gap, rowLine);
-    lstMonthlyPrayerTimes->setGeometry(gap, lstTitle[0]->geometry().bottom() + 1, innerW - 2 * gap,
-                                       rowLine);
-    fraMonthly->resize(innerW, lstMonthlyPrayerTimes->geometry().bottom() + gap);
-
-    // Tab stops and their columns: every column fits between its stops.
-    const int listW = std::max(innerW - 2 * gap, int(fm.averageCharWidth() * 62.0) + 30);
-    lstTitle[0]->resize(listW, rowLine);
-    lstMonthlyPrayerTimes->resize(listW, rowLine);
+    // The lists fill their frames, which are as wide as the day's panels: the lists never
+    // widen the window, and rows wider than a list (a wide font) scroll sideways.
+    const int listW = innerW - 2 * gap;
+    lstTitle[0]->setGeometry(gap, frameTop + calendarH + gap, listW, rowLine);
+    placeMonthlyList();
 
     const int pageH = fraQiblah->geometry().bottom() + gap;
-    fraYearly->setGeometry(gap, gap, std::max(innerW, listW + 2 * gap), pageH - 2 * gap);
+    fraYearly->setGeometry(gap, gap, innerW, pageH - 2 * gap);
     lstTitle[1]->setGeometry(gap, frameTop, listW, rowLine);
     lstYearlyPrayerTimes->setGeometry(gap, frameTop + rowLine + 1, listW,
                                       fraYearly->height() - frameTop - rowLine - gap);
@@ -219,11 +238,10 @@ void frmTallix::placeControls() {
     // The menu bar along the top, the toolbar under it.
     const int menuH = mnuBar ? mnuBar->sizeHint().height() : 0;
     if (mnuBar)
-        mnuBar->setGeometry(0, 0, std::max(pageW, listW + 4 * gap), menuH);
-    tlbMain->setGeometry(0, menuH, std::max(pageW, listW + 4 * gap), tlbMain->sizeHint().height());
+        mnuBar->setGeometry(0, 0, pageW, menuH);
+    tlbMain->setGeometry(0, menuH, pageW, tlbMain->sizeHint().height());
     const int top = tlbMain->geometry().bottom() + 1;
-    tabMain->setGeometry(0, top + 2, std::max(pageW, listW + 4 * gap),
-                         pageH + tabMain->tabBar()->sizeHint().height() + 4);
+    tabMain->setGeometry(0, top + 2, pageW, pageH + tabMain->tabBar()->sizeHint().height() + 4);
 
     const int staH = std::max(line + 8, 22);
     staMain->setGeometry(0, tabMain->geometry().bottom() + 3, tabMain->width(), staH);
@@ -235,6 +253,18 @@ void frmTallix::placeControls() {
     ResizeForm();
 }
 
+void frmTallix::placeMonthlyList() {
+    if (!lstTitle[0] || !lstMonthlyPrayerTimes || !fraMonthly)
+        return;
+    // One row under its title, and room for the sideways scroll bar when the row needs it.
+    const int row = QFontMetrics(font()).height() + 6;
+    lstMonthlyPrayerTimes->setGeometry(lstTitle[0]->x(), lstTitle[0]->geometry().bottom() + 1,
+                                       lstTitle[0]->width(), row);
+    lstMonthlyPrayerTimes->resize(lstTitle[0]->width(),
+                                  row + lstMonthlyPrayerTimes->ScrollBarRoom());
+    fraMonthly->resize(fraMonthly->width(), lstMonthlyPrayerTimes->geometry().bottom() + 6);
+}
+
 void frmTallix::ResetTab() {
     if (!tabMain || !ProgressBars[1])
         return;
@@ -243,8 +273,7 @@ void frmTallix::ResetTab() {
     const int tab = tabMain->currentIndex();
     if (tab == 1) {
         lstTitle[0]->resize(lstTitle[0]->width(), row);
-        lstMonthlyPrayerTimes->setGeometry(lstTitle[0]->x(), lstTitle[0]->geometry().bottom() + 1,
-                                           lstTitle[0]->width(), row);
+        placeMonthlyList();
     } else if (tab == 2) {
         lstTitle[1]->resize(lstTitle[1]->width(), row);
         lstYearlyPrayerTimes->setGeometry(

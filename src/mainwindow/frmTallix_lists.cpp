@@ -92,6 +92,7 @@ void frmTallix::FillPrayerLists(const Date& dtDate, Location& loc, CalcMethod& c
             fraYearly->setTitle(FormatLongDateLocalized(first, dtDate) + QStringLiteral(" - ") +
                                 FormatLongDateLocalized(first, *last));
     }
+    placeMonthlyList(); // a row wider than the list takes room for its scroll bar
     if (tab == 1)
         lstMonthlyPrayerTimes->setVisible(true);
     if (tab == 2)

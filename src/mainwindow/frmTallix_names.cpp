@@ -72,7 +72,11 @@ void frmTallix::TranslateDateNames() {
     const runtime::CalendarGuard keep;
     SetCalendar(vbCalGreg);
 
-    const bool monthsCapital = IsMonthNameCapitalized();
+    // The names follow the locale's case only where they go into its patterns: in a locale of
+    // the program's own language. Elsewhere they stand in the program's texts alone (calendar
+    // titles, list rows, menus), capitalised as its language writes them.
+    const bool ownLanguage = LocaleSpeaksProgramLanguage();
+    const bool monthsCapital = !ownLanguage || IsMonthNameCapitalized();
     for (int m = 1; m <= 12; ++m) {
         const auto i = static_cast<std::size_t>(m);
         if (monthsCapital) {
@@ -87,7 +91,7 @@ void frmTallix::TranslateDateNames() {
         fill(gGregorianMonthShort[i], 168 + m, !monthsCapital);
     }
 
-    const bool weekdaysCapital = IsWeekdayNameCapitalized();
+    const bool weekdaysCapital = !ownLanguage || IsWeekdayNameCapitalized();
     for (int d = 1; d <= 7; ++d) {
         const auto i = static_cast<std::size_t>(d);
         fill(gDayNameLong[i], 418 + d, !weekdaysCapital);

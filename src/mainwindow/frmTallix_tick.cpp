@@ -57,7 +57,7 @@ bool frmTallix::UpdateCurrentTime() {
         QString tip;
         if (!tmrFlash || !tmrFlash->isActive()) {
             const int t = (*next % 86400 + 86400) % 86400;
-            tip = sTrayTipPrefix[n] + Format(Date(t / 86400.0), QStringLiteral("Medium Time")) +
+            tip = sTrayTipPrefix[n] + FormatMediumTimeForText(Date(t / 86400.0)) +
                   QStringLiteral("\r\n") + sTimeRemainingText + QLatin1Char(' ') +
                   TimeBetween(now, next);
         } else if (TrayFlashKind != 0) {

@@ -94,6 +94,16 @@ public:
         if (type >= LOCALE_SABBREVDAYNAME1 && type < LOCALE_SABBREVDAYNAME1 + 7)
             return locale.dayName(static_cast<int>(type - LOCALE_SABBREVDAYNAME1) + 1,
                                   QLocale::ShortFormat);
+        if (type & LOCALE_RETURN_GENITIVE_NAMES) {
+            const LCTYPE month = type & ~LOCALE_RETURN_GENITIVE_NAMES;
+            if (month >= LOCALE_SMONTHNAME1 && month < LOCALE_SMONTHNAME1 + 12)
+                return locale.monthName(static_cast<int>(month - LOCALE_SMONTHNAME1) + 1,
+                                        QLocale::LongFormat);
+            if (month >= LOCALE_SABBREVMONTHNAME1 && month < LOCALE_SABBREVMONTHNAME1 + 12)
+                return locale.monthName(static_cast<int>(month - LOCALE_SABBREVMONTHNAME1) + 1,
+                                        QLocale::ShortFormat);
+            return {};
+        }
         if (type >= LOCALE_SMONTHNAME1 && type < LOCALE_SMONTHNAME1 + 12)
             return locale.standaloneMonthName(static_cast<int>(type - LOCALE_SMONTHNAME1) + 1,
                                               QLocale::LongFormat);
@@ -102,9 +112,14 @@ public:
                                               QLocale::ShortFormat);
         switch (type) {
         case LOCALE_SDECIMAL:
-            return locale.decimalPoint();
+            // The program writes Latin digits (Format), so the separator that goes with them.
+            return LatinDecimalSeparator(locale);
         case LOCALE_STHOUSAND:
-            return locale.groupSeparator();
+            return LatinGroupSeparator(locale);
+        case LOCALE_SISO639LANGNAME:
+            // The C locale writes English.
+            return locale.language() == QLocale::C ? QStringLiteral("en")
+                                                   : QLocale::languageToCode(locale.language());
         case LOCALE_SDATE:
             return separatorOf(locale.dateFormat(QLocale::ShortFormat), QStringLiteral("/"));
         case LOCALE_STIME:
@@ -136,6 +151,16 @@ public:
         else if (calendar != CAL_GREGORIAN)
             return {};
         const QLocale locale;
+        if (type & CAL_RETURN_GENITIVE_NAMES) {
+            const CALTYPE month = type & ~CAL_RETURN_GENITIVE_NAMES;
+            if (month >= CAL_SMONTHNAME1 && month < CAL_SMONTHNAME1 + 12)
+                return cal.monthName(locale, static_cast<int>(month - CAL_SMONTHNAME1) + 1,
+                                     QCalendar::Unspecified, QLocale::LongFormat);
+            if (month >= CAL_SABBREVMONTHNAME1 && month < CAL_SABBREVMONTHNAME1 + 12)
+                return cal.monthName(locale, static_cast<int>(month - CAL_SABBREVMONTHNAME1) + 1,
+                                     QCalendar::Unspecified, QLocale::ShortFormat);
+            return {};
+        }
         if (type >= CAL_SMONTHNAME1 && type < CAL_SMONTHNAME1 + 12)
             return cal.standaloneMonthName(locale, static_cast<int>(type - CAL_SMONTHNAME1) + 1,
                                            QCalendar::Unspecified, QLocale::LongFormat);
@@ -181,6 +206,21 @@ QString LocaleText(LCTYPE type) {
 QString CalendarText(CALID calendar, CALTYPE type) {
     const QString text = CurrentLocaleBackend().calendarInfo(calendar, type);
     return text.isNull() ? QString(QLatin1String("")) : text;
+}
+
+namespace {
+bool writesLatinDigits(const QLocale& locale) {
+    return locale.zeroDigit() == QLatin1String("0");
+}
+} // namespace
+
+QString LatinDecimalSeparator(const QLocale& locale) {
+    const QString own = locale.decimalPoint();
+    return writesLatinDigits(locale) && !own.isEmpty() ? own : QStringLiteral(".");
+}
+
+QString LatinGroupSeparator(const QLocale& locale) {
+    return writesLatinDigits(locale) ? locale.groupSeparator() : QStringLiteral(",");
 }
 
 QString QtPatternToWindows(const QString& qtPattern) {

@@ -4,6 +4,8 @@
 
 #include <QString>
 
+class QLocale;
+
 using LCID = DWORD;
 using LCTYPE = DWORD;
 using CALID = DWORD;
@@ -26,12 +28,16 @@ constexpr LCTYPE LOCALE_SMONTHNAME1 = 0x38;       // 0x38..0x43: January .. Dece
 constexpr LCTYPE LOCALE_SABBREVMONTHNAME1 = 0x44; // 0x44..0x4F: Jan .. Dec
 constexpr LCTYPE LOCALE_STIMEFORMAT = 0x1003;     // time pattern ("h:mm:ss tt")
 constexpr LCTYPE LOCALE_IFIRSTDAYOFWEEK = 0x100C; // "0" Monday .. "6" Sunday
+constexpr LCTYPE LOCALE_SISO639LANGNAME = 0x59;   // the language's code ("en", "ja")
+// With a month name type: the form a date pattern puts beside a day ("марта", not "март").
+constexpr LCTYPE LOCALE_RETURN_GENITIVE_NAMES = 0x10000000;
 
 // Calendars and their texts.
 constexpr CALID CAL_GREGORIAN = 1;
 constexpr CALID CAL_HIJRI = 6;
-constexpr CALTYPE CAL_SMONTHNAME1 = 0x15;       // 0x15..0x20: months 1..12
-constexpr CALTYPE CAL_SABBREVMONTHNAME1 = 0x22; // 0x22..0x2D: months 1..12
+constexpr CALTYPE CAL_SMONTHNAME1 = 0x15;                 // 0x15..0x20: months 1..12
+constexpr CALTYPE CAL_SABBREVMONTHNAME1 = 0x22;           // 0x22..0x2D: months 1..12
+constexpr CALTYPE CAL_RETURN_GENITIVE_NAMES = 0x10000000; // with a month name: the date form
 
 // Patterns use the Windows pattern letters: d dd ddd dddd (day, weekday), M MM MMM MMMM
 // (month), yy yyyy (year), h hh (12-hour), H HH (24-hour), m mm (minutes), s ss, t tt (AM/PM
@@ -66,6 +72,13 @@ void InstallLocaleBackend(LocaleBackend* backend);
 QString LocaleText(LCTYPE type);
 // The calendar's text of the type through the current backend; "" when it has none.
 QString CalendarText(CALID calendar, CALTYPE type);
+
+// The decimal separator and the grouping mark of numbers written with Latin digits: the
+// locale's own when it writes Latin digits, else "." and "," (the marks the locale itself
+// writes beside Latin digits; its own marks go with its own digits, "٫" between Latin digits
+// reads as neither).
+QString LatinDecimalSeparator(const QLocale& locale);
+QString LatinGroupSeparator(const QLocale& locale);
 
 // A Qt date or time pattern in the Windows pattern letters: "h:mm:ss AP t" -> "h:mm:ss tt",
 // "HH:mm" stays, an hour without AM/PM becomes H, time-zone and millisecond codes are left out.

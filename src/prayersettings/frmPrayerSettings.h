@@ -50,10 +50,22 @@ public:
     // A place file to use instead of those (tests); "" for the usual places.
     static inline QString PlaceFileOverride;
     static QString StripAfterPipe(const QString& s);
+    // A city's name as the list shows it: its name and what its "|" sets apart, joined by a
+    // comma ("Arlington |Texas" -> "Arlington, Texas").
+    static QString CityListText(const QString& fullName);
+    // The order the cities are listed in: by name, leading quotes and punctuation ignored
+    // ("‘Alāqahdārī" among the A's), as the user's language sorts; a city's position in the
+    // file (its stored CityIndex) goes with it.
+    static QList<int> CityListOrder(const QList<PlaceCity>& cities);
+    // The list row of the city at a position of the file's list (-2, which selects nothing,
+    // for none; -1 stays -1), and the position of the city in a row.
+    int CityRow(int index) const;
+    int CityIndexAt(int row) const;
     // The place file while the dialog is open, and the cities of the country the lists show.
     PlaceFile Places;
     int ShownCountry = -1;
     QList<PlaceCity> ShownCities;
+    QList<int> ShownOrder; // row -> position in ShownCities
     bool XmlLoaded = false;
     QString PlaceFileProblem; // why the place file was not used, "" when it was
     void lstCountry_Click();

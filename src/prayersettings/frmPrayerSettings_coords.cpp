@@ -41,6 +41,8 @@ void frmPrayerSettings::setCoordinateText(QLineEdit* txt, double value) {
 }
 
 void frmPrayerSettings::keyPress(QLineEdit* txt, std::int16_t& KeyAscii, int intDigits) {
+    if (const QChar own = OwnDecimalSeparatorChar(); !own.isNull() && KeyAscii == own.unicode())
+        KeyAscii = static_cast<std::int16_t>(DecimalSeparatorChar().unicode());
     const QChar key(static_cast<char16_t>(static_cast<std::uint16_t>(KeyAscii)));
     const bool allowed = KeyAscii == 8 || key == u'-' || key == DecimalSeparatorChar() ||
                          (key >= u'0' && key <= u'9');

@@ -71,6 +71,8 @@ void frmPrayerSettings::createControls() {
     cboCountry = named<QComboBox>(fraLocation, "cboCountry");
     cboCountry->setEditable(true);
     cboCountry->setInsertPolicy(QComboBox::NoInsert);
+    // As wide as the longest country it lists ("South Georgia The South Sandwitch Islands").
+    cboCountry->setSizeAdjustPolicy(QComboBox::AdjustToContents);
     cboCity = named<QComboBox>(fraLocation, "cboCity");
     cboCity->setEditable(true);
     cboCity->setInsertPolicy(QComboBox::NoInsert);

@@ -70,7 +70,7 @@ void frmPrayerSettings::Form_Load() {
     }
     if (XmlLoaded) {
         setListIndex(lstCountry, gCountryIndex);
-        setListIndex(lstCity, gCityIndex);
+        setListIndex(lstCity, CityRow(gCityIndex)); // the stored position is the file's
     } else {
         LoadCountryNames();
         fillCombo(cboCountry, QStringList(Countries.begin(), Countries.begin() + kCountryCount));
@@ -90,6 +90,9 @@ void frmPrayerSettings::Form_Load() {
         lblPlaceFile->show();
         setListIndex(cboCountry, gCountryIndex);
     }
+    // The country box as wide as its longest name: the layout would squeeze an editable box
+    // below the width its names need.
+    cboCountry->setMinimumWidth(cboCountry->sizeHint().width());
     // At most 50 characters can be typed as the city; a longer stored name is not cut.
     cboCity->lineEdit()->setMaxLength(std::max<int>(50, static_cast<int>(gCityName.size())));
     cboCity->setEditText(gCityName);
@@ -174,7 +177,7 @@ void frmPrayerSettings::cmdDefaults_Click() {
     setCoordinateText(txtLongitude, 39.8233);
     if (XmlLoaded) {
         setListIndex(lstCountry, 197);
-        setListIndex(lstCity, 90);
+        setListIndex(lstCity, CityRow(90));
     } else {
         setListIndex(cboCountry, 197);
         cboCity->setEditText(DefaultCityText);
@@ -205,6 +208,7 @@ void frmPrayerSettings::Form_Unload(int* cancel) {
     Places.Close();
     ShownCountry = -1;
     ShownCities.clear();
+    ShownOrder.clear();
     ToolTips.reset();
     DoEvents();
     RecomputeMainWindow();

@@ -5,12 +5,16 @@
 #include "core/settings.h"
 #include "runtime/App.h"
 
+#include <QCollator>
 #include <QComboBox>
 #include <QDir>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QSignalBlocker>
+
+#include <algorithm>
+#include <numeric>
 
 QStringList frmPrayerSettings::PlaceFileCandidates() {
     if (!PlaceFileOverride.isEmpty())
@@ -27,6 +31,45 @@ QString frmPrayerSettings::StripAfterPipe(const QString& s) {
     return p - 2 < 0 ? QString() : s.left(p - 2);
 }
 
+QString frmPrayerSettings::CityListText(const QString& fullName) {
+    const qsizetype p = fullName.indexOf(QLatin1Char('|'));
+    if (p < 0)
+        return fullName;
+    const QString name = fullName.left(p).trimmed();
+    const QString rest = fullName.mid(p + 1).trimmed();
+    return name.isEmpty() || rest.isEmpty() ? name + rest : name + QStringLiteral(", ") + rest;
+}
+
+QList<int> frmPrayerSettings::CityListOrder(const QList<PlaceCity>& cities) {
+    QCollator collator; // the user's language
+    collator.setCaseSensitivity(Qt::CaseInsensitive);
+    collator.setNumericMode(true);
+    QStringList keys;
+    for (const PlaceCity& c : cities) {
+        QString key = CityListText(c.fullName);
+        qsizetype lead = 0;
+        while (lead < key.size() && !key[lead].isLetterOrNumber())
+            ++lead;
+        keys << key.mid(lead);
+    }
+    QList<int> order(cities.size());
+    std::iota(order.begin(), order.end(), 0);
+    std::stable_sort(order.begin(), order.end(),
+                     [&](int a, int b) { return collator.compare(keys[a], keys[b]) < 0; });
+    return order;
+}
+
+int frmPrayerSettings::CityRow(int index) const {
+    if (index == -1)
+        return -1;
+    const qsizetype row = ShownOrder.indexOf(index);
+    return row < 0 ? -2 : static_cast<int>(row);
+}
+
+int frmPrayerSettings::CityIndexAt(int row) const {
+    return row >= 0 && row < ShownOrder.size() ? ShownOrder[row] : -1;
+}
+
 // Fills both city lists with the cities of the country, no handler running.
 void frmPrayerSettings::showCitiesOf(int country) {
     const QSignalBlocker blockList(lstCity);
@@ -39,9 +82,10 @@ void frmPrayerSettings::showCitiesOf(int country) {
     // A country whose markup breaks off lists the cities before the break and says why.
     lblPlaceFile->setText(problem);
     lblPlaceFile->setVisible(!problem.isEmpty());
-    for (const PlaceCity& c : ShownCities) {
-        lstCity->addItem(c.fullName);
-        cboCity->addItem(StripAfterPipe(c.fullName));
+    ShownOrder = CityListOrder(ShownCities);
+    for (const int i : std::as_const(ShownOrder)) {
+        lstCity->addItem(CityListText(ShownCities[i].fullName));
+        cboCity->addItem(StripAfterPipe(ShownCities[i].fullName));
     }
     lstCity->setCurrentRow(-1);
     cboCity->setCurrentIndex(-1);
@@ -92,14 +136,14 @@ void frmPrayerSettings::fillFromCity(int country, int city) {
     setCoordinateText(txtLatitude, c.latitude);
     setCoordinateText(txtLongitude, c.longitude);
     SetZoneIndex(TimeZoneHoursToIndex(c.gmtHours));
-    setListIndex(cboCity, city);
+    setListIndex(cboCity, CityRow(city));
     if (!optDayLightSavings[0]->isChecked() && (c.dstFlag == 0 || c.dstFlag == 1))
         optDayLightSavings[c.dstFlag == 0 ? 2 : 1]->setChecked(true);
 }
 
 void frmPrayerSettings::lstCity_Click() {
     if (XmlLoaded)
-        fillFromCity(cboCountry->currentIndex(), lstCity->currentRow());
+        fillFromCity(cboCountry->currentIndex(), CityIndexAt(lstCity->currentRow()));
     markChanged();
 }
 
@@ -107,11 +151,11 @@ void frmPrayerSettings::lstCity_Click() {
 // field, the daylight-saving flag too, comes from that city.
 void frmPrayerSettings::cboCity_Click() {
     if (XmlLoaded) {
-        const int city = cboCity->currentIndex();
-        if (lstCity->currentRow() != city)
-            setListIndex(lstCity, city);
+        const int row = cboCity->currentIndex();
+        if (lstCity->currentRow() != row)
+            setListIndex(lstCity, row);
         else
-            fillFromCity(cboCountry->currentIndex(), city);
+            fillFromCity(cboCountry->currentIndex(), CityIndexAt(row));
     }
     setTip(cboCity, cboCity->currentText());
     markChanged();

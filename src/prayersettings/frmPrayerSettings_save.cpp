@@ -73,7 +73,10 @@ bool frmPrayerSettings::SaveSettings() {
     gCountry = store(QStringLiteral("Country"), cboCountry->currentText());
     storeInt(QStringLiteral("CountryIndex"), comboPosition(cboCountry), gCountryIndex);
     gCityName = store(QStringLiteral("CityName"), cboCity->currentText());
-    storeInt(QStringLiteral("CityIndex"), comboPosition(cboCity), gCityIndex);
+    // The city's position in the file's list, whichever row the sorted list shows it in.
+    const int cityRow = comboPosition(cboCity);
+    storeInt(QStringLiteral("CityIndex"), cityRow >= 0 ? CityIndexAt(cityRow) : cityRow,
+             gCityIndex);
     gProvince = store(QStringLiteral("Province"), txtProvince->text().trimmed());
 
     storeInt(QStringLiteral("FajrDegrees"), cboFajrDegrees->currentIndex(), gFajrDegrees);

@@ -1,6 +1,7 @@
 #include "Convert.h"
 
 #include "ErrObject.h"
+#include "platform/locale.h"
 
 #include <QLocale>
 #include <QRegularExpression>
@@ -48,21 +49,37 @@ QString plainNumberText(const QString& text) {
     return PlainNumberText(text);
 }
 
-// The separators of the user's locale, as plain text.
+// The separators the program writes between Latin digits in the user's locale.
 QString decimalSeparator() {
-    const QString d = plainNumberText(QLocale().decimalPoint());
-    return d.isEmpty() ? QStringLiteral(".") : d;
+    return platform::LatinDecimalSeparator(QLocale());
 }
-QString groupSeparator() {
-    return plainNumberText(QLocale().groupSeparator());
+
+// The separators a text to be read uses: those of Latin digits, or the locale's own marks (a
+// locale with digits of its own: "١٢٫٥"), as plain text.
+struct Separators {
+    QString decimal, group;
+};
+Separators separatorsOf(const QString& plain) {
+    const QLocale locale;
+    const QString ownDecimal = plainNumberText(locale.decimalPoint());
+    const QString ownGroup = plainNumberText(locale.groupSeparator());
+    const Separators latin{decimalSeparator(),
+                           plainNumberText(platform::LatinGroupSeparator(locale))};
+    if (ownDecimal.isEmpty() || ownDecimal == latin.decimal)
+        return latin;
+    const bool own =
+        plain.contains(ownDecimal) || (!ownGroup.isEmpty() && ownGroup != latin.decimal &&
+                                       ownGroup != latin.group && plain.contains(ownGroup));
+    return own ? Separators{ownDecimal, ownGroup} : latin;
 }
 
 } // namespace
 
 std::optional<double> CDbl(const QString& text) {
     QString t = plainNumberText(text).trimmed();
-    const QString decimal = decimalSeparator();
-    const QString group = groupSeparator();
+    const Separators marks = separatorsOf(t);
+    const QString& decimal = marks.decimal;
+    const QString& group = marks.group;
     bool ok = false;
     double v = 0.0;
     if (!t.isEmpty()) {

@@ -41,3 +41,6 @@ bool HasResString(int id) {
 QString LoadResStringLines(int id) {
     return LoadResString(id).replace(QStringLiteral("<BR>"), QStringLiteral("\r\n"));
 }
+QString ResStringLanguage() {
+    return QStringLiteral("en");
+}

@@ -9,3 +9,5 @@ QString LoadResString(int id);
 bool HasResString(int id);
 // The text of the entry with each "<BR>" a line break (CR LF), as tips and messages show it.
 QString LoadResStringLines(int id);
+// The language the table's texts are written in (its code, "en"): the program's language.
+QString ResStringLanguage();

@@ -12,6 +12,7 @@ FakeLocale::FakeLocale() {
         {LOCALE_S1159, QStringLiteral("AM")},
         {LOCALE_S2359, QStringLiteral("PM")},
         {LOCALE_IFIRSTDAYOFWEEK, QStringLiteral("6")},
+        {LOCALE_SISO639LANGNAME, QStringLiteral("en")},
     };
     setMonthNames({"January", "February", "March", "April", "May", "June", "July", "August",
                    "September", "October", "November", "December"});

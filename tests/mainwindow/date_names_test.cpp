@@ -93,6 +93,20 @@ TEST_F(DateNames, CaseFollowsTheLocalesOwnNames) {
     }
 }
 
+TEST_F(DateNames, NamesStayCapitalisedWhereTheLocaleSpeaksAnotherLanguage) {
+    // The long date of a French or Russian locale takes that locale's own names, so the
+    // program's English names only stand alone (titles, rows, menus), written as English is.
+    for (const char* language : {"fr", "ru"}) {
+        SCOPED_TRACE(language);
+        locale.texts[LOCALE_SISO639LANGNAME] = QString::fromLatin1(language);
+        localeNames("janvier", kFrenchDays);
+        locale.texts[LOCALE_IFIRSTDAYOFWEEK] = "0";
+        window->TranslateDateNames();
+        EXPECT_EQ(row(), (Row{"January", "Rabia I", "Rb1", "Jan", "Sunday", "Sun", "S"}));
+        EXPECT_EQ(window->mnuExportMonthGregorian[1]->text(), "January");
+    }
+}
+
 TEST_F(DateNames, FullTablesAndSubmenus) {
     localeNames("janvier", kFrenchDays);
     window->TranslateDateNames();

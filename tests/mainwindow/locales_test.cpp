@@ -69,26 +69,37 @@ protected:
 };
 
 // The time a label shows, when it is a clean time: hours, minutes and seconds between one kind
-// of separator mark, and at most one designator (the locale's or AM/PM) before or after, set
-// off by a blank. nullopt for anything else (brackets, commas, words, a second designator).
-std::optional<int> cleanTime(const QString& text, const QLocale& locale) {
-    static const QRegularExpression re(
-        QStringLiteral(R"(^(?:(\S+) )?(\d{1,2})([:.])(\d{2})[:.](\d{2})(?: (\S+))?$)"));
-    const auto m = re.match(text);
-    if (!m.hasMatch() || (!m.captured(1).isEmpty() && !m.captured(6).isEmpty()))
-        return std::nullopt;
-    int h = m.captured(2).toInt();
-    const QString designator = m.captured(1) + m.captured(6);
-    if (!designator.isEmpty()) {
-        const bool am = designator == QLatin1String("AM") || designator == locale.amText();
-        const bool pm = designator == QLatin1String("PM") || designator == locale.pmText();
-        if (am == pm || h < 1 || h > 12)
-            return std::nullopt;
-        h = h % 12 + (pm ? 12 : 0);
+// of separator mark, and at most one designator (the locale's, which may be several words, or
+// AM/PM) before or after, set off by a blank. nullopt for anything else (brackets, commas,
+// words, a second designator).
+std::optional<int> cleanTime(QString text, const QLocale& locale) {
+    static const QRegularExpression re(QStringLiteral(R"(^(\d{1,2})([:.])(\d{2})[:.](\d{2})$)"));
+    std::optional<bool> pm;
+    for (const auto& [word, afternoon] :
+         {std::pair{QStringLiteral("AM"), false}, std::pair{QStringLiteral("PM"), true},
+          std::pair{locale.amText(), false}, std::pair{locale.pmText(), true}}) {
+        if (pm || word.isEmpty())
+            continue;
+        if (text.startsWith(word + u' ')) {
+            text.remove(0, word.size() + 1);
+            pm = afternoon;
+        } else if (text.endsWith(u' ' + word)) {
+            text.chop(word.size() + 1);
+            pm = afternoon;
+        }
     }
-    if (h > 23 || m.captured(4).toInt() > 59 || m.captured(5).toInt() > 59)
+    const auto m = re.match(text);
+    if (!m.hasMatch())
         return std::nullopt;
-    return h * 3600 + m.captured(4).toInt() * 60 + m.captured(5).toInt();
+    int h = m.captured(1).toInt();
+    if (pm) {
+        if (h < 1 || h > 12)
+            return std::nullopt;
+        h = h % 12 + (*pm ? 12 : 0);
+    }
+    if (h > 23 || m.captured(3).toInt() > 59 || m.captured(4).toInt() > 59)
+        return std::nullopt;
+    return h * 3600 + m.captured(3).toInt() * 60 + m.captured(4).toInt();
 }
 
 TEST_F(EveryLocale, LabelsShowACleanTimeAndTheDayWorksAsInEnglish) {

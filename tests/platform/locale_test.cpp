@@ -3,6 +3,8 @@
 #include "fakes/fake_locale.h"
 #include "platform/locale.h"
 
+#include <QCalendar>
+#include <QDate>
 #include <QLocale>
 #include <gtest/gtest.h>
 
@@ -87,6 +89,39 @@ TEST_F(UserLocale, HijriMonthNamesOfTheCalendar) {
     EXPECT_EQ(n, 8);
     EXPECT_EQ(value, 0u);
     EXPECT_EQ(GetCalendarInfoA(LOCALE_USER_DEFAULT, 99, CAL_SMONTHNAME1, buffer, 64, nullptr), 0);
+}
+
+TEST_F(UserLocale, LanguageDateFormsAndTheMarksOfLatinDigits) {
+    // The language; the month as a date writes it beside its day, of either calendar; the
+    // separators the program writes between Latin digits (a locale with digits of its own
+    // keeps its own marks for those).
+    struct Case {
+        const char* name;
+        LCTYPE type;
+        const char* text;
+    };
+    const Case cases[] = {
+        {"en_US", LOCALE_SISO639LANGNAME, "en"},
+        {"C", LOCALE_SISO639LANGNAME, "en"},
+        {"ja_JP", LOCALE_SISO639LANGNAME, "ja"},
+        {"ru_RU", LOCALE_SMONTHNAME1 + 2, "март"},
+        {"ru_RU", (LOCALE_SMONTHNAME1 + 2) | LOCALE_RETURN_GENITIVE_NAMES, "марта"},
+        {"en_US", LOCALE_SDECIMAL, "."},
+        {"de_DE", LOCALE_SDECIMAL, ","},
+        {"de_DE", LOCALE_STHOUSAND, "."},
+        {"ar_EG", LOCALE_SDECIMAL, "."},
+        {"ar_EG", LOCALE_STHOUSAND, ","},
+        {"fa_IR", LOCALE_SDECIMAL, "."},
+        {"ar_MA", LOCALE_SDECIMAL, ","}, // Latin digits: the locale's own mark
+    };
+    for (const Case& c : cases) {
+        QLocale::setDefault(QLocale(QString::fromLatin1(c.name)));
+        EXPECT_EQ(localeInfo(c.type), QString::fromUtf8(c.text)) << c.name << " type " << c.type;
+    }
+    QLocale::setDefault(QLocale(QStringLiteral("ru_RU")));
+    EXPECT_EQ(platform::CalendarText(CAL_HIJRI, (CAL_SMONTHNAME1 + 8) | CAL_RETURN_GENITIVE_NAMES),
+              QLocale().toString(QDate(2025, 3, 9), QStringLiteral("MMMM"),
+                                 QCalendar(QCalendar::System::IslamicCivil)));
 }
 
 TEST(LocaleBuffers, SizeFirstThenTextAndTooSmallFails) {

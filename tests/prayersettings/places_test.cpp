@@ -39,15 +39,18 @@ TEST_F(DialogTest, PlaceFileCitiesBelongToTheirOwnCountry) {
     EXPECT_EQ(bland[1].gmtHours, 5.75);
     EXPECT_TRUE(places.Cities(2).isEmpty());
 
-    // In the dialog: the list box shows the full name, the combo box the part before the "|".
+    // In the dialog, sorted by name: the list box shows the name and what the "|" sets apart
+    // after a comma, the combo box the part before the "|".
     frmPrayerSettings::PlaceFileOverride = placeFile(kFixture);
     open();
     ASSERT_TRUE(dialog->XmlLoaded);
     dialog->optDayLightSavings[2]->setChecked(true);
     dialog->lstCountry->setCurrentRow(1);
     EXPECT_EQ(dialog->cboCountry->currentIndex(), 1);
-    EXPECT_EQ(dialog->lstCity->item(0)->text(), "Springfield |Illinois");
-    EXPECT_EQ(dialog->cboCity->itemText(0), "Springfield");
+    ASSERT_EQ(dialog->lstCity->count(), 2);
+    EXPECT_EQ(dialog->lstCity->item(1)->text(), "Springfield, Illinois");
+    EXPECT_EQ(dialog->cboCity->itemText(1), "Springfield");
+    dialog->lstCity->setCurrentRow(1);
     EXPECT_EQ(dialog->cboCity->currentText(), "Springfield");
     EXPECT_EQ(dialog->txtProvince->text(), "Illinois");
     EXPECT_EQ(dialog->txtLatitude->text(), "39.8017");
@@ -56,8 +59,9 @@ TEST_F(DialogTest, PlaceFileCitiesBelongToTheirOwnCountry) {
     EXPECT_TRUE(dialog->optDayLightSavings[1]->isChecked()) << "flag 1 selects Manual";
 
     // 5.75 hours is Nepal's quarter hour, stored as index 102; flag 0 selects None.
-    dialog->cboCity->setCurrentIndex(1);
-    EXPECT_EQ(dialog->lstCity->currentRow(), 1);
+    dialog->cboCity->setCurrentIndex(0);
+    EXPECT_EQ(dialog->lstCity->currentRow(), 0);
+    EXPECT_EQ(dialog->cboCity->currentText(), "Kathmandu");
     EXPECT_EQ(dialog->txtLatitude->text(), "27.7017");
     EXPECT_EQ(dialog->cboTimezone->currentText(), "(GMT+05:45)");
     EXPECT_EQ(dialog->SelectedZoneIndex(), 102);
@@ -129,7 +133,9 @@ TEST_F(DialogTest, TheRealPlaceFileKeepsTheStoredPositions) {
     open();
     EXPECT_TRUE(dialog->XmlLoaded);
     EXPECT_EQ(dialog->lstCountry->currentRow(), 197);
-    EXPECT_EQ(dialog->lstCity->currentRow(), 90);
+    // The list is sorted by name; the stored position is the file's, and still finds Makkah.
+    EXPECT_EQ(dialog->CityIndexAt(dialog->lstCity->currentRow()), 90);
+    EXPECT_EQ(dialog->lstCity->currentItem()->text(), "Makkah");
     EXPECT_EQ(dialog->cboCity->currentText(), "Makkah");
     EXPECT_EQ(dialog->txtLatitude->text(), "21.4233");
     EXPECT_TRUE(dialog->optCalculationMethod[6]->isChecked());
