@@ -85,6 +85,20 @@ void LocalListener::close() {
         ::unlink(p.constData());
 }
 
+void LocalListener::setMaxClients(int max, const QByteArray& refusal) {
+    maxClients_ = max > 0 ? max : 0;
+    refusal_ = refusal;
+}
+
+int LocalListener::clientCount() {
+    // A socket that was closed (aborted, or its client gone) holds no descriptor any more, even
+    // while its deletion waits for the event loop.
+    std::erase_if(clients_, [](const QPointer<QLocalSocket>& s) {
+        return !s || s->state() == QLocalSocket::UnconnectedState;
+    });
+    return int(clients_.size());
+}
+
 void LocalListener::acceptAll() {
     for (int taken = 0; fd_ >= 0 && taken < kAcceptsPerPass; ++taken) {
         const int client = ::accept4(fd_, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
@@ -99,12 +113,27 @@ void LocalListener::acceptAll() {
             }
             return; // EAGAIN: none waiting
         }
+        if (maxClients_ > 0 && clientCount() >= maxClients_) {
+            // Full: the client hears so at once instead of waiting on a server that cannot take
+            // it. What it sent already is read away first, so it reads the refusal and then
+            // the end of the connection (not a reset); a socket just accepted has room for a
+            // short line, so nothing here blocks.
+            char sent[4096];
+            for (int i = 0; i < 4 && ::recv(client, sent, sizeof sent, MSG_DONTWAIT) > 0; ++i) {
+            }
+            if (!refusal_.isEmpty())
+                (void)::send(client, refusal_.constData(), size_t(refusal_.size()),
+                             MSG_NOSIGNAL | MSG_DONTWAIT);
+            ::close(client);
+            continue;
+        }
         auto* socket = new QLocalSocket(this);
         if (!socket->setSocketDescriptor(client)) {
             ::close(client);
             delete socket;
             continue;
         }
+        clients_.emplace_back(socket);
         emit newConnection(socket);
     }
 }

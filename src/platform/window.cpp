@@ -1,6 +1,7 @@
 #include "window.h"
 
 #include "local_listener.h"
+#include "open_files.h"
 #include "paths.h"
 
 #include <QDir>
@@ -475,6 +476,7 @@ void ensureServer() {
         return;
     sweepLeftovers();
     gServer = new platform::LocalListener();
+    gServer->setMaxClients(platform::kHandoverClientCap, "NO\n");
     QString path = defaultSocketPath(::getpid());
     if (QFile::encodeName(path).size() > kMaxSocketPath) {
         // Too deep for a socket: a short private folder of our own instead, named in our list.
