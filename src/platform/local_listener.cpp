@@ -1,4 +1,5 @@
 #include "local_listener.h"
+#include "open_files.h"
 
 #include <QFile>
 #include <QLocalSocket>
@@ -18,6 +19,8 @@ namespace {
 int gRetryMs = 250;
 // Connections taken in one pass before the rest of the event loop runs.
 constexpr int kAcceptsPerPass = 32;
+// How long a client turned away may take to say its first line.
+constexpr int kTurnAwayMs = 2000;
 } // namespace
 
 void SetAcceptRetryInterval(int ms) {
@@ -90,13 +93,52 @@ void LocalListener::setMaxClients(int max, const QByteArray& refusal) {
     refusal_ = refusal;
 }
 
-int LocalListener::clientCount() {
-    // A socket that was closed (aborted, or its client gone) holds no descriptor any more, even
-    // while its deletion waits for the event loop.
-    std::erase_if(clients_, [](const QPointer<QLocalSocket>& s) {
+namespace {
+// A socket that was closed (aborted, or its client gone) holds no descriptor any more, even
+// while its deletion waits for the event loop.
+int countOpen(std::vector<QPointer<QLocalSocket>>& sockets) {
+    std::erase_if(sockets, [](const QPointer<QLocalSocket>& s) {
         return !s || s->state() == QLocalSocket::UnconnectedState;
     });
-    return int(clients_.size());
+    return int(sockets.size());
+}
+} // namespace
+
+int LocalListener::clientCount() {
+    return countOpen(clients_);
+}
+
+void LocalListener::turnAway(int client) {
+    // The refusal goes first, so a client that reads at once has its answer; a socket just
+    // accepted has room for a short line, so this never blocks.
+    if (!refusal_.isEmpty())
+        (void)::send(client, refusal_.constData(), size_t(refusal_.size()),
+                     MSG_NOSIGNAL | MSG_DONTWAIT);
+    // Then the connection stays open until the client has said its first line (or a moment
+    // has passed), so that its write does not fail on a closed socket and it reads the refusal
+    // and then the end, not a reset. Only a few wait so at once; past them the close is at once.
+    QLocalSocket* socket = nullptr;
+    if (countOpen(turningAway_) < kTurnedAwayAtOnce) {
+        socket = new QLocalSocket(this);
+        if (!socket->setSocketDescriptor(client)) {
+            delete socket;
+            socket = nullptr;
+        }
+    }
+    if (!socket) {
+        ::close(client);
+        return;
+    }
+    turningAway_.emplace_back(socket);
+    const auto end = [socket] {
+        socket->readAll();
+        socket->disconnect();
+        socket->abort();
+        socket->deleteLater();
+    };
+    connect(socket, &QLocalSocket::readyRead, socket, end);
+    connect(socket, &QLocalSocket::disconnected, socket, end);
+    QTimer::singleShot(kTurnAwayMs, socket, end);
 }
 
 void LocalListener::acceptAll() {
@@ -114,17 +156,7 @@ void LocalListener::acceptAll() {
             return; // EAGAIN: none waiting
         }
         if (maxClients_ > 0 && clientCount() >= maxClients_) {
-            // Full: the client hears so at once instead of waiting on a server that cannot take
-            // it. What it sent already is read away first, so it reads the refusal and then
-            // the end of the connection (not a reset); a socket just accepted has room for a
-            // short line, so nothing here blocks.
-            char sent[4096];
-            for (int i = 0; i < 4 && ::recv(client, sent, sizeof sent, MSG_DONTWAIT) > 0; ++i) {
-            }
-            if (!refusal_.isEmpty())
-                (void)::send(client, refusal_.constData(), size_t(refusal_.size()),
-                             MSG_NOSIGNAL | MSG_DONTWAIT);
-            ::close(client);
+            turnAway(client);
             continue;
         }
         auto* socket = new QLocalSocket(this);

@@ -10,7 +10,8 @@
 //
 // A listener also takes no more than a set number of clients at once, so that the descriptors
 // they hold never starve the rest of the program: a client past that number is accepted, sent
-// the refusal line and closed at once, and clients are served again as soon as others leave.
+// the refusal line and closed once it has said its first line (at most 2 s later; at once when
+// 16 such clients wait already), and clients are served again as soon as others leave.
 #include <QByteArray>
 #include <QLocalSocket>
 #include <QObject>
@@ -48,6 +49,7 @@ signals:
 
 private:
     void acceptAll();
+    void turnAway(int client);
 
     int fd_ = -1;
     QString path_;
@@ -60,6 +62,7 @@ private:
     QByteArray refusal_;
     // The clients given out, while their sockets exist, whoever owns them now.
     std::vector<QPointer<QLocalSocket>> clients_;
+    std::vector<QPointer<QLocalSocket>> turningAway_;
 };
 
 // How long a listener that found no free descriptor waits before it tries again: 250 ms.

@@ -38,7 +38,8 @@ long ReservedDescriptors(long openFileLimit) {
 }
 
 int DataServerClientCap(long openFileLimit) {
-    const long left = openFileLimit - ReservedDescriptors(openFileLimit) - kHandoverClientCap;
+    const long left = openFileLimit - ReservedDescriptors(openFileLimit) - kHandoverClientCap -
+                      2 * kTurnedAwayAtOnce;
     return int(std::clamp(std::max(left, openFileLimit / 8), 1L, kMaxDataClients));
 }
 

@@ -16,10 +16,13 @@ long OpenFileLimit();
 
 // Descriptors kept free for the program itself: a quarter of the limit, at least 160.
 long ReservedDescriptors(long openFileLimit);
-// The most clients the data server takes at once under that limit: what the reserve leaves,
-// at most 1024 and at least an eighth of the limit (so a tiny limit still serves a few).
+// The most clients the data server takes at once under that limit: what the reserve, the
+// hand-over's clients and both servers' clients being turned away leave, at most 1024 and at
+// least an eighth of the limit (so a tiny limit still serves a few).
 int DataServerClientCap(long openFileLimit);
 // The hand-over socket's clients are other starts of this program: a few at once are plenty.
 constexpr int kHandoverClientCap = 8;
+// Clients past a server's cap that it keeps at once while it turns them away.
+constexpr int kTurnedAwayAtOnce = 16;
 
 } // namespace platform

@@ -195,7 +195,7 @@ TEST(ClientCap, TheSoftLimitIsRaisedAndEveryCapLeavesItsReserve) {
         EXPECT_GE(cap, 1) << limit;
         EXPECT_LE(cap, 1024) << limit;
         if (limit >= 256) {
-            EXPECT_GE(limit - cap - platform::kHandoverClientCap,
+            EXPECT_GE(limit - cap - platform::kHandoverClientCap - 2 * platform::kTurnedAwayAtOnce,
                       platform::ReservedDescriptors(limit))
                 << limit;
         }
