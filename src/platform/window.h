@@ -44,5 +44,8 @@ void RemoveWindowFiles();
 // request is answered at once). Tests shorten it; 0 goes back to 10 s.
 constexpr int kHandoverClientTimeoutMs = 10000;
 void SetHandoverClientTimeout(int ms);
+// While held, requests from other starts wait unanswered (a start shows its windows only when
+// it is ready); letting go answers the ones waiting.
+void HoldHandoverRequests(bool hold);
 
 } // namespace platform
