@@ -103,12 +103,7 @@ int Main() {
             gMutex.reset();
             End(0);
         case RunningCopy::Stuck:
-            MsgBox(QStringLiteral("Tallix Time is already running%1, but it has not shown its "
-                                  "window for a minute. It may be waiting for an answer in a "
-                                  "message of its own; otherwise end that copy and start Tallix "
-                                  "Time again.")
-                       .arg(holder > 0 ? QStringLiteral(" (process %1)").arg(holder) : QString()),
-                   vbExclamation, App.Title);
+            ReportStuckRunningCopy(holder);
             gMutex.reset();
             End(1);
         case RunningCopy::Gone:
@@ -145,6 +140,14 @@ int Main() {
     platform::HoldHandoverRequests(false);
     SetBusy(false);
     return QApplication::exec();
+}
+
+void ReportStuckRunningCopy(long long pid) {
+    MsgBox(QStringLiteral("Tallix Time is already running%1, but it has not shown its window for "
+                          "a minute. It may be waiting for an answer in a message of its own; "
+                          "otherwise end that copy and start Tallix Time again.")
+               .arg(pid > 0 ? QStringLiteral(" (process %1)").arg(pid) : QString()),
+           vbExclamation, App.Title);
 }
 
 QString MakerWebSite() {

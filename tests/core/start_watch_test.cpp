@@ -1,7 +1,12 @@
 // How long a second start waits on a copy that is still starting: as long as that copy makes
 // progress, and a minute past its last sign of it.
+#include "core/mMain.h"
 #include "core/start_watch.h"
 
+#include <QApplication>
+#include <QDir>
+#include <QMessageBox>
+#include <QTimer>
 #include <gtest/gtest.h>
 #include <vector>
 
@@ -72,6 +77,23 @@ TEST(StartWatch, ANewHolderStartsTheWatchAfresh) {
     EXPECT_FALSE(watch.stuck(59000, 43, asleep));
     EXPECT_FALSE(watch.stuck(118000, 43, asleep));
     EXPECT_TRUE(watch.stuck(119000, 43, asleep));
+}
+
+// A start that gives up says why and names the copy to end; the box is saved as a screenshot.
+TEST(StartWatch, TheMessageOfAStuckCopyNamesIt) {
+    QString text;
+    QTimer::singleShot(100, [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        ASSERT_NE(box, nullptr);
+        text = box->text();
+        const QString dir = QStringLiteral(TALLIX_BUILD_DIR "/screenshots");
+        QDir().mkpath(dir);
+        EXPECT_TRUE(box->grab().save(dir + QStringLiteral("/stuck_running_copy.png")));
+        box->accept();
+    });
+    ReportStuckRunningCopy(4242);
+    EXPECT_TRUE(text.contains(QStringLiteral("(process 4242)"))) << text.toStdString();
+    EXPECT_TRUE(text.contains(QStringLiteral("a minute"))) << text.toStdString();
 }
 
 } // namespace
