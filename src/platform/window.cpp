@@ -519,7 +519,8 @@ void HoldHandoverRequests(bool hold) {
     if (hold || !gServer)
         return;
     // The clients that asked meanwhile, each with its own idle timer.
-    for (QLocalSocket* s : gServer->findChildren<QLocalSocket*>(QString(), Qt::FindDirectChildrenOnly))
+    for (QLocalSocket* s :
+         gServer->findChildren<QLocalSocket*>(QString(), Qt::FindDirectChildrenOnly))
         if (QTimer* idle = s->findChild<QTimer*>(QString(), Qt::FindDirectChildrenOnly))
             QTimer::singleShot(0, s, [s, idle] { serve(s, idle); });
 }

@@ -10,7 +10,8 @@
 // request for another process's. A normal end removes the process's files; a start removes
 // those of processes that are gone. Requests are logged under the debug category
 // "tallix.handover". A client may send lines of up to 4 KiB, leave up to 64 KiB of answers
-// unread and stay quiet for up to 10 s; past any of these it is dropped.
+// unread and stay quiet for up to 10 s; past any of these it is dropped. The socket takes
+// kHandoverClientCap clients at once (platform/open_files.h); one more is answered "NO".
 #include "wintypes.h"
 
 #include <QString>
