@@ -8,9 +8,13 @@
 // as many clients as leave a reserve free under the limit in force.
 namespace platform {
 
-// Raises the soft limit on open files to the hard limit; returns the soft limit then in force
-// (also when it could not be raised).
+// Raises the soft limit on open files to the hard limit (at most to 65,536: the programs this
+// one starts inherit it); returns the soft limit then in force (also when it could not be
+// raised).
 long RaiseOpenFileLimit();
+// The soft limit the start sets for those limits: the hard one, at most 65,536, never lower
+// than the soft one was.
+unsigned long long RaisedSoftLimit(unsigned long long soft, unsigned long long hard);
 // The soft limit on open files now.
 long OpenFileLimit();
 

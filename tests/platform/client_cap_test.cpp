@@ -190,6 +190,11 @@ TEST(ClientCap, TheSoftLimitIsRaisedAndEveryCapLeavesItsReserve) {
         },
         10000);
     EXPECT_EQ(code, 0);
+    // A huge hard limit: the soft one goes only as far as the program can use; one set higher
+    // by the user stays.
+    EXPECT_EQ(platform::RaisedSoftLimit(1024, 524288), 65536u);
+    EXPECT_EQ(platform::RaisedSoftLimit(100000, 524288), 100000u);
+    EXPECT_EQ(platform::RaisedSoftLimit(256, 4096), 4096u);
     for (const long limit : {64L, 128L, 256L, 500L, 1024L, 4096L, 65536L, 524288L}) {
         const int cap = platform::DataServerClientCap(limit);
         EXPECT_GE(cap, 1) << limit;
