@@ -40,8 +40,12 @@ protected:
         for (auto& p : processes) {
             if (p->state() == QProcess::NotRunning)
                 continue;
-            ::kill(-pid_t(p->processId()), SIGKILL);
-            p->waitForFinished(3000);
+            // As the session ends it (so it removes its files), then the whole group for good.
+            ::kill(-pid_t(p->processId()), SIGTERM);
+            if (!p->waitForFinished(5000)) {
+                ::kill(-pid_t(p->processId()), SIGKILL);
+                p->waitForFinished(3000);
+            }
         }
         RemoveShortSocketFolders(runDir());
     }
