@@ -1,5 +1,6 @@
 #include "core/mMain.h"
 #include "platform/display.h"
+#include "platform/open_files.h"
 #include "runtime/Clock.h"
 
 #include <QApplication>
@@ -8,6 +9,9 @@
 #include <QIcon>
 
 int main(int argc, char* argv[]) {
+    // Room for the data server's clients beside what Qt, GLib, D-Bus and ALSA need; the
+    // servers take only as many clients as leave a reserve under the limit.
+    platform::RaiseOpenFileLimit();
     // In a Wayland session with XWayland, run as an X11 client: only there can the window stay
     // on top, place itself and come forward at prayer time.
     if (const QByteArray qpa = platform::PreferredDisplayPlatform(argc, argv); !qpa.isEmpty())

@@ -5,15 +5,18 @@
 #include "mAPI.h"
 #include "mainwindow/frmTallix.h"
 #include "platform/mutex.h"
+#include "platform/process_state.h"
 #include "platform/window.h"
 #include "runtime/App.h"
 #include "runtime/ErrObject.h"
 #include "runtime/Form.h"
 #include "runtime/Interaction.h"
 #include "runtime/VBMath.h"
+#include "start_watch.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QLoggingCategory>
 #include <QThread>
 #include <limits>
 
@@ -34,16 +37,38 @@ std::int16_t gSplashMode = 0;
 namespace {
 std::int16_t gBusyCount = 0;
 
-// The running copy may still be starting: its main window shows up within moments.
-HWND findRunningCopy() {
-    QElapsedTimer waited;
-    waited.start();
-    HWND found = FindWindowByTitle(QStringLiteral("Tallix Time - "));
-    while (found == 0 && waited.elapsed() < 1500) {
-        QThread::msleep(100);
-        found = FindWindowByTitle(QStringLiteral("Tallix Time - "));
+Q_LOGGING_CATEGORY(lcHandover, "tallix.handover", QtInfoMsg)
+
+enum class RunningCopy { HandedOver, Gone, Stuck };
+
+// Another copy holds the mutex. It may still be starting (a slow disk, a large settings file,
+// a question of its own): it answers the hand-over only once its main window is up. So this
+// start waits for that, as long as the copy makes progress; when the copy ends meanwhile, this
+// start takes the mutex (gMutexHandle) and becomes the running copy.
+RunningCopy waitForRunningCopy(long long* holder) {
+    StartWatch watch;
+    QElapsedTimer clock;
+    clock.start();
+    bool told = false;
+    for (;;) {
+        const HWND hWnd = FindWindowByTitle(QStringLiteral("Tallix Time - "));
+        if (hWnd != 0 && OpenIcon(hWnd) && SetForegroundWindow(hWnd))
+            return RunningCopy::HandedOver;
+        gMutexHandle = gMutex->CreateMutex(kMutexName, true);
+        if (gMutexHandle != 0 && GetLastError() != ERROR_ALREADY_EXISTS)
+            return RunningCopy::Gone;
+        gMutex->CloseMutex(gMutexHandle);
+        *holder = platform::MutexHolderProcess(kMutexName);
+        if (watch.stuck(clock.elapsed(), *holder, platform::SampleProcess(*holder)))
+            return RunningCopy::Stuck;
+        if (!told) {
+            qCDebug(lcHandover, "another copy (process %lld) is still starting: waiting for it",
+                    *holder);
+            told = true;
+        }
+        DoEvents();
+        QThread::msleep(200);
     }
-    return found;
 }
 } // namespace
 
@@ -72,12 +97,21 @@ int Main() {
     if (gMutexHandle != 0 && GetLastError() == ERROR_ALREADY_EXISTS) {
         gMutex->CloseMutex(gMutexHandle);
         DoEvents();
-        gMutex.reset();
-        const HWND hWnd = findRunningCopy();
-        OpenIcon(hWnd);
-        SetForegroundWindow(hWnd);
-        End(0);
+        long long holder = 0;
+        switch (waitForRunningCopy(&holder)) {
+        case RunningCopy::HandedOver:
+            gMutex.reset();
+            End(0);
+        case RunningCopy::Stuck:
+            ReportStuckRunningCopy(holder);
+            gMutex.reset();
+            End(1);
+        case RunningCopy::Gone:
+            break; // this start holds the mutex now and becomes the running copy
+        }
     }
+    // Other starts are answered once the main window is up, not while it is being made.
+    platform::HoldHandoverRequests(true);
 
     DoEvents();
     Rnd(-1);
@@ -103,8 +137,17 @@ int Main() {
     SetBusy(false);
     DoEvents();
     mainWindow->Show();
+    platform::HoldHandoverRequests(false);
     SetBusy(false);
     return QApplication::exec();
+}
+
+void ReportStuckRunningCopy(long long pid) {
+    MsgBox(QStringLiteral("Tallix Time is already running%1, but it has not shown its window for "
+                          "a minute. It may be waiting for an answer in a message of its own; "
+                          "otherwise end that copy and start Tallix Time again.")
+               .arg(pid > 0 ? QStringLiteral(" (process %1)").arg(pid) : QString()),
+           vbExclamation, App.Title);
 }
 
 QString MakerWebSite() {

@@ -20,6 +20,10 @@ extern std::int16_t gSplashMode;
 // Returns the process's exit code.
 int Main();
 
+// Tells the user that the copy holding the mutex (process pid, 0 when not known) has made no
+// progress towards its window for a minute, so this start ends without a hand-over.
+void ReportStuckRunningCopy(long long pid);
+
 // The start-up sound: slot 6, or the recitation of slot 5 for audio type 4; nothing else.
 void PlayStartupSound();
 

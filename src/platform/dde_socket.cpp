@@ -2,6 +2,7 @@
 // (see dde.h). Everything runs on the thread of the event loop that owns the sockets.
 #include "dde.h"
 #include "local_listener.h"
+#include "open_files.h"
 
 #include <QElapsedTimer>
 #include <QFile>
@@ -142,6 +143,9 @@ public:
         server->service = service;
         server->path = path;
         server->listener.reset(new platform::LocalListener);
+        // Clients past the cap get the refusal of a connection and are closed.
+        server->listener->setMaxClients(platform::DataServerClientCap(platform::OpenFileLimit()),
+                                        "NO\n");
         if (!server->listener->listen(path)) {
             platform::SetDdeRegisterTrouble(
                 QStringLiteral("%1: %2").arg(path, server->listener->errorString()));

@@ -1,4 +1,5 @@
 #include "local_listener.h"
+#include "open_files.h"
 
 #include <QFile>
 #include <QLocalSocket>
@@ -18,6 +19,8 @@ namespace {
 int gRetryMs = 250;
 // Connections taken in one pass before the rest of the event loop runs.
 constexpr int kAcceptsPerPass = 32;
+// How long a client turned away may take to say its first line.
+constexpr int kTurnAwayMs = 2000;
 } // namespace
 
 void SetAcceptRetryInterval(int ms) {
@@ -85,6 +88,59 @@ void LocalListener::close() {
         ::unlink(p.constData());
 }
 
+void LocalListener::setMaxClients(int max, const QByteArray& refusal) {
+    maxClients_ = max > 0 ? max : 0;
+    refusal_ = refusal;
+}
+
+namespace {
+// A socket that was closed (aborted, or its client gone) holds no descriptor any more, even
+// while its deletion waits for the event loop.
+int countOpen(std::vector<QPointer<QLocalSocket>>& sockets) {
+    std::erase_if(sockets, [](const QPointer<QLocalSocket>& s) {
+        return !s || s->state() == QLocalSocket::UnconnectedState;
+    });
+    return int(sockets.size());
+}
+} // namespace
+
+int LocalListener::clientCount() {
+    return countOpen(clients_);
+}
+
+void LocalListener::turnAway(int client) {
+    // The refusal goes first, so a client that reads at once has its answer; a socket just
+    // accepted has room for a short line, so this never blocks.
+    if (!refusal_.isEmpty())
+        (void)::send(client, refusal_.constData(), size_t(refusal_.size()),
+                     MSG_NOSIGNAL | MSG_DONTWAIT);
+    // Then the connection stays open until the client has said its first line (or a moment
+    // has passed), so that its write does not fail on a closed socket and it reads the refusal
+    // and then the end, not a reset. Only a few wait so at once; past them the close is at once.
+    QLocalSocket* socket = nullptr;
+    if (countOpen(turningAway_) < kTurnedAwayAtOnce) {
+        socket = new QLocalSocket(this);
+        if (!socket->setSocketDescriptor(client)) {
+            delete socket;
+            socket = nullptr;
+        }
+    }
+    if (!socket) {
+        ::close(client);
+        return;
+    }
+    turningAway_.emplace_back(socket);
+    const auto end = [socket] {
+        socket->readAll();
+        socket->disconnect();
+        socket->abort();
+        socket->deleteLater();
+    };
+    connect(socket, &QLocalSocket::readyRead, socket, end);
+    connect(socket, &QLocalSocket::disconnected, socket, end);
+    QTimer::singleShot(kTurnAwayMs, socket, end);
+}
+
 void LocalListener::acceptAll() {
     for (int taken = 0; fd_ >= 0 && taken < kAcceptsPerPass; ++taken) {
         const int client = ::accept4(fd_, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
@@ -99,12 +155,17 @@ void LocalListener::acceptAll() {
             }
             return; // EAGAIN: none waiting
         }
+        if (maxClients_ > 0 && clientCount() >= maxClients_) {
+            turnAway(client);
+            continue;
+        }
         auto* socket = new QLocalSocket(this);
         if (!socket->setSocketDescriptor(client)) {
             ::close(client);
             delete socket;
             continue;
         }
+        clients_.emplace_back(socket);
         emit newConnection(socket);
     }
 }

@@ -70,6 +70,13 @@ HANDLE CreateMutexA(SECURITY_ATTRIBUTES*, BOOL bInitialOwner, const QString& lpN
     }
     struct flock fl = wholeFile(F_WRLCK);
     if (::fcntl(fd, F_OFD_SETLK, &fl) == 0) {
+        // The owner's process number, for another start that waits on it (without it, that
+        // start has no owner to watch). The lock is ours, so no one else writes here; a
+        // reader checks that the lock is held.
+        const QByteArray pid = QByteArray::number(qint64(::getpid())) + '\n';
+        const bool told = ::ftruncate(fd, 0) == 0 &&
+                          ::pwrite(fd, pid.constData(), size_t(pid.size()), 0) == pid.size();
+        Q_UNUSED(told);
         SetLastError(ERROR_SUCCESS);
         return addHandle(MutexHandle{fd, true, bInitialOwner != 0});
     }
@@ -126,3 +133,22 @@ BOOL CloseHandle(HANDLE hObject) {
     ::close(h.fd); // closing the description drops its lock
     return 1;
 }
+
+namespace platform {
+
+long long MutexHolderProcess(const QString& name) {
+    const int fd = ::open(QFile::encodeName(lockPath(name)).constData(),
+                          O_RDWR | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return 0;
+    struct flock fl = wholeFile(F_WRLCK);
+    char buffer[32] = {};
+    const bool held = ::fcntl(fd, F_OFD_GETLK, &fl) == 0 && fl.l_type != F_UNLCK;
+    const ssize_t n = held ? ::pread(fd, buffer, sizeof buffer - 1, 0) : 0;
+    ::close(fd);
+    bool ok = false;
+    const long long pid = n > 0 ? QByteArray(buffer, n).trimmed().toLongLong(&ok) : 0;
+    return ok && pid > 0 ? pid : 0;
+}
+
+} // namespace platform

@@ -23,3 +23,11 @@ BOOL CloseHandle(HANDLE hObject);
 // The last error of the calling thread, as the calls above leave it.
 DWORD GetLastError();
 void SetLastError(DWORD dwErrCode);
+
+namespace platform {
+
+// The process that holds the named mutex, as its owner wrote it into the lock file when it took
+// it; 0 when no one holds it or the owner is not known.
+long long MutexHolderProcess(const QString& name);
+
+} // namespace platform

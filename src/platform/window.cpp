@@ -1,6 +1,7 @@
 #include "window.h"
 
 #include "local_listener.h"
+#include "open_files.h"
 #include "paths.h"
 
 #include <QDir>
@@ -60,6 +61,7 @@ struct OwnWindow {
 std::map<HWND, OwnWindow> gOwn; // ordered: the order windows were published in
 platform::LocalListener* gServer = nullptr;
 int gClientTimeoutMs = platform::kHandoverClientTimeoutMs;
+bool gHoldRequests = false;
 QString gSocketPath;       // where our server listens
 QString gShortFolder;      // our own short socket folder, when RuntimeDir() was too deep
 char* gExitList = nullptr; // what a normal end removes, kept as plain C strings for atexit
@@ -431,7 +433,7 @@ void dropClient(QLocalSocket* s, const char* why) {
 // two, its answers are kept unread up to a limit, and a client that stays quiet is dropped,
 // so no client holds more than a little of our memory or its connection for long.
 void serve(QLocalSocket* s, QTimer* idle) {
-    while (true) {
+    while (!gHoldRequests) {
         if (!s->canReadLine()) {
             if (s->bytesAvailable() > kMaxRequestLine)
                 dropClient(s, "its request is too long");
@@ -475,6 +477,7 @@ void ensureServer() {
         return;
     sweepLeftovers();
     gServer = new platform::LocalListener();
+    gServer->setMaxClients(platform::kHandoverClientCap, "NO\n");
     QString path = defaultSocketPath(::getpid());
     if (QFile::encodeName(path).size() > kMaxSocketPath) {
         // Too deep for a socket: a short private folder of our own instead, named in our list.
@@ -509,6 +512,17 @@ void RemoveWindowFiles() {
 
 void SetHandoverClientTimeout(int ms) {
     gClientTimeoutMs = ms > 0 ? ms : kHandoverClientTimeoutMs;
+}
+
+void HoldHandoverRequests(bool hold) {
+    gHoldRequests = hold;
+    if (hold || !gServer)
+        return;
+    // The clients that asked meanwhile, each with its own idle timer.
+    for (QLocalSocket* s :
+         gServer->findChildren<QLocalSocket*>(QString(), Qt::FindDirectChildrenOnly))
+        if (QTimer* idle = s->findChild<QTimer*>(QString(), Qt::FindDirectChildrenOnly))
+            QTimer::singleShot(0, s, [s, idle] { serve(s, idle); });
 }
 
 HWND PublishWindow(QWidget* widget) {

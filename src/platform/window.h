@@ -10,7 +10,8 @@
 // request for another process's. A normal end removes the process's files; a start removes
 // those of processes that are gone. Requests are logged under the debug category
 // "tallix.handover". A client may send lines of up to 4 KiB, leave up to 64 KiB of answers
-// unread and stay quiet for up to 10 s; past any of these it is dropped.
+// unread and stay quiet for up to 10 s; past any of these it is dropped. The socket takes
+// kHandoverClientCap clients at once (platform/open_files.h); one more is answered "NO".
 #include "wintypes.h"
 
 #include <QString>
@@ -44,5 +45,8 @@ void RemoveWindowFiles();
 // request is answered at once). Tests shorten it; 0 goes back to 10 s.
 constexpr int kHandoverClientTimeoutMs = 10000;
 void SetHandoverClientTimeout(int ms);
+// While held, requests from other starts wait unanswered (a start shows its windows only when
+// it is ready); letting go answers the ones waiting.
+void HoldHandoverRequests(bool hold);
 
 } // namespace platform

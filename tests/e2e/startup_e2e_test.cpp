@@ -155,7 +155,7 @@ TEST_F(RealProgram, TwoStartsTogetherLeaveExactlyOneRunning) {
             [&] {
                 return a->state() == QProcess::NotRunning || b->state() == QProcess::NotRunning;
             },
-            8000))
+            30000)) // the later one ends once the other is up
             << "round " << round;
         WaitFor([] { return false; }, 300);
         const int running = (a->state() == QProcess::Running) + (b->state() == QProcess::Running);
