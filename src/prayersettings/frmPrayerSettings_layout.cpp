@@ -222,7 +222,6 @@ void frmPrayerSettings::createControls() {
     cmdDefaults = named<QPushButton>(this, "cmdDefaults");
     cmdSave = named<QPushButton>(this, "cmdSave");
     cmdExit = named<QPushButton>(this, "cmdExit");
-    cmdSave->setDefault(true);
     buttons->addWidget(cmdDefaults);
     buttons->addStretch(1);
     buttons->addWidget(cmdSave);
