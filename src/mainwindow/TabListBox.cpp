@@ -1,6 +1,7 @@
 #include "TabListBox.h"
 
 #include "runtime/Colors.h"
+#include "runtime/FocusFrame.h"
 
 #include <QPainter>
 #include <QStyledItemDelegate>
@@ -28,6 +29,7 @@ public:
             p->drawText(r, Qt::AlignLeft | Qt::AlignVCenter, columns[i]);
         }
         p->restore();
+        DrawItemFocusFrame(p, opt);
     }
 
 private:

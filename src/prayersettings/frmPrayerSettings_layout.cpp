@@ -4,6 +4,7 @@
 #include "core/mMain.h"
 #include "core/numfilter.h"
 #include "core/settings.h"
+#include "runtime/FocusFrame.h"
 #include "runtime/Interaction.h"
 
 #include <QButtonGroup>
@@ -63,6 +64,7 @@ void frmPrayerSettings::createControls() {
         lst->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
         lst->setTextElideMode(Qt::ElideRight);
         lst->setFixedHeight(2175 / 15);
+        ShowListFocus(lst);
     }
     top->addWidget(fraLocationByList, 3);
 

@@ -1,5 +1,6 @@
 #include "Form.h"
 
+#include "FocusFrame.h"
 #include "platform/blocked_windows.h"
 #include "platform/window.h"
 
@@ -148,9 +149,11 @@ void Form::SetDialogButtons(QPushButton* defaultButton, QPushButton* cancelButto
 }
 
 Form::Form(const QString& name, QWidget* parent) : QWidget(parent, Qt::Window), name_(name) {
-    // Activating a window that a modal window blocks brings the modal window forward.
+    // Activating a window that a modal window blocks brings the modal window forward; the
+    // keyboard focus always shows.
     static const bool relayed = [] {
         platform::OnBlockedWindowActivated([] { BringModalWindowForward(); });
+        KeepKeyboardFocusShown();
         return true;
     }();
     (void)relayed;
