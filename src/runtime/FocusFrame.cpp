@@ -13,9 +13,9 @@ void DrawItemFocusFrame(QPainter* painter, const QStyleOptionViewItem& option) {
     // dotted line on the item's edge, clear of its text and of the neighbouring rows.
     const QPalette::ColorGroup group =
         option.state & QStyle::State_Active ? QPalette::Active : QPalette::Inactive;
-    const QColor color = option.palette.color(
-        group, option.state & QStyle::State_Selected ? QPalette::HighlightedText
-                                                     : QPalette::Highlight);
+    const QColor color = option.palette.color(group, option.state & QStyle::State_Selected
+                                                         ? QPalette::HighlightedText
+                                                         : QPalette::Highlight);
     painter->save();
     painter->setRenderHint(QPainter::Antialiasing, false);
     painter->setPen(QPen(color, 1, Qt::DotLine));

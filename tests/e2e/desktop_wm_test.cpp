@@ -528,15 +528,15 @@ TEST_F(Desktop, TheWindowAlwaysComesBackFromTheTray) {
 TEST_F(Desktop, FixedWindowsOfferNeitherMinimiseNorMaximise) {
     const Wid main = startProgram();
     const Frame m = frame(main);
-    EXPECT_TRUE(m.motifMinimise && m.minimise) << "the main window keeps its minimise "
-                                               << m.text.toStdString();
+    EXPECT_TRUE(m.motifMinimise && m.minimise)
+        << "the main window keeps its minimise " << m.text.toStdString();
     EXPECT_FALSE(m.motifMaximise || m.maximise || m.resize) << m.text.toStdString();
 
     const auto checkDialog = [&](const char* what, Wid w) {
         const Frame f = frame(w);
         EXPECT_FALSE(f.motifMinimise) << what << " " << f.text.toStdString();
-        EXPECT_FALSE(f.motifMaximise || f.maximise || f.resize) << what << " "
-                                                                << f.text.toStdString();
+        EXPECT_FALSE(f.motifMaximise || f.maximise || f.resize)
+            << what << " " << f.text.toStdString();
     };
     const auto waitFor = [&](const QString& title, const QList<Wid>& known = {}) {
         QList<Wid> found;
@@ -645,8 +645,7 @@ TEST_F(Desktop, AMinimisedModalDialogComesBack) {
         const Wid w = found.first();
         for (const auto& way : ways) {
             SCOPED_TRACE(std::string(dialog) + ", " + way.how);
-            x({QStringLiteral("xdotool"), QStringLiteral("windowminimize"),
-               QString::number(w)});
+            x({QStringLiteral("xdotool"), QStringLiteral("windowminimize"), QString::number(w)});
             way.bringBack();
             EXPECT_TRUE(WaitFor([&] { return upFront(w) && above(w, main); }, 10000))
                 << prop(w, "_NET_WM_STATE").toStdString() << prop(w, "WM_STATE").toStdString();

@@ -109,11 +109,10 @@ protected:
     static QList<QWidget*> controls(Form* f) {
         QList<QWidget*> found;
         for (QWidget* w : f->findChildren<QWidget*>()) {
-            const bool edit = qobject_cast<QLineEdit*>(w) &&
-                              !qobject_cast<QComboBox*>(w->parentWidget());
+            const bool edit =
+                qobject_cast<QLineEdit*>(w) && !qobject_cast<QComboBox*>(w->parentWidget());
             const bool list = qobject_cast<QAbstractItemView*>(w) &&
-                              !qobject_cast<QComboBox*>(w->parentWidget()) &&
-                              w->window() == f;
+                              !qobject_cast<QComboBox*>(w->parentWidget()) && w->window() == f;
             if (edit || qobject_cast<QComboBox*>(w) || (list && !qobject_cast<QComboBox*>(w)))
                 found.append(w);
         }
@@ -142,14 +141,13 @@ TEST_F(DialogKeys, ReturnIsOkAndEscapeCancelFromEveryControl) {
                     delete form_.data();
                     break;
                 }
-                const std::string what = std::string(d.name) + " " +
-                                         w->objectName().toStdString() + " #" +
-                                         std::to_string(c) + (key == Qt::Key_Return ? " Return"
-                                                                                   : " Escape");
+                const std::string what = std::string(d.name) + " " + w->objectName().toStdString() +
+                                         " #" + std::to_string(c) +
+                                         (key == Qt::Key_Return ? " Return" : " Escape");
                 QWidget* focus = QApplication::focusWidget();
                 ASSERT_TRUE(focus == w || w->isAncestorOf(focus)) << what;
-                const int items = qobject_cast<QComboBox*>(w) ? static_cast<QComboBox*>(w)->count()
-                                                              : -1;
+                const int items =
+                    qobject_cast<QComboBox*>(w) ? static_cast<QComboBox*>(w)->count() : -1;
                 QTest::keyClick(focus, key);
                 if (!closed()) {
                     ADD_FAILURE() << what << ": the dialog stays open";
