@@ -5,8 +5,8 @@
 // that activates one of them (a click on it, its task-bar entry, a focus handed back when the
 // modal window was minimised) gets no answer from the toolkit when the modal window is not on
 // the screen, and the program looks stuck. The handler set here hears of each such activation
-// and can bring the modal window back. Only an X11 display reports them; elsewhere the handler
-// is never called.
+// and can bring the modal window back; a click on the program's own tray icon (an XEmbed tray)
+// counts too. Only an X11 display reports them; elsewhere the handler is never called.
 #include <functional>
 
 namespace platform {

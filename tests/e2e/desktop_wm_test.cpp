@@ -6,6 +6,7 @@
 #include "fakes/child_process.h"
 #include "fakes/wait_for.h"
 
+#include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -16,6 +17,7 @@
 #include <QScreen>
 #include <QTemporaryDir>
 #include <QThread>
+#include <QWidget>
 #include <gtest/gtest.h>
 #include <memory>
 #include <vector>
@@ -26,6 +28,15 @@ namespace {
 const TestHelperRegistration kScreenshot(QStringLiteral("screenshot"), [](const QStringList& a) {
     QScreen* screen = QGuiApplication::primaryScreen();
     return screen && !a.isEmpty() && screen->grabWindow(0).save(a.first(), "PNG") ? 0 : 1;
+});
+
+// "window TITLE": a window of another program, at the screen's lower left, until it is ended.
+const TestHelperRegistration kWindow(QStringLiteral("window"), [](const QStringList& a) {
+    QWidget window;
+    window.setWindowTitle(a.value(0));
+    window.setGeometry(10, 860, 240, 120);
+    window.show();
+    return QApplication::exec();
 });
 
 using Wid = qulonglong;
@@ -619,9 +630,19 @@ TEST_F(Desktop, FixedWindowsOfferNeitherMinimiseNorMaximise) {
 
 // A modal dialog that the window manager minimises all the same comes back, shown and in
 // front with the focus, when the window beneath it is clicked and when the tray icon is: the
-// program never sits there with nothing taking input.
+// program never sits there with nothing taking input. The focus is in another program's window
+// as the dialog goes, so nothing but the click brings it back.
 TEST_F(Desktop, AMinimisedModalDialogComesBack) {
     const Wid main = startProgram();
+    start(QCoreApplication::applicationFilePath(),
+          {QStringLiteral("--helper"), QStringLiteral("window"), QStringLiteral("Other program")});
+    Wid other = 0;
+    ASSERT_TRUE(WaitFor(
+        [&] {
+            other = search(QStringLiteral("--name"), QStringLiteral("^Other program$")).value(0);
+            return other != 0;
+        },
+        20000));
     const struct {
         const char* how;
         std::function<void()> bringBack;
@@ -645,7 +666,12 @@ TEST_F(Desktop, AMinimisedModalDialogComesBack) {
         const Wid w = found.first();
         for (const auto& way : ways) {
             SCOPED_TRACE(std::string(dialog) + ", " + way.how);
+            activate(other);
+            ASSERT_TRUE(WaitFor([&] { return active() == other; }, 5000));
             x({QStringLiteral("xdotool"), QStringLiteral("windowminimize"), QString::number(w)});
+            ASSERT_TRUE(WaitFor([&] { return !viewable(w); }, 5000));
+            Pump(500);
+            ASSERT_FALSE(viewable(w)) << "back on its own";
             way.bringBack();
             EXPECT_TRUE(WaitFor([&] { return upFront(w) && above(w, main); }, 10000))
                 << prop(w, "_NET_WM_STATE").toStdString() << prop(w, "WM_STATE").toStdString();
