@@ -1,6 +1,7 @@
 #include "TabListBox.h"
 
 #include "runtime/Colors.h"
+#include "runtime/FocusFrame.h"
 
 #include <algorithm>
 
@@ -31,6 +32,7 @@ public:
             p->drawText(r, Qt::AlignLeft | Qt::AlignVCenter, columns[i]);
         }
         p->restore();
+        DrawItemFocusFrame(p, opt);
     }
 
     // As wide as the row's columns, so rows wider than the list make it scroll sideways.

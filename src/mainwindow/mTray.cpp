@@ -226,6 +226,9 @@ LONG TrayWndProc(HWND hWnd, UINT uMsg, LONG wParam, LONG lParam) {
     case WM_RBUTTONDBLCLK:
         if (flashing) {
             StopTrayFlash();
+        } else if (BringModalWindowForward()) {
+            // A modal window of the program is up (a dialog, the exit question): it is what
+            // the click shows, minimised or not.
         } else if (noDialogInTheWay()) {
             DoEvents();
             window->RestoreFromTray();
@@ -235,6 +238,8 @@ LONG TrayWndProc(HWND hWnd, UINT uMsg, LONG wParam, LONG lParam) {
     case WM_RBUTTONUP:
         if (flashing) {
             StopTrayFlash();
+        } else if (BringModalWindowForward()) {
+            // No menu while a modal window is up: the window shows instead.
         } else if (noDialogInTheWay()) {
             DoEvents();
             SetForegroundWindow(window->hWnd());

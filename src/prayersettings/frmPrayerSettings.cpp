@@ -17,15 +17,14 @@
 #include <QListWidget>
 #include <QMouseEvent>
 #include <QPushButton>
-#include <QShortcut>
 #include <QSignalBlocker>
 #include <QTabWidget>
 #include <QVBoxLayout>
 
 frmPrayerSettings::frmPrayerSettings(QWidget* parent)
     : Form(QStringLiteral("frmPrayerSettings"), parent) {
-    setWindowFlag(Qt::Dialog);
     createControls();
+    MakeFixedDialog();
     connectHandlers();
 }
 
@@ -34,10 +33,8 @@ frmPrayerSettings::~frmPrayerSettings() = default;
 void frmPrayerSettings::connectHandlers() {
     connect(cmdSave, &QPushButton::clicked, this, [this] { cmdSave_Click(); });
     connect(cmdExit, &QPushButton::clicked, this, [this] { cmdExit_Click(); });
-    // Esc is Cancel, as in the preferences (a shortcut of its own: the button's caption sets
-    // its mnemonic).
-    auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
-    connect(escape, &QShortcut::activated, this, [this] { cmdExit->click(); });
+    // Return is OK from any box or list, Esc is Cancel, as in the preferences.
+    SetDialogButtons(cmdSave, cmdExit);
     connect(cmdDefaults, &QPushButton::clicked, this, [this] { cmdDefaults_Click(); });
 
     // Lists: a position set by the user or by code runs the handler, once per change.

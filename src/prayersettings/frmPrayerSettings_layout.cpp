@@ -4,6 +4,7 @@
 #include "core/mMain.h"
 #include "core/numfilter.h"
 #include "core/settings.h"
+#include "runtime/FocusFrame.h"
 #include "runtime/Interaction.h"
 
 #include <QButtonGroup>
@@ -63,6 +64,7 @@ void frmPrayerSettings::createControls() {
         lst->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
         lst->setTextElideMode(Qt::ElideRight);
         lst->setFixedHeight(2175 / 15);
+        ShowListFocus(lst);
     }
     top->addWidget(fraLocationByList, 3);
 
@@ -224,7 +226,6 @@ void frmPrayerSettings::createControls() {
     cmdDefaults = named<QPushButton>(this, "cmdDefaults");
     cmdSave = named<QPushButton>(this, "cmdSave");
     cmdExit = named<QPushButton>(this, "cmdExit");
-    cmdSave->setDefault(true);
     // The line that says OK waits for the system to take the new zone; hidden until then.
     lblSystemZone = named<QLabel>(this, "lblSystemZone");
     lblSystemZone->setWordWrap(true);

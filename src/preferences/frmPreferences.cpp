@@ -8,13 +8,11 @@
 #include "runtime/Colors.h"
 #include "runtime/Interaction.h"
 
-#include <QApplication>
 #include <QCheckBox>
 #include <QHBoxLayout>
 #include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QShortcut>
 #include <QStyle>
 #include <QTabWidget>
 #include <QTimer>
@@ -73,7 +71,6 @@ void ColorSwatch::SetBackColor(std::int32_t color) {
 }
 
 frmPreferences::frmPreferences(QWidget* parent) : Form(QStringLiteral("frmPreferences"), parent) {
-    setWindowFlag(Qt::WindowMinMaxButtonsHint, false);
     tabMain = new QTabWidget(this);
     tabMain->setObjectName(QStringLiteral("tabMain"));
     createAudioPage();
@@ -88,20 +85,10 @@ frmPreferences::frmPreferences(QWidget* parent) : Form(QStringLiteral("frmPrefer
     cmdDefaults->setObjectName(QStringLiteral("cmdDefaults"));
     cmdSave = new QPushButton(this);
     cmdSave->setObjectName(QStringLiteral("cmdSave"));
-    cmdSave->setDefault(true);
     cmdExit = new QPushButton(this);
     cmdExit->setObjectName(QStringLiteral("cmdExit"));
-    // Enter is OK, as in any dialog; a button that has the focus takes its own Enter.
-    for (const int key : {int(Qt::Key_Return), int(Qt::Key_Enter)}) {
-        auto* enter = new QShortcut(QKeySequence(key), this);
-        connect(enter, &QShortcut::activated, this, [this] {
-            auto* focused = qobject_cast<QPushButton*>(QApplication::focusWidget());
-            (focused && focused->window() == this ? focused : cmdSave)->click();
-        });
-    }
-    // Esc is Cancel (a shortcut of its own: the button's caption sets its mnemonic).
-    auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
-    connect(escape, &QShortcut::activated, this, [this] { cmdExit->click(); });
+    // Enter is OK, as in any dialog; Esc is Cancel.
+    SetDialogButtons(cmdSave, cmdExit);
     connect(cmdDefaults, &QPushButton::clicked, this, &frmPreferences::cmdDefaults_Click);
     connect(cmdSave, &QPushButton::clicked, this, &frmPreferences::cmdSave_Click);
     connect(cmdExit, &QPushButton::clicked, this, &frmPreferences::cmdExit_Click);
@@ -114,6 +101,7 @@ frmPreferences::frmPreferences(QWidget* parent) : Form(QStringLiteral("frmPrefer
     auto* main = new QVBoxLayout(this);
     main->addWidget(tabMain);
     main->addLayout(buttons);
+    MakeFixedDialog();
 
     tmrMain = new QTimer(this);
     tmrMain->setInterval(1000);

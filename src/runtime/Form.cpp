@@ -1,5 +1,7 @@
 #include "Form.h"
 
+#include "FocusFrame.h"
+#include "platform/blocked_windows.h"
 #include "platform/window.h"
 
 #include <QApplication>
@@ -8,7 +10,9 @@
 #include <QEventLoop>
 #include <QLayout>
 #include <QPointer>
+#include <QPushButton>
 #include <QScreen>
+#include <QShortcut>
 #include <QThread>
 #include <QTimer>
 
@@ -40,6 +44,10 @@ bool BringModalWindowForward() {
     QWidget* front = QApplication::activeModalWidget();
     if (!front || !front->isVisible())
         return false;
+    // A window manager may minimise a modal window all the same; nothing of the program would
+    // take input then.
+    if (front->isMinimized())
+        front->setWindowState(front->windowState() & ~Qt::WindowMinimized);
     front->raise();
     front->activateWindow();
     return true;
@@ -103,7 +111,52 @@ void Form::CenterOver(const QWidget* window) {
     move(placed.topLeft());
 }
 
+void Form::MakeFixedDialog() {
+    setWindowFlags((windowFlags() & Qt::WindowStaysOnTopHint) | Qt::Dialog | Qt::WindowTitleHint |
+                   Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
+    fixedDialog_ = true;
+}
+
+void Form::showEvent(QShowEvent* event) {
+    // The window manager learns the size before the window is mapped. The controls have been
+    // shown (a list sized to its items grows now), so the layout sets the size it needs first.
+    if (fixedDialog_) {
+        if (layout())
+            layout()->activate();
+        setFixedSize(size());
+    }
+    QWidget::showEvent(event);
+}
+
+void Form::SetDialogButtons(QPushButton* defaultButton, QPushButton* cancelButton) {
+    if (defaultButton) {
+        defaultButton->setDefault(true);
+        // A shortcut of the window: the key reaches no control, so a line edit, a list or an
+        // editable combo box (which would add the text as an item) never takes it.
+        for (const int key : {int(Qt::Key_Return), int(Qt::Key_Enter)}) {
+            auto* enter = new QShortcut(QKeySequence(key), this);
+            connect(enter, &QShortcut::activated, defaultButton, [this, defaultButton] {
+                auto* focused = qobject_cast<QPushButton*>(QApplication::focusWidget());
+                (focused && focused->window() == this ? focused : defaultButton)->click();
+            });
+        }
+    }
+    if (cancelButton) {
+        // Its own shortcut: the button's caption sets its mnemonic.
+        auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+        connect(escape, &QShortcut::activated, cancelButton, &QPushButton::click);
+    }
+}
+
 Form::Form(const QString& name, QWidget* parent) : QWidget(parent, Qt::Window), name_(name) {
+    // Activating a window that a modal window blocks brings the modal window forward; the
+    // keyboard focus always shows.
+    static const bool relayed = [] {
+        platform::OnBlockedWindowActivated([] { BringModalWindowForward(); });
+        KeepKeyboardFocusShown();
+        return true;
+    }();
+    (void)relayed;
     setObjectName(name);
     setAttribute(Qt::WA_DeleteOnClose, false);
     registry().append(this);

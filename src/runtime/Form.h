@@ -6,6 +6,8 @@
 #include <QList>
 #include <QWidget>
 
+class QPushButton;
+
 class Form : public QWidget {
     Q_OBJECT
 public:
@@ -42,9 +44,16 @@ protected:
     // Moves the form to the middle of the primary screen's work area (the desktop less its
     // panels); nothing happens without a screen.
     void CenterOnWorkArea();
+    // A dialog of fixed size: a title bar with the close box only (no minimise or maximise
+    // button), and the size it first shows with kept, so the window manager offers neither.
+    void MakeFixedDialog();
+    // Return and Enter press the default button from any control of the form (a button that has
+    // the focus presses itself); Escape presses the cancel button.
+    void SetDialogButtons(QPushButton* defaultButton, QPushButton* cancelButton);
 
     void changeEvent(QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
 private:
     bool runUnload(int unloadMode);
@@ -57,6 +66,7 @@ private:
     HWND hwnd_ = 0;
     bool loaded_ = false;
     bool unloading_ = false;
+    bool fixedDialog_ = false;
 };
 
 // The loaded forms, in the order they were loaded.
@@ -64,8 +74,9 @@ QList<Form*> Forms();
 // The loaded form of that design name (in any case), nullptr when none is loaded.
 Form* FindForm(const QString& name);
 // When a modal window (a form shown modally, a question, a file dialog) is up, brings it to
-// the front with the focus and returns true: a command that would open another window or end
-// the program then does nothing else.
+// the front with the focus (shown again when the window manager minimised it) and returns
+// true: a command that would open another window or end the program then does nothing else.
+// Clicking or activating a window the modal window blocks calls it too.
 bool BringModalWindowForward();
 
 constexpr int vbModeless = 0;

@@ -6,6 +6,7 @@
 #include "fakes/child_process.h"
 #include "fakes/wait_for.h"
 
+#include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -16,6 +17,7 @@
 #include <QScreen>
 #include <QTemporaryDir>
 #include <QThread>
+#include <QWidget>
 #include <gtest/gtest.h>
 #include <memory>
 #include <vector>
@@ -26,6 +28,15 @@ namespace {
 const TestHelperRegistration kScreenshot(QStringLiteral("screenshot"), [](const QStringList& a) {
     QScreen* screen = QGuiApplication::primaryScreen();
     return screen && !a.isEmpty() && screen->grabWindow(0).save(a.first(), "PNG") ? 0 : 1;
+});
+
+// "window TITLE": a window of another program, at the screen's lower left, until it is ended.
+const TestHelperRegistration kWindow(QStringLiteral("window"), [](const QStringList& a) {
+    QWidget window;
+    window.setWindowTitle(a.value(0));
+    window.setGeometry(10, 860, 240, 120);
+    window.show();
+    return QApplication::exec();
 });
 
 using Wid = qulonglong;
@@ -210,6 +221,57 @@ protected:
            QString::number(cy), QStringLiteral("click"), QString::number(button)});
     }
 
+    // What the window's frame offers: by what the program asks (the Motif hints, which most
+    // window managers follow) and by what openbox allows (it never maximises or resizes a
+    // window of fixed size, but takes no minimise or maximise bit of the Motif hints).
+    struct Frame {
+        bool motifMinimise = true, motifMaximise = true;
+        bool minimise = false, maximise = false, resize = false;
+        QString text;
+    };
+    Frame frame(Wid w) const {
+        Frame f;
+        const QString motif = prop(w, "_MOTIF_WM_HINTS");
+        static const QRegularExpression hints(
+            QStringLiteral("= (0x[0-9a-f]+), (0x[0-9a-f]+), (0x[0-9a-f]+)"));
+        const QRegularExpressionMatch m = hints.match(motif);
+        if (m.hasMatch()) {
+            const uint flags = m.captured(1).toUInt(nullptr, 16);
+            const uint functions = m.captured(2).toUInt(nullptr, 16);
+            const uint decorations = m.captured(3).toUInt(nullptr, 16);
+            // A button shows when both its function and its decoration are allowed; a part
+            // whose flag is off allows everything.
+            const auto allowed = [&](uint function, uint decoration) {
+                return (!(flags & 1) || (functions & function)) &&
+                       (!(flags & 2) || (decorations & decoration));
+            };
+            f.motifMinimise = allowed(0x08, 0x20);
+            f.motifMaximise = allowed(0x10, 0x40);
+        }
+        const QString actions = prop(w, "_NET_WM_ALLOWED_ACTIONS");
+        f.minimise = actions.contains(QStringLiteral("_NET_WM_ACTION_MINIMIZE"));
+        f.maximise = actions.contains(QStringLiteral("_NET_WM_ACTION_MAXIMIZE"));
+        f.resize = actions.contains(QStringLiteral("_NET_WM_ACTION_RESIZE"));
+        f.text = motif + actions;
+        return f;
+    }
+    // Clicks into the window at that point of its own (negative: from its right or bottom).
+    void clickIn(Wid w, int x, int y) const {
+        const QString info =
+            this->x({QStringLiteral("xwininfo"), QStringLiteral("-id"), QString::number(w)});
+        const auto field = [&](const char* name) {
+            const QRegularExpression re(QString::fromLatin1(name) +
+                                        QStringLiteral(":\\s*(-?\\d+)"));
+            return re.match(info).captured(1).toInt();
+        };
+        const int left = field("Absolute upper-left X");
+        const int top = field("Absolute upper-left Y");
+        this->x({QStringLiteral("xdotool"), QStringLiteral("mousemove"),
+                 QString::number(x >= 0 ? left + x : left + field("Width") + x),
+                 QString::number(y >= 0 ? top + y : top + field("Height") + y),
+                 QStringLiteral("click"), QStringLiteral("1")});
+    }
+
     // Starts the program (settings lines added to a fresh store first) and waits for its window.
     Wid startProgram(const QStringList& settings = {}) {
         if (!settings.isEmpty()) {
@@ -337,7 +399,7 @@ TEST_F(Desktop, TheZoneQuestionStaysAboveItsDialogThroughAnAthan) {
     key(QStringLiteral("alt+t"));
     x({QStringLiteral("xdotool"), QStringLiteral("type"), QStringLiteral("--delay"),
        QStringLiteral("60"), QStringLiteral("Jakarta")});
-    // OK: the button left of Cancel at the dialog's lower right (a form takes no Return).
+    // OK: the button left of Cancel at the dialog's lower right, clicked.
     const QString info =
         x({QStringLiteral("xwininfo"), QStringLiteral("-id"), QString::number(settings.first())});
     const auto field = [&](const char* name) {
@@ -467,6 +529,157 @@ TEST_F(Desktop, TheWindowAlwaysComesBackFromTheTray) {
             }
         }
         EXPECT_EQ(back, 20) << way.how;
+    }
+    EXPECT_EQ(program->state(), QProcess::Running);
+}
+
+// Windows of fixed size offer no maximise, and the dialogs no minimise either: the main
+// window, Prayer Settings, Preferences, a question, the About box and the update window. Return
+// closes each settings dialog with OK, Escape with Cancel.
+TEST_F(Desktop, FixedWindowsOfferNeitherMinimiseNorMaximise) {
+    const Wid main = startProgram();
+    const Frame m = frame(main);
+    EXPECT_TRUE(m.motifMinimise && m.minimise)
+        << "the main window keeps its minimise " << m.text.toStdString();
+    EXPECT_FALSE(m.motifMaximise || m.maximise || m.resize) << m.text.toStdString();
+
+    const auto checkDialog = [&](const char* what, Wid w) {
+        const Frame f = frame(w);
+        EXPECT_FALSE(f.motifMinimise) << what << " " << f.text.toStdString();
+        EXPECT_FALSE(f.motifMaximise || f.maximise || f.resize)
+            << what << " " << f.text.toStdString();
+    };
+    const auto waitFor = [&](const QString& title, const QList<Wid>& known = {}) {
+        QList<Wid> found;
+        WaitFor(
+            [&] {
+                found = newWindows(title, known);
+                return !found.isEmpty();
+            },
+            20000);
+        return found.value(0);
+    };
+    const struct {
+        const char* what;
+        const char* open;
+        const char* title;
+        const char* close;
+    } dialogs[] = {
+        {"Prayer Settings", "ctrl+s", "Prayer Settings$", "Escape"},
+        {"Preferences", "ctrl+p", "Preferences$", "Return"},
+    };
+    for (const auto& d : dialogs) {
+        activate(main);
+        key(QString::fromLatin1(d.open));
+        const Wid w = waitFor(QString::fromLatin1(d.title));
+        ASSERT_NE(w, 0u) << d.what;
+        EXPECT_TRUE(WaitFor([&] { return active() == w; }, 5000)) << d.what;
+        checkDialog(d.what, w);
+        key(QString::fromLatin1(d.close));
+        EXPECT_TRUE(WaitFor([&] { return !viewable(w); }, 10000)) << d.what << " stays open";
+    }
+
+    // The exit question, answered No.
+    activate(main);
+    key(QStringLiteral("alt+f"));
+    key(QStringLiteral("x"));
+    const Wid question = waitFor(QStringLiteral("^Tallix Time$"), {main});
+    ASSERT_NE(question, 0u);
+    checkDialog("question", question);
+    key(QStringLiteral("Escape"));
+    EXPECT_TRUE(WaitFor([&] { return !viewable(question); }, 5000));
+
+    // The update window (a failed check then asks too, and is a question of its own).
+    activate(main);
+    key(QStringLiteral("alt+h"));
+    key(QStringLiteral("u"));
+    const Wid update = waitFor(QStringLiteral("^Checking for Update"));
+    ASSERT_NE(update, 0u);
+    checkDialog("update window", update);
+    key(QStringLiteral("Escape"));
+    EXPECT_TRUE(WaitFor(
+        [&] {
+            for (const Wid w : newWindows(QStringLiteral("^Tallix Time$"), {main})) {
+                activate(w);
+                key(QStringLiteral("Return"));
+            }
+            return !viewable(update) &&
+                   newWindows(QStringLiteral("^Tallix Time$"), {main}).isEmpty();
+        },
+        40000));
+
+    // The About box, which hides the main window while it is up; a click closes it.
+    activate(main);
+    key(QStringLiteral("alt+h"));
+    key(QStringLiteral("a"));
+    QList<Wid> about;
+    ASSERT_TRUE(WaitFor(
+        [&] {
+            // The program's managed windows (its tray icon lives in the tray) but the main one.
+            const QList<Wid> managed = stacking();
+            about = search(QStringLiteral("--pid"), QString::number(program->processId()));
+            about.removeIf([&](Wid w) { return w == main || !managed.contains(w); });
+            return !about.isEmpty() && !viewable(main);
+        },
+        20000));
+    checkDialog("About box", about.first());
+    clickIn(about.first(), 100, 100);
+    EXPECT_TRUE(WaitFor([&] { return viewable(main) && !viewable(about.first()); }, 10000));
+    EXPECT_EQ(program->state(), QProcess::Running);
+}
+
+// A modal dialog that the window manager minimises all the same comes back, shown and in
+// front with the focus, when the window beneath it is clicked and when the tray icon is: the
+// program never sits there with nothing taking input. The focus is in another program's window
+// as the dialog goes, so nothing but the click brings it back.
+TEST_F(Desktop, AMinimisedModalDialogComesBack) {
+    const Wid main = startProgram();
+    start(QCoreApplication::applicationFilePath(),
+          {QStringLiteral("--helper"), QStringLiteral("window"), QStringLiteral("Other program")});
+    Wid other = 0;
+    ASSERT_TRUE(WaitFor(
+        [&] {
+            other = search(QStringLiteral("--name"), QStringLiteral("^Other program$")).value(0);
+            return other != 0;
+        },
+        20000));
+    const struct {
+        const char* how;
+        std::function<void()> bringBack;
+    } ways[] = {
+        {"click on the main window", [&] { clickIn(main, 12, -6); }},
+        {"tray click", [&] { clickTray(1); }},
+    };
+    const std::pair<const char*, const char*> dialogs[] = {{"Prayer Settings$", "ctrl+s"},
+                                                           {"Preferences$", "ctrl+p"}};
+    for (const auto& [dialog, opener] : dialogs) {
+        activate(main);
+        key(QString::fromLatin1(opener));
+        QList<Wid> found;
+        ASSERT_TRUE(WaitFor(
+            [&] {
+                found = search(QStringLiteral("--name"), QString::fromLatin1(dialog));
+                return !found.isEmpty() && upFront(found.first());
+            },
+            20000))
+            << dialog;
+        const Wid w = found.first();
+        for (const auto& way : ways) {
+            SCOPED_TRACE(std::string(dialog) + ", " + way.how);
+            activate(other);
+            ASSERT_TRUE(WaitFor([&] { return active() == other; }, 5000));
+            x({QStringLiteral("xdotool"), QStringLiteral("windowminimize"), QString::number(w)});
+            ASSERT_TRUE(WaitFor([&] { return !viewable(w); }, 5000));
+            Pump(500);
+            ASSERT_FALSE(viewable(w)) << "back on its own";
+            way.bringBack();
+            EXPECT_TRUE(WaitFor([&] { return upFront(w) && above(w, main); }, 10000))
+                << prop(w, "_NET_WM_STATE").toStdString() << prop(w, "WM_STATE").toStdString();
+            if (std::string(dialog) == "Prayer Settings$" && std::string(way.how) == "tray click")
+                screenshot(QStringLiteral("modal_dialog_back_from_tray"));
+        }
+        key(QStringLiteral("Escape"));
+        EXPECT_TRUE(WaitFor([&] { return !viewable(w); }, 10000));
     }
     EXPECT_EQ(program->state(), QProcess::Running);
 }

@@ -116,6 +116,26 @@ TEST_F(TrayModule, ClicksRestoreOrOpenTheMenuUnlessSomethingIsInTheWay) {
     EXPECT_TRUE(window_->isVisible());
 }
 
+// While a modal window is up, a left or right click on the icon shows that window (a
+// minimised one again), in front; the main window stays as it was and no menu opens.
+TEST_F(TrayModule, AClickBringsUpTheModalWindow) {
+    window_->hide();
+    for (const LONG click : {LONG(WM_LBUTTONUP), LONG(WM_LBUTTONDBLCLK), LONG(WM_RBUTTONUP)}) {
+        Form dialog(QStringLiteral("frmPrayerSettings"));
+        dialog.setWindowModality(Qt::ApplicationModal);
+        dialog.show();
+        dialog.setWindowState(Qt::WindowMinimized);
+        QCoreApplication::processEvents();
+        ASSERT_EQ(QApplication::activeModalWidget(), &dialog);
+        ASSERT_TRUE(dialog.isMinimized());
+        tray(click);
+        EXPECT_FALSE(dialog.isMinimized()) << click;
+        EXPECT_TRUE(dialog.isVisible()) << click;
+        EXPECT_FALSE(window_->isVisible()) << click;
+        EXPECT_FALSE(window_->mPopupSys->isVisible()) << click;
+    }
+}
+
 TEST_F(TrayModule, AClickOnAFlashingIconOnlyStopsTheFlash) {
     window_->hide();
     window_->TrayFlashKind = 0;

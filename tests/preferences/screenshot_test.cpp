@@ -1,16 +1,19 @@
 // Pictures of the three pages and of the sound-file dialog, for a person to look at.
+#include "fakes/row_contrast.h"
 #include "platform/shell.h"
 #include "preferences/mGetWavFile.h"
 #include "prefs_fixture.h"
 #include "runtime/ResStrings.h"
 
 #include <QAbstractItemView>
+#include <QComboBox>
 #include <QDir>
 #include <QFileDialog>
 #include <QLabel>
 #include <QListView>
 #include <QPushButton>
 #include <QTabWidget>
+#include <QTest>
 #include <QTreeView>
 
 namespace {
@@ -118,4 +121,28 @@ TEST_F(PreferencesScreenshots, FolderChooserShowsItsPromptAboveTheFolders) {
     EXPECT_GT(views, 0);
     EXPECT_EQ(dialog->fileMode(), QFileDialog::Directory);
     EXPECT_TRUE(dialog->grab().toImage().save(shotPath("preferences-folder-chooser.png")));
+}
+
+// The list box (a combo box) that has the keyboard focus shows it, whatever way the focus came:
+// the style's focus outline, which it would draw only after a Tab key, stays after a click (a
+// change of colour of at least 150 of 765 on its edge). The picture has the focus in the
+// second reminder list.
+TEST_F(PreferencesScreenshots, TheFocusedListShowsItsFocus) {
+    frmPreferences& dlg = open(2);
+    dlg.show();
+    dlg.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&dlg));
+    for (QComboBox* cbo : {dlg.cboReminderBefore[2], dlg.cboReminderAfter[4]}) {
+        SCOPED_TRACE(cbo->objectName().toStdString());
+        dlg.cmdSave->setFocus();
+        settle();
+        const QImage away = cbo->grab().toImage();
+        cbo->setFocus(Qt::OtherFocusReason);
+        settle();
+        ASSERT_TRUE(cbo->hasFocus());
+        EXPECT_GE(EdgeContrast(away, cbo->grab().toImage()), 150);
+    }
+    dlg.cboReminderBefore[2]->setFocus();
+    settle();
+    EXPECT_TRUE(dlg.grab().save(shotPath("preferences-list-focus.png")));
 }
