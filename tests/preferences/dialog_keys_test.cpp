@@ -35,7 +35,8 @@ protected:
         PrefsFixture::SetUp();
         frmPrayerSettings::PlaceFileOverride.clear();
         platform::InstallSystemZoneHook([] { return QByteArray("Asia/Riyadh"); });
-        platform::InstallSetTimezoneHook([](const QByteArray&, QString*) { return true; });
+        platform::InstallSetTimezoneHook(
+            [](const QByteArray&, platform::SystemAnswer answer) { answer(true, QString()); });
     }
     void TearDown() override {
         if (form_)
