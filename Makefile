@@ -6,11 +6,13 @@
 BUILD   ?= build
 PREFIX  ?= /usr/local
 JOBS    ?= $(shell nproc 2>/dev/null || echo 2)
+# The end-to-end tests each run a desktop of their own: four at a time hold on a busy machine.
+TEST_JOBS ?= 4
 SUDO    := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 PACKAGES := build-essential cmake pkg-config qt6-base-dev qt6-base-dev-tools \
 	libqt6opengl6-dev libgl-dev libasound2-dev alsa-utils libgtest-dev libgmock-dev \
 	libbenchmark-dev xvfb xauth fonts-dejavu-core poppler-utils dbus-daemon \
-	dbus-session-bus-common openbox trayer xdotool x11-utils
+	dbus-session-bus-common openbox trayer xdotool x11-utils libxcb1-dev libasound2-data
 
 .PHONY: all deps configure build program run test install clean
 
@@ -56,7 +58,7 @@ install: program
 	fi
 
 test: build
-	cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS) --timeout 600
+	cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(TEST_JOBS) --timeout 600
 
 clean:
 	rm -rf $(BUILD)

@@ -523,8 +523,7 @@ protected:
 };
 
 TEST_F(TimetablePrint, AYearIsOneSheetPerMonthWithThePagesLines) {
-    if (QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty())
-        GTEST_SKIP() << "poppler-utils is not installed";
+    ASSERT_TRUE(ToolInstalled(QStringLiteral("pdftotext"), "poppler-utils"));
     const QString pdf = path("year.pdf");
     printInto(pdf);
     window->mnuPrintYearHijri->trigger();
@@ -543,8 +542,7 @@ TEST_F(TimetablePrint, AYearIsOneSheetPerMonthWithThePagesLines) {
 }
 
 TEST_F(TimetablePrint, AMonthFitsOneSheetAndIsSavedAsAPicture) {
-    if (QStandardPaths::findExecutable(QStringLiteral("pdftoppm")).isEmpty())
-        GTEST_SKIP() << "poppler-utils is not installed";
+    ASSERT_TRUE(ToolInstalled(QStringLiteral("pdftoppm"), "poppler-utils"));
     // A5 is too short for 63 lines of 10-point type: the type is made smaller instead.
     runtime::Printer().SetPaperSize(vbPRPSA5);
     const QString pdf = path("month.pdf");
@@ -626,8 +624,7 @@ TEST_F(TimetableRealDialogs, SaveAndPrintThroughQtsDialogs) {
     ASSERT_EQ(lines.size(), 63);
     EXPECT_TRUE(lines[4].contains(GetMonthName(1, 9, 1)));
 
-    if (QStandardPaths::findExecutable(QStringLiteral("pdfinfo")).isEmpty())
-        GTEST_SKIP() << "poppler-utils is not installed";
+    ASSERT_TRUE(ToolInstalled(QStringLiteral("pdfinfo"), "poppler-utils"));
     runtime::Printer().device().setOutputFileName(path("dialog.pdf"));
     answerWith<QPrintDialog>(
         [](QPrintDialog* dialog) { QMetaObject::invokeMethod(dialog, "accept"); });
