@@ -1,5 +1,6 @@
 #include "child_process.h"
 
+#include <QCoreApplication>
 #include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
@@ -76,6 +77,45 @@ int endSessionMembers(pid_t session, int ms) {
 pid_t sessionOf(const QProcess& process) {
     return pid_t(process.property(kSessionProperty).toLongLong());
 }
+
+// "end-sessions-after": reads "+PID" (a session started) and "-PID" (ended) lines until its
+// input closes, which is when the test program ends, however it ends (a crash included); then
+// ends the sessions still open.
+int watchSessions(const QStringList&) {
+    QFile in;
+    if (!in.open(stdin, QIODevice::ReadOnly))
+        return 1;
+    std::vector<pid_t> open;
+    for (QByteArray line; !(line = in.readLine()).isEmpty();) {
+        const pid_t pid = pid_t(line.mid(1).trimmed().toInt());
+        if (line.startsWith('+'))
+            open.push_back(pid);
+        else
+            open.erase(std::remove(open.begin(), open.end(), pid), open.end());
+    }
+    for (const pid_t session : open)
+        endSessionMembers(session, 2000);
+    return 0;
+}
+const TestHelperRegistration kSessionWatch(QStringLiteral("end-sessions-after"), watchSessions);
+
+// Tells the watcher of this test program about a session; starts the watcher, in a session of
+// its own, at the first one.
+void tellWatcher(char what, pid_t session) {
+    static QProcess* watcher = nullptr; // never deleted: it must outlive the test program
+    if (!watcher) {
+        watcher = new QProcess;
+        watcher->setChildProcessModifier([] { ::setsid(); });
+        watcher->setProcessChannelMode(QProcess::ForwardedChannels);
+        watcher->start(QCoreApplication::applicationFilePath(),
+                       {QStringLiteral("--helper"), QStringLiteral("end-sessions-after")});
+        watcher->waitForStarted(30000);
+    }
+    if (watcher->state() == QProcess::Running) {
+        watcher->write(what + QByteArray::number(session) + '\n');
+        watcher->waitForBytesWritten(5000);
+    }
+}
 } // namespace
 
 void StartInOwnSession(QProcess& process) {
@@ -84,6 +124,7 @@ void StartInOwnSession(QProcess& process) {
         const pid_t leader = pid_t(process.processId());
         process.setProperty(kSessionProperty, qint64(leader));
         sessions().push_back(leader);
+        tellWatcher('+', leader);
     });
 }
 
@@ -96,12 +137,15 @@ void EndSession(QProcess& process, int ms) {
         process.waitForFinished(3000);
     auto& all = sessions();
     all.erase(std::remove(all.begin(), all.end(), session), all.end());
+    tellWatcher('-', session);
 }
 
 int EndAllSessions(int ms) {
     int left = 0;
-    for (const pid_t session : sessions())
+    for (const pid_t session : sessions()) {
         left += endSessionMembers(session, ms);
+        tellWatcher('-', session);
+    }
     sessions().clear();
     return left;
 }
