@@ -624,7 +624,8 @@ TEST_F(TimetableRealDialogs, SaveAndPrintThroughQtsDialogs) {
     ASSERT_EQ(lines.size(), 63);
     EXPECT_TRUE(lines[4].contains(GetMonthName(1, 9, 1)));
 
-    ASSERT_TRUE(ToolInstalled(QStringLiteral("pdfinfo"), "poppler-utils"));
+    if (QStandardPaths::findExecutable(QStringLiteral("pdfinfo")).isEmpty())
+        GTEST_SKIP() << "poppler-utils is not installed";
     runtime::Printer().device().setOutputFileName(path("dialog.pdf"));
     answerWith<QPrintDialog>(
         [](QPrintDialog* dialog) { QMetaObject::invokeMethod(dialog, "accept"); });
