@@ -24,8 +24,8 @@ int CreateBeside(const QString& target, mode_t newMode, QByteArray* created) {
     for (int attempt = 0; attempt < 64; ++attempt) {
         const QByteArray name =
             stem + QByteArray::number(QRandomGenerator::system()->generate64() >> 2, 36);
-        fd = ::open(name.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
-                    newMode);
+        fd =
+            ::open(name.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, newMode);
         if (fd >= 0) {
             *created = name;
             break;

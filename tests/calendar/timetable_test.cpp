@@ -354,9 +354,10 @@ TEST_F(Timetable, AReplacedFileKeepsItsMode) {
         ASSERT_EQ(::lstat(QFile::encodeName(path("kept.txt")).constData(), &st), 0);
         EXPECT_TRUE(S_ISREG(st.st_mode));
         EXPECT_EQ(st.st_mode & 07777, mode);
-        EXPECT_EQ(QDir(dir.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries | QDir::Hidden |
-                                             QDir::System),
-                  QStringList{QStringLiteral("kept.txt")});
+        EXPECT_EQ(
+            QDir(dir.path())
+                .entryList(QDir::NoDotAndDotDot | QDir::AllEntries | QDir::Hidden | QDir::System),
+            QStringList{QStringLiteral("kept.txt")});
     }
 }
 

@@ -118,26 +118,25 @@ TEST_P(PlantedLink, IsNeverFollowedNorBecomesTheStore) {
 
 INSTANTIATE_TEST_SUITE_P(
     Writers, PlantedLink,
-    ::testing::Values(
-        PlantedCase{"Store", "", kGood,
-                    [](platform::RegistryStore& s, const QString& file) {
-                        QByteArray data = "Makkah";
-                        data.append('\0');
-                        return s.setValue(kKey, QStringLiteral("CityName"), REG_SZ, data) ==
-                                       ERROR_SUCCESS
-                                   ? file
-                                   : QString();
-                    }},
-        PlantedCase{"DamagedCopy", "damaged", kDamaged,
-                    [](platform::RegistryStore& s, const QString&) {
-                        bool created = false;
-                        s.createKey(kKey, &created);
-                        return s.trouble().damagedCopy;
-                    }},
-        PlantedCase{"CopyBeforeReset", "before-reset", kGood,
-                    [](platform::RegistryStore& s, const QString&) {
-                        return s.backup(QStringLiteral("before-reset"));
-                    }}),
+    ::testing::Values(PlantedCase{"Store", "", kGood,
+                                  [](platform::RegistryStore& s, const QString& file) {
+                                      QByteArray data = "Makkah";
+                                      data.append('\0');
+                                      return s.setValue(kKey, QStringLiteral("CityName"), REG_SZ,
+                                                        data) == ERROR_SUCCESS
+                                                 ? file
+                                                 : QString();
+                                  }},
+                      PlantedCase{"DamagedCopy", "damaged", kDamaged,
+                                  [](platform::RegistryStore& s, const QString&) {
+                                      bool created = false;
+                                      s.createKey(kKey, &created);
+                                      return s.trouble().damagedCopy;
+                                  }},
+                      PlantedCase{"CopyBeforeReset", "before-reset", kGood,
+                                  [](platform::RegistryStore& s, const QString&) {
+                                      return s.backup(QStringLiteral("before-reset"));
+                                  }}),
     [](const auto& info) { return std::string(info.param.name); });
 
 // A store its user made readable to a group, to everyone, or to none but the user keeps that
@@ -159,8 +158,8 @@ TEST_P(StoreMode, IsKeptThroughASave) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Modes, StoreMode, ::testing::Values(mode_t(0640), mode_t(0600),
-                                                             mode_t(0644)));
+INSTANTIATE_TEST_SUITE_P(Modes, StoreMode,
+                         ::testing::Values(mode_t(0640), mode_t(0600), mode_t(0644)));
 
 // A writer killed between making its new file (or a copy's) and the rename leaves it behind,
 // under a name no other process predicts; the next writer, holding the lock, removes each, and

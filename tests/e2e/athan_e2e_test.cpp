@@ -1,7 +1,8 @@
 // The real program on a virtual display and a private session bus, with its clock started
-// before Dhuhr (with room for a slow start on a busy machine): it starts as a user's program does (log-on entry, tray icon, window), sounds the
-// athan at Dhuhr on ALSA's null device, shows its balloon through the notification service,
-// and ends as at a log-out when the session sends SIGTERM.
+// before Dhuhr (with room for a slow start on a busy machine): it starts as a user's program does
+// (log-on entry, tray icon, window), sounds the athan at Dhuhr on ALSA's null device, shows its
+// balloon through the notification service, and ends as at a log-out when the session sends
+// SIGTERM.
 #include "fakes/child_process.h"
 #include "fakes/wait_for.h"
 #include <QCoreApplication>
@@ -10,7 +11,6 @@
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>
 #include <QDBusVariant>
-#include <QTime>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
@@ -18,6 +18,7 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QThread>
+#include <QTime>
 #include <QVariantMap>
 #include <csignal>
 #include <gtest/gtest.h>
@@ -261,9 +262,9 @@ TEST_F(RealProgramAtDhuhr, SoundsTheAthanShowsItsBalloonAndEndsAtLogOut) {
     EXPECT_EQ(program.exitCode(), 0) << log.constData();
     EXPECT_TRUE(QFile::exists(configDir() + QStringLiteral("/tallix-time/registry.conf")));
     // The tray icon went with it.
-    EXPECT_TRUE(WaitFor(
-        [&] { return !connection->interface()->isServiceRegistered(itemService).value(); },
-        kReady));
+    EXPECT_TRUE(
+        WaitFor([&] { return !connection->interface()->isServiceRegistered(itemService).value(); },
+                kReady));
 }
 
 // In a locale whose time pattern carries more than the time (the zone's brackets in fa_IR, the

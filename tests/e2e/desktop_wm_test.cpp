@@ -68,8 +68,7 @@ protected:
                        f.readAll().trimmed().size() > 0;
             },
             kStep);
-        ASSERT_TRUE(up) << "Xvfb did not start: "
-                        << readLog(QStringLiteral("sh")).toStdString();
+        ASSERT_TRUE(up) << "Xvfb did not start: " << readLog(QStringLiteral("sh")).toStdString();
         QFile f(displayFile);
         ASSERT_TRUE(f.open(QIODevice::ReadOnly));
         const QString display = QStringLiteral(":") + QString::fromLatin1(f.readAll().trimmed());
@@ -98,10 +97,7 @@ protected:
                QStringLiteral("--address=unix:path=") + bus});
         start(QStringLiteral("openbox"), {QStringLiteral("--sm-disable")});
         ASSERT_TRUE(WaitFor(
-            [&] {
-                return !xd->ids(xd->root(), "_NET_SUPPORTING_WM_CHECK").isEmpty();
-            },
-            kStep))
+            [&] { return !xd->ids(xd->root(), "_NET_SUPPORTING_WM_CHECK").isEmpty(); }, kStep))
             << "openbox did not start";
         start(QStringLiteral("trayer"),
               {QStringLiteral("--edge"), QStringLiteral("top"), QStringLiteral("--align"),
@@ -156,9 +152,10 @@ protected:
     // Windows by name ("--name"), class ("--class") or instance ("--classname"), as xdotool
     // searches them; visible ones only unless told otherwise.
     QList<Wid> search(const QString& how, const QString& what, bool visibleOnly = true) const {
-        const XDisplay::Match match = how == QStringLiteral("--name")    ? XDisplay::Match::Name
-                                      : how == QStringLiteral("--class") ? XDisplay::Match::Class
-                                                                         : XDisplay::Match::Instance;
+        const XDisplay::Match match = how == QStringLiteral("--name") ? XDisplay::Match::Name
+                                      : how == QStringLiteral("--class")
+                                          ? XDisplay::Match::Class
+                                          : XDisplay::Match::Instance;
         return xd->search(match, what, visibleOnly);
     }
     QString prop(Wid w, const char* name) const { return xd->property(w, name); }
@@ -374,8 +371,8 @@ TEST_F(Desktop, TheZoneQuestionStaysAboveItsDialogThroughAnAthan) {
     screenshot(QStringLiteral("jakarta_question"));
     if (HasFatalFailure())
         return;
-    ASSERT_FALSE(athan()) << "Dhuhr came before the question: the machine took more than "
-                          << margin << " s to ask it";
+    ASSERT_FALSE(athan()) << "Dhuhr came before the question: the machine took more than " << margin
+                          << " s to ask it";
     EXPECT_TRUE(WaitFor([&] { return active() == question.first(); }, kStep));
     EXPECT_TRUE(above(question.first(), settings.first()));
 

@@ -29,8 +29,8 @@ unsigned XDisplay::atom(const char* name) {
     const auto found = atoms_.constFind(name);
     if (found != atoms_.constEnd())
         return *found;
-    xcb_intern_atom_reply_t* r = xcb_intern_atom_reply(
-        c_, xcb_intern_atom(c_, 0, uint16_t(qstrlen(name)), name), nullptr);
+    xcb_intern_atom_reply_t* r =
+        xcb_intern_atom_reply(c_, xcb_intern_atom(c_, 0, uint16_t(qstrlen(name)), name), nullptr);
     const unsigned a = r ? r->atom : 0;
     std::free(r);
     if (a)
@@ -117,7 +117,8 @@ bool XDisplay::popup(Wid w) {
     std::free(a);
     if (!redirect)
         return false;
-    xcb_query_tree_reply_t* t = xcb_query_tree_reply(c_, xcb_query_tree(c_, xcb_window_t(w)), nullptr);
+    xcb_query_tree_reply_t* t =
+        xcb_query_tree_reply(c_, xcb_query_tree(c_, xcb_window_t(w)), nullptr);
     const bool topLevel = t && t->parent == root_;
     std::free(t);
     return topLevel;
@@ -142,7 +143,8 @@ QRect XDisplay::geometry(Wid w) {
 }
 
 void XDisplay::walk(Wid w, QList<Wid>* all) {
-    xcb_query_tree_reply_t* r = xcb_query_tree_reply(c_, xcb_query_tree(c_, xcb_window_t(w)), nullptr);
+    xcb_query_tree_reply_t* r =
+        xcb_query_tree_reply(c_, xcb_query_tree(c_, xcb_window_t(w)), nullptr);
     if (!r)
         return;
     const xcb_window_t* children = xcb_query_tree_children(r);
@@ -177,9 +179,9 @@ QList<XDisplay::Wid> XDisplay::search(Match how, const QString& pattern, bool vi
             const QList<QByteArray> parts = raw(w, XCB_ATOM_WM_CLASS, &type, &format).split('\0');
             candidates << QString::fromLocal8Bit(parts.value(how == Match::Class ? 1 : 0));
         }
-        const bool matches = std::any_of(candidates.cbegin(), candidates.cend(), [&](const QString& s) {
-            return !s.isEmpty() && re.match(s).hasMatch();
-        });
+        const bool matches =
+            std::any_of(candidates.cbegin(), candidates.cend(),
+                        [&](const QString& s) { return !s.isEmpty() && re.match(s).hasMatch(); });
         if (matches && (!visibleOnly || viewable(w)))
             found << w;
     }

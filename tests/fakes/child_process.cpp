@@ -2,11 +2,11 @@
 
 #include <QCoreApplication>
 #include <QDirIterator>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QMap>
 #include <QProcess>
-#include <QElapsedTimer>
 #include <QStandardPaths>
 #include <QThread>
 #include <algorithm>
