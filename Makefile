@@ -6,6 +6,8 @@
 BUILD   ?= build
 PREFIX  ?= /usr/local
 JOBS    ?= $(shell nproc 2>/dev/null || echo 2)
+# The end-to-end tests each run a desktop of their own: four at a time hold on a busy machine.
+TEST_JOBS ?= 4
 SUDO    := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 PACKAGES := build-essential cmake pkg-config qt6-base-dev qt6-base-dev-tools \
 	libqt6opengl6-dev libgl-dev libasound2-dev alsa-utils libgtest-dev libgmock-dev \
@@ -18,6 +20,9 @@ PACKAGES := build-essential cmake pkg-config qt6-base-dev qt6-base-dev-tools \
 PACKAGES += libfribidi-bin fonts-noto-cjk
 
 .PHONY: all deps configure build program run test install clean
+
+# The desktop tests read the display through libxcb; ALSA's null device is in libasound2-data.
+PACKAGES += libxcb1-dev libasound2-data
 
 all: build
 
@@ -61,7 +66,7 @@ install: program
 	fi
 
 test: build
-	cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS) --timeout 600
+	cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(TEST_JOBS) --timeout 600
 
 clean:
 	rm -rf $(BUILD)

@@ -20,7 +20,6 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMenu>
-#include <QRandomGenerator>
 #include <QStandardPaths>
 
 #include <cerrno>
@@ -103,25 +102,13 @@ bool writeWhole(const QString& path, const QStringList& lines, QString& error) {
         bytes += line.toUtf8() + "\r\n";
     const QFileInfo target(path);
     const QByteArray final = QFile::encodeName(target.absoluteFilePath());
-    const QByteArray folder = QFile::encodeName(target.absolutePath());
+    // A replaced file of the user's keeps its permissions.
     QByteArray temporary;
-    int fd = -1;
-    for (int attempt = 0; fd < 0 && attempt < 16; ++attempt) {
-        temporary = folder + "/." + QFile::encodeName(target.fileName()) + '.' +
-                    QByteArray::number(QRandomGenerator::global()->generate(), 36) + ".tmp";
-        fd = ::open(temporary.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
-                    0666);
-        if (fd < 0 && errno != EEXIST)
-            break;
-    }
+    const int fd = platform::CreateBeside(target.absoluteFilePath(), 0666, &temporary);
     if (fd < 0) {
         error = QString::fromLocal8Bit(std::strerror(errno));
         return false;
     }
-    // A replaced file of the user's keeps its permissions.
-    struct stat old {};
-    if (::lstat(final.constData(), &old) == 0 && S_ISREG(old.st_mode) && old.st_uid == ::getuid())
-        (void)::fchmod(fd, old.st_mode & 07777);
     int failure = platform::WriteSyncClose(fd, bytes);
     if (failure == 0 && ::rename(temporary.constData(), final.constData()) != 0)
         failure = errno;

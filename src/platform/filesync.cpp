@@ -1,12 +1,47 @@
 #include "filesync.h"
 
 #include <QFile>
+#include <QFileInfo>
+#include <QRandomGenerator>
 
 #include <cerrno>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace platform {
+
+QString TemporaryPrefix(const QString& targetFileName) {
+    return targetFileName + QStringLiteral(".tmp-");
+}
+
+int CreateBeside(const QString& target, mode_t newMode, QByteArray* created) {
+    const QFileInfo info(target);
+    const QByteArray stem =
+        QFile::encodeName(info.absolutePath() + u'/' + TemporaryPrefix(info.fileName()));
+    int fd = -1;
+    // A taken name is passed over; 64 draws of 62 bits each do not all meet one by chance.
+    for (int attempt = 0; attempt < 64; ++attempt) {
+        const QByteArray name =
+            stem + QByteArray::number(QRandomGenerator::system()->generate64() >> 2, 36);
+        fd =
+            ::open(name.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, newMode);
+        if (fd >= 0) {
+            *created = name;
+            break;
+        }
+        if (errno != EEXIST)
+            return -1;
+    }
+    if (fd < 0)
+        return -1;
+    // The target's permissions, as its user left them: a file that is replaced keeps them.
+    struct stat old {};
+    if (::lstat(QFile::encodeName(info.absoluteFilePath()).constData(), &old) == 0 &&
+        S_ISREG(old.st_mode) && old.st_uid == ::geteuid())
+        (void)::fchmod(fd, old.st_mode & 07777);
+    return fd;
+}
 
 int WriteSyncClose(int fd, const QByteArray& bytes) {
     int failure = 0;

@@ -360,21 +360,20 @@ private:
     int fd_ = -1;
 };
 
-// Writes the whole file under a temporary name beside it, flushes it to disk and renames it into
-// place, so that readers and a crash see either the old file or the new one. errno tells why
-// it failed.
+// Writes the whole file under a new name beside it (see CreateBeside: a planted name is never
+// followed), flushes it to disk and renames it into place, so that readers and a crash see
+// either the old file or the new one, with the old file's permissions. errno tells why it
+// failed.
 bool atomicWrite(const QString& path, const QByteArray& content) {
-    const QString tmp = path + QStringLiteral(".tmp-%1").arg(::getpid());
-    const int fd =
-        ::open(QFile::encodeName(tmp).constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+    QByteArray tmp;
+    const int fd = CreateBeside(path, 0600, &tmp);
     if (fd < 0)
         return false;
     int failure = WriteSyncClose(fd, content);
-    if (failure == 0 &&
-        ::rename(QFile::encodeName(tmp).constData(), QFile::encodeName(path).constData()) != 0)
+    if (failure == 0 && ::rename(tmp.constData(), QFile::encodeName(path).constData()) != 0)
         failure = errno;
     if (failure != 0) {
-        ::unlink(QFile::encodeName(tmp).constData());
+        ::unlink(tmp.constData());
         errno = failure;
         return false;
     }
@@ -857,18 +856,16 @@ private:
         return change(memory_);
     }
 
-    // A process killed while writing leaves its temporary file behind; the lock is held here,
-    // so no live writer owns one of another process's.
+    // A process killed while writing leaves its new file behind, the store's or one of its
+    // copies'. Every writer of these holds the lock, as this one does now: each such file
+    // (and whatever else took such a name) is left over.
     void removeStaleTemporaries() {
-        const QString prefix = QFileInfo(file_).fileName() + QStringLiteral(".tmp-");
-        const QStringList names = QDir(dir_).entryList({prefix + u'*'}, QDir::Files);
-        for (const QString& name : names) {
-            bool ok = false;
-            const qint64 pid = name.mid(prefix.size()).toLongLong(&ok);
-            if (ok && pid != ::getpid() && ::kill(static_cast<pid_t>(pid), 0) != 0 &&
-                errno == ESRCH)
-                QFile::remove(dir_ + u'/' + name);
-        }
+        const QString name = QFileInfo(file_).fileName();
+        const QStringList patterns{TemporaryPrefix(name) + u'*',
+                                   TemporaryPrefix(name + QStringLiteral(".*")) + u'*'};
+        const QDir dir(dir_);
+        for (const QString& stale : dir.entryList(patterns, QDir::Files | QDir::System))
+            ::unlink(QFile::encodeName(dir.filePath(stale)).constData());
     }
 
     LONG queryRun(const QString& name, DWORD* type, QByteArray* data) {

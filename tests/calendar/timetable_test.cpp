@@ -41,6 +41,7 @@
 #include <csignal>
 #include <memory>
 #include <sys/resource.h>
+#include <sys/stat.h>
 
 namespace {
 
@@ -374,6 +375,30 @@ TEST_F(Timetable, SavingOverAFileAsksFirst) {
     EXPECT_EQ(fileLines(path("kept.txt")).size(), 63);
 }
 
+// A file the export replaces keeps the permissions its user gave it, and only the file is left.
+TEST_F(Timetable, AReplacedFileKeepsItsMode) {
+    for (const mode_t mode : {mode_t(0640), mode_t(0600), mode_t(0644)}) {
+        SCOPED_TRACE(mode);
+        QFile old(path("kept.txt"));
+        ASSERT_TRUE(old.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        old.write("mine\n");
+        old.close();
+        ASSERT_EQ(::chmod(QFile::encodeName(path("kept.txt")).constData(), mode), 0);
+        answer = path("kept");
+        replyToQuestion = vbYes;
+        window->ExportMonthPrayerTimes(vbCalGreg, 5);
+        EXPECT_EQ(fileLines(path("kept.txt")).size(), 63);
+        struct stat st {};
+        ASSERT_EQ(::lstat(QFile::encodeName(path("kept.txt")).constData(), &st), 0);
+        EXPECT_TRUE(S_ISREG(st.st_mode));
+        EXPECT_EQ(st.st_mode & 07777, mode);
+        EXPECT_EQ(
+            QDir(dir.path())
+                .entryList(QDir::NoDotAndDotDot | QDir::AllEntries | QDir::Hidden | QDir::System),
+            QStringList{QStringLiteral("kept.txt")});
+    }
+}
+
 // A file that cannot be put in place is reported; nothing half-written is left behind.
 TEST_F(Timetable, AFailedWriteLeavesNothingBehind) {
     ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("taken.txt")));
@@ -577,8 +602,7 @@ protected:
 };
 
 TEST_F(TimetablePrint, AYearIsOneSheetPerMonthWithThePagesLines) {
-    if (QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty())
-        GTEST_SKIP() << "poppler-utils is not installed";
+    ASSERT_TRUE(ToolInstalled(QStringLiteral("pdftotext"), "poppler-utils"));
     const QString pdf = path("year.pdf");
     printInto(pdf);
     window->mnuPrintYearHijri->trigger();
@@ -600,8 +624,7 @@ TEST_F(TimetablePrint, AYearIsOneSheetPerMonthWithThePagesLines) {
 }
 
 TEST_F(TimetablePrint, AMonthFitsOneSheetAndIsSavedAsAPicture) {
-    if (QStandardPaths::findExecutable(QStringLiteral("pdftoppm")).isEmpty())
-        GTEST_SKIP() << "poppler-utils is not installed";
+    ASSERT_TRUE(ToolInstalled(QStringLiteral("pdftoppm"), "poppler-utils"));
     // A5 is too short for 63 lines of 10-point type: the type is made smaller instead.
     runtime::Printer().SetPaperSize(vbPRPSA5);
     const QString pdf = path("month.pdf");

@@ -1,5 +1,6 @@
 // The real program with its data server on, read by the command-line client as another program
 // would: all fourteen items, then the countdown followed in an advise loop.
+#include "fakes/child_process.h"
 #include "seeded_folders.h"
 
 #include <QCoreApplication>
@@ -26,21 +27,22 @@ TEST(DataServer, TheClientReadsEveryItemAndFollowsTheCountdown) {
     env.insert(QStringLiteral("TALLIX_ALSA_DEVICE"), QStringLiteral("null"));
     QProcess program;
     program.setProcessEnvironment(env);
+    StartInOwnSession(program);
     program.start(QStringLiteral(TALLIX_EXE), {});
-    ASSERT_TRUE(program.waitForStarted(5000));
+    ASSERT_TRUE(program.waitForStarted(30000));
 
     const auto client = [&](const QStringList& args, QString* out) {
         QProcess p;
         p.setProcessEnvironment(env);
         p.start(QStringLiteral(TALLIX_DDE_CLIENT), args);
-        const bool done = p.waitForFinished(15000);
+        const bool done = p.waitForFinished(30000);
         *out = QString::fromUtf8(p.readAllStandardOutput());
         return done && p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
     };
     QString list;
     QElapsedTimer waited;
     waited.start();
-    while (client({QStringLiteral("TopicItemList")}, &list) != 0 && waited.elapsed() < 15000)
+    while (client({QStringLiteral("TopicItemList")}, &list) != 0 && waited.elapsed() < 90000)
         QThread::msleep(50);
     const QStringList items = list.trimmed().split(QLatin1Char('\t'));
     ASSERT_EQ(items.size(), 14) << list.toStdString();

@@ -1,5 +1,7 @@
 // `make run` as a new user types it: it builds the program and its library only, not the tests
 // and benchmarks, and tells where the window is and how to stop the program.
+#include "fakes/child_process.h"
+
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -8,8 +10,7 @@
 namespace {
 
 TEST(MakeRun, BuildsOnlyTheProgramAndSaysWhereItIs) {
-    if (QStandardPaths::findExecutable(QStringLiteral("make")).isEmpty())
-        GTEST_SKIP() << "no make";
+    ASSERT_TRUE(ToolInstalled(QStringLiteral("make"), "make"));
     QTemporaryDir build;
     QProcess make;
     // A dry run: the commands are printed, none is carried out.

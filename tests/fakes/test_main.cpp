@@ -8,7 +8,19 @@
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
+#include <cstdio>
 #include <gtest/gtest.h>
+
+namespace {
+// After each test, passed or failed: what it started in sessions of their own ends with it.
+class SessionsEndWithTheTest : public testing::EmptyTestEventListener {
+    void OnTestEnd(const testing::TestInfo& test) override {
+        if (const int left = EndAllSessions())
+            fprintf(stderr, "%s.%s left %d processes running; they were ended\n",
+                    test.test_suite_name(), test.name(), left);
+    }
+};
+} // namespace
 
 int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
@@ -16,6 +28,11 @@ int main(int argc, char** argv) {
     const bool helper = argc >= 3 && QByteArray(argv[1]) == "--helper";
     QTemporaryDir home;
     if (!helper) {
+        // No bus unless a test starts one: a program finding no address at all would have one
+        // started for it (dbus-launch), which outlives the test.
+        if (qEnvironmentVariableIsEmpty("DBUS_SESSION_BUS_ADDRESS"))
+            qputenv("DBUS_SESSION_BUS_ADDRESS",
+                    ("unix:path=" + home.path() + QStringLiteral("/no-bus")).toLocal8Bit());
         qputenv("XDG_CONFIG_HOME", (home.path() + QStringLiteral("/config")).toLocal8Bit());
         qputenv("XDG_RUNTIME_DIR", (home.path() + QStringLiteral("/run")).toLocal8Bit());
         QDir(home.path()).mkpath(QStringLiteral("run"));
@@ -31,5 +48,6 @@ int main(int argc, char** argv) {
     if (int code = 0; RunTestHelperFromCommandLine(argc, argv, &code))
         return code;
     testing::InitGoogleTest(&argc, argv);
+    testing::UnitTest::GetInstance()->listeners().Append(new SessionsEndWithTheTest);
     return RUN_ALL_TESTS();
 }

@@ -41,7 +41,7 @@ const TestHelperRegistration kSaverOnBus(QStringLiteral("saver-on-bus"), [](cons
     gPrev = SetWindowLongA(kWindow, GWL_WNDPROC, &countChanges);
     platform::StartSystemBroadcasts(kWindow);
     saverAnswer();
-    if (!WaitFor([] { return saverAnswer() == 0; }, 10000))
+    if (!WaitFor([] { return saverAnswer() == 0; }, 30000))
         return 2;
     if (gChanges != 1)
         return 3;
@@ -51,11 +51,11 @@ const TestHelperRegistration kSaverOnBus(QStringLiteral("saver-on-bus"), [](cons
         qEnvironmentVariable("DBUS_SESSION_BUS_ADDRESS"), QStringLiteral("saver"));
     if (!other.isConnected() || !other.registerService(kSaver))
         return 4;
-    if (!WaitFor([] { return saverAnswer() == 1; }, 10000) || gChanges != 2)
+    if (!WaitFor([] { return saverAnswer() == 1; }, 30000) || gChanges != 2)
         return 5;
     if (!other.unregisterService(kSaver))
         return 6;
-    if (!WaitFor([] { return saverAnswer() == 0; }, 10000) || gChanges != 3)
+    if (!WaitFor([] { return saverAnswer() == 0; }, 30000) || gChanges != 3)
         return 7;
 
     // The bus stops answering: the question is still answered at once.
@@ -67,7 +67,8 @@ const TestHelperRegistration kSaverOnBus(QStringLiteral("saver-on-bus"), [](cons
     const qint64 took = asked.elapsed();
     ::kill(daemon, SIGCONT);
     std::cout << "stalled bus answered " << answer << " in " << took << " ms" << std::endl;
-    if (answer != 0 || took > 2000)
+    // Far below the bus's own time-out for a call (25 s), even on a busy machine.
+    if (answer != 0 || took > 10000)
         return 8;
     platform::StopSystemBroadcasts();
     QDBusConnection::disconnectFromBus(QStringLiteral("saver"));
@@ -75,27 +76,28 @@ const TestHelperRegistration kSaverOnBus(QStringLiteral("saver-on-bus"), [](cons
 });
 
 TEST(ScreenSaverPresence, FollowedByTheBusAndNeverWaitedFor) {
-    if (QStandardPaths::findExecutable(QStringLiteral("dbus-daemon")).isEmpty())
-        GTEST_SKIP() << "needs dbus-daemon";
+    ASSERT_TRUE(ToolInstalled(QStringLiteral("dbus-daemon"), "dbus-daemon"));
     QTemporaryDir dir;
     QProcess bus;
+    StartInOwnSession(bus);
     bus.start(QStringLiteral("dbus-daemon"),
               {QStringLiteral("--session"), QStringLiteral("--nofork"),
                QStringLiteral("--print-address"),
                QStringLiteral("--address=unix:dir=") + dir.path()});
-    ASSERT_TRUE(bus.waitForStarted(5000));
-    ASSERT_TRUE(WaitFor([&] { return bus.canReadLine(); }, 10000));
+    ASSERT_TRUE(bus.waitForStarted(30000));
+    ASSERT_TRUE(WaitFor([&] { return bus.canReadLine(); }, 30000));
     const QString address = QString::fromUtf8(bus.readLine()).trimmed();
 
     QProcess helper;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), address);
     helper.setProcessEnvironment(env);
+    StartInOwnSession(helper);
     helper.start(QCoreApplication::applicationFilePath(),
                  {QStringLiteral("--helper"), QStringLiteral("saver-on-bus"),
                   QString::number(bus.processId())});
-    ASSERT_TRUE(helper.waitForStarted(5000));
-    const bool ended = WaitFor([&] { return helper.state() == QProcess::NotRunning; }, 60000);
+    ASSERT_TRUE(helper.waitForStarted(30000));
+    const bool ended = WaitFor([&] { return helper.state() == QProcess::NotRunning; }, 120000);
     if (!ended) {
         helper.kill();
         helper.waitForFinished(3000);
