@@ -214,14 +214,15 @@ protected:
     };
     Frame frame(Wid w) const {
         Frame f;
-        const QString motif = prop(w, "_MOTIF_WM_HINTS");
-        static const QRegularExpression hints(
-            QStringLiteral("= (0x[0-9a-f]+), (0x[0-9a-f]+), (0x[0-9a-f]+)"));
-        const QRegularExpressionMatch m = hints.match(motif);
-        if (m.hasMatch()) {
-            const uint flags = m.captured(1).toUInt(nullptr, 16);
-            const uint functions = m.captured(2).toUInt(nullptr, 16);
-            const uint decorations = m.captured(3).toUInt(nullptr, 16);
+        // flags, functions, decorations, ... as 32-bit values.
+        const QList<Wid> motif = xd->ids(w, "_MOTIF_WM_HINTS");
+        QString motifText;
+        for (Wid v : motif)
+            motifText += QStringLiteral("0x%1 ").arg(v, 0, 16);
+        if (motif.size() >= 3) {
+            const uint flags = uint(motif[0]);
+            const uint functions = uint(motif[1]);
+            const uint decorations = uint(motif[2]);
             // A button shows when both its function and its decoration are allowed; a part
             // whose flag is off allows everything.
             const auto allowed = [&](uint function, uint decoration) {
@@ -235,7 +236,7 @@ protected:
         f.minimise = actions.contains(QStringLiteral("_NET_WM_ACTION_MINIMIZE"));
         f.maximise = actions.contains(QStringLiteral("_NET_WM_ACTION_MAXIMIZE"));
         f.resize = actions.contains(QStringLiteral("_NET_WM_ACTION_RESIZE"));
-        f.text = motif + actions;
+        f.text = motifText + actions;
         return f;
     }
     // Clicks into the window at that point of its own (negative: from its right or bottom).
@@ -638,9 +639,11 @@ TEST_F(Desktop, FixedWindowsOfferNeitherMinimiseNorMaximise) {
     ASSERT_TRUE(WaitFor(
         [&] {
             // The program's managed windows (its tray icon lives in the tray) but the main one.
-            const QList<Wid> managed = stacking();
-            about = search(QStringLiteral("--pid"), QString::number(program->processId()));
-            about.removeIf([&](Wid w) { return w == main || !managed.contains(w); });
+            about = stacking();
+            about.removeIf([&](Wid w) {
+                return w == main ||
+                       xd->ids(w, "_NET_WM_PID").value(0) != Wid(program->processId());
+            });
             return !about.isEmpty() && !viewable(main);
         },
         20000));
