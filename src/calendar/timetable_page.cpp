@@ -61,10 +61,16 @@ QString ownRun(const QString& time) {
 struct DayRow {
     QString label;
     PrayerTime times[6];
+    // Each time written once in each form: the layout measures it, the line puts it out.
+    mutable QString texts[2][6];
 };
 
-QString timeText(const PrayerTime& pt, bool clock24) {
-    return clock24 ? frmTallix::FormatPrayerTime(pt) : frmTallix::FormatPrayerTimeMedium(pt);
+const QString& timeText(const DayRow& row, int slot, bool clock24) {
+    QString& text = row.texts[clock24 ? 1 : 0][slot];
+    if (text.isNull())
+        text = clock24 ? frmTallix::FormatPrayerTime(row.times[slot])
+                       : frmTallix::FormatPrayerTimeMedium(row.times[slot]);
+    return text;
 }
 
 QString columnTitle(int column) {
@@ -82,7 +88,7 @@ timetable::PageLayout layoutOf(const QList<DayRow>& rows, bool clock24) {
     for (const DayRow& row : rows) {
         layout.columns[0] = std::max(layout.columns[0], runtime::TextCells(row.label) + 2);
         for (int s = 0; s < 6; ++s) {
-            const int cells = runtime::TextCells(timeText(row.times[s], clock24));
+            const int cells = runtime::TextCells(timeText(row, s, clock24));
             layout.columns[s + 1] = std::max(layout.columns[s + 1], cells + 2);
             if (s == 5)
                 lastTime = std::max(lastTime, cells);
@@ -98,7 +104,7 @@ timetable::PageLayout layoutOf(const QList<DayRow>& rows, bool clock24) {
 QString dayLine(const DayRow& row, const timetable::PageLayout& layout) {
     QString line = runtime::PadToCells(row.label, layout.columns[0]);
     for (int s = 0; s < 6; ++s)
-        line += runtime::PadToCells(ownRun(timeText(row.times[s], layout.clock24)),
+        line += runtime::PadToCells(ownRun(timeText(row, s, layout.clock24)),
                                     layout.columns[s + 1]);
     return line;
 }

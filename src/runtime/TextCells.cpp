@@ -47,8 +47,19 @@ int CharCells(char32_t c) {
 
 int TextCells(QStringView text) {
     int cells = 0;
-    for (const char32_t c : text.toUcs4())
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const char16_t u = text[i].unicode();
+        // Printable Latin and its neighbours up to the combining marks: one cell each.
+        if ((u >= 0x20 && u < 0x7F) || (u >= 0xA0 && u < 0x300 && u != 0xAD)) {
+            ++cells;
+            continue;
+        }
+        char32_t c = u;
+        if (QChar::isHighSurrogate(u) && i + 1 < text.size() &&
+            QChar::isLowSurrogate(text[i + 1].unicode()))
+            c = QChar::surrogateToUcs4(u, text[++i].unicode());
         cells += CharCells(c);
+    }
     return cells;
 }
 
@@ -58,7 +69,14 @@ QString PadToCells(const QString& text, int cells) {
 }
 
 bool HasRightToLeft(QStringView text) {
-    for (const char32_t c : text.toUcs4()) {
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const char16_t u = text[i].unicode();
+        if (u < 0x590) // nothing before Hebrew is written right to left
+            continue;
+        char32_t c = u;
+        if (QChar::isHighSurrogate(u) && i + 1 < text.size() &&
+            QChar::isLowSurrogate(text[i + 1].unicode()))
+            c = QChar::surrogateToUcs4(u, text[++i].unicode());
         switch (QChar::direction(c)) {
         case QChar::DirR:
         case QChar::DirAL:
