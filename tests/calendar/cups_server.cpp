@@ -1,5 +1,6 @@
 #include "cups_server.h"
 
+#include "fakes/child_process.h"
 #include "fakes/wait_for.h"
 
 #include <QDir>
@@ -9,7 +10,6 @@
 
 #include <algorithm>
 #include <csignal>
-#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -27,25 +27,14 @@ QString findProgram(const QString& name) {
                                            QStringLiteral("/sbin"), QStringLiteral("/bin")});
 }
 
-// Its own session and process group; and it goes with the test program should that end first.
+// Its own session and process group, which ends with the test (or with the test program,
+// should that end first).
 void ownSession(QProcess& p) {
-    p.setChildProcessModifier([] {
-        ::setsid();
-        ::prctl(PR_SET_PDEATHSIG, SIGTERM);
-    });
+    StartInOwnSession(p);
 }
 
 void endGroup(QProcess& p) {
-    if (p.state() == QProcess::NotRunning)
-        return;
-    const pid_t group = static_cast<pid_t>(p.processId());
-    ::killpg(group, SIGTERM);
-    if (!p.waitForFinished(10000)) {
-        ::killpg(group, SIGKILL);
-        p.waitForFinished(5000);
-    }
-    // What the group started and left behind (a filter) goes with it.
-    ::killpg(group, SIGKILL);
+    EndSession(p, 10000);
 }
 
 constexpr const char* kPdfPrinter = "/usr/share/ppd/cupsfilters/Generic-PDF_Printer-PDF.ppd";

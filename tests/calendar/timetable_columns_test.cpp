@@ -39,7 +39,7 @@ const char* const kLocales[] = {"fa_IR", "ar_SA", "ar_EG", "ur_PK", "he_IL", "ja
 // Runs a tool in a session of its own; the whole group is ended when it is done or late.
 QByteArray runTool(const QString& program, const QStringList& args, const QByteArray& input = {}) {
     QProcess p;
-    p.setChildProcessModifier([] { ::setsid(); });
+    StartInOwnSession(p);
     p.start(program, args);
     if (!p.waitForStarted(30000))
         return {};
@@ -344,7 +344,7 @@ TEST_P(TimetablePrintColumns, FixedPitchColumnsInsideThePrintableArea) {
     env.insert(QStringLiteral("LC_ALL"), lang);
     env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
     helper.setProcessEnvironment(env);
-    helper.setChildProcessModifier([] { ::setsid(); });
+    StartInOwnSession(helper);
     helper.start(QCoreApplication::applicationFilePath(),
                  {QStringLiteral("--helper"), QStringLiteral("print-timetable"), pdf,
                   QLatin1String(c.locale), QString::number(c.paper),

@@ -3,6 +3,8 @@
 // the tray, a settings save, a dialog and the athan go on; once some clients leave, new ones
 // are served. Everything runs on a desktop of the test's own (Xvfb, a private session bus,
 // openbox and trayer), each process in a session of its own that ends with the test.
+#include "fakes/child_process.h"
+#include "fakes/local_socket.h"
 #include "fakes/wait_for.h"
 #include "seeded_folders.h"
 
@@ -40,19 +42,6 @@ struct Client {
     int fd = -1;
     std::string read;
 };
-
-int connectTo(const QString& path) {
-    const QByteArray p = QFile::encodeName(path);
-    sockaddr_un addr{};
-    addr.sun_family = AF_UNIX;
-    std::memcpy(addr.sun_path, p.constData(), size_t(p.size()));
-    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
-    if (fd >= 0 && ::connect(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0) {
-        ::close(fd);
-        return -1;
-    }
-    return fd;
-}
 
 // Sends the line and waits for a whole answer line; "" when none came (or the server closed).
 std::string ask(Client& c, const std::string& line) {
@@ -186,7 +175,7 @@ protected:
         procs.push_back(std::make_unique<QProcess>());
         QProcess* p = procs.back().get();
         p->setProcessEnvironment(environment);
-        p->setChildProcessModifier([] { ::setsid(); });
+        StartInOwnSession(*p);
         const QString log = dir.filePath(QFileInfo(program).fileName() + QStringLiteral(".log"));
         p->setStandardOutputFile(log, QIODevice::Append);
         p->setStandardErrorFile(log, QIODevice::Append);
@@ -310,7 +299,7 @@ TEST_P(ManyClients, ExtraClientsAreTurnedAwayAndTheProgramGoesOn) {
     const QString server = dir.filePath(QStringLiteral("run/dde/TallixTime"));
     int held = 0, refused = 0;
     for (int i = 0; i < limit + 100 && program->state() == QProcess::Running; ++i) {
-        Client c{connectTo(server), {}};
+        Client c{ConnectLocal(server), {}};
         ASSERT_GE(c.fd, 0) << "client " << i << ": " << std::strerror(errno);
         const std::string answer = ask(c, "CONNECT TallixTime\n");
         if (answer.empty()) {
@@ -388,7 +377,7 @@ TEST_P(ManyClients, ExtraClientsAreTurnedAwayAndTheProgramGoesOn) {
     }
     EXPECT_TRUE(WaitFor(
         [&] {
-            Client c{connectTo(server), {}};
+            Client c{ConnectLocal(server), {}};
             const bool served = c.fd >= 0 && ask(c, "CONNECT TallixTime\n") == "OK\n" &&
                                 ask(c, "REQUEST TopicItemList\n").rfind("DATA ", 0) == 0;
             if (c.fd >= 0)

@@ -68,7 +68,7 @@ protected:
                    QStringLiteral("tallix.handover.debug=true"));
         p->setProcessEnvironment(env);
         p->setProcessChannelMode(QProcess::MergedChannels);
-        p->setChildProcessModifier([] { ::setsid(); });
+        StartInOwnSession(*p);
         p->start(QStringLiteral(TALLIX_EXE), {});
         EXPECT_TRUE(p->waitForStarted(10000));
         processes.push_back(std::move(p));

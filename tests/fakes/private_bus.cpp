@@ -1,5 +1,6 @@
 #include "private_bus.h"
 
+#include "child_process.h"
 #include "wait_for.h"
 
 #include <QStandardPaths>
@@ -8,18 +9,15 @@
 #include <unistd.h>
 
 void StartInOwnGroup(QProcess& process, const QString& program, const QStringList& args) {
-    process.setChildProcessModifier([] { ::setsid(); });
+    StartInOwnSession(process);
     process.start(program, args);
 }
 
 void EndProcessGroup(QProcess& process) {
     const qint64 pid = process.processId();
-    if (pid > 0) {
+    if (pid > 0)
         ::kill(-pid_t(pid), SIGCONT);
-        ::kill(-pid_t(pid), SIGKILL);
-    }
-    if (process.state() != QProcess::NotRunning)
-        process.waitForFinished(10000);
+    EndSession(process, 0);
 }
 
 PrivateBus::PrivateBus() {

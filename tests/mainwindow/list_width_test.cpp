@@ -110,7 +110,7 @@ std::optional<Report> runIn(const char* locale, const QStringList& args) {
     env.insert(QStringLiteral("LC_ALL"), lang);
     env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
     child.setProcessEnvironment(env);
-    child.setChildProcessModifier([] { ::setsid(); });
+    StartInOwnSession(child);
     child.start(QCoreApplication::applicationFilePath(),
                 QStringList{QStringLiteral("--helper"), QStringLiteral("report-lists")} + args);
     if (!child.waitForFinished(60000)) {

@@ -2,6 +2,7 @@
 // the ones past the cap hear a refusal and are closed, and new ones are served as soon as
 // others leave.
 #include "fakes/child_process.h"
+#include "fakes/local_socket.h"
 #include "fakes/wait_for.h"
 #include "platform/dde.h"
 #include "platform/local_listener.h"
@@ -23,19 +24,6 @@
 #include <vector>
 
 namespace {
-
-int connectTo(const QString& path) {
-    const QByteArray p = QFile::encodeName(path);
-    sockaddr_un addr{};
-    addr.sun_family = AF_UNIX;
-    std::memcpy(addr.sun_path, p.constData(), size_t(p.size()));
-    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
-    if (fd >= 0 && ::connect(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0) {
-        ::close(fd);
-        return -1;
-    }
-    return fd;
-}
 
 // What the server said to the client until it closed the connection (running the event loop
 // meanwhile); "<open>" when it still holds the connection after ms.
@@ -86,13 +74,13 @@ TEST(ClientCap, ClientsPastTheCapAreTurnedAwayUntilOneLeaves) {
 
     std::vector<int> held;
     for (int i = 0; i < 3; ++i) {
-        held.push_back(connectTo(path));
+        held.push_back(ConnectLocal(path));
         ASSERT_GE(held.back(), 0);
     }
     ASSERT_TRUE(WaitFor([&] { return taken.size() == 3; }, 10000));
     EXPECT_EQ(listener.clientCount(), 3);
     for (const bool speaksFirst : {false, true}) {
-        const int extra = connectTo(path);
+        const int extra = ConnectLocal(path);
         ASSERT_GE(extra, 0);
         if (speaksFirst) {
             ASSERT_EQ(::send(extra, "CONNECT x\n", 10, MSG_NOSIGNAL), 10);
@@ -106,7 +94,7 @@ TEST(ClientCap, ClientsPastTheCapAreTurnedAwayUntilOneLeaves) {
     ::close(held.front());
     held.erase(held.begin());
     ASSERT_TRUE(WaitFor([&] { return listener.clientCount() == 2; }, 10000));
-    const int next = connectTo(path);
+    const int next = ConnectLocal(path);
     ASSERT_GE(next, 0);
     EXPECT_TRUE(WaitFor([&] { return taken.size() == 4; }, 10000));
     EXPECT_EQ(untilClosed(next, 300), "<open>");
@@ -143,12 +131,12 @@ TEST(ClientCap, TheDataServerTurnsClientsAwayUnderTheOpenFileLimitAndServesAgain
 
     std::vector<int> held;
     for (int i = 0; i < cap; ++i) {
-        const int fd = connectTo(path);
+        const int fd = ConnectLocal(path);
         ASSERT_GE(fd, 0) << i;
         ASSERT_EQ(ask(fd, "CONNECT Cap\n"), "OK\n") << "client " << i << " of " << cap;
         held.push_back(fd);
     }
-    const int extra = connectTo(path);
+    const int extra = ConnectLocal(path);
     ASSERT_GE(extra, 0);
     EXPECT_EQ(ask(extra, "CONNECT Cap\n"), "NO\n");
     EXPECT_EQ(untilClosed(extra, 10000), "");
@@ -161,7 +149,7 @@ TEST(ClientCap, TheDataServerTurnsClientsAwayUnderTheOpenFileLimitAndServesAgain
     // Served again as soon as the server has seen them go.
     EXPECT_TRUE(WaitFor(
         [&] {
-            const int fd = connectTo(path);
+            const int fd = ConnectLocal(path);
             const bool served = fd >= 0 && ask(fd, "CONNECT Cap\n") == "OK\n" &&
                                 ask(fd, "REQUEST A\n") == "DATA 8\n";
             if (fd >= 0)

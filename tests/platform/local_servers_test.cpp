@@ -1,6 +1,7 @@
 // The two local servers (the data server and the window hand-over) under clients that use up
 // the process's descriptors or never read, and the hand-over's limits on a client.
 #include "fakes/child_process.h"
+#include "fakes/local_socket.h"
 #include "fakes/wait_for.h"
 #include "platform/dde.h"
 #include "platform/local_listener.h"
@@ -62,24 +63,9 @@ const TestHelperRegistration
     });
 
 // A plain client socket, connected (or still connecting); -1 when none could be made.
-int connectTo(const QString& path) {
-    const QByteArray p = QFile::encodeName(path);
-    sockaddr_un addr{};
-    if (p.size() >= qsizetype(sizeof addr.sun_path))
-        return -1;
-    addr.sun_family = AF_UNIX;
-    std::memcpy(addr.sun_path, p.constData(), size_t(p.size()));
-    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
-    if (fd >= 0 && ::connect(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0) {
-        ::close(fd);
-        return -1;
-    }
-    return fd;
-}
-
 // Sends the line and waits up to a second for the answer's first line.
 std::string ask(const QString& path, const std::string& line) {
-    const int fd = connectTo(path);
+    const int fd = ConnectLocal(path);
     if (fd < 0)
         return {};
     std::string answer;
@@ -134,7 +120,7 @@ TEST(LocalServers, OutliveRunningOutOfDescriptors) {
     std::vector<int> held;
     for (int i = 0; i < 100; ++i)
         for (const QString& path : {data, handover})
-            if (const int fd = connectTo(path); fd >= 0)
+            if (const int fd = ConnectLocal(path); fd >= 0)
                 held.push_back(fd);
     // Both servers have met the limit meanwhile.
     Pump(1500);
@@ -174,7 +160,7 @@ TEST(HandOverSocket, AClientThatNeverReadsOrSaysNothingIsDropped) {
     QWidget w;
     HWND h = 0;
     const QString path = ownHandoverSocket(&h, &w);
-    const int greedy = connectTo(path);
+    const int greedy = ConnectLocal(path);
     ASSERT_GE(greedy, 0);
     const std::string request = "MINIMIZE 1\n"; // no such window: "NO" each time
     qint64 sent = 0;
@@ -194,13 +180,13 @@ TEST(HandOverSocket, AClientThatNeverReadsOrSaysNothingIsDropped) {
     EXPECT_TRUE(dropped) << sent << " bytes of requests were taken";
 
     platform::SetHandoverClientTimeout(200);
-    const int quiet = connectTo(path);
+    const int quiet = ConnectLocal(path);
     ASSERT_GE(quiet, 0);
     EXPECT_TRUE(WaitFor([&] { return cutOff(quiet); }, 10000));
     ::close(quiet);
     platform::SetHandoverClientTimeout(0);
     // A client that asks gets its answer as before.
-    const int polite = connectTo(path);
+    const int polite = ConnectLocal(path);
     ASSERT_GE(polite, 0);
     const std::string restore = "RESTORE " + std::to_string(h) + "\n";
     ASSERT_EQ(::send(polite, restore.data(), restore.size(), MSG_NOSIGNAL),
