@@ -165,15 +165,13 @@ std::optional<QString> frmTallix::DdeReplyText(const QString& item) {
         const QDateTime at = Now();
         const int now = SecondsIntoShownDay(at);
         const auto next = coming(now);
-        return next ? std::optional(QString::number(ElapsedMinutes(now, next, at)))
-                    : std::nullopt;
+        return next ? std::optional(QString::number(ElapsedMinutes(now, next, at))) : std::nullopt;
     }
     if (item == QLatin1String("TIMEREMAININGSECONDS")) {
         const QDateTime at = Now();
         const int now = SecondsIntoShownDay(at);
         const auto next = coming(now);
-        return next ? std::optional(QString::number(ElapsedSeconds(now, *next, at)))
-                    : std::nullopt;
+        return next ? std::optional(QString::number(ElapsedSeconds(now, *next, at))) : std::nullopt;
     }
     for (int slot = 1; slot <= 6; ++slot)
         if (item == kPrayerNames[slot])

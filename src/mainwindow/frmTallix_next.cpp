@@ -90,7 +90,9 @@ std::optional<int> frmTallix::ShownOffset(int seconds) const {
 }
 
 int frmTallix::ClockJumpBetween(int from, int to, const QDateTime& at) const {
-    const auto a = at.isValid() ? std::optional(at.offsetFromUtc()) : ShownOffset(from);
+    const auto a = at.isValid() && at.timeSpec() == Qt::LocalTime
+                       ? std::optional(at.offsetFromUtc())
+                       : ShownOffset(from);
     const auto b = ShownOffset(to);
     // A time the clock skips is no moment: the clock difference stands.
     if (!a || !b)

@@ -18,6 +18,7 @@
 #include <ctime>
 #include <gtest/gtest.h>
 #include <memory>
+#include <ostream>
 
 namespace {
 
@@ -40,6 +41,10 @@ struct Night {
     int barMinutes;    // real minutes from the Ishaa before to Fajr
 };
 
+void PrintTo(const Night& n, std::ostream* os) {
+    *os << n.name << " (" << n.zone << ")";
+}
+
 qint64 utc(int y, int mo, int d, int h, int mi) {
     return QDateTime(QDate(y, mo, d), QTime(h, mi), Qt::UTC).toSecsSinceEpoch();
 }
@@ -50,8 +55,8 @@ const Night kNights[] = {
     {"CairoSkippedMidnight", "Africa/Cairo", utc(2025, 4, 24, 19, 30), 1, "4:34:00", "21:03:00",
      6 * 3600 + 4 * 60, 6 * 60 + 31},
     // Santiago, 6 September 2025 at 22:00 (-4); midnight becomes 1:00 (-3).
-    {"SantiagoSkippedMidnight", "America/Santiago", utc(2025, 9, 7, 2, 0), 1, "6:45:00",
-     "20:10:00", 7 * 3600 + 45 * 60, 9 * 60 + 35},
+    {"SantiagoSkippedMidnight", "America/Santiago", utc(2025, 9, 7, 2, 0), 1, "6:45:00", "20:10:00",
+     7 * 3600 + 45 * 60, 9 * 60 + 35},
     // Berlin, 29 March 2025 at 23:00 (+1); 2:00 becomes 3:00 (+2) in the night.
     {"BerlinSpringEvening", "Europe/Berlin", utc(2025, 3, 29, 22, 0), 1, "5:00:00", "21:00:00",
      5 * 3600, 7 * 60},
@@ -118,17 +123,17 @@ TEST_P(CountdownAcrossClockJump, CountsTheRealTimeToFajr) {
               n.shownFromNow);
     ASSERT_EQ(window->GetNextPrayer(), 1);
     // The reference: the real moment of Fajr on the shown day's clock.
-    const QDateTime fajr(window->dtShownDate.toQDate(), QTime::fromString(QString::fromLatin1(n.fajr), QStringLiteral("H:mm:ss")));
+    const QDateTime fajr(window->dtShownDate.toQDate(),
+                         QTime::fromString(QString::fromLatin1(n.fajr), QStringLiteral("H:mm:ss")));
     ASSERT_EQ(now.secsTo(fajr), n.secondsLeft) << "the table's own sum";
 
     window->RefreshProgressBars();
     window->UpdateCurrentTime();
     const int left = n.secondsLeft;
-    const QString countdown = QString::number(left / 3600) + window->sHourSymbol +
-                              QStringLiteral("%1").arg(left / 60 % 60, 2, 10, QChar('0')) +
-                              window->sMinuteSymbol +
-                              QStringLiteral("%1").arg(left % 60, 2, 10, QChar('0')) +
-                              window->sSecondSymbol;
+    const QString countdown =
+        QString::number(left / 3600) + window->sHourSymbol +
+        QStringLiteral("%1").arg(left / 60 % 60, 2, 10, QChar('0')) + window->sMinuteSymbol +
+        QStringLiteral("%1").arg(left % 60, 2, 10, QChar('0')) + window->sSecondSymbol;
     EXPECT_EQ(window->lblNextPrayerIn->text().toStdString(), countdown.toStdString());
     const QString between = QString::number(left / 3600) + window->sHourSymbol +
                             QStringLiteral("%1").arg(left / 60 % 60, 2, 10, QChar('0')) +
@@ -146,6 +151,37 @@ TEST_P(CountdownAcrossClockJump, CountsTheRealTimeToFajr) {
     runtime::SetClock(now.addSecs(1));
     window->UpdateCurrentTime();
     EXPECT_EQ(dde("TIMEREMAININGSECONDS").toStdString(), std::to_string(left - 1));
+}
+
+TEST(CountdownToSkippedTime, CountsTheClockDifference) {
+    // A time inside the hour the clock skips is no moment: the clock distance to it stands, and
+    // the count still runs down a second a second.
+    const QByteArray saved = qgetenv("TZ");
+    useZone("Europe/Berlin");
+    FakeRegistry registry;
+    FakeTray tray;
+    ASSERT_TRUE(LoadSettings());
+    gDisplayBalloonTips = 0;
+    runtime::SetClock(QDateTime::fromSecsSinceEpoch(utc(2025, 3, 30, 0, 30)).toLocalTime());
+    {
+        frmTallix window;
+        ShowTimes(window, {QStringLiteral("2:30:00"), QStringLiteral("7:00:00"),
+                           QStringLiteral("12:30:00"), QStringLiteral("16:00:00"),
+                           QStringLiteral("18:30:00"), QStringLiteral("21:00:00")});
+        ASSERT_FALSE(window.ShownMoment(*window.PrayerSeconds[1]).isValid());
+        window.UpdateCurrentTime();
+        EXPECT_EQ(window.lblNextPrayerIn->text().toStdString(),
+                  (QStringLiteral("1") + window.sHourSymbol + QStringLiteral("00") +
+                   window.sMinuteSymbol + QStringLiteral("00") + window.sSecondSymbol)
+                      .toStdString());
+        runtime::SetClock(Now().addSecs(1));
+        window.UpdateCurrentTime();
+        EXPECT_TRUE(window.lblNextPrayerIn->text().startsWith(QStringLiteral("0") +
+                                                              window.sHourSymbol + "59"))
+            << window.lblNextPrayerIn->text().toStdString();
+    }
+    runtime::SetClock(nullptr);
+    useZone(saved);
 }
 
 INSTANTIATE_TEST_SUITE_P(Nights, CountdownAcrossClockJump, ::testing::ValuesIn(kNights),
