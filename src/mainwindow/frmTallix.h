@@ -201,8 +201,30 @@ public:
     std::optional<int> LastComing(std::int16_t slot, int now) const;
     // Whole clock minutes from one moment to a later one (through midnight); 0 without both.
     static std::int32_t MinutesBetween(std::optional<int> from, std::optional<int> to);
-    // "2h05min"; "" without both.
-    QString TimeBetween(std::optional<int> from, std::optional<int> to) const;
+    // The local moment of a shown value: the shown day's date and clock time (a value past
+    // 86400 on a later date). Invalid where the clock skips that time, or before a day is shown.
+    QDateTime ShownMoment(int seconds) const;
+    // Seconds the clock jumps from one shown value to a later one: 3600 across a night the clock
+    // goes forward, -3600 across one it goes back, 0 otherwise or where the clock skips either
+    // time. `at`, when valid, is the moment `from` was read from (which of a repeated hour).
+    int ClockJumpBetween(int from, int to, const QDateTime& at = QDateTime()) const;
+    // The local zone's offset from UTC at a shown value; nullopt where the clock skips it. The
+    // last answer is kept until the value, the shown day or the zone changes.
+    std::optional<int> ShownOffset(int seconds) const;
+    struct CachedOffset {
+        QDate day;
+        int seconds = 0;
+        std::optional<int> offset;
+    };
+    mutable std::optional<CachedOffset> ShownOffsetCache;
+    // Real time from one shown value to a later one: the clock distance less the jump between
+    // them; whole minutes as MinutesBetween counts them, or seconds. 0 without both.
+    std::int32_t ElapsedMinutes(std::optional<int> from, std::optional<int> to,
+                                const QDateTime& at = QDateTime()) const;
+    int ElapsedSeconds(int from, int to, const QDateTime& at = QDateTime()) const;
+    // "2h05min" of the real time between them; "" without both.
+    QString TimeBetween(std::optional<int> from, std::optional<int> to,
+                        const QDateTime& at = QDateTime()) const;
     // "H:MM:SS" in whole seconds through midnight; "" without both.
     static QString TimeRemaining(std::optional<int> from, std::optional<int> to);
     // "H:MM:SS" of a number of seconds, wrapped through midnight into one day.

@@ -156,24 +156,22 @@ std::optional<QString> frmTallix::DdeReplyText(const QString& item) {
         const int n = nextSlot();
         return n > 0 ? std::optional(kPrayerNames[n]) : std::nullopt;
     }
-    // The countdown as the window shows it, from the shown times' values.
-    const auto remaining = [this, &nextSlot]() -> std::optional<int> {
+    // The countdown as the window shows it, from the shown times' values: the real time left.
+    const auto coming = [this, &nextSlot](const int now) -> std::optional<int> {
         const int n = nextSlot();
-        if (n < 0)
-            return std::nullopt;
-        const int now = SecondsIntoShownDay(Now());
-        const auto next = NextComing(static_cast<std::int16_t>(n), now);
-        return next ? std::optional(*next - now) : std::nullopt;
+        return n < 0 ? std::nullopt : NextComing(static_cast<std::int16_t>(n), now);
     };
     if (item == QLatin1String("TIMEREMAINING")) {
-        const int now = SecondsIntoShownDay(Now());
-        const auto left = remaining();
-        return left ? std::optional(QString::number(MinutesBetween(now, now + *left)))
-                    : std::nullopt;
+        const QDateTime at = Now();
+        const int now = SecondsIntoShownDay(at);
+        const auto next = coming(now);
+        return next ? std::optional(QString::number(ElapsedMinutes(now, next, at))) : std::nullopt;
     }
     if (item == QLatin1String("TIMEREMAININGSECONDS")) {
-        const auto left = remaining();
-        return left ? std::optional(QString::number(*left)) : std::nullopt;
+        const QDateTime at = Now();
+        const int now = SecondsIntoShownDay(at);
+        const auto next = coming(now);
+        return next ? std::optional(QString::number(ElapsedSeconds(now, *next, at))) : std::nullopt;
     }
     for (int slot = 1; slot <= 6; ++slot)
         if (item == kPrayerNames[slot])

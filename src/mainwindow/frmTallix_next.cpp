@@ -1,5 +1,6 @@
 // Which prayer comes next, and the distance between two moments. Everything here works on the
-// shown times as values (PrayerSeconds), in whole seconds from the start of the shown day.
+// shown times as values (PrayerSeconds), in whole seconds of the clock from the start of the
+// shown day; the distances a user reads (countdown, bars) are real time, through the local zone.
 #include "frmTallix.h"
 
 #include "runtime/Clock.h"
@@ -68,16 +69,59 @@ std::int16_t frmTallix::GetNextPrayer() {
     return next;
 }
 
+QDateTime frmTallix::ShownMoment(int seconds) const {
+    const QDate shown = dtShownDate.toQDate();
+    if (!shown.isValid())
+        return {};
+    const int days = floorDiv(seconds, kDay);
+    const int t = seconds - days * kDay;
+    return QDateTime(shown.addDays(days), QTime(t / 3600, t / 60 % 60, t % 60));
+}
+
+std::optional<int> frmTallix::ShownOffset(int seconds) const {
+    // The tick asks for the coming prayer's offset every second: the last answer is kept.
+    const QDate day = dtShownDate.toQDate();
+    if (ShownOffsetCache && ShownOffsetCache->day == day && ShownOffsetCache->seconds == seconds)
+        return ShownOffsetCache->offset;
+    const QDateTime moment = ShownMoment(seconds);
+    const auto offset = moment.isValid() ? std::optional(moment.offsetFromUtc()) : std::nullopt;
+    ShownOffsetCache = CachedOffset{day, seconds, offset};
+    return offset;
+}
+
+int frmTallix::ClockJumpBetween(int from, int to, const QDateTime& at) const {
+    const auto a = at.isValid() && at.timeSpec() == Qt::LocalTime
+                       ? std::optional(at.offsetFromUtc())
+                       : ShownOffset(from);
+    const auto b = ShownOffset(to);
+    // A time the clock skips is no moment: the clock difference stands.
+    if (!a || !b)
+        return 0;
+    return *b - *a;
+}
+
+std::int32_t frmTallix::ElapsedMinutes(std::optional<int> from, std::optional<int> to,
+                                       const QDateTime& at) const {
+    if (!from || !to)
+        return 0;
+    return std::max(0, MinutesBetween(from, to) - ClockJumpBetween(*from, *to, at) / 60);
+}
+
+int frmTallix::ElapsedSeconds(int from, int to, const QDateTime& at) const {
+    return std::max(0, to - from - ClockJumpBetween(from, to, at));
+}
+
 std::int32_t frmTallix::MinutesBetween(std::optional<int> from, std::optional<int> to) {
     if (!from || !to)
         return 0;
     return ((floorDiv(*to, 60) - floorDiv(*from, 60)) % 1440 + 1440) % 1440;
 }
 
-QString frmTallix::TimeBetween(std::optional<int> from, std::optional<int> to) const {
+QString frmTallix::TimeBetween(std::optional<int> from, std::optional<int> to,
+                               const QDateTime& at) const {
     if (!from || !to)
         return {};
-    const int d = MinutesBetween(from, to);
+    const int d = ElapsedMinutes(from, to, at);
     return QString::number(d / 60) + sHourSymbol +
            QStringLiteral("%1").arg(d % 60, 2, 10, QChar('0')) + sMinuteAbbrev;
 }

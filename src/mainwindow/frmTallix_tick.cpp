@@ -42,14 +42,15 @@ void frmTallix::RefreshProgressBars() {
             break;
     }
     const int now = SecondsIntoShownDay(Now());
-    ProgressBars[0]->SetMax(MinutesBetween(LastComing(p, now), NextComing(n, now)));
+    ProgressBars[0]->SetMax(ElapsedMinutes(LastComing(p, now), NextComing(n, now)));
     ProgressBars[1]->SetMax(ProgressBars[0]->Max());
 }
 
 bool frmTallix::UpdateCurrentTime() {
     const std::int16_t n = GetNextPrayer();
     const bool haveNext = n >= 1 && n <= 6 && lblPrayer[n];
-    const int now = SecondsIntoShownDay(Now());
+    const QDateTime at = Now();
+    const int now = SecondsIntoShownDay(at);
     const std::optional<int> next = haveNext ? NextComing(n, now) : std::nullopt;
 
     // A balloon on screen keeps the tip until it ends.
@@ -59,7 +60,7 @@ bool frmTallix::UpdateCurrentTime() {
             const int t = (*next % 86400 + 86400) % 86400;
             tip = sTrayTipPrefix[n] + FormatMediumTimeForText(Date(t / 86400.0)) +
                   QStringLiteral("\r\n") + sTimeRemainingText + QLatin1Char(' ') +
-                  TimeBetween(now, next);
+                  TimeBetween(now, next, at);
         } else if (TrayFlashKind != 0) {
             tip = ReminderMessage;
         } else {
@@ -71,7 +72,7 @@ bool frmTallix::UpdateCurrentTime() {
     if (windowState() & (Qt::WindowMinimized | Qt::WindowMaximized))
         return false;
 
-    const QTime t = Now().time();
+    const QTime t = at.time();
     if (lblTime)
         lblTime->setText(Format(Date::fromTime(QTime(t.hour(), t.minute(), t.second())),
                                 gTimeFormat.isEmpty() ? QStringLiteral("Long Time") : gTimeFormat));
@@ -82,11 +83,11 @@ bool frmTallix::UpdateCurrentTime() {
         return true;
     if (picNextPrayerIn[1])
         picNextPrayerIn[1]->setToolTip(sCountdownPrefix[n] + QLatin1Char(' ') +
-                                       TimeBetween(now, next));
+                                       TimeBetween(now, next, at));
     if (fraNextPrayerIn)
         fraNextPrayerIn->setTitle(sCountdownPrefix[n]);
     if (next) {
-        const int left = (*next - now) % 86400;
+        const int left = ElapsedSeconds(now, *next, at) % 86400;
         const int rh = left / 3600, rm = left / 60 % 60, rs = left % 60;
         if (lblNextPrayerIn)
             lblNextPrayerIn->setText(

@@ -277,6 +277,7 @@ void frmTallix::RefreshPrayerTimes(const Date& dtDate) {
     PrayerTime times[7] = {};
     SetBusy(true);
     dtShownDate = dtDate;
+    ShownOffsetCache.reset(); // the zone may have changed since
     if (fraPrayer[3])
         fraPrayer[3]->setTitle(Weekday(dtDate) == vbFriday ? sDhuhrJomaa : sDhuhr);
     Location loc{};
