@@ -27,9 +27,14 @@ const QString kRule(timetable::kPageWidth, QLatin1Char('='));
 const char* const kFixedPitchFamilies[] = {"DejaVu Sans Mono", "Liberation Mono", "Noto Mono",
                                            "FreeMono", "Nimbus Mono PS"};
 
+// The width of one cell of the printer's (fixed-pitch) font.
+double cellWidth(runtime::PrinterObject& printer) {
+    return printer.TextWidth(QStringLiteral("0"));
+}
+
 // The cells of the printer's font that a line of the printable width holds.
 int printableCells(runtime::PrinterObject& printer) {
-    const double cell = printer.TextWidth(QStringLiteral("0"));
+    const double cell = cellWidth(printer);
     return cell > 0 ? static_cast<int>(printer.Width() / cell) : 0;
 }
 
@@ -48,8 +53,7 @@ int widestLine(const QStringList& page) {
 // The page's lines centred across the printable width: the block is as wide as the page's
 // widest line, the printable width at most.
 void centrePage(runtime::PrinterObject& printer, const QStringList& page) {
-    const double block = std::min<double>(
-        printer.Width(), widestLine(page) * printer.TextWidth(QStringLiteral("0")));
+    const double block = std::min<double>(printer.Width(), widestLine(page) * cellWidth(printer));
     printer.ScaleLeft = -std::floor((printer.Width() - block) / 2.0);
 }
 
@@ -81,7 +85,6 @@ bool frmTallix::SetupPrinterFont() {
         size -= 0.5;
         printer.SetFontSize(size);
     }
-    printer.ScaleLeft = -std::floor((printer.Width() - printer.TextWidth(kRule)) / 2.0);
     return printer.TextHeight() * kPageLines <= printer.Height();
 }
 
@@ -115,8 +118,7 @@ void timetable::PrintPages(frmTallix& form, std::int16_t calendar,
     int widest = 0;
     for (const QStringList& page : pages)
         widest = std::max(widest, widestLine(page));
-    while (printer.FontSize() > 4.0 &&
-           widest * printer.TextWidth(QStringLiteral("0")) > printer.Width())
+    while (printer.FontSize() > 4.0 && widest * cellWidth(printer) > printer.Width())
         printer.SetFontSize(printer.FontSize() - 0.5);
     bool printed = true;
     for (int i = 0; i < pages.size() && printed; ++i) {

@@ -315,7 +315,7 @@ public:
     // The user's Desktop folder; "" when there is none.
     static QString GetSpecialFolderPath();
     // Prepares the printer for a timetable: a font that really is fixed-pitch, sized so that a
-    // page fits the printable area, plain text, the 78-column block centred.
+    // page fits the printable area, plain text. Each page is centred as it is printed.
     bool SetupPrinterFont();
     // The commands: menu items, the toolbar's Export and Print (the current month of the
     // calendar shown first; Print without the printer dialog).
