@@ -6,6 +6,7 @@
 #include "fakes/fake_dde.h"
 #include "fakes/fake_registry.h"
 #include "fakes/fake_tray.h"
+#include "fakes/process_zone.h"
 #include "mainwindow/frmTallix.h"
 #include "platform/tray.h"
 #include "runtime/Clock.h"
@@ -21,14 +22,6 @@
 #include <ostream>
 
 namespace {
-
-void useZone(const QByteArray& id) {
-    if (id.isEmpty())
-        qunsetenv("TZ");
-    else
-        qputenv("TZ", id);
-    tzset();
-}
 
 struct Night {
     const char* name;
@@ -82,7 +75,7 @@ class CountdownAcrossClockJump : public ::testing::TestWithParam<Night> {
 protected:
     void SetUp() override {
         savedTz = qgetenv("TZ");
-        useZone(GetParam().zone);
+        UseProcessZone(GetParam().zone);
         ASSERT_TRUE(QTimeZone(GetParam().zone).isValid())
             << "the time-zone database is missing (Debian package tzdata)";
         ASSERT_TRUE(LoadSettings());
@@ -98,7 +91,7 @@ protected:
             window->UninitializeDDE();
         window.reset();
         runtime::SetClock(nullptr);
-        useZone(savedTz);
+        UseProcessZone(savedTz);
     }
     QString dde(const char* item) {
         const FakeDde::Reply reply = ddeTransport.ask(XTYP_REQUEST, QString::fromLatin1(item));
@@ -157,7 +150,7 @@ TEST(CountdownToSkippedTime, CountsTheClockDifference) {
     // A time inside the hour the clock skips is no moment: the clock distance to it stands, and
     // the count still runs down a second a second.
     const QByteArray saved = qgetenv("TZ");
-    useZone("Europe/Berlin");
+    UseProcessZone("Europe/Berlin");
     FakeRegistry registry;
     FakeTray tray;
     ASSERT_TRUE(LoadSettings());
@@ -181,7 +174,7 @@ TEST(CountdownToSkippedTime, CountsTheClockDifference) {
             << window.lblNextPrayerIn->text().toStdString();
     }
     runtime::SetClock(nullptr);
-    useZone(saved);
+    UseProcessZone(saved);
 }
 
 INSTANTIATE_TEST_SUITE_P(Nights, CountdownAcrossClockJump, ::testing::ValuesIn(kNights),

@@ -11,6 +11,7 @@
 #include "fakes/fake_registry.h"
 #include "fakes/fake_sound.h"
 #include "fakes/fake_tray.h"
+#include "fakes/process_zone.h"
 #include "mainwindow/frmTallix.h"
 #include "platform/timezone.h"
 #include "platform/tray.h"
@@ -89,15 +90,6 @@ QString text(const QDate& d) {
     return d.toString(Qt::ISODate);
 }
 
-// Sets the process's zone, as TZ in the environment does for the real program.
-void useZone(const QByteArray& id) {
-    if (id.isEmpty())
-        qunsetenv("TZ");
-    else
-        qputenv("TZ", id);
-    tzset();
-}
-
 TEST(OddMidnights, TheDatabaseHasTheKnownDays) {
     // The scan finds the days users meet; without the database there is nothing to test.
     ASSERT_TRUE(QTimeZone("America/Santiago").isValid())
@@ -123,10 +115,10 @@ TEST(OddMidnights, TheDatabaseHasTheKnownDays) {
               santiago->repeated.end());
     // And the process's local time agrees that those midnights do not exist.
     const QByteArray saved = qgetenv("TZ");
-    useZone("America/Santiago");
+    UseProcessZone("America/Santiago");
     EXPECT_FALSE(QDateTime(QDate(2025, 9, 7), QTime(0, 0)).isValid());
     EXPECT_EQ(QDate(2025, 9, 7).startOfDay().time(), QTime(1, 0));
-    useZone(saved);
+    UseProcessZone(saved);
 }
 
 // Dhuhr's athan plays sound slot 1; each slot has a recording of its own, told apart by name.
@@ -136,7 +128,7 @@ class OddMidnightsInZone : public ::testing::TestWithParam<ZoneDays> {
 protected:
     void SetUp() override {
         savedTz = qgetenv("TZ");
-        useZone(GetParam().id);
+        UseProcessZone(GetParam().id);
         const QByteArray id = GetParam().id;
         platform::InstallSystemZoneHook([id] { return id; });
         ASSERT_TRUE(LoadSettings());
@@ -168,7 +160,7 @@ protected:
         window.reset();
         runtime::SetClock(nullptr);
         platform::InstallSystemZoneHook({});
-        useZone(savedTz);
+        UseProcessZone(savedTz);
     }
 
     // One tick of the scheduler with the clock at t.
