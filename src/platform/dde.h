@@ -107,6 +107,13 @@ QString DdeSocketDir(bool create);
 QString DdeSocketFolderName();
 QString DdeSocketPath(const QString& service, bool create);
 
+// A client of the data server that has not said a whole line within this long of connecting,
+// or that stays in the middle of a line for this long, is disconnected: 10 s, as the
+// hand-over's. One that has said whole lines may then wait between them as long as it likes
+// (for the pushes of its advise links, say). Tests shorten it; 0 goes back to 10 s.
+constexpr int kDataServerQuietClientMs = 10000;
+void SetDataServerQuietClientTimeout(int ms);
+
 // Why the last DdeNameService registration failed, in words for the user ("another program
 // is already listening at ..."); "" after a registration that succeeded or when the transport
 // did not say. Transports set it.

@@ -22,6 +22,7 @@ constexpr qint64 kMaxPending = 256 * 1024; // unread answers before a client is 
 constexpr qint64 kReadBuffer = 64 * 1024;
 constexpr int kLinesPerPass = 64;
 constexpr int kConnectWaitMs = 1000;
+int gQuietClientMs = platform::kDataServerQuietClientMs;
 
 // A listener may be closed from inside its own signal (a callback that stops the server), so
 // it is deleted later; closing removes its socket file at once.
@@ -41,6 +42,9 @@ struct Peer {
     DWORD idInst = 0;
     QString service;
     QPointer<QLocalSocket> socket;
+    // Runs while the client owes us a whole line: from its connection to its first line, and
+    // from the start of a line to its end. A child of the socket.
+    QPointer<QTimer> quiet;
     bool connected = false; // CONNECT answered OK
     QString topic;
     QStringList links; // advise links, item names as the client sent them
@@ -221,14 +225,20 @@ private:
         // What we have not handled yet stays in the kernel, so a client that writes faster than
         // we answer waits for us instead of filling our memory.
         socket->setReadBufferSize(kReadBuffer);
-        peers_[h] = Peer{server->idInst, server->service, socket, false, {}, {}};
+        auto* quiet = new QTimer(socket);
+        quiet->setSingleShot(true);
+        QObject::connect(quiet, &QTimer::timeout, quiet, [this, h] { drop(h, true); });
+        quiet->start(gQuietClientMs);
+        peers_[h] = Peer{server->idInst, server->service, socket, quiet, false, {}, {}};
         QObject::connect(socket, &QLocalSocket::readyRead, socket, [this, h] { readLines(h); });
         QObject::connect(socket, &QLocalSocket::disconnected, socket, [this, h] { drop(h, true); });
         readLines(h);
     }
 
     // Handles the complete lines that have arrived, a batch at a time: a client that floods us
-    // lets the rest of the event loop (and the other clients) run between its batches.
+    // lets the rest of the event loop (and the other clients) run between its batches. A client
+    // that has not finished its first line, or one begun since, in time is dropped; between
+    // whole lines it may wait as long as it likes.
     void readLines(HCONV h) {
         for (int handled = 0;; ++handled) {
             const auto it = peers_.find(h);
@@ -240,6 +250,8 @@ private:
             if (lf < 0) {
                 if (head.size() > kMaxLine)
                     drop(h, true); // no line of ours is that long; nothing to resynchronise on
+                else if (!head.isEmpty() && !it->second.quiet->isActive())
+                    it->second.quiet->start(gQuietClientMs); // a line begun
                 return;
             }
             if (handled == kLinesPerPass) {
@@ -247,6 +259,7 @@ private:
                 return;
             }
             const QByteArray line = socket->read(lf + 1).chopped(1);
+            it->second.quiet->stop();
             handle(h, line);
         }
     }
@@ -329,6 +342,8 @@ private:
             return;
         const Peer peer = it->second;
         peers_.erase(it);
+        if (peer.quiet)
+            peer.quiet->stop();
         if (QLocalSocket* socket = peer.socket) {
             socket->disconnect();
             if (graceful && socket->bytesToWrite() > 0) {
@@ -357,6 +372,10 @@ private:
 } // namespace
 
 namespace platform {
+
+void SetDataServerQuietClientTimeout(int ms) {
+    gQuietClientMs = ms > 0 ? ms : kDataServerQuietClientMs;
+}
 
 DdeBackend& SocketDdeBackend() {
     static SocketBackend backend;

@@ -1,6 +1,8 @@
 #include "local_socket.h"
+#include "wait_for.h"
 
 #include <QFile>
+#include <cerrno>
 #include <cstring>
 #include <sys/socket.h>
 #include <sys/un.h>
@@ -19,4 +21,36 @@ int ConnectLocal(const QString& path) {
         return -1;
     }
     return fd;
+}
+
+std::string UntilClosed(int fd, int ms) {
+    std::string said;
+    bool closed = false;
+    WaitFor(
+        [&] {
+            char buffer[256];
+            const ssize_t n = ::recv(fd, buffer, sizeof buffer, MSG_DONTWAIT);
+            if (n > 0)
+                said.append(buffer, size_t(n));
+            closed = n == 0 || (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK);
+            return closed;
+        },
+        ms);
+    return closed ? said : "<open>";
+}
+
+std::string AskLine(int fd, const std::string& line) {
+    if (::send(fd, line.data(), line.size(), MSG_NOSIGNAL) != ssize_t(line.size()))
+        return {};
+    std::string answer;
+    WaitFor(
+        [&] {
+            char buffer[256];
+            const ssize_t n = ::recv(fd, buffer, sizeof buffer, MSG_DONTWAIT);
+            if (n > 0)
+                answer.append(buffer, size_t(n));
+            return answer.find('\n') != std::string::npos || n == 0;
+        },
+        10000);
+    return answer.substr(0, answer.find('\n') + 1);
 }

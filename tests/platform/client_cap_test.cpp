@@ -13,7 +13,6 @@
 #include <QLocalSocket>
 #include <QPointer>
 #include <QTemporaryDir>
-#include <cerrno>
 #include <cstring>
 #include <gtest/gtest.h>
 #include <string>
@@ -24,41 +23,6 @@
 #include <vector>
 
 namespace {
-
-// What the server said to the client until it closed the connection (running the event loop
-// meanwhile); "<open>" when it still holds the connection after ms.
-std::string untilClosed(int fd, int ms) {
-    std::string said;
-    bool closed = false;
-    WaitFor(
-        [&] {
-            char buffer[256];
-            const ssize_t n = ::recv(fd, buffer, sizeof buffer, MSG_DONTWAIT);
-            if (n > 0)
-                said.append(buffer, size_t(n));
-            closed = n == 0 || (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK);
-            return closed;
-        },
-        ms);
-    return closed ? said : "<open>";
-}
-
-// Sends the line and gives the first line of the answer ("" when none came).
-std::string ask(int fd, const std::string& line) {
-    if (::send(fd, line.data(), line.size(), MSG_NOSIGNAL) != ssize_t(line.size()))
-        return {};
-    std::string answer;
-    WaitFor(
-        [&] {
-            char buffer[256];
-            const ssize_t n = ::recv(fd, buffer, sizeof buffer, MSG_DONTWAIT);
-            if (n > 0)
-                answer.append(buffer, size_t(n));
-            return answer.find('\n') != std::string::npos || n == 0;
-        },
-        10000);
-    return answer.substr(0, answer.find('\n') + 1);
-}
 
 // A listener full of clients turns the next ones away with its refusal and a clean end of the
 // connection, whatever they sent first, and takes a client again once one has left.
@@ -85,7 +49,7 @@ TEST(ClientCap, ClientsPastTheCapAreTurnedAwayUntilOneLeaves) {
         if (speaksFirst) {
             ASSERT_EQ(::send(extra, "CONNECT x\n", 10, MSG_NOSIGNAL), 10);
         }
-        EXPECT_EQ(untilClosed(extra, 10000), "NO\n") << "speaks first: " << speaksFirst;
+        EXPECT_EQ(UntilClosed(extra, 10000), "NO\n") << "speaks first: " << speaksFirst;
         ::close(extra);
     }
     EXPECT_EQ(taken.size(), 3u);
@@ -97,7 +61,7 @@ TEST(ClientCap, ClientsPastTheCapAreTurnedAwayUntilOneLeaves) {
     const int next = ConnectLocal(path);
     ASSERT_GE(next, 0);
     EXPECT_TRUE(WaitFor([&] { return taken.size() == 4; }, 10000));
-    EXPECT_EQ(untilClosed(next, 300), "<open>");
+    EXPECT_EQ(UntilClosed(next, 300), "<open>");
     ::close(next);
     for (int fd : held)
         ::close(fd);
@@ -133,13 +97,13 @@ TEST(ClientCap, TheDataServerTurnsClientsAwayUnderTheOpenFileLimitAndServesAgain
     for (int i = 0; i < cap; ++i) {
         const int fd = ConnectLocal(path);
         ASSERT_GE(fd, 0) << i;
-        ASSERT_EQ(ask(fd, "CONNECT Cap\n"), "OK\n") << "client " << i << " of " << cap;
+        ASSERT_EQ(AskLine(fd, "CONNECT Cap\n"), "OK\n") << "client " << i << " of " << cap;
         held.push_back(fd);
     }
     const int extra = ConnectLocal(path);
     ASSERT_GE(extra, 0);
-    EXPECT_EQ(ask(extra, "CONNECT Cap\n"), "NO\n");
-    EXPECT_EQ(untilClosed(extra, 10000), "");
+    EXPECT_EQ(AskLine(extra, "CONNECT Cap\n"), "NO\n");
+    EXPECT_EQ(UntilClosed(extra, 10000), "");
     ::close(extra);
 
     for (int i = 0; i < 10; ++i) {
@@ -150,8 +114,8 @@ TEST(ClientCap, TheDataServerTurnsClientsAwayUnderTheOpenFileLimitAndServesAgain
     EXPECT_TRUE(WaitFor(
         [&] {
             const int fd = ConnectLocal(path);
-            const bool served = fd >= 0 && ask(fd, "CONNECT Cap\n") == "OK\n" &&
-                                ask(fd, "REQUEST A\n") == "DATA 8\n";
+            const bool served = fd >= 0 && AskLine(fd, "CONNECT Cap\n") == "OK\n" &&
+                                AskLine(fd, "REQUEST A\n") == "DATA 8\n";
             if (fd >= 0)
                 ::close(fd);
             return served;
