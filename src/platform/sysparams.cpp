@@ -152,6 +152,9 @@ private:
 
 DesktopBackend gDesktop;
 SystemBackend* gBackend = nullptr;
+// A press of the screen saver or the lock while its request waits makes no other.
+OneRequestAtATime gSaverRequest;
+OneRequestAtATime gLockRequest;
 
 // Copies the UTF-8 name into the field, cut before a character that would not fit whole.
 void setFaceName(char (&field)[LF_FACESIZE], const QString& name) {
@@ -179,12 +182,14 @@ SystemBackend& CurrentSystemBackend() {
 }
 void InstallSystemBackend(SystemBackend* backend) {
     gBackend = backend;
+    gSaverRequest.forget();
+    gLockRequest.forget();
 }
 
 void ActivateScreenSaver(SystemAnswer answer) {
-    answer = AnswerLater(std::move(answer));
-    CurrentSystemBackend().activateScreenSaver(answer ? std::move(answer)
-                                                      : [](bool, const QString&) {});
+    gSaverRequest.ask({}, AnswerLater(std::move(answer)), [](SystemAnswer done) {
+        CurrentSystemBackend().activateScreenSaver(std::move(done));
+    });
 }
 
 LOGFONTA LogFontFromQFont(const QFont& font, int dpiY) {
@@ -278,8 +283,9 @@ int GetDeviceCaps(HDC hdc, int index) {
 }
 
 BOOL LockWorkStation(platform::SystemAnswer answer) {
-    answer = platform::AnswerLater(std::move(answer));
-    platform::CurrentSystemBackend().lockSession(answer ? std::move(answer)
-                                                        : [](bool, const QString&) {});
+    platform::gLockRequest.ask({}, platform::AnswerLater(std::move(answer)),
+                               [](platform::SystemAnswer done) {
+                                   platform::CurrentSystemBackend().lockSession(std::move(done));
+                               });
     return 1;
 }

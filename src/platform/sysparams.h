@@ -120,7 +120,8 @@ SystemBackend& CurrentSystemBackend();
 void InstallSystemBackend(SystemBackend* backend);
 
 // Starts the session's screen saver (the default handling of the screen-save system command)
-// without waiting; answer, when given, hears from the event loop whether it started.
+// without waiting; answer, when given, hears from the event loop whether it started. Asked
+// again while its request waits, it asks nothing more and only the newest answer hears.
 void ActivateScreenSaver(SystemAnswer answer = {});
 
 // A font as a LOGFONTA, its height negative (character height) at the given dpi.
@@ -130,5 +131,6 @@ LOGFONTA LogFontFromQFont(const QFont& font, int dpiY);
 
 // Locks the workstation: the session's screen locker takes over. As the Windows call, it
 // returns at once, nonzero when the request is made; answer, when given, hears later from the
-// event loop whether the session locked.
+// event loop whether the session locked. Called again while its request waits, it asks nothing
+// more and only the newest answer hears.
 BOOL LockWorkStation(platform::SystemAnswer answer = {});

@@ -34,6 +34,26 @@ void CallWithoutWaiting(const QDBusConnection& bus, const QDBusMessage& call, in
                      });
 }
 
+void OneRequestAtATime::ask(const QByteArray& key, SystemAnswer answer,
+                            const std::function<void(SystemAnswer done)>& send) {
+    if (const auto waiting = waiting_.find(key); waiting != waiting_.end()) {
+        if (answer)
+            waiting->second.answer = std::move(answer);
+        return;
+    }
+    const quint64 id = ++next_;
+    waiting_[key] = Waiting{id, std::move(answer)};
+    send([this, key, id](bool ok, const QString& error) {
+        const auto waiting = waiting_.find(key);
+        if (waiting == waiting_.end() || waiting->second.id != id)
+            return; // forgotten meanwhile
+        const SystemAnswer answer = std::move(waiting->second.answer);
+        waiting_.erase(waiting);
+        if (answer)
+            answer(ok, error);
+    });
+}
+
 QString ErrorReason(const QDBusMessage& reply) {
     return reply.errorMessage().isEmpty() ? reply.errorName() : reply.errorMessage();
 }

@@ -11,6 +11,9 @@
 namespace {
 
 platform::SetTimezoneHook gSetTimezone;
+// A zone asked for again while the system has not answered yet makes no second request (nor a
+// second password prompt); another zone is asked for on its own.
+platform::OneRequestAtATime gZoneRequests;
 
 // How long a password prompt may keep the answer to a new system zone.
 constexpr int kSetTimezoneWaitMs = 120000;
@@ -110,6 +113,7 @@ namespace platform {
 
 void InstallSetTimezoneHook(SetTimezoneHook hook) {
     gSetTimezone = std::move(hook);
+    gZoneRequests.forget();
 }
 
 } // namespace platform
@@ -226,10 +230,9 @@ int ZoneStandardOffset(const QTimeZone& zone) {
     return standard;
 }
 
-void SetSystemTimeZone(const QByteArray& ianaId, SystemAnswer answer) {
-    answer = AnswerLater(std::move(answer));
-    if (!answer)
-        answer = [](bool, const QString&) {};
+namespace {
+// Asks systemd-timedated (or the test's stand-in) without waiting; answer is given once.
+void askTimedate(const QByteArray& ianaId, SystemAnswer answer) {
     if (gSetTimezone) {
         gSetTimezone(ianaId, std::move(answer));
         return;
@@ -252,6 +255,13 @@ void SetSystemTimeZone(const QByteArray& ianaId, SystemAnswer answer) {
                            else
                                answer(false, ErrorReason(reply));
                        });
+}
+
+} // namespace
+
+void SetSystemTimeZone(const QByteArray& ianaId, SystemAnswer answer) {
+    gZoneRequests.ask(ianaId, AnswerLater(std::move(answer)),
+                      [&ianaId](SystemAnswer done) { askTimedate(ianaId, std::move(done)); });
 }
 
 } // namespace platform

@@ -42,7 +42,8 @@ int ZoneStandardOffset(const QTimeZone& zone);
 // Asks systemd-timedated (SetTimezone over the system bus, interactive: the desktop's agent
 // may ask the user for a password) to make the IANA zone the system's zone. Returns at once;
 // answer runs later from the event loop: ok, or false with the reason when the bus or the
-// service is missing, refuses, or has not answered within two minutes.
+// service is missing, refuses, or has not answered within two minutes. The same zone asked for
+// again meanwhile makes no second request; only the newest answer hears.
 void SetSystemTimeZone(const QByteArray& ianaId, SystemAnswer answer);
 
 // Tests stand in for the SetTimezone call (and for the zone in force with
