@@ -689,8 +689,10 @@ private:
             return why->isEmpty() ? Read::Absent : Read::Failed;
         if (st.st_size > kMaxRegistryFileSize) {
             ::close(fd);
-            *why = QStringLiteral("it is %1 MB, far larger than a settings file of this program")
-                       .arg(double(st.st_size) / (1024 * 1024), 0, 'f', 1);
+            *why = QStringLiteral("it is %1 MB, larger than any settings file of this program "
+                                  "(at most %2 MB)")
+                       .arg(double(st.st_size) / (1024 * 1024), 0, 'f', 1)
+                       .arg(kMaxRegistryFileSize / (1024 * 1024));
             return Read::TooLarge;
         }
         version->dev = st.st_dev;
@@ -716,7 +718,9 @@ private:
         *content = f.read(kMaxRegistryFileSize + 1);
         if (content->size() > kMaxRegistryFileSize) {
             content->clear();
-            *why = QStringLiteral("it is far larger than a settings file of this program");
+            *why = QStringLiteral("it is larger than any settings file of this program (at most "
+                                  "%1 MB)")
+                       .arg(kMaxRegistryFileSize / (1024 * 1024));
             return Read::TooLarge;
         }
         if (f.error() != QFileDevice::NoError) {

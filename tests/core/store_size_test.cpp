@@ -37,7 +37,8 @@ QByteArray paddedStore(qsizetype size) {
 struct FileCase {
     const char* name;
     QByteArray content;
-    bool unread; // put aside without being parsed
+    bool unread;         // put aside without being parsed
+    bool linked = false; // the store is a link to the file
 };
 
 void PrintTo(const FileCase& c, std::ostream* os) {
@@ -71,8 +72,13 @@ protected:
     }
     QString folder() const { return dir.path() + QStringLiteral("/tallix-time"); }
     QString file() const { return folder() + QStringLiteral("/registry.conf"); }
-    void write(const QByteArray& content) const {
-        QFile f(file());
+    QString target() const { return dir.path() + QStringLiteral("/elsewhere/my-settings.conf"); }
+    void write(const QByteArray& content, bool linked = false) const {
+        if (linked) {
+            ASSERT_TRUE(QDir().mkpath(QFileInfo(target()).absolutePath()));
+            ASSERT_TRUE(QFile::link(target(), file()));
+        }
+        QFile f(linked ? target() : file());
         ASSERT_TRUE(f.open(QIODevice::WriteOnly));
         ASSERT_EQ(f.write(content), content.size());
     }
@@ -84,7 +90,7 @@ protected:
 // tells it: a few names or line numbers at most, then how many more, and no byte of the file.
 TEST_P(SettingsFile, IsKeptAsideAndToldInAFewReadableLines) {
     const FileCase& c = GetParam();
-    write(c.content);
+    write(c.content, c.linked);
     QStringList shown;
     runtime::SetMsgBoxAnswerer([&](const QString& prompt, int, const QString&) {
         shown << prompt;
@@ -104,6 +110,7 @@ TEST_P(SettingsFile, IsKeptAsideAndToldInAFewReadableLines) {
     ASSERT_TRUE(copy.open(QIODevice::ReadOnly));
     EXPECT_TRUE(copy.readAll() == c.content) << "the copy is not the file as it was";
     EXPECT_LT(QFileInfo(file()).size(), 64 * 1024) << "the store was not written anew";
+    EXPECT_EQ(QFileInfo(file()).isSymLink(), c.linked);
 
     ASSERT_EQ(shown.size(), 1);
     const QString& text = shown[0];
@@ -123,31 +130,43 @@ INSTANTIATE_TEST_SUITE_P(
                       FileCase{"RandomBytesOverTheBound",
                                randomBytes(platform::kMaxRegistryFileSize + 4, 9), true},
                       FileCase{"AStoreOverTheBound",
-                               paddedStore(platform::kMaxRegistryFileSize + 1), true}),
+                               paddedStore(platform::kMaxRegistryFileSize + 1), true},
+                      FileCase{"AStoreOverTheBoundBehindALink",
+                               paddedStore(platform::kMaxRegistryFileSize + 1), true, true}),
     [](const auto& info) { return std::string(info.param.name); });
 
-// The box a damaged file brings, as the user sees it (offscreen), saved as
-// build/screenshots/settings-damaged-file.png: it fits a small screen.
-TEST_F(SettingsFile, TheBoxFitsTheScreen) {
-    write(randomBytes(1 << 20, 11));
+// The boxes a damaged file and a file too large to read bring, as the user sees them
+// (offscreen), saved as build/screenshots/settings-<name>.png: each fits a small screen.
+TEST_F(SettingsFile, TheBoxesFitTheScreen) {
+    const struct {
+        const char* name;
+        QByteArray content;
+    } cases[] = {{"damaged-file", randomBytes(1 << 20, 11)},
+                 {"file-not-read", randomBytes(platform::kMaxRegistryFileSize + 4, 13)}};
     QDir().mkpath(QStringLiteral(TALLIX_BUILD_DIR "/screenshots"));
-    const QString png = QStringLiteral(TALLIX_BUILD_DIR "/screenshots/settings-damaged-file.png");
-    QFile::remove(png);
-    QSize size;
-    QTimer timer;
-    QObject::connect(&timer, &QTimer::timeout, [&] {
-        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-        if (!box || !box->isVisible() || size.isValid())
-            return;
-        size = box->frameGeometry().size();
-        EXPECT_TRUE(box->grab().save(png));
-        box->accept();
-    });
-    timer.start(50);
-    ASSERT_TRUE(LoadSettings());
-    ASSERT_TRUE(size.isValid()) << "no box was shown";
-    EXPECT_LE(size.width(), 800);
-    EXPECT_LE(size.height(), 600);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        write(c.content);
+        platform::InstallRegistryStore(nullptr); // a new start
+        const QString png =
+            QStringLiteral(TALLIX_BUILD_DIR "/screenshots/settings-%1.png").arg(c.name);
+        QFile::remove(png);
+        QSize size;
+        QTimer timer;
+        QObject::connect(&timer, &QTimer::timeout, [&] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            if (!box || !box->isVisible() || size.isValid())
+                return;
+            size = box->frameGeometry().size();
+            EXPECT_TRUE(box->grab().save(png));
+            box->accept();
+        });
+        timer.start(50);
+        ASSERT_TRUE(LoadSettings());
+        ASSERT_TRUE(size.isValid()) << "no box was shown";
+        EXPECT_LE(size.width(), 800);
+        EXPECT_LE(size.height(), 600);
+    }
 }
 
 } // namespace
