@@ -160,6 +160,12 @@ void exportPages(frmTallix& form, std::int16_t calendar, const QList<std::int16_
         return;
     DoEvents();
     const QString path = withTxt(*chosen);
+    // A named pipe, device or folder at the path is no file to save into.
+    QString why;
+    if (!platform::MayWriteFileAt(path, &why)) {
+        MsgBox(QStringLiteral("The timetable cannot be saved: %1.").arg(why), vbExclamation);
+        return;
+    }
     if (!timetable::MayReplace(path))
         return;
     SetBusy(true);

@@ -4,6 +4,7 @@
 #include "mAPI.h"
 #include "mMain.h"
 #include "mainwindow/frmTallix.h"
+#include "platform/filesync.h"
 #include "platform/shell.h"
 #include "runtime/App.h"
 #include "runtime/Interaction.h"
@@ -20,6 +21,7 @@
 #include <QSaveFile>
 #include <QStandardPaths>
 #include <limits>
+#include <unistd.h>
 
 #ifndef TALLIX_UPDATE_URL
 #define TALLIX_UPDATE_URL "https://tallixtime.example.org/downloads/version.txt"
@@ -279,8 +281,14 @@ void frmUpdate::downloaded() {
         main->RefreshPrayers();
     hide();
     DoEvents();
-    QFile in(path);
-    const bool read = in.open(QIODevice::ReadOnly);
+    // Only the regular file just written is read back: anything put in its place meanwhile (a
+    // named pipe) is refused without waiting on it.
+    QString why;
+    const int fd = platform::OpenRegularFile(path, &why);
+    QFile in;
+    const bool read = fd >= 0 && in.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle);
+    if (fd >= 0 && !read)
+        ::close(fd);
     const QByteArray content = read ? in.read(kUpdateMaxBytes) : QByteArray();
     in.close();
     QFile::remove(path);

@@ -355,6 +355,15 @@ struct LoadingGuard {
     ~LoadingGuard() { gLoading = false; }
 };
 
+// The first few of a list of settings, and how many more there are, so that a message box
+// stays the size of a screen however many lines of a file were lost.
+QString shortList(const QStringList& names, qsizetype total) {
+    constexpr qsizetype kShown = 5;
+    const QString shown = names.mid(0, kShown).join(QStringLiteral(", "));
+    const qsizetype more = total - std::min(kShown, names.size());
+    return more > 0 ? QStringLiteral("%1 and %2 more").arg(shown, QString::number(more)) : shown;
+}
+
 // Tells the user which values a load set back to their defaults (every time), and what the
 // store could not keep: a damaged file put aside, or changes it cannot save (once each).
 void reportStoreTrouble(const QStringList& setBack) {
@@ -367,20 +376,27 @@ void reportStoreTrouble(const QStringList& setBack) {
         placeTouched ? QStringLiteral("\n\nThe place may no longer be the one you chose: check "
                                       "it in the prayer settings.")
                      : QString();
-    if (!t.damagedCopy.isEmpty() && !told.contains(t.damagedCopy)) {
+    if (!t.damagedCopy.isEmpty() && !told.contains(t.damagedCopy) && !t.notRead.isEmpty()) {
+        told << t.damagedCopy;
+        MsgBox(QStringLiteral("The settings file was not read: %1. Tallix Time starts with its "
+                              "default settings.\n\nThe file as it was is kept as\n%2")
+                   .arg(t.notRead, t.damagedCopy),
+               vbExclamation, App.Title);
+    } else if (!t.damagedCopy.isEmpty() && !told.contains(t.damagedCopy)) {
         told << t.damagedCopy;
         QStringList names = t.lostValues + setBack;
         names.removeDuplicates();
+        const qsizetype unnamed = std::max<qsizetype>(0, t.lostCount - t.lostValues.size());
         MsgBox(QStringLiteral("Part of the settings file could not be read. These settings were "
                               "set back to their defaults:\n\n%1\n\nA copy of the file as it "
                               "was is kept as\n%2")
-                       .arg(names.join(QStringLiteral(", ")), t.damagedCopy) +
+                       .arg(shortList(names, names.size() + unnamed), t.damagedCopy) +
                    placeNote,
                vbExclamation, App.Title);
     } else if (!setBack.isEmpty()) {
         MsgBox(QStringLiteral("These settings could not be used and were set back to their "
                               "defaults:\n\n%1")
-                       .arg(setBack.join(QStringLiteral(", "))) +
+                       .arg(shortList(setBack, setBack.size())) +
                    placeNote,
                vbExclamation, App.Title);
     }

@@ -5,9 +5,12 @@
 #include <QRandomGenerator>
 
 #include <cerrno>
+#include <cstdio>
+#include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <vector>
 
 namespace platform {
 
@@ -65,6 +68,54 @@ int WriteSyncClose(int fd, const QByteArray& bytes) {
     return failure;
 }
 
+int CopySyncClose(int from, int to) {
+    int failure = 0;
+    std::vector<char> buffer(256 * 1024);
+    while (failure == 0) {
+        const ssize_t n = ::read(from, buffer.data(), buffer.size());
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0) {
+            failure = n < 0 ? errno : 0;
+            break;
+        }
+        for (ssize_t at = 0; at < n && failure == 0;) {
+            const ssize_t w = ::write(to, buffer.data() + at, size_t(n - at));
+            if (w < 0 && errno == EINTR)
+                continue;
+            if (w <= 0)
+                failure = w < 0 ? errno : ENOSPC;
+            else
+                at += w;
+        }
+    }
+    const int closed = WriteSyncClose(to, QByteArray());
+    return failure != 0 ? failure : closed;
+}
+
+QString RenameToFreeName(const QByteArray& from, const QString& name) {
+    for (int n = 0; n < 100; ++n) {
+        const QString to = n == 0 ? name : name + u'-' + QString::number(n);
+        const QByteArray target = QFile::encodeName(to);
+        int rc =
+            ::renameat2(AT_FDCWD, from.constData(), AT_FDCWD, target.constData(), RENAME_NOREPLACE);
+        if (rc != 0 && (errno == EINVAL || errno == ENOSYS)) {
+            // A file system without that rename: a new link never replaces a name either.
+            rc = ::link(from.constData(), target.constData());
+            if (rc == 0)
+                ::unlink(from.constData());
+        }
+        if (rc == 0) {
+            SyncFolder(QFileInfo(to).absolutePath());
+            return to;
+        }
+        if (errno != EEXIST)
+            return {};
+    }
+    errno = EEXIST;
+    return {};
+}
+
 bool SyncFolder(const QString& folder) {
     const int fd =
         ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
@@ -73,6 +124,63 @@ bool SyncFolder(const QString& folder) {
     const bool ok = ::fsync(fd) == 0;
     ::close(fd);
     return ok;
+}
+
+QString NotRegularFileText(const QString& path, mode_t mode) {
+    const char* kind = S_ISDIR(mode)                    ? "a folder"
+                       : S_ISFIFO(mode)                 ? "a named pipe"
+                       : S_ISSOCK(mode)                 ? "a socket"
+                       : S_ISCHR(mode) || S_ISBLK(mode) ? "a device"
+                                                        : "no file";
+    return QStringLiteral("%1 is %2, not a regular file").arg(path, QLatin1String(kind));
+}
+
+int OpenRegularFile(const QString& path, QString* why, struct stat* st) {
+    struct stat own {};
+    struct stat& info = st ? *st : own;
+    // O_NONBLOCK: opening a named pipe would otherwise wait for a writer, and a device could.
+    const int fd =
+        ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0) {
+        const int error = errno;
+        // A socket cannot be opened at all: say what it is rather than the bare error.
+        if (error == ENOENT)
+            why->clear();
+        else if (::stat(QFile::encodeName(path).constData(), &info) == 0 && !S_ISREG(info.st_mode))
+            *why = NotRegularFileText(path, info.st_mode);
+        else
+            *why = QStringLiteral("%1 cannot be read: %2")
+                       .arg(path, QString::fromLocal8Bit(std::strerror(error)));
+        errno = error;
+        return -1;
+    }
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        *why = NotRegularFileText(path, info.st_mode);
+        ::close(fd);
+        errno = EINVAL;
+        return -1;
+    }
+    const int flags = ::fcntl(fd, F_GETFL);
+    if (flags >= 0)
+        (void)::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
+    why->clear();
+    return fd;
+}
+
+bool MayWriteFileAt(const QString& path, QString* why) {
+    struct stat st {};
+    why->clear();
+    if (::stat(QFile::encodeName(path).constData(), &st) != 0) {
+        if (errno == ENOENT)
+            return true;
+        *why = QStringLiteral("%1 cannot be written: %2")
+                   .arg(path, QString::fromLocal8Bit(std::strerror(errno)));
+        return false;
+    }
+    if (S_ISREG(st.st_mode))
+        return true;
+    *why = NotRegularFileText(path, st.st_mode);
+    return false;
 }
 
 } // namespace platform

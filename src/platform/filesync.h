@@ -4,6 +4,7 @@
 #include <QByteArray>
 #include <QString>
 
+#include <sys/stat.h>
 #include <sys/types.h>
 
 namespace platform {
@@ -25,7 +26,32 @@ int CreateBeside(const QString& target, mode_t newMode, QByteArray* created);
 // happens); 0, or the errno of the first step that failed.
 int WriteSyncClose(int fd, const QByteArray& bytes);
 
+// Copies everything the descriptor from reads into to, a piece at a time (little memory
+// whatever the size), then syncs and closes to (from stays open); 0, or the errno of the first
+// step that failed.
+int CopySyncClose(int from, int to);
+
+// Renames a finished new file to the first free one of name, "name-1", "name-2"...: a name
+// already taken, by anything (a file, a named pipe, a folder), is left as it is. The path the
+// file now has, or "" with errno set.
+QString RenameToFreeName(const QByteArray& from, const QString& name);
+
 // Syncs a folder, so that a rename into it survives a crash; false when it could not be.
 bool SyncFolder(const QString& folder);
+
+// Opens a file to read without ever waiting on it: only a regular file is opened, and anything
+// else at the path (a named pipe, socket, device or folder, through links too) is refused before
+// a byte is read, so no path a user or another program chose can stop the caller. Returns the
+// descriptor (read-only, blocking reads) and fills *st; -1 with errno set when there is no
+// regular file to read, *why then saying what is wrong ("" when nothing is at the path).
+int OpenRegularFile(const QString& path, QString* why, struct stat* st = nullptr);
+
+// Whether a file may be written at the path without the writer waiting on it: nothing is there
+// (a dangling link included) or a regular file is. Otherwise false, and *why says what is
+// there ("... is a named pipe, not a regular file").
+bool MayWriteFileAt(const QString& path, QString* why);
+
+// "... is a folder, not a regular file", and the like for the kind of file mode names.
+QString NotRegularFileText(const QString& path, mode_t mode);
 
 } // namespace platform

@@ -229,13 +229,22 @@ QByteArray serialize(const Hive& hive) {
     return out;
 }
 
-// The name of the value a line was about, when its opening quoted name can still be read.
+// The name of the value a line was about, when its opening quoted name can still be read and
+// is one a message can show: valid UTF-8, printable, short. Anything else of a damaged line
+// (stray bytes, control characters) is never shown to the user: the line's number is.
 QString nameOfLine(const QByteArray& line) {
+    constexpr qsizetype kLongestName = 64;
     int pos = 0;
     QByteArray name;
-    if (unescapeText(line, pos, &name))
-        return QString::fromUtf8(name);
-    return {};
+    if (!unescapeText(line, pos, &name) || name.isEmpty() || name.size() > kLongestName * 4)
+        return {};
+    const QString text = QString::fromUtf8(name);
+    if (text.toUtf8() != name || text.size() > kLongestName)
+        return {};
+    for (const QChar c : text)
+        if (!c.isPrint() || c == QChar::ReplacementCharacter || c.isSurrogate())
+            return {};
+    return text;
 }
 
 // Reads one value line; false when it does not read.
@@ -287,10 +296,24 @@ int gParseCount = 0;
 int gOpenCount = 0;
 int gReplaceCount = 0;
 
+// The lines a parse left out: all of them counted, the first few described.
+struct Losses {
+    static constexpr qsizetype kNamed = 20;
+    QStringList named;
+    qsizetype count = 0;
+
+    bool isEmpty() const { return count == 0; }
+    void append(const QString& what) {
+        if (named.size() < kNamed)
+            named.append(what);
+        ++count;
+    }
+};
+
 // Reads every line that can be read. Each line that cannot (and each value under a key header
 // that cannot) is left out and described in *bad: the value's name where it can be read, else
 // its line number.
-void parse(const QByteArray& text, Hive* hive, QStringList* bad) {
+void parse(const QByteArray& text, Hive* hive, Losses* bad) {
     ++gParseCount;
     Key* current = nullptr;
     bool headerBad = false;
@@ -306,7 +329,7 @@ void parse(const QByteArray& text, Hive* hive, QStringList* bad) {
         if (line.isEmpty() || line.startsWith(';'))
             continue;
         const auto lost = [&] {
-            const QString name = nameOfLine(line);
+            const QString name = bad->named.size() < Losses::kNamed ? nameOfLine(line) : QString();
             bad->append(name.isEmpty() ? QStringLiteral("line %1").arg(number) : name);
         };
         if (line.startsWith('[')) {
@@ -339,13 +362,27 @@ void parse(const QByteArray& text, Hive* hive, QStringList* bad) {
 
 // ---- Locking and atomic replacement -----------------------------------------------------------
 
+// The lock every writer of the store holds: a regular file beside it. Anything else found
+// under its name (a named pipe, a device) is never opened to wait on: the lock then fails, and
+// why() says what is there.
 class FileLock {
 public:
     explicit FileLock(const QString& path) {
-        fd_ = ::open(QFile::encodeName(path).constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
-        if (fd_ >= 0) {
-            while (::flock(fd_, LOCK_EX) != 0 && errno == EINTR) {
-            }
+        fd_ = ::open(QFile::encodeName(path).constData(),
+                     O_RDWR | O_CREAT | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0600);
+        struct stat st {};
+        if (fd_ < 0) {
+            why_ = QStringLiteral("%1 cannot be locked: %2")
+                       .arg(path, QString::fromLocal8Bit(std::strerror(errno)));
+            return;
+        }
+        if (::fstat(fd_, &st) != 0 || !S_ISREG(st.st_mode)) {
+            why_ = NotRegularFileText(path, st.st_mode);
+            ::close(fd_);
+            fd_ = -1;
+            return;
+        }
+        while (::flock(fd_, LOCK_EX) != 0 && errno == EINTR) {
         }
     }
     ~FileLock() {
@@ -355,9 +392,12 @@ public:
     FileLock(const FileLock&) = delete;
     FileLock& operator=(const FileLock&) = delete;
     bool ok() const { return fd_ >= 0; }
+    // Why the lock could not be taken.
+    const QString& why() const { return why_; }
 
 private:
     int fd_ = -1;
+    QString why_;
 };
 
 // Writes the whole file under a new name beside it (see CreateBeside: a planted name is never
@@ -621,12 +661,11 @@ public:
         if (!QDir().mkpath(dir_))
             return {};
         FileLock lock(lock_);
-        QFile src(file_);
-        if (!lock.ok() || !src.open(QIODevice::ReadOnly))
+        if (!lock.ok())
             return {};
-        const QByteArray content = src.readAll();
-        const QString copy = file_ + u'.' + tag + u'-' + stamp();
-        return atomicWrite(copy, content) ? copy : QString();
+        QString why;
+        const int fd = OpenRegularFile(file_, &why);
+        return fd < 0 ? QString() : copyAside(tag, fd);
     }
 
     RegistryStoreTrouble trouble() override { return trouble_; }
@@ -636,26 +675,25 @@ private:
         return key.compare(kRunKey, Qt::CaseInsensitive) == 0;
     }
 
-    enum class Read { Absent, Parsed, Unchanged, Failed };
+    enum class Read { Absent, Parsed, Unchanged, Failed, TooLarge };
 
-    // Opens the file (through a link) and parses it unless it is the version parsed before.
+    // Opens the file (through a link) and reads it unless it is the version parsed before.
     // Only "no such file" counts as no store: a file that cannot be read is no empty store.
+    // Only a regular file is opened (a named pipe would wait for a writer), and a file larger
+    // than any store is not read at all.
     Read readFile(QByteArray* content, FileVersion* version, QString* why) {
         ++gOpenCount;
-        const int fd = ::open(QFile::encodeName(file_).constData(), O_RDONLY | O_CLOEXEC);
-        if (fd < 0) {
-            if (errno == ENOENT)
-                return Read::Absent;
-            *why = QStringLiteral("%1 cannot be read: %2").arg(file_, errorText(errno));
-            return Read::Failed;
-        }
         struct stat st {};
-        if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-            const bool folder = S_ISDIR(st.st_mode);
+        const int fd = OpenRegularFile(file_, why, &st);
+        if (fd < 0)
+            return why->isEmpty() ? Read::Absent : Read::Failed;
+        if (st.st_size > kMaxRegistryFileSize) {
             ::close(fd);
-            *why = folder ? QStringLiteral("%1 is a folder, not a file").arg(file_)
-                          : QStringLiteral("%1 is not a plain file").arg(file_);
-            return Read::Failed;
+            *why = QStringLiteral("it is %1 MB, larger than any settings file of this program "
+                                  "(at most %2 MB)")
+                       .arg(double(st.st_size) / (1024 * 1024), 0, 'f', 1)
+                       .arg(kMaxRegistryFileSize / (1024 * 1024));
+            return Read::TooLarge;
         }
         version->dev = st.st_dev;
         version->ino = st.st_ino;
@@ -676,7 +714,15 @@ private:
             *why = QStringLiteral("%1 cannot be read").arg(file_);
             return Read::Failed;
         }
-        *content = f.readAll();
+        // It may have grown since it was measured: no more than a store can hold is read.
+        *content = f.read(kMaxRegistryFileSize + 1);
+        if (content->size() > kMaxRegistryFileSize) {
+            content->clear();
+            *why = QStringLiteral("it is larger than any settings file of this program (at most "
+                                  "%1 MB)")
+                       .arg(kMaxRegistryFileSize / (1024 * 1024));
+            return Read::TooLarge;
+        }
         if (f.error() != QFileDevice::NoError) {
             *why = QStringLiteral("%1 cannot be read: %2").arg(file_, f.errorString());
             return Read::Failed;
@@ -749,11 +795,14 @@ private:
             keepInMemory(cacheValid_ ? cache_ : Hive{}, why);
             cacheValid_ = false;
             return;
+        case Read::TooLarge:
+            putAsideUnread(lockHeld, why);
+            return;
         case Read::Parsed:
             break;
         }
         Hive hive;
-        QStringList bad;
+        Losses bad;
         parse(content, &hive, &bad);
         if (bad.isEmpty()) {
             cache_ = std::move(hive);
@@ -765,29 +814,113 @@ private:
             // Look again under the lock: another process may be replacing it right now.
             FileLock lock(lock_);
             if (!lock.ok()) {
-                keepInMemory(
-                    hive, QStringLiteral("%1 cannot be locked: %2").arg(lock_, errorText(errno)));
+                keepInMemory(hive, lock.why());
                 return;
             }
             cacheValid_ = false;
             load(true);
             return;
         }
-        const QString aside = file_ + QStringLiteral(".damaged-") + stamp();
-        if (!atomicWrite(aside, content)) {
+        const QString aside = writeAside(QStringLiteral("damaged"), content);
+        if (aside.isEmpty()) {
             keepInMemory(hive, QStringLiteral("%1 is damaged and no copy of it could be kept "
                                               "(%2)")
                                    .arg(file_, errorText(errno)));
             return;
         }
         trouble_.damagedCopy = aside;
-        trouble_.lostValues << bad;
-        qWarning("tallix-time: lines of the settings file %s could not be read and were left "
-                 "out (%s); the file as it was is kept as %s.",
-                 qPrintable(file_), qPrintable(bad.join(QStringLiteral(", "))), qPrintable(aside));
+        trouble_.lostValues << bad.named;
+        trouble_.lostValues = trouble_.lostValues.mid(0, Losses::kNamed);
+        trouble_.lostCount += bad.count;
+        qWarning("tallix-time: %lld lines of the settings file %s could not be read and were "
+                 "left out (%s%s); the file as it was is kept as %s.",
+                 static_cast<long long>(bad.count), qPrintable(file_),
+                 qPrintable(bad.named.join(QStringLiteral(", "))),
+                 bad.count > bad.named.size() ? ", ..." : "", qPrintable(aside));
         cache_ = std::move(hive);
         cacheValid_ = false;
         write(cache_);
+    }
+
+    // A file far larger than any store: kept aside as it is, never parsed, and the store
+    // starts empty (the program's defaults). Like every change, under the lock.
+    void putAsideUnread(bool lockHeld, const QString& why) {
+        if (!lockHeld) {
+            FileLock lock(lock_);
+            if (!lock.ok()) {
+                keepInMemory(Hive{}, lock.why());
+                return;
+            }
+            cacheValid_ = false;
+            load(true);
+            return;
+        }
+        const QString aside = moveAside(QStringLiteral("damaged"));
+        if (aside.isEmpty()) {
+            keepInMemory(Hive{}, QStringLiteral("%1 was not read (%2) and no copy of it could be "
+                                                "kept (%3)")
+                                     .arg(file_, why, errorText(errno)));
+            return;
+        }
+        trouble_.damagedCopy = aside;
+        trouble_.notRead = why;
+        qWarning("tallix-time: the settings file %s was not read (%s); it is kept as %s.",
+                 qPrintable(file_), qPrintable(why), qPrintable(aside));
+        cache_ = Hive{};
+        cacheValid_ = false;
+        write(cache_);
+    }
+
+    // The name a copy of the store with that tag starts from: "registry.conf.<tag>-<stamp>".
+    QString asideName(const QString& tag) const { return file_ + u'.' + tag + u'-' + stamp(); }
+
+    // Writes the bytes as a new copy of the store; its path, or "" with errno set.
+    QString writeAside(const QString& tag, const QByteArray& content) {
+        const QString name = asideName(tag);
+        QByteArray tmp;
+        const int fd = CreateBeside(name, 0600, &tmp);
+        if (fd < 0)
+            return {};
+        const int failure = WriteSyncClose(fd, content);
+        const QString placed = failure == 0 ? RenameToFreeName(tmp, name) : QString();
+        const int error = failure != 0 ? failure : errno;
+        if (placed.isEmpty()) {
+            ::unlink(tmp.constData());
+            errno = error;
+        }
+        return placed;
+    }
+
+    // Copies the file behind the descriptor as a new copy of the store, a piece at a time
+    // (whatever its size, little memory); the copy's path, or "" with errno set. Closes fd.
+    QString copyAside(const QString& tag, int fd) {
+        const QString name = asideName(tag);
+        QByteArray tmp;
+        const int out = CreateBeside(name, 0600, &tmp);
+        const int failure = out < 0 ? errno : CopySyncClose(fd, out);
+        ::close(fd);
+        if (out < 0) {
+            errno = failure;
+            return {};
+        }
+        const QString placed = failure == 0 ? RenameToFreeName(tmp, name) : QString();
+        const int error = failure != 0 ? failure : errno;
+        if (placed.isEmpty()) {
+            ::unlink(tmp.constData());
+            errno = error;
+        }
+        return placed;
+    }
+
+    // Puts the store itself aside, unread: a plain file is renamed (at once, whatever its
+    // size), one behind a link is copied.
+    QString moveAside(const QString& tag) {
+        struct stat st {};
+        if (::lstat(QFile::encodeName(file_).constData(), &st) == 0 && S_ISREG(st.st_mode))
+            return RenameToFreeName(QFile::encodeName(file_), asideName(tag));
+        QString why;
+        const int fd = OpenRegularFile(file_, &why);
+        return fd < 0 ? QString() : copyAside(tag, fd);
     }
 
     // Writes the hive as the store's file (through a link). False, with the store now in
@@ -834,9 +967,7 @@ private:
                 FileLock lock(lock_);
                 if (!lock.ok()) {
                     load(false);
-                    keepInMemory(
-                        cache_,
-                        QStringLiteral("%1 cannot be locked: %2").arg(lock_, errorText(errno)));
+                    keepInMemory(cache_, lock.why());
                 } else {
                     removeStaleTemporaries();
                     load(true);
@@ -869,10 +1000,21 @@ private:
     }
 
     LONG queryRun(const QString& name, DWORD* type, QByteArray* data) {
-        QFile f(autostart_ + u'/' + autostartFileName(name));
-        if (!f.open(QIODevice::ReadOnly))
+        // Only a regular file is an entry: a named pipe in its place is never waited on. An
+        // entry is a few lines; no more than a settings file is read of it.
+        QString why;
+        const int fd = OpenRegularFile(autostart_ + u'/' + autostartFileName(name), &why);
+        QFile f;
+        if (fd < 0) {
+            if (!why.isEmpty())
+                qWarning("tallix-time: the autostart entry is left alone: %s", qPrintable(why));
             return ERROR_FILE_NOT_FOUND;
-        const QStringList lines = QString::fromUtf8(f.readAll()).split(u'\n');
+        }
+        if (!f.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+            ::close(fd);
+            return ERROR_FILE_NOT_FOUND;
+        }
+        const QStringList lines = QString::fromUtf8(f.read(kMaxRegistryFileSize)).split(u'\n');
         for (const QString& line : lines) {
             if (line.startsWith(QStringLiteral("Exec="))) {
                 *type = REG_SZ;

@@ -62,10 +62,16 @@ namespace platform {
 // Names of keys and values compare without regard to case, as they do on Windows.
 // What the user must hear about a store: values it had to leave out, or changes it cannot save.
 struct RegistryStoreTrouble {
-    QString damagedCopy;    // lines could not be read and were left out; the file was kept here
-    QStringList lostValues; // the names of the values left out ("line N" where none is legible)
-    QString unsaved;        // why changes are kept for this session only ("" when they are saved)
+    QString damagedCopy;     // lines could not be read and were left out; the file was kept here
+    QStringList lostValues;  // the first values left out, by name ("line N" where none is legible)
+    qsizetype lostCount = 0; // how many were left out in all
+    QString notRead; // why the whole file was put aside unread (damagedCopy), "" when it was read
+    QString unsaved; // why changes are kept for this session only ("" when they are saved)
 };
+
+// The largest settings file that is read. The program writes a few kilobytes; a file far
+// larger is no store of ours and is put aside unread, so it costs neither time nor memory.
+constexpr qint64 kMaxRegistryFileSize = 4 * 1024 * 1024;
 
 // One value of a change that sets several at once.
 struct RegistryWrite {

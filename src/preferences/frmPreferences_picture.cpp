@@ -129,11 +129,14 @@ void frmPreferences::cmdBrowseCustomImage_Click() {
         return;
     // A file that is no picture this program can show is refused; the choice made before stays.
     const StdPicture picture = LoadPicture(path);
+    // Why the file cannot be read at all (a named pipe, say), when that is the reason.
+    const QString why = Err.Number == vbErrPathFileAccess ? Err.Description : QString();
     Err.Clear();
     if (picture.isNull()) {
-        MsgBox(QStringLiteral("%1 is not a picture this program can show.\r\n\r\nThe picture "
-                              "chosen before is kept.")
-                   .arg(QDir::toNativeSeparators(path)),
+        MsgBox((why.isEmpty() ? QStringLiteral("%1 is not a picture this program can show.")
+                                    .arg(QDir::toNativeSeparators(path))
+                              : why + u'.') +
+                   QStringLiteral("\r\n\r\nThe picture chosen before is kept."),
                vbExclamation);
         return;
     }

@@ -2,11 +2,14 @@
 
 #include "App.h"
 #include "ErrObject.h"
+#include "platform/filesync.h"
 #include "platform/icons.h"
 
-#include <QFileInfo>
+#include <QFile>
 #include <QImageReader>
 #include <QMouseEvent>
+
+#include <unistd.h>
 
 StdPicture::StdPicture(const QPixmap& pixmap) : d_(std::make_shared<Data>()) {
     d_->pixmap = pixmap;
@@ -26,11 +29,26 @@ HANDLE StdPicture::Handle() const {
 }
 
 StdPicture LoadPicture(const QString& fileName) {
-    if (fileName.isEmpty() || !QFileInfo(fileName).isFile()) {
-        Err.Raise(vbErrFileNotFound);
+    // Only a regular file is read: a named pipe (or a device) under a picture's name is refused
+    // without waiting on it, and the reason is the error's description. The pictures compiled
+    // into the program (":/...") are read as they are.
+    const bool embedded = fileName.startsWith(QLatin1String(":/"));
+    QString why;
+    const int fd = fileName.isEmpty() || embedded ? -1 : platform::OpenRegularFile(fileName, &why);
+    QFile file(embedded ? fileName : QString());
+    const bool opened =
+        embedded ? file.open(QIODevice::ReadOnly)
+                 : fd >= 0 && file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle);
+    if (!opened) {
+        if (fd >= 0)
+            ::close(fd);
+        if (why.isEmpty())
+            Err.Raise(vbErrFileNotFound);
+        else
+            Err.Raise(vbErrPathFileAccess, why);
         return StdPicture();
     }
-    QImageReader reader(fileName);
+    QImageReader reader(&file);
     reader.setDecideFormatFromContent(true);
     const QImage image = reader.read();
     if (image.isNull()) {

@@ -8,7 +8,9 @@
 #include <QVector>
 #include <memory>
 
-// Run-time errors of pictures and image lists.
+// Run-time errors of pictures and image lists. A file that is no regular file (a named pipe)
+// is a path/file access error, its description saying what is there.
+constexpr long vbErrPathFileAccess = 75;
 constexpr long vbErrInvalidPicture = 481;
 constexpr long vbErrIndexOutOfBounds = 35600;
 

@@ -24,6 +24,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -39,9 +40,11 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <functional>
 #include <memory>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -401,16 +404,51 @@ TEST_F(Timetable, AReplacedFileKeepsItsMode) {
 
 // A file that cannot be put in place is reported; nothing half-written is left behind.
 TEST_F(Timetable, AFailedWriteLeavesNothingBehind) {
-    ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("taken.txt")));
-    answer = path("taken");
-    window->ExportMonthPrayerTimes(vbCalGreg, 5);
-    ASSERT_EQ(messages.size(), 2); // the overwrite question, then the failure
-    EXPECT_TRUE(messages[1].contains(QStringLiteral("could not be written")));
-    EXPECT_EQ(QDir(dir.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries),
-              QStringList{QStringLiteral("taken.txt")});
     answer = dir.filePath(QStringLiteral("no such folder/page"));
     window->ExportMonthPrayerTimes(vbCalGreg, 5);
-    EXPECT_EQ(messages.size(), 3);
+    ASSERT_EQ(messages.size(), 1);
+    EXPECT_TRUE(messages[0].contains(QStringLiteral("could not be written")));
+    EXPECT_TRUE(QDir(dir.path()).isEmpty(QDir::NoDotAndDotDot | QDir::AllEntries | QDir::System));
+    EXPECT_TRUE(shell.opened.isEmpty());
+}
+
+// What is no regular file at the chosen path (a named pipe, which a writer would wait on, a
+// socket, a folder, a link to a device) is refused before anything is asked or written, with a
+// message that says what is there; it stays as it was.
+TEST_F(Timetable, ThePathMustBeARegularFileOrNothing) {
+    const struct {
+        const char* name;
+        std::function<bool(const QByteArray&)> make;
+        const char* said;
+    } cases[] = {
+        {"pipe.txt", [](const QByteArray& p) { return ::mkfifo(p.constData(), 0600) == 0; },
+         "is a named pipe, not a regular file"},
+        {"folder.txt", [](const QByteArray& p) { return ::mkdir(p.constData(), 0700) == 0; },
+         "is a folder, not a regular file"},
+        {"device.txt",
+         [](const QByteArray& p) { return ::symlink("/dev/null", p.constData()) == 0; },
+         "is a device, not a regular file"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const QString target = path(QString::fromLatin1(c.name));
+        ASSERT_TRUE(c.make(QFile::encodeName(target)));
+        const QFileInfo before(target);
+        messages.clear();
+        answer = target;
+        replyToQuestion = vbYes;
+        window->ExportMonthPrayerTimes(vbCalGreg, 5);
+        ASSERT_EQ(messages.size(), 1) << qPrintable(messages.join(u'|'));
+        EXPECT_TRUE(messages[0].contains(QLatin1String(c.said))) << qPrintable(messages[0]);
+        EXPECT_TRUE(messages[0].contains(target)) << qPrintable(messages[0]);
+        const QFileInfo after(target);
+        EXPECT_EQ(after.isSymLink(), before.isSymLink());
+        EXPECT_EQ(after.isDir(), before.isDir());
+        EXPECT_FALSE(after.isFile());
+    }
+    EXPECT_EQ(
+        QDir(dir.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries | QDir::System).size(),
+        3);
     EXPECT_TRUE(shell.opened.isEmpty());
 }
 

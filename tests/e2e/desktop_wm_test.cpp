@@ -26,6 +26,7 @@
 #include <QWidget>
 #include <gtest/gtest.h>
 #include <memory>
+#include <sys/stat.h>
 #include <vector>
 
 namespace {
@@ -655,8 +656,7 @@ TEST_F(Desktop, FixedWindowsOfferNeitherMinimiseNorMaximise) {
             // The program's managed windows (its tray icon lives in the tray) but the main one.
             about = stacking();
             about.removeIf([&](Wid w) {
-                return w == main ||
-                       xd->ids(w, "_NET_WM_PID").value(0) != Wid(program->processId());
+                return w == main || xd->ids(w, "_NET_WM_PID").value(0) != Wid(program->processId());
             });
             return !about.isEmpty() && !viewable(main);
         },
@@ -724,3 +724,40 @@ TEST_F(Desktop, AMinimisedModalDialogComesBack) {
 }
 
 } // namespace
+
+// A named pipe in place of the settings file: the program neither waits on it (a reader would
+// wait for a writer that never comes) nor writes over it. A box says what is there, and once
+// it is answered the main window comes, on the defaults.
+TEST_F(Desktop, ANamedPipeAsTheSettingsFileIsToldAndTheWindowComes) {
+    const QString folder = dir.filePath(QStringLiteral("home/.config/tallix-time"));
+    ASSERT_TRUE(QDir().mkpath(folder));
+    const QByteArray store = QFile::encodeName(folder + QStringLiteral("/registry.conf"));
+    ASSERT_EQ(::mkfifo(store.constData(), 0600), 0);
+    program = &start(QStringLiteral(TALLIX_EXE), {});
+    QList<Wid> box;
+    ASSERT_TRUE(WaitFor(
+        [&] {
+            box = search(QStringLiteral("--name"), QStringLiteral("^Tallix Time$"));
+            return !box.isEmpty() || program->state() != QProcess::Running;
+        },
+        kStep * 2));
+    ASSERT_FALSE(box.isEmpty()) << "no box; the program said: "
+                                << readLog(QStringLiteral("tallix-time")).toStdString();
+    EXPECT_TRUE(readLog(QStringLiteral("tallix-time"))
+                    .contains(QStringLiteral("is a named pipe, not a "
+                                             "regular file")))
+        << readLog(QStringLiteral("tallix-time")).toStdString();
+    screenshot(QStringLiteral("settings_named_pipe"));
+    activate(box.first());
+    key(QStringLiteral("Return"));
+    EXPECT_TRUE(WaitFor(
+        [&] {
+            return !search(QStringLiteral("--name"), QStringLiteral("^Tallix Time - .*Prayer is"))
+                        .isEmpty();
+        },
+        kStep * 2))
+        << "no main window";
+    struct stat st {};
+    ASSERT_EQ(::lstat(store.constData(), &st), 0);
+    EXPECT_TRUE(S_ISFIFO(st.st_mode)) << "the named pipe was replaced";
+}

@@ -8,6 +8,7 @@
 #include <QCheckBox>
 #include <QColorDialog>
 #include <QDir>
+#include <QFile>
 #include <QFileDialog>
 #include <QImage>
 #include <QLabel>
@@ -15,6 +16,8 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <cmath>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -249,6 +252,41 @@ TEST_F(PreferencesPicture, ChoosingAPictureFileOrFolder) {
     EXPECT_EQ(dlg.CustomImageFolder, modern);
     EXPECT_TRUE(dlg.lblImageProblem->isHidden()) << dlg.lblImageProblem->text().toStdString();
     EXPECT_EQ(dlg.imgKabaa->Picture().pixmap().size(), QSize(40, 30));
+}
+
+// A named pipe chosen as the picture, by its name or through a link, is refused at once (a
+// reader would wait for a writer that never comes) with a message that says what it is; the
+// picture chosen before stays.
+TEST_F(PreferencesPicture, ANamedPipeChosenAsThePictureIsRefusedAtOnce) {
+    QImage picture(40, 30, QImage::Format_RGB32);
+    picture.fill(Qt::darkGreen);
+    const QString png = dir_.filePath(QStringLiteral("kaaba.png"));
+    ASSERT_TRUE(picture.save(png));
+    const QString pipe = dir_.filePath(QStringLiteral("pipe.png"));
+    const QString link = dir_.filePath(QStringLiteral("link.jpg"));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
+    ASSERT_EQ(::symlink(QFile::encodeName(pipe).constData(), QFile::encodeName(link).constData()),
+              0);
+    QString answer = png;
+    preferences::InstallFileDialogDriver([&](QFileDialog& dialog) {
+        dialog.selectFile(answer);
+        static_cast<QDialog&>(dialog).accept();
+    });
+    frmPreferences& dlg = open(1);
+    dlg.cmdBrowseCustomImage->click();
+    ASSERT_EQ(dlg.CustomImage, png);
+    for (const QString& chosen : {pipe, link}) {
+        SCOPED_TRACE(chosen.toStdString());
+        messages_.clear();
+        answer = chosen;
+        dlg.cmdBrowseCustomImage->click();
+        ASSERT_EQ(messages_.size(), 1);
+        EXPECT_TRUE(messages_.first().contains(QStringLiteral("is a named pipe, not a regular "
+                                                              "file")))
+            << qPrintable(messages_.first());
+        EXPECT_EQ(dlg.CustomImage, png);
+        EXPECT_EQ(dlg.imgKabaa->Picture().pixmap().size(), QSize(40, 30));
+    }
 }
 
 TEST_F(PreferencesPicture, NamesOfPaths) {

@@ -11,6 +11,7 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 #include <optional>
+#include <sys/stat.h>
 
 namespace {
 
@@ -55,7 +56,15 @@ TEST_F(PictureFiles, LoadsPicturesAndReportsWhatCannotBeLoaded) {
         {"embedded picture", ":/kaaba/1.png", {160, 120}, 0},
         {"missing file", dir_.filePath("missing.bmp"), {}, vbErrFileNotFound},
         {"no name", "", {}, vbErrFileNotFound},
-        {"a folder", dir_.path(), {}, vbErrFileNotFound},
+        {"a folder", dir_.path(), {}, vbErrPathFileAccess},
+        {"a named pipe, never waited on",
+         [&] {
+             const QString pipe = dir_.filePath("pipe.png");
+             EXPECT_EQ(::mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
+             return pipe;
+         }(),
+         {},
+         vbErrPathFileAccess},
         {"not a picture", write("text.jpg", "this is no picture"), {}, vbErrInvalidPicture},
         {"empty file", write("empty.bmp", ""), {}, vbErrInvalidPicture},
         {"cut short",
