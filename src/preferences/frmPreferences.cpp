@@ -7,6 +7,7 @@
 #include "mainwindow/frmTallix.h"
 #include "runtime/Colors.h"
 #include "runtime/Interaction.h"
+#include "runtime/StandardIcon.h"
 
 #include <QCheckBox>
 #include <QHBoxLayout>
@@ -76,10 +77,9 @@ frmPreferences::frmPreferences(QWidget* parent) : Form(QStringLiteral("frmPrefer
     createAudioPage();
     createOtherPage();
     createReminderPage();
-    const QStyle* st = style();
-    tabMain->setTabIcon(0, st->standardIcon(QStyle::SP_MediaVolume));
-    tabMain->setTabIcon(1, st->standardIcon(QStyle::SP_FileDialogDetailedView));
-    tabMain->setTabIcon(2, st->standardIcon(QStyle::SP_MessageBoxInformation));
+    tabMain->setTabIcon(0, StandardIcon(QStyle::SP_MediaVolume));
+    tabMain->setTabIcon(1, StandardIcon(QStyle::SP_FileDialogDetailedView));
+    tabMain->setTabIcon(2, StandardIcon(QStyle::SP_MessageBoxInformation));
 
     cmdDefaults = new QPushButton(this);
     cmdDefaults->setObjectName(QStringLiteral("cmdDefaults"));
@@ -150,7 +150,7 @@ QCheckBox* frmPreferences::newCheckBox(QWidget* parent, const char* name) {
 QPushButton* frmPreferences::newPictureButton(QWidget* parent, const char* name, int icon) {
     auto* button = new QPushButton(parent);
     button->setObjectName(QString::fromLatin1(name));
-    button->setIcon(style()->standardIcon(static_cast<QStyle::StandardPixmap>(icon)));
+    button->setIcon(StandardIcon(static_cast<QStyle::StandardPixmap>(icon)));
     button->setFixedSize(26, 24);
     button->setAutoDefault(false);
     return button;

@@ -5,6 +5,7 @@
 #include "platform/sound.h"
 #include "platform/window.h"
 #include "runtime/ResStrings.h"
+#include "runtime/StandardIcon.h"
 
 #include <QFileDialog>
 #include <QFileInfo>
@@ -31,11 +32,11 @@ void addPreviewStrip(QFileDialog& dialog) {
     label->setObjectName(QStringLiteral("hPreviewLabel"));
     auto* play = new QPushButton(strip);
     play->setObjectName(QStringLiteral("hPlayButton"));
-    play->setIcon(dialog.style()->standardIcon(QStyle::SP_MediaPlay));
+    play->setIcon(StandardIcon(QStyle::SP_MediaPlay));
     play->setToolTip(QStringLiteral("Play"));
     auto* stop = new QPushButton(strip);
     stop->setObjectName(QStringLiteral("hStopButton"));
-    stop->setIcon(dialog.style()->standardIcon(QStyle::SP_MediaStop));
+    stop->setIcon(StandardIcon(QStyle::SP_MediaStop));
     stop->setToolTip(QStringLiteral("Stop"));
     // The buttons take no focus from the file list: a press plays what is selected there.
     for (QPushButton* button : {play, stop}) {

@@ -31,14 +31,14 @@ int ToolTipWindow::indexOf(const QWidget* control) const {
 bool ToolTipWindow::addTool(QWidget* control, const QString& text) {
     if (!IsWindowedControl(control) || indexOf(control) >= 0)
         return false;
-    tools_.append(Tool{control, text});
     control->installEventFilter(this);
     // A tool whose control goes away leaves the list with it.
-    connect(control, &QObject::destroyed, this, [this, control] {
+    const auto gone = connect(control, &QObject::destroyed, this, [this, control] {
         for (int i = tools_.size() - 1; i >= 0; --i)
             if (!tools_[i].control || tools_[i].control == control)
                 tools_.removeAt(i);
     });
+    tools_.append(Tool{control, text, gone});
     return true;
 }
 
@@ -46,6 +46,7 @@ bool ToolTipWindow::delTool(QWidget* control) {
     const int i = indexOf(control);
     if (i < 0 || !control)
         return false;
+    disconnect(tools_[i].gone);
     tools_.removeAt(i);
     control->removeEventFilter(this);
     if (QToolTip::isVisible())

@@ -53,6 +53,9 @@ private:
     struct Tool {
         QPointer<QWidget> control;
         QString text;
+        // The watch on the control's end; a tool removed takes it along, so a control whose
+        // tip is set again and again keeps one.
+        QMetaObject::Connection gone;
     };
     int indexOf(const QWidget* control) const;
 

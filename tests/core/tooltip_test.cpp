@@ -53,6 +53,31 @@ TEST_F(ToolTipFixture, SettingTwiceLeavesOneToolWithTheSecondText) {
     EXPECT_FALSE(tip.HasToolTip(button));
 }
 
+// A button that says how many connections watch for its end.
+class WatchedButton : public QPushButton {
+public:
+    using QPushButton::QPushButton;
+    int watches() const { return receivers(SIGNAL(destroyed(QObject*))); }
+};
+
+// The main window sets its tips again at every refresh, all day long: the tool window keeps
+// one watch per control, not one per setting.
+TEST_F(ToolTipFixture, SettingAgainAndAgainKeepsOneWatchOnTheControl) {
+    auto* watched = new WatchedButton(QStringLiteral("Asr"), form.get());
+    const int before = watched->watches();
+    SetControlToolTip(tip, watched, QStringLiteral("first"));
+    const int once = watched->watches();
+    for (int i = 0; i < 20; ++i)
+        SetControlToolTip(tip, watched, QStringLiteral("again %1").arg(i));
+    EXPECT_EQ(watched->watches(), once);
+    ClearControlToolTip(tip, watched);
+    EXPECT_EQ(watched->watches(), before);
+    // Still a tool that goes with its control.
+    SetControlToolTip(tip, watched, QStringLiteral("last"));
+    delete watched;
+    EXPECT_EQ(tip.ToolCount(), 0);
+}
+
 TEST_F(ToolTipFixture, LabelsFallBackOnTheirOwnTooltip) {
     SetControlToolTip(tip, label, QStringLiteral("Dawn prayer\r\n5:12 AM"));
     EXPECT_EQ(tip.ToolCount(), 0);
