@@ -69,13 +69,28 @@ struct Room {
     QMargins margins;
 };
 
+// A column of controls (a row's spacing is horizontal).
+QBoxLayout* column(QLayout* layout) {
+    auto* box = qobject_cast<QBoxLayout*>(layout);
+    return box && (box->direction() == QBoxLayout::TopToBottom ||
+                   box->direction() == QBoxLayout::BottomToTop)
+               ? box
+               : nullptr;
+}
+
 void setVerticalSpacing(QLayout* layout, int spacing) {
     if (auto* grid = qobject_cast<QGridLayout*>(layout))
         grid->setVerticalSpacing(spacing);
-    else if (auto* box = qobject_cast<QBoxLayout*>(layout);
-             box && (box->direction() == QBoxLayout::TopToBottom ||
-                     box->direction() == QBoxLayout::BottomToTop))
+    else if (QBoxLayout* box = column(layout))
         box->setSpacing(spacing);
+}
+
+int verticalSpacing(QLayout* layout) {
+    if (auto* grid = qobject_cast<QGridLayout*>(layout))
+        return grid->verticalSpacing();
+    if (QBoxLayout* box = column(layout))
+        return box->spacing();
+    return -1;
 }
 
 // Two thirds, one third, then next to nothing of each gap; controls never quite touch.
@@ -85,15 +100,6 @@ int tightened(int room, int step) {
     return room <= kLeast ? room : std::max(kLeast, room * (kSteps - step) / kSteps);
 }
 
-int verticalSpacing(QLayout* layout) {
-    if (auto* grid = qobject_cast<QGridLayout*>(layout))
-        return grid->verticalSpacing();
-    if (auto* box = qobject_cast<QBoxLayout*>(layout);
-        box && (box->direction() == QBoxLayout::TopToBottom ||
-                box->direction() == QBoxLayout::BottomToTop))
-        return box->spacing();
-    return -1; // a row of controls: its spacing is horizontal
-}
 } // namespace
 
 bool FitLayoutsToHeight(QWidget* window, int height) {
