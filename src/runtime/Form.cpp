@@ -55,11 +55,12 @@ void Form::CenterOnWorkArea() {
     const QRect area = runtime::WorkAreaOf(this);
     if (area.isEmpty())
         return;
-    // The frame is what lies on the work area: a form taller than the area keeps its title bar
-    // on it and runs off the bottom.
+    // Centred by the form's size, as ever (on a large screen nothing moves); then its frame is
+    // kept on the work area: a form taller than the area keeps its title bar on it and runs
+    // off the bottom.
     QRect frame = runtime::FrameRect(this, size());
-    frame.moveTo(area.x() + (area.width() - frame.width()) / 2,
-                 area.y() + (area.height() - frame.height()) / 2);
+    frame.moveTo(area.x() + (area.width() - width()) / 2,
+                 area.y() + (area.height() - height()) / 2);
     move(runtime::KeptOnArea(frame, area).topLeft());
 }
 
@@ -114,9 +115,13 @@ void Form::CenterOver(const QWidget* window) {
         CenterOnWorkArea();
         return;
     }
+    // Centred by what the form measures now (its size until it is framed), as ever; then its
+    // whole frame is kept inside the work area; a form wider or taller than the area keeps its
+    // left or top edge in.
+    QRect centred(QPoint(0, 0), frameGeometry().size());
+    centred.moveCenter(window->frameGeometry().center());
     QRect placed = runtime::FrameRect(this, size());
-    placed.moveCenter(window->frameGeometry().center());
-    // Inside the work area; a form wider or taller than it keeps its left or top edge in.
+    placed.moveTopLeft(centred.topLeft());
     move(runtime::KeptOnArea(placed, runtime::WorkAreaOf(window)).topLeft());
 }
 
