@@ -10,10 +10,8 @@
 
 #include <QCursor>
 #include <QEvent>
-#include <QGuiApplication>
 #include <QLabel>
 #include <QMouseEvent>
-#include <QScreen>
 
 namespace {
 constexpr std::int32_t kLinkNormal = 0x000000;
@@ -67,8 +65,7 @@ frmSplash::frmSplash(QWidget* parent) : Form(QStringLiteral("frmSplash"), parent
     tmrURL.setInterval(100);
     connect(&tmrURL, &QTimer::timeout, this, &frmSplash::tmrURL_Timer);
 
-    if (QScreen* screen = QGuiApplication::primaryScreen())
-        move(screen->geometry().center() - rect().center());
+    CenterOnWorkArea();
 }
 
 void frmSplash::Form_Load() {

@@ -9,6 +9,7 @@
 #include "runtime/App.h"
 #include "runtime/Interaction.h"
 #include "runtime/ResStrings.h"
+#include "runtime/WorkArea.h"
 
 #include <QDir>
 #include <QFile>
@@ -128,8 +129,12 @@ frmUpdate::frmUpdate(QWidget* parent) : Form(QStringLiteral("frmUpdate"), parent
     connect(&tmrDots, &QTimer::timeout, this, &frmUpdate::addDot);
     deadline_.setSingleShot(true);
     connect(&deadline_, &QTimer::timeout, this, [this] { stop(true); });
-    if (frmTallix* main = MainWindow())
-        move(main->geometry().center() - rect().center());
+    // Over the middle of the main window, on the work area.
+    if (frmTallix* main = MainWindow()) {
+        QRect frame = runtime::FrameRect(this, size());
+        frame.moveTopLeft(main->geometry().center() - rect().center());
+        move(runtime::KeptOnArea(frame, runtime::WorkAreaOf(main)).topLeft());
+    }
 }
 
 void frmUpdate::Form_Load() {

@@ -4,6 +4,7 @@
 #include "core/mMain.h"
 #include "core/numfilter.h"
 #include "core/settings.h"
+#include "mainwindow/frmTallix.h"
 #include "runtime/Interaction.h"
 
 #include <QButtonGroup>
@@ -17,6 +18,7 @@
 #include <QListWidget>
 #include <QMouseEvent>
 #include <QPushButton>
+#include <QShowEvent>
 #include <QSignalBlocker>
 #include <QTabWidget>
 #include <QVBoxLayout>
@@ -125,6 +127,18 @@ bool frmPrayerSettings::event(QEvent* e) {
     if (e->type() == QEvent::WindowActivate || e->type() == QEvent::Show)
         Form_Activate();
     return Form::event(e);
+}
+
+void frmPrayerSettings::showEvent(QShowEvent* e) {
+    // Opened by the program (not brought back by the window manager): fitted to the work area
+    // before its size is fixed, then placed over the main window with its frame on the work
+    // area. It keeps the size the show gave it; growing it to its lists' wishes would make it
+    // wider than a small screen.
+    if (!e->spontaneous())
+        FitOnWorkArea(MainWindow());
+    Form::showEvent(e);
+    if (!e->spontaneous())
+        CenterOver(MainWindow());
 }
 
 void frmPrayerSettings::setTip(QWidget* ctl, const QString& text) {

@@ -198,6 +198,7 @@ protected:
     void Form_Load() override;
     void Form_Unload(int* cancel) override;
     bool event(QEvent* e) override;
+    void showEvent(QShowEvent* e) override;
     bool eventFilter(QObject* watched, QEvent* e) override;
 
 private:

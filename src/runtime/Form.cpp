@@ -1,6 +1,7 @@
 #include "Form.h"
 
 #include "FocusFrame.h"
+#include "WorkArea.h"
 #include "platform/blocked_windows.h"
 #include "platform/window.h"
 
@@ -11,12 +12,9 @@
 #include <QLayout>
 #include <QPointer>
 #include <QPushButton>
-#include <QScreen>
 #include <QShortcut>
 #include <QThread>
 #include <QTimer>
-
-#include <algorithm>
 
 namespace {
 QList<Form*>& registry() {
@@ -54,10 +52,28 @@ bool BringModalWindowForward() {
 }
 
 void Form::CenterOnWorkArea() {
-    if (QScreen* screen = QGuiApplication::primaryScreen()) {
-        const QRect area = screen->availableGeometry();
-        move(area.x() + (area.width() - width()) / 2, area.y() + (area.height() - height()) / 2);
-    }
+    const QRect area = runtime::WorkAreaOf(this);
+    if (area.isEmpty())
+        return;
+    // Centred by the form's size, as ever (on a large screen nothing moves); then its frame is
+    // kept on the work area: a form taller than the area keeps its title bar on it and runs
+    // off the bottom.
+    QRect frame = runtime::FrameRect(this, size());
+    frame.moveTo(area.x() + (area.width() - width()) / 2,
+                 area.y() + (area.height() - height()) / 2);
+    move(runtime::KeptOnArea(frame, area).topLeft());
+}
+
+void Form::FitOnWorkArea(const QWidget* window) {
+    const QRect area = runtime::WorkAreaOf(window && window->isVisible() ? window : this);
+    if (area.isEmpty() || runtime::FrameRect(this, size()).height() <= area.height())
+        return;
+    // Taller than the work area (a small screen, a large font): its pages close up, so that
+    // the buttons at the bottom stay on the screen.
+    runtime::FitLayoutsToHeight(this, area.height());
+    // The least height the window took before is no longer needed.
+    setMinimumHeight(minimumSizeHint().height());
+    resize(width(), sizeHint().height());
 }
 
 namespace {
@@ -78,6 +94,7 @@ protected:
             if (form->layout())
                 form->layout()->activate();
             form->resize(form->size().expandedTo(form->sizeHint()));
+            form->FitOnWorkArea(window_);
             form->CenterOver(window_);
             deleteLater();
         }
@@ -98,17 +115,14 @@ void Form::CenterOver(const QWidget* window) {
         CenterOnWorkArea();
         return;
     }
-    QRect placed(QPoint(0, 0), frameGeometry().size());
-    placed.moveCenter(window->frameGeometry().center());
-    if (const QScreen* screen = window->screen()) {
-        // Inside the work area; a form wider or taller than it keeps its left or top edge in.
-        const QRect area = screen->availableGeometry();
-        placed.moveLeft(
-            std::max(area.left(), std::min(placed.left(), area.right() + 1 - placed.width())));
-        placed.moveTop(
-            std::max(area.top(), std::min(placed.top(), area.bottom() + 1 - placed.height())));
-    }
-    move(placed.topLeft());
+    // Centred by what the form measures now (its size until it is framed), as ever; then its
+    // whole frame is kept inside the work area; a form wider or taller than the area keeps its
+    // left or top edge in.
+    QRect centred(QPoint(0, 0), frameGeometry().size());
+    centred.moveCenter(window->frameGeometry().center());
+    QRect placed = runtime::FrameRect(this, size());
+    placed.moveTopLeft(centred.topLeft());
+    move(runtime::KeptOnArea(placed, runtime::WorkAreaOf(window)).topLeft());
 }
 
 void Form::MakeFixedDialog() {

@@ -32,8 +32,13 @@ public:
     // The same for another source of the request (vbFormControlMenu, vbAppWindows...).
     bool UnloadFrom(int unloadMode) { return runUnload(unloadMode); }
     // Centres the form over a window that is shown and not minimised, kept inside that window's
-    // work area; otherwise on the work area. A form not shown yet is placed as it is shown.
+    // work area; otherwise on the work area. A form not shown yet is placed as it is shown, and
+    // is first fitted to the work area (FitOnWorkArea). Places the frame (title bar included).
     void CenterOver(const QWidget* window);
+    // A form with a layout whose frame is taller than the work area (of the window given, when
+    // shown, else its own) tightens its layouts' vertical spacing until it fits, and takes the
+    // height it then asks for. A form that fits is left as it is.
+    void FitOnWorkArea(const QWidget* window = nullptr);
 
 protected:
     virtual void Form_Load() {}
@@ -41,8 +46,9 @@ protected:
     virtual void Form_QueryUnload(int* cancel, int unloadMode) {}
     virtual void Form_Unload(int* cancel) {}
 
-    // Moves the form to the middle of the primary screen's work area (the desktop less its
-    // panels); nothing happens without a screen.
+    // Moves the form's frame to the middle of its screen's work area (the desktop less its
+    // panels; the primary screen's for a form not shown yet), its title bar never above it;
+    // nothing happens without a screen.
     void CenterOnWorkArea();
     // A dialog of fixed size: a title bar with the close box only (no minimise or maximise
     // button), and the size it first shows with kept, so the window manager offers neither.

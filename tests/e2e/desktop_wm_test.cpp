@@ -6,8 +6,12 @@
 // xdotool's. Every process a test starts runs in a session of its own that ends with the test;
 // a tool that is missing fails the test with the package to install. On a busy machine every
 // step waits for what it needs to see.
+#include "core/settings.h"
 #include "fakes/child_process.h"
 #include "fakes/wait_for.h"
+#include "prayersettings/frmPrayerSettings.h"
+#include "preferences/frmPreferences.h"
+#include "runtime/Form.h"
 #include "x_display.h"
 
 #include <QApplication>
@@ -23,6 +27,7 @@
 #include <QTemporaryDir>
 #include <QThread>
 #include <QTime>
+#include <QTimer>
 #include <QWidget>
 #include <gtest/gtest.h>
 #include <memory>
@@ -50,6 +55,30 @@ const TestHelperRegistration kWindow(QStringLiteral("window"), [](const QStringL
     return QApplication::exec();
 });
 
+// "dialog-sizes": the sizes Prayer Settings and Preferences take as the program opens them, on
+// the offscreen platform (a screen with room for both): "W H W H" on the standard output.
+const TestHelperRegistration kDialogSizes(QStringLiteral("dialog-sizes"), [](const QStringList&) {
+    if (!LoadSettings())
+        return 1;
+    QStringList sizes;
+    for (const auto open : {+[] { ShowPrayerSettings(0); }, +[] { ShowPreferencesDialog(0); }}) {
+        // The modal show returns once the dialog, measured when it is up, is unloaded.
+        QTimer poll;
+        QObject::connect(&poll, &QTimer::timeout, [&sizes, &poll] {
+            Form* dialog = Forms().value(Forms().size() - 1);
+            if (!dialog || !dialog->isVisible())
+                return;
+            poll.stop();
+            sizes << QString::number(dialog->width()) << QString::number(dialog->height());
+            dialog->Unload();
+        });
+        poll.start(20);
+        open();
+    }
+    std::printf("%s\n", qPrintable(sizes.join(u' ')));
+    return sizes.size() == 4 ? 0 : 1;
+});
+
 using Wid = qulonglong;
 
 class Desktop : public ::testing::Test {
@@ -68,11 +97,12 @@ protected:
                                                                        QFileDevice::ExeOwner);
         // The server picks a free display and writes its number when it is ready.
         const QString displayFile = dir.filePath(QStringLiteral("display"));
-        auto& xvfb = start(QStringLiteral("sh"),
-                           {QStringLiteral("-c"),
-                            QStringLiteral("exec Xvfb -displayfd 3 -screen 0 1280x1024x24 "
-                                           "-nolisten tcp -noreset 3>\"$0\""),
-                            displayFile});
+        auto& xvfb =
+            start(QStringLiteral("sh"), {QStringLiteral("-c"),
+                                         QStringLiteral("exec Xvfb -displayfd 3 -screen 0 %1x24 "
+                                                        "-nolisten tcp -noreset 3>\"$0\"")
+                                             .arg(screenSize),
+                                         displayFile});
         const bool up = WaitFor(
             [&] {
                 QFile f(displayFile);
@@ -339,6 +369,8 @@ protected:
             << "no screenshot " << name.toStdString();
     }
 
+    // The virtual screen's width x height, set before SetUp.
+    QString screenSize = QStringLiteral("1280x1024");
     QTemporaryDir dir;
     std::unique_ptr<XDisplay> xd;
     QProcessEnvironment env;
@@ -722,6 +754,121 @@ TEST_F(Desktop, AMinimisedModalDialogComesBack) {
     }
     EXPECT_EQ(program->state(), QProcess::Running);
 }
+
+// On a small screen (1024 x 600) in every language, the main window's title bar lies on the work
+// area, and Prayer Settings and Preferences lie wholly on it, title bar and buttons included.
+// On a large one (1280 x 1024) they lie there too, at the sizes their layouts ask for, as the
+// offscreen platform measures them.
+struct ScreenCase {
+    const char* screen;
+    const char* lang;
+};
+
+class WindowsOnTheScreen : public Desktop, public ::testing::WithParamInterface<ScreenCase> {
+protected:
+    void SetUp() override {
+        screenSize = QString::fromLatin1(GetParam().screen);
+        Desktop::SetUp();
+        env.remove(QStringLiteral("LC_ALL"));
+        env.remove(QStringLiteral("LC_MESSAGES"));
+        env.remove(QStringLiteral("LC_TIME"));
+        env.insert(QStringLiteral("LANG"), QString::fromLatin1(GetParam().lang));
+    }
+    // The window's frame once the window manager has framed it.
+    QRect frameOf(Wid w) const {
+        std::optional<QRect> frame;
+        EXPECT_TRUE(WaitFor(
+            [&] {
+                frame = xd->frameGeometry(w);
+                return frame.has_value();
+            },
+            kStep))
+            << "no frame";
+        return frame.value_or(QRect());
+    }
+    static std::string text(const QRect& r) {
+        return QStringLiteral("%1x%2%3%4%5%6")
+            .arg(r.width())
+            .arg(r.height())
+            .arg(r.x() < 0 ? QString() : QStringLiteral("+"))
+            .arg(r.x())
+            .arg(r.y() < 0 ? QString() : QStringLiteral("+"))
+            .arg(r.y())
+            .toStdString();
+    }
+};
+
+TEST_P(WindowsOnTheScreen, TitleBarsAndButtonsLieOnTheWorkArea) {
+    const bool large = QString::fromLatin1(GetParam().screen) == QStringLiteral("1280x1024");
+    QList<QSize> layoutSizes;
+    if (large) {
+        QProcess measure;
+        QProcessEnvironment offscreen = env;
+        offscreen.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        measure.setProcessEnvironment(offscreen);
+        StartInOwnSession(measure);
+        measure.start(QCoreApplication::applicationFilePath(),
+                      {QStringLiteral("--helper"), QStringLiteral("dialog-sizes")});
+        ASSERT_TRUE(measure.waitForFinished(kStep * 2));
+        const QStringList n = QString::fromLatin1(measure.readAllStandardOutput())
+                                  .trimmed()
+                                  .split(u' ', Qt::SkipEmptyParts);
+        ASSERT_EQ(n.size(), 4) << measure.readAllStandardError().toStdString();
+        layoutSizes = {QSize(n[0].toInt(), n[1].toInt()), QSize(n[2].toInt(), n[3].toInt())};
+    }
+
+    const Wid main = startProgram();
+    ASSERT_NE(main, 0u);
+    const QRect area = xd->workArea();
+    ASSERT_FALSE(area.isEmpty());
+    const QRect mainFrame = frameOf(main);
+    EXPECT_GE(mainFrame.top(), area.top()) << "main window " << text(mainFrame);
+    EXPECT_GE(mainFrame.left(), area.left()) << "main window " << text(mainFrame);
+    EXPECT_LE(mainFrame.right(), area.right()) << "main window " << text(mainFrame);
+
+    const struct {
+        const char* title;
+        const char* keys;
+    } dialogs[] = {{"Prayer Settings$", "ctrl+s"}, {"Preferences$", "ctrl+p"}};
+    for (int i = 0; i < 2; ++i) {
+        const auto& d = dialogs[i];
+        SCOPED_TRACE(d.title);
+        activate(main);
+        key(QString::fromLatin1(d.keys));
+        Wid w = 0;
+        ASSERT_TRUE(WaitFor(
+            [&] {
+                w = search(QStringLiteral("--name"), QString::fromLatin1(d.title)).value(0);
+                return w != 0;
+            },
+            kStep * 2));
+        // Placed before it is mapped: where it first shows is where it stays.
+        const QRect frame = frameOf(w);
+        EXPECT_TRUE(area.contains(frame))
+            << text(frame) << " is not within the work area " << text(area);
+        if (large) {
+            EXPECT_EQ(xd->geometry(w).size(), layoutSizes[i]);
+        }
+        if (i == 0 && !large)
+            screenshot(QStringLiteral("small_screen_prayer_settings_") +
+                       QString::fromLatin1(GetParam().lang).section(u'.', 0, 0));
+        key(QStringLiteral("Escape"));
+        EXPECT_TRUE(WaitFor([&] { return !viewable(w); }, kStep)) << "stays open";
+    }
+    EXPECT_EQ(program->state(), QProcess::Running);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Screens, WindowsOnTheScreen,
+    ::testing::Values(ScreenCase{"1024x600", "en_US.UTF-8"}, ScreenCase{"1024x600", "ja_JP.UTF-8"},
+                      ScreenCase{"1024x600", "ko_KR.UTF-8"}, ScreenCase{"1024x600", "zh_CN.UTF-8"},
+                      ScreenCase{"1024x600", "ar_EG.UTF-8"}, ScreenCase{"1024x600", "de_DE.UTF-8"},
+                      ScreenCase{"1280x1024", "en_US.UTF-8"},
+                      ScreenCase{"1280x1024", "ja_JP.UTF-8"}),
+    [](const auto& info) {
+        return QString::fromLatin1(info.param.screen).replace(u'x', u'_').toStdString() + "_" +
+               QString::fromLatin1(info.param.lang).section(u'.', 0, 0).toStdString();
+    });
 
 } // namespace
 

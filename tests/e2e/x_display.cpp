@@ -142,6 +142,21 @@ QRect XDisplay::geometry(Wid w) {
     return place;
 }
 
+std::optional<QRect> XDisplay::frameGeometry(Wid w) {
+    const QList<Wid> extents = ids(w, "_NET_FRAME_EXTENTS"); // left, right, top, bottom
+    const QRect client = geometry(w);
+    if (extents.size() != 4 || client.isEmpty())
+        return std::nullopt;
+    return client.adjusted(-int(extents[0]), -int(extents[2]), int(extents[1]), int(extents[3]));
+}
+
+QRect XDisplay::workArea() {
+    const QList<Wid> area = ids(root_, "_NET_WORKAREA"); // x, y, width, height per desktop
+    if (area.size() >= 4)
+        return QRect(int(area[0]), int(area[1]), int(area[2]), int(area[3]));
+    return geometry(root_);
+}
+
 void XDisplay::walk(Wid w, QList<Wid>* all) {
     xcb_query_tree_reply_t* r =
         xcb_query_tree_reply(c_, xcb_query_tree(c_, xcb_window_t(w)), nullptr);

@@ -8,6 +8,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <optional>
+
 struct xcb_connection_t;
 
 class XDisplay {
@@ -37,6 +39,12 @@ public:
     bool popup(Wid w);
     // The window's place on the screen and its size; empty when it is gone.
     QRect geometry(Wid w);
+    // The same with the frame the window manager put around it (_NET_FRAME_EXTENTS: borders
+    // and title bar); nullopt while the window manager has not said what the frame is.
+    std::optional<QRect> frameGeometry(Wid w);
+    // Where windows may lie: the window manager's work area (_NET_WORKAREA of the first
+    // desktop), else the whole root window.
+    QRect workArea();
 
 private:
     unsigned atom(const char* name);
