@@ -60,7 +60,8 @@ struct WaveFormat {
 // Reads a RIFF WAVE image. On success fills *format and *pcm (the samples, whole frames only;
 // either pointer may be null) and returns true; false for anything that is not a WAVE image
 // this program can play (not RIFF/WAVE, truncated or inconsistent chunks, a compressed or
-// otherwise unsupported format).
+// otherwise unsupported format). Samples whose chunk states more bytes than the image holds (a
+// recording streamed to a pipe) are the whole frames the image holds.
 bool ParseWave(const QByteArray& image, WaveFormat* format, QByteArray* pcm);
 
 // Whether PlaySoundA can play the file at path as far as the file goes: a regular file holding
