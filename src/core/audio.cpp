@@ -13,7 +13,10 @@
 
 #include <QAction>
 #include <QDir>
+#include <QLoggingCategory>
 #include <array>
+
+Q_LOGGING_CATEGORY(lcAudio, "tallix.audio", QtWarningMsg)
 
 namespace {
 
@@ -65,6 +68,27 @@ bool isRecitationSlot(std::int16_t iSlot) {
 
 BOOL playResource(const QString& name) {
     return PlaySoundA(name, App.hInstance, kResourcePlayFlags);
+}
+
+// What a slot's sound is for, in the log.
+const char* slotPurpose(std::int16_t iSlot) {
+    static constexpr std::array<const char*, 9> kPurposes = {
+        "Fajr athan",     "Dhuhr athan",    "Asr athan",
+        "Maghrib athan",  "Ishaa athan",    "start-up recitation",
+        "start-up sound", "reminder sound", "reminder recitation"};
+    return iSlot >= 0 && iSlot < int(kPurposes.size()) ? kPurposes[std::size_t(iSlot)] : "sound";
+}
+
+// Plays the sound file, or says in the log why it did not start and beeps instead.
+void playFileOrBeep(const QString& path, const char* purpose) {
+    if (PlaySoundA(path, 0, kFilePlayFlags))
+        return;
+    QString why = platform::LastSoundProblem();
+    if (why.isEmpty())
+        why = QStringLiteral("it did not start");
+    PlayFallbackBeep();
+    qCWarning(lcAudio, "%s: the file \"%s\" cannot be played: %s; the beep played instead", purpose,
+              qUtf8Printable(path), qUtf8Printable(why));
 }
 
 } // namespace
@@ -182,8 +206,7 @@ void PlayRandomWavFromFolder(const QString& sFolder) {
     const std::int16_t i = Random(0, LastListIndex(lister));
     // The name as listed: a name that begins with a blank is still that file's name.
     const QString path = QDir(lister.Path()).filePath(lister.List(i));
-    if (!PlaySoundA(path, 0, kFilePlayFlags))
-        PlayFallbackBeep();
+    playFileOrBeep(path, "sound of the folder");
 }
 
 void PlayAlert(std::int16_t iSlot) {
@@ -203,8 +226,10 @@ void PlayAlert(std::int16_t iSlot) {
         break;
     case 2: {
         const QString file = TrimBlanks(gCustomSound[iSlot]);
-        if (file.isEmpty() || !PlaySoundA(file, 0, kFilePlayFlags))
+        if (file.isEmpty())
             PlayFallbackBeep();
+        else
+            playFileOrBeep(file, slotPurpose(iSlot));
         break;
     }
     case 3:

@@ -36,6 +36,10 @@ std::int16_t gSplashMode = 0;
 
 namespace {
 std::int16_t gBusyCount = 0;
+// Main is bringing the program up: its event loop does not run yet, so an unload could not end
+// the program; a session end that comes meanwhile is noted and acted on once the window is up.
+bool gStarting = false;
+bool gEndAfterStart = false;
 
 Q_LOGGING_CATEGORY(lcHandover, "tallix.handover", QtInfoMsg)
 
@@ -87,7 +91,17 @@ void PlayStartupSound() {
     }
 }
 
+void EndSessionOfMainWindow() {
+    if (gStarting) {
+        gEndAfterStart = true;
+        return;
+    }
+    if (frmTallix* window = MainWindow())
+        window->EndSession();
+}
+
 int Main() {
+    gStarting = true;
     SetBusy(true);
     gMutex = std::make_unique<cMutex>();
 
@@ -139,6 +153,11 @@ int Main() {
     mainWindow->Show();
     platform::HoldHandoverRequests(false);
     SetBusy(false);
+    gStarting = false;
+    if (gEndAfterStart) {
+        mainWindow->EndSession();
+        return 0;
+    }
     return QApplication::exec();
 }
 

@@ -20,6 +20,11 @@ extern std::int16_t gSplashMode;
 // Returns the process's exit code.
 int Main();
 
+// The end of the session (SIGTERM, SIGHUP, SIGINT): unloads the main window as a log-out does.
+// While Main is still bringing the program up, the end waits until the window is up: only then
+// can the unload end the program.
+void EndSessionOfMainWindow();
+
 // Tells the user that the copy holding the mutex (process pid, 0 when not known) has made no
 // progress towards its window for a minute, so this start ends without a hand-over.
 void ReportStuckRunningCopy(long long pid);

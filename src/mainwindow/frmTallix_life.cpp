@@ -112,10 +112,7 @@ void frmTallix::Form_Load() {
                    .arg(DataServerTrouble()),
                vbExclamation, App.Title);
     // A log-out or shutdown that stops the process ends it as the session's end does.
-    platform::InstallSessionEndHook([](int) {
-        if (frmTallix* window = MainWindow())
-            window->EndSession();
-    });
+    platform::InstallSessionEndHook([](int) { EndSessionOfMainWindow(); });
 
     // The printer is made with the timetable printing's defaults at the first print: loading
     // the print service here would cost every start for the few that print.

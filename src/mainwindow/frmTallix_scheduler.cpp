@@ -97,10 +97,13 @@ std::int16_t frmTallix::GetDueEventAt(const QDateTime& t) {
 
 void frmTallix::actDueEvent(std::int16_t code) {
     // What happened when, for whoever runs the program with tallix.alerts.info on.
+    // The beep that stands in for a sound that could not play is told apart from the sound.
     const auto report = [code] {
-        qCInfo(lcAlerts, "event %d at %s, sound %s", int(code),
-               qPrintable(Now().time().toString(QStringLiteral("HH:mm:ss"))),
-               platform::IsSoundPlaying() ? "playing" : "silent");
+        const char* sound = platform::IsBeepPlaying()    ? "beep playing"
+                            : platform::IsSoundPlaying() ? "sound playing"
+                                                         : "sound silent";
+        qCInfo(lcAlerts, "event %d at %s, %s", int(code),
+               qPrintable(Now().time().toString(QStringLiteral("HH:mm:ss"))), sound);
     };
     // After each event the window shows the day under way: after Ishaa the next day, at
     // midnight still the evening's day while its Ishaa is to come.

@@ -2,8 +2,10 @@
 
 #include <QCoreApplication>
 #include <QSocketNotifier>
+#include <QtDebug>
 #include <cerrno>
 #include <csignal>
+#include <cstring>
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -14,6 +16,9 @@ int g_pipe[2] = {-1, -1};
 std::function<void(int)> g_hook;
 QSocketNotifier* g_notifier = nullptr;
 
+// The signals that end the program as the end of the session does.
+constexpr int kEndSignals[] = {SIGTERM, SIGHUP, SIGINT};
+
 extern "C" void onSessionSignal(int signalNumber) {
     const int saved = errno;
     const unsigned char byte = static_cast<unsigned char>(signalNumber);
@@ -21,13 +26,18 @@ extern "C" void onSessionSignal(int signalNumber) {
     errno = saved;
 }
 
-void setHandler(void (*handler)(int)) {
+void setAction(int signalNumber, void (*handler)(int)) {
     struct sigaction action {};
     action.sa_handler = handler;
     sigemptyset(&action.sa_mask);
     action.sa_flags = SA_RESTART;
-    ::sigaction(SIGTERM, &action, nullptr);
-    ::sigaction(SIGHUP, &action, nullptr);
+    if (::sigaction(signalNumber, &action, nullptr) != 0)
+        qWarning("sigaction for %s: %s", strsignal(signalNumber), std::strerror(errno));
+}
+
+void setHandler(void (*handler)(int)) {
+    for (int signalNumber : kEndSignals)
+        setAction(signalNumber, handler);
 }
 
 } // namespace
@@ -39,9 +49,17 @@ void InstallSessionEndHook(std::function<void(int)> hook) {
         return;
     }
     g_hook = std::move(hook);
+    // A write to a reader that went away (a data-server client, a closed pipe) fails with
+    // EPIPE where it is made; it must not end the program.
+    setAction(SIGPIPE, SIG_IGN);
     if (g_pipe[0] < 0) {
-        if (::pipe2(g_pipe, O_CLOEXEC | O_NONBLOCK) != 0)
+        if (::pipe2(g_pipe, O_CLOEXEC | O_NONBLOCK) != 0) {
+            qWarning("pipe2 for the session-end signals: %s; SIGTERM, SIGHUP and SIGINT keep "
+                     "their default actions",
+                     std::strerror(errno));
+            g_pipe[0] = g_pipe[1] = -1;
             return;
+        }
         g_notifier =
             new QSocketNotifier(g_pipe[0], QSocketNotifier::Read, QCoreApplication::instance());
         QObject::connect(g_notifier, &QSocketNotifier::activated, g_notifier, [] {

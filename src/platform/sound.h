@@ -60,16 +60,28 @@ struct WaveFormat {
 // Reads a RIFF WAVE image. On success fills *format and *pcm (the samples, whole frames only;
 // either pointer may be null) and returns true; false for anything that is not a WAVE image
 // this program can play (not RIFF/WAVE, truncated or inconsistent chunks, a compressed or
-// otherwise unsupported format).
+// otherwise unsupported format). Samples whose chunk states more bytes than the image holds (a
+// recording streamed to a pipe) are the whole frames the image holds.
 bool ParseWave(const QByteArray& image, WaveFormat* format, QByteArray* pcm);
 
 // Whether PlaySoundA can play the file at path as far as the file goes: a regular file holding
 // a WAVE image ParseWave would take. Reads only the chunk headers, so it answers at once even
-// for a very large file. (Whether a sound device is free is another matter.)
+// for a very large file, and never waits on a FIFO or a device. (Whether a sound device is free
+// is another matter.)
 bool IsPlayableWaveFile(const QString& path);
+// The same check, saying why: "" for a playable file, else the reason in words that follow
+// "cannot be played: " ("it is a FIFO (named pipe), not a regular file").
+QString WaveFileProblem(const QString& path);
+
+// Why the last PlaySoundA call with a sound name did not start it, in the same words; "" when
+// it started (or the backend gave no reason).
+QString LastSoundProblem();
 
 // True while a sound started by PlaySoundA or MessageBeep is still playing.
 bool IsSoundPlaying();
+// True while the sound playing is the default beep (MessageBeep, or PlaySoundA's stand-in for a
+// sound that did not start).
+bool IsBeepPlaying();
 
 // Counts the PlaySoundA and MessageBeep calls (stops included). A caller that notes the count
 // right after starting a sound can later tell whether another call has taken its place.
@@ -85,6 +97,8 @@ public:
     // The default beep.
     virtual void beep() = 0;
     virtual bool isPlaying() = 0;
+    // Why the last play() answered FALSE; "" when it does not know.
+    virtual QString problem() { return QString(); }
 };
 
 // The backend in use: the ALSA player unless a test installed its own. Installing nullptr goes

@@ -82,12 +82,16 @@ snd_pcm_format_t alsaFormat(const WaveFormat& format) {
 
 // Opens the device and sets it up for the format; nullptr when it cannot be opened or refuses
 // the format (then *refused is set).
-snd_pcm_t* openDevice(const QByteArray& device, const WaveFormat& format, bool* refused) {
+snd_pcm_t* openDevice(const QByteArray& device, const WaveFormat& format, bool* refused,
+                      QString* problem) {
     snd_pcm_t* pcm = nullptr;
     // Non-blocking: a device held by another program fails the call instead of stalling it.
     int err = snd_pcm_open(&pcm, device.constData(), SND_PCM_STREAM_PLAYBACK, SND_PCM_NONBLOCK);
     if (err < 0) {
         qCInfo(lcSound, "cannot open sound device %s: %s", device.constData(), snd_strerror(err));
+        *problem =
+            QStringLiteral("the sound device %1 cannot be opened (%2)")
+                .arg(QString::fromLocal8Bit(device), QString::fromLocal8Bit(snd_strerror(err)));
         return nullptr;
     }
     err = snd_pcm_set_params(pcm, alsaFormat(format), SND_PCM_ACCESS_RW_INTERLEAVED,
@@ -97,11 +101,39 @@ snd_pcm_t* openDevice(const QByteArray& device, const WaveFormat& format, bool* 
         qCInfo(lcSound, "sound device %s refuses %d Hz, %d bits%s, %d channels: %s",
                device.constData(), format.sampleRate, format.bitsPerSample,
                format.floatingPoint ? " float" : "", format.channels, snd_strerror(err));
+        *problem = QStringLiteral("the sound device %1 refuses %2 Hz, %3 bits%4, %5 channels (%6)")
+                       .arg(QString::fromLocal8Bit(device))
+                       .arg(format.sampleRate)
+                       .arg(format.bitsPerSample)
+                       .arg(format.floatingPoint ? QStringLiteral(" float") : QString())
+                       .arg(format.channels)
+                       .arg(QString::fromLocal8Bit(snd_strerror(err)));
         snd_pcm_close(pcm);
         *refused = true;
         return nullptr;
     }
     return pcm;
+}
+
+QString systemError(int err) {
+    return QString::fromLocal8Bit(std::strerror(err));
+}
+
+// What a file that is not a regular one is, for a message.
+QString fileKind(mode_t mode) {
+    if (S_ISDIR(mode)) {
+        return QStringLiteral("a folder");
+    }
+    if (S_ISFIFO(mode)) {
+        return QStringLiteral("a FIFO (named pipe)");
+    }
+    if (S_ISSOCK(mode)) {
+        return QStringLiteral("a socket");
+    }
+    if (S_ISCHR(mode) || S_ISBLK(mode)) {
+        return QStringLiteral("a device");
+    }
+    return QStringLiteral("a special file");
 }
 
 // Wakes the worker of a job from its poll.
@@ -142,40 +174,57 @@ qint64 SoundSource::readSamples(qint64 pos, char* buffer, qint64 len) const {
     return readImage(layout_.dataOffset + pos, buffer, std::min(len, layout_.dataBytes - pos));
 }
 
-bool SoundSource::locate() {
+bool SoundSource::locate(QString* problem) {
     const WaveReader read = [this](qint64 offset, char* buffer, qint64 len) {
         return readImage(offset, buffer, len);
     };
-    return LocateWaveData(read, size_, &layout_);
+    return LocateWaveData(read, size_, &layout_, problem);
 }
 
 std::unique_ptr<SoundSource> SoundSource::fromImage(const QByteArray& image) {
     std::unique_ptr<SoundSource> source(new SoundSource);
     source->image_ = image;
     source->size_ = image.size();
-    if (!source->locate()) {
+    if (!source->locate(nullptr)) {
         return nullptr;
     }
     return source;
 }
 
-std::unique_ptr<SoundSource> SoundSource::fromFile(const QString& path) {
+std::unique_ptr<SoundSource> SoundSource::fromFile(const QString& path, QString* problem) {
+    const auto refuse = [problem](const QString& why) {
+        if (problem) {
+            *problem = why;
+        }
+        return nullptr;
+    };
     if (path.isEmpty()) {
-        return nullptr;
+        return refuse(QStringLiteral("no file is named"));
     }
-    // O_NONBLOCK keeps a FIFO from holding the caller up; only regular files are played.
-    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    // Only regular files are played, and nothing here may wait: opening a FIFO waits for a
+    // writer and opening a device may wait on the device, so the kind of file is looked at
+    // before it is opened, and again (without waiting) on what was opened.
+    const QByteArray name = QFile::encodeName(path);
+    struct stat st {};
+    if (::stat(name.constData(), &st) != 0) {
+        const int err = errno;
+        return refuse(QStringLiteral("it cannot be read (%1)").arg(systemError(err)));
+    }
+    if (!S_ISREG(st.st_mode)) {
+        return refuse(QStringLiteral("it is %1, not a regular file").arg(fileKind(st.st_mode)));
+    }
+    const int fd = ::open(name.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0) {
-        return nullptr;
+        const int err = errno;
+        return refuse(QStringLiteral("it cannot be opened (%1)").arg(systemError(err)));
     }
     std::unique_ptr<SoundSource> source(new SoundSource);
     source->fd_ = fd;
-    struct stat st {};
     if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-        return nullptr;
+        return refuse(QStringLiteral("it is no longer a regular file"));
     }
     source->size_ = st.st_size;
-    if (!source->locate()) {
+    if (!source->locate(problem)) {
         return nullptr;
     }
     return source;
@@ -267,37 +316,50 @@ void AlsaPlayer::stop() {
     job_.reset(); // closes the device
 }
 
-bool AlsaPlayer::start(std::unique_ptr<SoundSource> source, bool loop) {
-    if (!source) {
+bool AlsaPlayer::start(std::unique_ptr<SoundSource> source, bool loop, QString* problem) {
+    QString why;
+    const auto fail = [&] {
+        if (problem) {
+            *problem = why;
+        }
         return false;
+    };
+    if (!source) {
+        why = QStringLiteral("there is no sound");
+        return fail();
     }
     const QByteArray device = SoundDeviceName().toLocal8Bit();
     auto job = std::make_shared<Job>();
     bool refused = false;
-    job->pcm = openDevice(device, source->format(), &refused);
+    job->pcm = openDevice(device, source->format(), &refused, &why);
     // A device that takes only some sample formats, rates or channel counts (a card's own
     // "hw" device) plays the rest through ALSA's converting plug-in.
     if (refused && !device.startsWith("plug") && !device.contains('\'')) {
-        job->pcm = openDevice("plug:'" + device + '\'', source->format(), &refused);
+        job->pcm = openDevice("plug:'" + device + '\'', source->format(), &refused, &why);
     }
     if (!job->pcm) {
-        return false;
+        return fail();
     }
     job->wakeFd = ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
     if (job->wakeFd < 0) {
-        return false;
+        const int err = errno;
+        why = QStringLiteral("no event descriptor (%1)").arg(systemError(err));
+        return fail();
     }
     job->source = std::move(source);
     job->loop = loop;
 
     std::lock_guard lock(mutex_);
     if (job_) {
-        return false; // the caller did not stop the previous sound; keep it rather than leak it
+        // the caller did not stop the previous sound; keep it rather than leak it
+        why = QStringLiteral("another sound is playing");
+        return fail();
     }
     try {
         worker_ = std::thread(&AlsaPlayer::run, job.get());
     } catch (const std::exception&) {
-        return false;
+        why = QStringLiteral("no thread to play it on");
+        return fail();
     }
     job_ = std::move(job);
     return true;

@@ -17,9 +17,11 @@ public:
     SoundSource(const SoundSource&) = delete;
     SoundSource& operator=(const SoundSource&) = delete;
 
-    // Null when the image or file is not a playable WAVE.
+    // Null when the image or file is not a playable WAVE; then *problem (when given) says why.
+    // Only a regular file is read, and looking at the path never waits: a FIFO or a device
+    // named as a sound file is refused.
     static std::unique_ptr<SoundSource> fromImage(const QByteArray& image);
-    static std::unique_ptr<SoundSource> fromFile(const QString& path);
+    static std::unique_ptr<SoundSource> fromFile(const QString& path, QString* problem = nullptr);
     // The default beep: a short soft tone.
     static std::unique_ptr<SoundSource> beepTone();
 
@@ -32,7 +34,7 @@ private:
     SoundSource() = default;
     qint64 readImage(qint64 offset, char* buffer, qint64 len) const;
     // Finds the format and the samples in what was read; false when it is no playable WAVE.
-    bool locate();
+    bool locate(QString* problem);
 
     QByteArray image_; // when in memory
     int fd_ = -1;      // when streamed from a file
@@ -46,9 +48,9 @@ public:
     ~AlsaPlayer();
 
     // Opens the device for the source's format and hands the source to a new worker thread;
-    // false when the device cannot be opened or set up. The caller stops the previous sound
-    // first.
-    bool start(std::unique_ptr<SoundSource> source, bool loop);
+    // false when the device cannot be opened or set up (then *problem, when given, says why).
+    // The caller stops the previous sound first.
+    bool start(std::unique_ptr<SoundSource> source, bool loop, QString* problem = nullptr);
     // Ends the current sound at once and waits for its worker (a few milliseconds).
     void stop();
     bool isPlaying();

@@ -90,15 +90,32 @@ bool parseFormat(const char* body, quint32 size, WaveFormat* format) {
     return true;
 }
 
+// A chunk's identifier for a message: in quotes, any byte that is no printable ASCII as "?".
+QString chunkName(const char* id) {
+    QString name(QLatin1Char('"'));
+    for (int i = 0; i < 4; ++i) {
+        const char c = id[i];
+        name += (c >= 0x20 && c < 0x7F) ? QLatin1Char(c) : QLatin1Char('?');
+    }
+    return name + QLatin1Char('"');
+}
+
 } // namespace
 
-bool LocateWaveData(const WaveReader& read, qint64 imageSize, WaveLayout* layout) {
+bool LocateWaveData(const WaveReader& read, qint64 imageSize, WaveLayout* layout,
+                    QString* problem) {
+    const auto refuse = [problem](const QString& why) {
+        if (problem) {
+            *problem = why;
+        }
+        return false;
+    };
     char header[12];
     if (imageSize < 12 || !readExactly(read, 0, header, 12)) {
-        return false;
+        return refuse(QStringLiteral("it is too short for a WAVE file, or cannot be read"));
     }
     if (std::memcmp(header, "RIFF", 4) != 0 || std::memcmp(header + 8, "WAVE", 4) != 0) {
-        return false;
+        return refuse(QStringLiteral("it is not a RIFF WAVE file"));
     }
     // The RIFF size is often wrong in files written by careless tools; the image's own size
     // bounds the walk instead, and every chunk must fit inside it. The walk is bounded too: a
@@ -111,27 +128,50 @@ bool LocateWaveData(const WaveReader& read, qint64 imageSize, WaveLayout* layout
     qint64 pos = 12;
     for (int chunks = 0; !(haveFormat && dataOffset >= 0); ++chunks) {
         char chunk[8];
-        if (chunks == kMaxChunks || pos + 8 > imageSize || !readExactly(read, pos, chunk, 8)) {
-            return false; // ran out of chunks before both "fmt " and "data" were seen
+        if (chunks == kMaxChunks) {
+            return refuse(QStringLiteral("it has more than %1 chunks").arg(kMaxChunks));
         }
-        const qint64 size = le32(chunk + 4);
+        if (pos + 8 > imageSize || !readExactly(read, pos, chunk, 8)) {
+            // ran out of chunks before both "fmt " and "data" were seen
+            return refuse(haveFormat ? QStringLiteral("it has no \"data\" chunk")
+                                     : QStringLiteral("it has no \"fmt \" chunk"));
+        }
+        qint64 size = le32(chunk + 4);
         const qint64 body = pos + 8;
-        if (size == 0 || body + size > imageSize) {
-            return false;
+        const bool isData = std::memcmp(chunk, "data", 4) == 0;
+        if (size == 0) {
+            return refuse(QStringLiteral("it has a chunk of size 0 (%1)").arg(chunkName(chunk)));
+        }
+        if (body + size > imageSize) {
+            // A recorder writing to a pipe cannot go back to set the size of its samples, and
+            // states the largest size instead (0x7FFFFFFF, 0xFFFFFFFF); a file cut short
+            // claims more than it holds too. The samples are the last chunk read, so they end
+            // where the file ends. Any other chunk that runs past the end makes no sense.
+            if (!isData) {
+                return refuse(QStringLiteral("its %1 chunk runs past the end of the file")
+                                  .arg(chunkName(chunk)));
+            }
+            size = imageSize - body;
         }
         if (std::memcmp(chunk, "fmt ", 4) == 0) {
-            if (haveFormat || size > 1024) {
-                return false;
+            if (haveFormat) {
+                return refuse(QStringLiteral("it has two \"fmt \" chunks"));
+            }
+            if (size > 1024) {
+                return refuse(QStringLiteral("its \"fmt \" chunk is too large"));
             }
             QByteArray fmt(static_cast<qsizetype>(size), '\0');
-            if (!readExactly(read, body, fmt.data(), size) ||
-                !parseFormat(fmt.constData(), static_cast<quint32>(size), &format)) {
-                return false;
+            if (!readExactly(read, body, fmt.data(), size)) {
+                return refuse(QStringLiteral("it cannot be read"));
+            }
+            if (!parseFormat(fmt.constData(), static_cast<quint32>(size), &format)) {
+                return refuse(QStringLiteral("its samples are compressed or of a kind not "
+                                             "supported (only PCM and floating point play)"));
             }
             haveFormat = true;
-        } else if (std::memcmp(chunk, "data", 4) == 0) {
+        } else if (isData) {
             if (dataOffset >= 0) {
-                return false;
+                return refuse(QStringLiteral("it has two \"data\" chunks"));
             }
             dataOffset = body;
             dataBytes = size;
@@ -141,7 +181,7 @@ bool LocateWaveData(const WaveReader& read, qint64 imageSize, WaveLayout* layout
     }
     const qint64 wholeFrames = dataBytes - dataBytes % format.bytesPerFrame();
     if (wholeFrames == 0) {
-        return false; // not one sample to play
+        return refuse(QStringLiteral("it holds less than one sample"));
     }
     layout->format = format;
     layout->dataOffset = dataOffset;

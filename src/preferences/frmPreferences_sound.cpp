@@ -102,11 +102,10 @@ void frmPreferences::cmdBrowseCustomSound_Click(int Index) {
         return;
     // A file that cannot be played is said so now, not found out at prayer time; the sound
     // chosen before stays.
-    if (!platform::IsPlayableWaveFile(path)) {
-        MsgBox(QStringLiteral("%1 cannot be played: it is not a WAVE sound of PCM or floating-"
-                              "point samples, or it cannot be read.\r\n\r\nThe sound chosen "
-                              "before is kept.")
-                   .arg(QDir::toNativeSeparators(path)),
+    if (const QString problem = platform::WaveFileProblem(path); !problem.isEmpty()) {
+        MsgBox(QStringLiteral("%1 cannot be played: %2.\r\n\r\nOnly WAVE sounds of PCM or "
+                              "floating-point samples play. The sound chosen before is kept.")
+                   .arg(QDir::toNativeSeparators(path), problem),
                vbExclamation);
         return;
     }

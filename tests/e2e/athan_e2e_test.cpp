@@ -5,6 +5,7 @@
 // SIGTERM.
 #include "fakes/child_process.h"
 #include "fakes/wait_for.h"
+#include "seeded_folders.h"
 #include <QCoreApplication>
 #include <QDBusArgument>
 #include <QDBusConnection>
@@ -21,9 +22,11 @@
 #include <QThread>
 #include <QTime>
 #include <QVariantMap>
+#include <QtEndian>
 #include <csignal>
 #include <gtest/gtest.h>
 #include <memory>
+#include <sys/stat.h>
 
 namespace {
 
@@ -191,9 +194,9 @@ protected:
         return title + QLatin1Char('\n') + text;
     }
 
-    // The program's environment: its own home, session bus and a sound device that writes a file, the clock
-    // started before Makkah's Dhuhr (12:32:00 that day) by more than a start on a busy machine
-    // takes, the alerts logged.
+    // The program's environment: its own home, session bus and a sound device that writes a file,
+    // the clock started before Makkah's Dhuhr (12:32:00 that day) by more than a start on a busy
+    // machine takes, the alerts logged.
     QProcessEnvironment programEnvironment() const {
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.remove(QStringLiteral("QT_QPA_PLATFORM"));
@@ -305,6 +308,122 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& info) {
         return QString::fromLatin1(info.param).section('.', 0, 0).toStdString();
     });
+
+// What the sound device was given, read from the file ALSA wrote: the rate and the samples.
+struct DeviceOutput {
+    int rate = 0;
+    QByteArray samples;
+};
+DeviceOutput readDeviceOutput(const QString& path) {
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        return {};
+    const QByteArray b = f.readAll();
+    const auto le32 = [&](qsizetype at) {
+        return at + 4 <= b.size() ? qFromLittleEndian<quint32>(b.constData() + at) : 0u;
+    };
+    DeviceOutput out;
+    for (qsizetype at = 12; at + 8 <= b.size(); at += 8 + qsizetype(le32(at + 4))) {
+        if (b.mid(at, 4) == "fmt ")
+            out.rate = int(le32(at + 12));
+        if (b.mid(at, 4) == "data") {
+            out.samples = b.mid(at + 8); // as far as it was written
+            break;
+        }
+    }
+    return out;
+}
+
+// A sound file chosen as the Dhuhr athan, made in the test's home.
+struct AthanFile {
+    const char* name;
+    // Makes the file at path; false when it could not.
+    bool (*make)(const QString& path, QByteArray* samples);
+};
+
+// Two seconds of 8 kHz, 16-bit mono, written as a recorder writing to a pipe does: the data
+// chunk states 0x7FFFFFFF bytes.
+bool makeStreamedWave(const QString& path, QByteArray* samples) {
+    QByteArray pcm;
+    for (int i = 0; i < 16000; ++i) {
+        const auto v = quint16(qint16((i * 613) % 20000 - 10000));
+        pcm.append(char(v & 0xFF)).append(char(v >> 8));
+    }
+    *samples = pcm;
+    const auto le = [](quint32 v, int bytes) {
+        QByteArray b;
+        for (int i = 0; i < bytes; ++i)
+            b.append(char((v >> (8 * i)) & 0xFF));
+        return b;
+    };
+    const QByteArray fmt = le(1, 2) + le(1, 2) + le(8000, 4) + le(16000, 4) + le(2, 2) + le(16, 2);
+    const QByteArray image = "RIFF" + le(0x7FFFFFFF, 4) + "WAVEfmt " + le(16, 4) + fmt + "data" +
+                             le(0x7FFFFFFF, 4) + pcm;
+    QFile f(path);
+    return f.open(QIODevice::WriteOnly) && f.write(image) == image.size();
+}
+
+void PrintTo(const AthanFile& file, std::ostream* os) {
+    *os << file.name;
+}
+
+bool makeFifo(const QString& path, QByteArray*) {
+    return ::mkfifo(QFile::encodeName(path).constData(), 0600) == 0;
+}
+
+class RealProgramWithAthanFile : public RealProgramAtDhuhr,
+                                 public ::testing::WithParamInterface<AthanFile> {};
+
+// A file that plays reaches the sound device as its own samples, at its own rate; one that
+// cannot play is named in the log with the reason, and the beep sounds in its place.
+TEST_P(RealProgramWithAthanFile, PlaysItOrSaysWhyTheBeepPlayed) {
+    const QString athan = home.path() + QStringLiteral("/athan-") +
+                          QString::fromLatin1(GetParam().name) + QStringLiteral(".wav");
+    QByteArray samples;
+    ASSERT_TRUE(GetParam().make(athan, &samples));
+    // The file as the Dhuhr athan, and no start-up sound before it.
+    ASSERT_TRUE(SeedFolders(home.path(), {{QStringLiteral("AudioType1"), "2"},
+                                          {QStringLiteral("CustomSound1"), athan.toUtf8()},
+                                          {QStringLiteral("AudioType6"), "0"}}));
+    program.setProcessEnvironment(programEnvironment());
+    program.setProcessChannelMode(QProcess::SeparateChannels);
+    program.start(QStringLiteral("xvfb-run"), {QStringLiteral("-a"), QStringLiteral(TALLIX_EXE)});
+    ASSERT_TRUE(program.waitForStarted(kReady));
+    ASSERT_TRUE(WaitFor([&] { return !watcher.registered.isEmpty(); }, kReady))
+        << program.readAllStandardError().constData();
+    QByteArray log;
+    expectTheAthanAtDhuhr(log);
+
+    if (!samples.isEmpty()) {
+        DeviceOutput out;
+        EXPECT_TRUE(WaitFor(
+            [&] {
+                out = readDeviceOutput(soundFile());
+                return out.samples.size() >= samples.size();
+            },
+            kReady))
+            << out.samples.size() << " bytes at " << out.rate << " Hz\n"
+            << log.constData();
+        EXPECT_EQ(out.rate, 8000);
+        EXPECT_TRUE(out.samples.left(samples.size()) == samples) << "the file's own samples";
+    } else {
+        const auto said = [&] {
+            log += program.readAllStandardError();
+            return log.contains("Dhuhr athan: the file \"" + athan.toUtf8() +
+                                "\" cannot be played: it is a FIFO (named pipe), not a regular "
+                                "file; the beep played instead");
+        };
+        EXPECT_TRUE(WaitFor(said, kReady)) << log.constData();
+        EXPECT_FALSE(log.contains("sound playing")) << log.constData();
+        EXPECT_TRUE(WaitFor([&] { return readDeviceOutput(soundFile()).rate == 48000; }, kReady))
+            << "the beep";
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Files, RealProgramWithAthanFile,
+                         ::testing::Values(AthanFile{"streamed", &makeStreamedWave},
+                                           AthanFile{"fifo", &makeFifo}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 } // namespace
 

@@ -1,5 +1,6 @@
 #include "core/audio.h"
 #include "core/settings.h"
+#include "fakes/child_process.h"
 #include "fakes/fake_sound.h"
 #include "platform/sound.h"
 #include "platform/sound_wave.h"
@@ -197,11 +198,11 @@ std::vector<ParseCase> parseCases() {
          {}},
         {"no format chunk", riff(chunk("data", pcm12)), false, {}, {}},
         {"no data chunk", riff(chunk("fmt ", fmtBody({}))), false, {}, {}},
-        {"data chunk past the end",
+        {"data chunk past the end: what the file holds",
          riff(chunk("fmt ", fmtBody({})) + chunk("data", pcm12, 4000)),
-         false,
-         {},
-         {}},
+         true,
+         {1, 8000, 16},
+         pcm12},
         {"chunk before the data past the end",
          riff(chunk("fmt ", fmtBody({})) + chunk("LIST", pcm12, 100000) + chunk("data", pcm12)),
          false,
@@ -250,6 +251,56 @@ struct EndlessImage {
         return platform::LocateWaveData(read, kSize, &layout);
     }
 };
+
+// A recorder writing to a pipe cannot go back to set its sizes, and states the largest instead;
+// the samples it wrote are what the file holds, in whole frames. Only the samples may run past
+// the end: a format chunk that does is refused, with the reason.
+TEST(LocateWaveData, SamplesThatRunPastTheEndAreWhatTheFileHolds) {
+    const QByteArray fmt16 = chunk("fmt ", fmtBody({1, 1, 8000, 16}));
+    const auto streamed = [](quint32 stated, const QByteArray& pcm) {
+        QByteArray b("data");
+        put32(b, stated);
+        return b + pcm;
+    };
+    const struct {
+        const char* what;
+        QByteArray image;
+        qint64 dataBytes; // -1: refused
+        const char* problem;
+    } cases[] = {
+        {"0x7FFFFFFF", riff(fmt16 + streamed(0x7FFFFFFF, samples(100))), 100, ""},
+        {"0xFFFFFFFF", riff(fmt16 + streamed(0xFFFFFFFF, samples(100))), 100, ""},
+        {"the exact size", riff(fmt16 + streamed(100, samples(100))), 100, ""},
+        {"an odd byte at the end", riff(fmt16 + streamed(0x7FFFFFFF, samples(101))), 100, ""},
+        {"the samples before the format", riff(streamed(0x7FFFFFFF, samples(100)) + fmt16), -1,
+         "no \"fmt \" chunk"},
+        {"not one frame", riff(fmt16 + streamed(0xFFFFFFFF, samples(1))), -1,
+         "less than one sample"},
+        {"a format past the end", riff(chunk("fmt ", fmtBody({}), 0x7FFFFFFF)), -1,
+         "\"fmt \" chunk runs past the end"},
+        {"a list past the end",
+         riff(fmt16 + chunk("LIST", "ab", 0xFFFFFFFF) + streamed(100, samples(100))), -1,
+         "\"LIST\" chunk runs past the end"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const platform::WaveReader read = [&](qint64 offset, char* buffer, qint64 len) {
+            const qint64 n = std::min<qint64>(len, c.image.size() - offset);
+            std::memcpy(buffer, c.image.constData() + offset, size_t(n));
+            return n;
+        };
+        platform::WaveLayout layout;
+        QString problem;
+        const bool ok = platform::LocateWaveData(read, c.image.size(), &layout, &problem);
+        ASSERT_EQ(ok, c.dataBytes >= 0) << problem.toStdString();
+        if (ok) {
+            EXPECT_EQ(layout.dataBytes, c.dataBytes);
+            EXPECT_EQ(c.image.mid(layout.dataOffset, layout.dataBytes), samples(int(c.dataBytes)));
+        } else {
+            EXPECT_TRUE(problem.contains(QLatin1String(c.problem))) << problem.toStdString();
+        }
+    }
+}
 
 TEST(LocateWaveData, AHugeFileThatIsNoRecordingIsRefusedAfterAFewReads) {
     const QByteArray head = riff(chunk("fmt ", fmtBody({})));
@@ -447,6 +498,50 @@ TEST_F(AlsaSound, AHugeSparseFileIsRefusedAtOnce) {
     EXPECT_FALSE(platform::IsPlayableWaveFile(path));
     EXPECT_EQ(PlaySoundA(path, 0, SND_FILENAME | SND_ASYNC | SND_NODEFAULT), FALSE_);
     EXPECT_LT(timer.elapsed(), 20000); // the whole walk took minutes
+}
+
+// A file is judged alike when it is picked and when it is played, with the same reason; a FIFO
+// or a device is refused without waiting for a writer (a child that would hang is killed).
+TEST_F(AlsaSound, PickingAndPlayingAgreeAndSayWhy) {
+    ASSERT_TRUE(nullDeviceOpens()) << kNoNullDevice;
+    QByteArray streamed = toneWave({1, 1, 8000, 16}, 1);
+    streamed.replace(40, 4, QByteArray("\xff\xff\xff\x7f", 4)); // the data size, as arecord
+    const QString fifo = dir_.filePath("fifo.wav");
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    const struct {
+        const char* what;
+        QString path;
+        const char* problem; // "" for a playable file
+    } cases[] = {
+        {"streamed to a pipe", writeFile("streamed.wav", streamed), ""},
+        {"streamed and cut mid-frame", writeFile("cut.wav", streamed.chopped(1)), ""},
+        {"format past the end", writeFile("fmt.wav", riff(chunk("fmt ", fmtBody({}), 0x7FFFFFFF))),
+         "\"fmt \" chunk runs past the end"},
+        {"compressed", writeFile("adpcm.wav", simpleWave({2, 1, 8000, 4, 256}, samples(64))),
+         "compressed"},
+        {"a FIFO", fifo, "FIFO"},
+        {"a device", QStringLiteral("/dev/zero"), "device"},
+        {"a folder", dir_.path(), "folder"},
+        {"missing", dir_.filePath("nothing.wav"), "No such file"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const int answered = RunInChild(
+            [&] {
+                const QString problem = platform::WaveFileProblem(c.path);
+                const bool as =
+                    *c.problem ? problem.contains(QLatin1String(c.problem)) : problem.isEmpty();
+                return as ? 0 : 1;
+            },
+            20000);
+        ASSERT_EQ(answered, 0) << platform::WaveFileProblem(c.path).toStdString();
+        const QString problem = platform::WaveFileProblem(c.path);
+        EXPECT_EQ(platform::IsPlayableWaveFile(c.path), problem.isEmpty());
+        const BOOL started = PlaySoundA(c.path, 0, SND_FILENAME | SND_ASYNC | SND_NODEFAULT);
+        EXPECT_EQ(started == TRUE_, problem.isEmpty());
+        EXPECT_EQ(platform::LastSoundProblem(), problem);
+        PlaySoundA("", 0, 0);
+    }
 }
 
 // Every PCM and IEEE-float layout plays, and the check made when a file is picked agrees.

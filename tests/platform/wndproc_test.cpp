@@ -10,6 +10,7 @@
 #include <QPalette>
 #include <QVector>
 #include <csignal>
+#include <cstring>
 #include <ctime>
 #include <gtest/gtest.h>
 
@@ -170,19 +171,31 @@ TEST(SystemBroadcasts, TheZoneFileIsNamedOnlyWhileWatchedAndOnlyWhenTheUserNamed
     platform::ForgetWindowProcedures(w);
 }
 
-TEST(SessionEndSignals, SigtermAndSighupReachTheHookOnTheEventLoop) {
+// SIGTERM, SIGHUP and SIGINT (Ctrl+C) end the program alike; SIGPIPE is ignored throughout.
+TEST(SessionEndSignals, EndSignalsReachTheHookOnTheEventLoop) {
+    const int endSignals[] = {SIGTERM, SIGHUP, SIGINT};
     QVector<int> got;
     platform::InstallSessionEndHook([&](int n) { got.append(n); });
-    std::raise(SIGTERM);
-    std::raise(SIGHUP);
+    const auto handler = [](int n) {
+        struct sigaction now {};
+        sigaction(n, nullptr, &now);
+        return now.sa_handler;
+    };
+    // Checked before raising: a signal left at its default would end this test program.
+    for (int n : endSignals)
+        ASSERT_NE(handler(n), SIG_DFL) << strsignal(n);
+    ASSERT_EQ(handler(SIGPIPE), SIG_IGN);
+    for (int n : endSignals)
+        std::raise(n);
+    std::raise(SIGPIPE);
     // The handler only wrote to the pipe; the hook runs from the event loop.
     EXPECT_TRUE(got.isEmpty());
-    Pump(100);
-    EXPECT_EQ(got, (QVector<int>{SIGTERM, SIGHUP}));
+    EXPECT_TRUE(WaitFor([&] { return got.size() >= 3; }, 30000));
+    EXPECT_EQ(got, (QVector<int>{SIGTERM, SIGHUP, SIGINT}));
     platform::InstallSessionEndHook(nullptr);
-    struct sigaction now {};
-    sigaction(SIGTERM, nullptr, &now);
-    EXPECT_EQ(now.sa_handler, SIG_DFL);
+    for (int n : endSignals)
+        EXPECT_EQ(handler(n), SIG_DFL) << strsignal(n);
+    EXPECT_EQ(handler(SIGPIPE), SIG_IGN);
 }
 
 } // namespace

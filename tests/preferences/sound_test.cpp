@@ -194,18 +194,33 @@ TEST_F(PreferencesSound, OwnFileIsChosenInTheSoundFileDialog) {
     EXPECT_EQ(folder, QDir(dir_.path()).absolutePath());
     EXPECT_TRUE(messages_.isEmpty());
 
-    // A file that cannot be played is named at once and not taken.
-    for (const QByteArray& content : {QByteArray("RIFF"), wave().replace(20, 2, "\x02\x00")}) {
+    // A file that cannot be played is named at once, with the reason, and not taken.
+    const struct {
+        QByteArray content;
+        const char* reason;
+    } broken[] = {
+        {QByteArray("RIFF"), "too short"},
+        {wave().replace(20, 2, "\x02\x00"), "compressed"},
+        {wave().replace(16, 4, "\xff\xff\xff\x7f"), "\"fmt \" chunk runs past the end"},
+    };
+    for (const auto& c : broken) {
         const QString good = chosen;
-        chosen = file(QStringLiteral("broken.wav"), content);
+        chosen = file(QStringLiteral("broken.wav"), c.content);
         messages_.clear();
         dlg.cmdBrowseCustomSound[3]->click();
         ASSERT_EQ(messages_.size(), 1);
         EXPECT_TRUE(messages_.first().contains(QStringLiteral("broken.wav")));
+        EXPECT_TRUE(messages_.first().contains(QLatin1String(c.reason))) << c.reason;
         EXPECT_EQ(dlg.CustomSound[3], good);
         EXPECT_EQ(dlg.txtCustomSoundFileName[3]->text(), QStringLiteral("maghrib.wav"));
         chosen = good;
     }
+    // A recording streamed to a pipe (its data size stated as 0x7FFFFFFF) is taken.
+    chosen = file(QStringLiteral("streamed.wav"), wave().replace(40, 4, "\xff\xff\xff\x7f"));
+    messages_.clear();
+    dlg.cmdBrowseCustomSound[3]->click();
+    EXPECT_TRUE(messages_.isEmpty()) << messages_.value(0).toStdString();
+    EXPECT_EQ(dlg.CustomSound[3], chosen);
 
     sound_.clear();
     dlg.cmdCustomSoundPreview[3]->click();
