@@ -56,18 +56,20 @@ TEST(DataServer, TheClientReadsEveryItemAndFollowsTheCountdown) {
     EXPECT_TRUE(lines.value(12).startsWith(QStringLiteral("Location: "))) << values.toStdString();
     EXPECT_EQ(client({QStringLiteral("Sunset")}, &values), 1);
 
-    // Two pushes a second apart: the countdown moves on.
+    // Pushes a second apart: the countdown moves on. A timer's second may be a little short
+    // and two pushes may fall into one second of the clock, so it is the last of four that has
+    // to have moved.
     QString pushes;
     ASSERT_EQ(client({QStringLiteral("-a"), QStringLiteral("timeremainingseconds"),
-                      QStringLiteral("-n"), QStringLiteral("2")},
+                      QStringLiteral("-n"), QStringLiteral("4")},
                      &pushes),
               0);
     const QStringList counts = pushes.trimmed().split(QLatin1Char('\n'));
-    ASSERT_EQ(counts.size(), 2) << pushes.toStdString();
-    const int first = counts[0].toInt(), second = counts[1].toInt();
+    ASSERT_EQ(counts.size(), 4) << pushes.toStdString();
+    const int first = counts.first().toInt(), last = counts.last().toInt();
     EXPECT_GT(first, 0);
-    EXPECT_TRUE(second < first || second > 80000) // or the next prayer came meanwhile
-        << first << " then " << second;
+    EXPECT_TRUE(last < first || last > 80000) // or the next prayer came meanwhile
+        << pushes.toStdString();
 
     program.kill();
     program.waitForFinished(3000);
