@@ -881,7 +881,12 @@ private:
         const int fd = CreateBeside(name, 0600, &tmp);
         if (fd < 0)
             return {};
-        const int failure = WriteSyncClose(fd, content);
+        return placeAside(tmp, name, WriteSyncClose(fd, content));
+    }
+
+    // Renames the written temporary to a free name from name on; its path, or "" with errno
+    // set (and the temporary gone) when writing it failed (failure) or the rename did.
+    static QString placeAside(const QByteArray& tmp, const QString& name, int failure) {
         const QString placed = failure == 0 ? RenameToFreeName(tmp, name) : QString();
         const int error = failure != 0 ? failure : errno;
         if (placed.isEmpty()) {
@@ -903,13 +908,7 @@ private:
             errno = failure;
             return {};
         }
-        const QString placed = failure == 0 ? RenameToFreeName(tmp, name) : QString();
-        const int error = failure != 0 ? failure : errno;
-        if (placed.isEmpty()) {
-            ::unlink(tmp.constData());
-            errno = error;
-        }
-        return placed;
+        return placeAside(tmp, name, failure);
     }
 
     // Puts the store itself aside, unread: a plain file is renamed (at once, whatever its
