@@ -32,6 +32,31 @@ int jobOptions(http_t* http, const PrintJob& job, const QByteArray& queue,
     return count;
 }
 
+// A new job on the queue, made with one request (cupsCreateJob would ask for the queue's
+// details first, and retry those for a long time on a server that does not answer); its id,
+// 0 when none was made.
+int createJob(http_t* http, const QByteArray& queue, const PrintJob& job, int count,
+              cups_option_t* options) {
+    char uri[HTTP_MAX_URI];
+    httpAssembleURIf(HTTP_URI_CODING_ALL, uri, sizeof uri, "ipp", nullptr, "localhost", ippPort(),
+                     "/printers/%s", queue.constData());
+    ipp_t* request = ippNewRequest(IPP_OP_CREATE_JOB);
+    ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_URI, "printer-uri", nullptr, uri);
+    ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_NAME, "requesting-user-name", nullptr,
+                 cupsUser());
+    ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_NAME, "job-name", nullptr,
+                 job.title.toUtf8().constData());
+    cupsEncodeOptions2(request, count, options, IPP_TAG_OPERATION);
+    cupsEncodeOptions2(request, count, options, IPP_TAG_JOB);
+    ipp_t* response = cupsDoRequest(http, request, ("/printers/" + queue).constData());
+    int id = 0;
+    if (response && ippGetStatusCode(response) <= IPP_STATUS_OK_EVENTS_COMPLETE)
+        if (ipp_attribute_t* a = ippFindAttribute(response, "job-id", IPP_TAG_INTEGER))
+            id = ippGetInteger(a, 0);
+    ippDelete(response);
+    return id;
+}
+
 // Writes the whole document; true when all of it went out.
 bool sendDocument(http_t* http, const char* queue, int jobId, const PrintJob& job) {
     if (cupsStartDocument(http, queue, jobId, job.title.toUtf8().constData(), CUPS_FORMAT_PDF, 1) !=
@@ -73,8 +98,7 @@ PrintJobResult SubmitPrintJob(const PrintJob& job) {
     const QByteArray instance = job.queue.section(QLatin1Char('/'), 1).toUtf8();
     cups_option_t* options = nullptr;
     const int count = jobOptions(server.http(), job, queue, instance, &options);
-    result.jobId = cupsCreateJob(server.http(), queue.constData(), job.title.toUtf8().constData(),
-                                 count, options);
+    result.jobId = createJob(server.http(), queue, job, count, options);
     cupsFreeOptions(count, options);
     if (result.jobId > 0) {
         result.sent = sendDocument(server.http(), queue.constData(), result.jobId, job);

@@ -1,6 +1,7 @@
 #include "WorkerWait.h"
 #include "App.h"
 
+#include <QCoreApplication>
 #include <QEventLoop>
 #include <QPointer>
 #include <QProgressDialog>
@@ -22,6 +23,7 @@ struct Finish {
     std::mutex mutex;
     std::condition_variable ended;
     bool done = false;
+    QEventLoop* loop = nullptr; // touched on the window's thread only
     bool isDone() {
         std::lock_guard lock(mutex);
         return done;
@@ -42,13 +44,22 @@ void RunWhileWaiting(QWidget* owner, const QString& busyText, std::function<void
     window.setValue(0); // counts the moment from now
     QPointer<QProgressDialog> outer = gWindow;
     gWindow = &window;
-    // The loop is woken before the work counts as done, so it is still there to be woken.
-    std::thread([finish, &loop, work = std::move(work)] {
+    finish->loop = &loop;
+    // Done first, then the loop woken (on the window's thread, if it still waits).
+    std::thread([finish, work = std::move(work)] {
         work();
-        QMetaObject::invokeMethod(&loop, &QEventLoop::quit, Qt::QueuedConnection);
-        std::lock_guard lock(finish->mutex);
-        finish->done = true;
+        {
+            std::lock_guard lock(finish->mutex);
+            finish->done = true;
+        }
         finish->ended.notify_all();
+        QMetaObject::invokeMethod(
+            QCoreApplication::instance(),
+            [finish] {
+                if (finish->loop)
+                    finish->loop->quit();
+            },
+            Qt::QueuedConnection);
     }).detach();
     while (!finish->isDone()) {
         // -1: the application is quitting and no event loop runs any more; wait plainly.
@@ -57,6 +68,7 @@ void RunWhileWaiting(QWidget* owner, const QString& busyText, std::function<void
             finish->ended.wait(lock, [&] { return finish->done; });
         }
     }
+    finish->loop = nullptr;
     gWindow = outer;
 }
 

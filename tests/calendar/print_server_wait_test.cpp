@@ -106,10 +106,13 @@ protected:
         QObject::connect(&ticker, &QTimer::timeout, [this] {
             if (paused)
                 ++ticksWhilePaused;
-            if (QWidget* waiting = runtime::WaitingWindow())
-                shownWhileWaiting = qobject_cast<QLabel*>(waiting->findChild<QLabel*>())
-                                        ? waiting->findChild<QLabel*>()->text()
-                                        : QStringLiteral("?");
+            QWidget* waiting = runtime::WaitingWindow();
+            if (!waiting || !shownWhileWaiting.isEmpty())
+                return;
+            auto* label = waiting->findChild<QLabel*>();
+            shownWhileWaiting = label ? label->text() : QStringLiteral("?");
+            QDir().mkpath(QStringLiteral(TALLIX_BUILD_DIR "/screenshots"));
+            waiting->grab().save(QStringLiteral(TALLIX_BUILD_DIR "/screenshots/print-waiting.png"));
         });
         ticker.start(50);
     }
