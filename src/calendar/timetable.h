@@ -50,8 +50,10 @@ QString Title(std::int16_t calendar, const QList<std::int16_t>& months);
 bool MayReplace(const QString& path);
 
 // Where a print goes, chosen before anything is printed; the job is named after the title.
-// askPrinter shows the print dialog. With no printer installed the user is told so and may
-// name a PDF file instead, for this print only (the printer is as before afterwards).
+// askPrinter shows the print dialog. The print server is asked first, on a worker thread; with
+// no printer installed, or a server that is not running or does not answer, the user is told
+// which and may name a PDF file instead, for this print only (the printer is as before
+// afterwards).
 class PrintDestination {
 public:
     PrintDestination(QWidget* owner, const QString& title, bool askPrinter);
@@ -67,7 +69,6 @@ public:
 private:
     bool chosen_ = false;
     bool ownFile_ = false;
-    QString previousPrinter_;
 };
 
 // The project's home, on line 3 of every page: the host of the web site the build names.

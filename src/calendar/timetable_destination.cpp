@@ -5,6 +5,7 @@
 
 #include "core/mAPI.h"
 #include "mainwindow/frmTallix.h"
+#include "platform/print_server.h"
 #include "runtime/Interaction.h"
 #include "runtime/Printer.h"
 
@@ -30,10 +31,26 @@ namespace {
 constexpr std::uint32_t kDialogFlags =
     PD_NOSELECTION | PD_NOPAGENUMS | PD_NOWARNING | PD_USEDEVMODECOPIESANDCOLLATE;
 
-// No printer: the user is told, and may name a PDF file to print into instead.
-QString askForPdfFile(const QString& title) {
-    if (MsgBox(QStringLiteral("The timetable cannot be printed: no printer is installed.\n\n"
-                              "Do you want to save it as a PDF file instead?"),
+// Why there is no printer to print on: the server answered that it has none, or could not be
+// asked.
+QString noPrinter(const runtime::PrintQueues& queues) {
+    const QString start = QStringLiteral("The timetable cannot be printed: ");
+    switch (queues.reach) {
+    case runtime::PrintQueues::NotRunning:
+        return start + QStringLiteral("the print server is not running.");
+    case runtime::PrintQueues::NoAnswer:
+        return start + QStringLiteral("the print server does not answer (not within %1 "
+                                      "seconds); nothing was sent to it.")
+                           .arg((platform::PrintServerDeadline() + 999) / 1000);
+    case runtime::PrintQueues::Answered:
+        break;
+    }
+    return start + QStringLiteral("no printer is installed.");
+}
+
+// No printer: the user is told why, and may name a PDF file to print into instead.
+QString askForPdfFile(const QString& title, const QString& why) {
+    if (MsgBox(why + QStringLiteral("\n\nDo you want to save it as a PDF file instead?"),
                vbYesNo + vbExclamation) != vbYes)
         return QString();
     QString folder = frmTallix::GetSpecialFolderPath();
@@ -56,17 +73,21 @@ QString askForPdfFile(const QString& title) {
 namespace timetable {
 
 PrintDestination::PrintDestination(QWidget* owner, const QString& title, bool askPrinter) {
+    // The print server first, asked on a worker thread: Qt's printer and its dialog ask it on
+    // the window's thread, where a server that does not answer would stop the clock and the
+    // athan. They are used only once it has answered.
+    const runtime::PrintQueues queues = runtime::AskPrintQueues(owner);
     runtime::PrinterObject& printer = runtime::Printer();
     // The job's name in the queue, the PDF's title, and the name the dialog proposes for a file.
     printer.device().setDocName(title);
     // Qt's dialog without a printer offers only a file it names itself, and the toolbar has
-    // nothing to print on: both are the user's choice here.
-    if (runtime::Printers().isEmpty() && (askPrinter || !printer.HasDestination())) {
-        const QString file = askForPdfFile(title);
+    // nothing to print on unless a file was chosen before: both are the user's choice here.
+    const bool noQueue = queues.reach != runtime::PrintQueues::Answered || queues.names.isEmpty();
+    if (noQueue && (askPrinter || printer.OutputFile().isEmpty())) {
+        const QString file = askForPdfFile(title, noPrinter(queues));
         if (file.isEmpty())
             return;
-        previousPrinter_ = printer.device().printerName();
-        printer.device().setOutputFileName(file);
+        printer.PrintIntoFile(file);
         ownFile_ = true;
         chosen_ = true;
         return;
@@ -82,17 +103,13 @@ PrintDestination::PrintDestination(QWidget* owner, const QString& title, bool as
 }
 
 PrintDestination::~PrintDestination() {
-    if (!ownFile_)
-        return;
-    QPrinter& device = runtime::Printer().device();
-    device.setOutputFileName(QString());
-    if (!previousPrinter_.isEmpty())
-        device.setPrinterName(previousPrinter_);
+    if (ownFile_)
+        runtime::Printer().PrintIntoFile(QString());
 }
 
 void PrintDestination::TellDone() const {
     runtime::PrinterObject& printer = runtime::Printer();
-    const QString file = printer.device().outputFileName();
+    const QString file = printer.OutputFile();
     if (!file.isEmpty())
         MsgBox(QStringLiteral("The timetable was saved as \"%1\".")
                    .arg(QDir::toNativeSeparators(QFileInfo(file).absoluteFilePath())),

@@ -7,8 +7,8 @@
 #include "core/mMain.h"
 #include "core/settings.h"
 #include "mainwindow/frmTallix.h"
-#include "platform/filesync.h"
 #include "platform/shell.h"
+#include "platform/whole_file.h"
 #include "runtime/App.h"
 #include "runtime/ErrObject.h"
 #include "runtime/Interaction.h"
@@ -93,31 +93,16 @@ QString withTxt(const QString& path) {
                : path + QStringLiteral(".txt");
 }
 
-// A new file beside the target, written, synced and closed with every result checked, then
-// renamed over the path itself: a full disk or any other failure leaves the old file (or none)
+// Written whole or not at all (platform::ReplaceWithWholeFile): a full disk leaves the old file
 // as it was, and a link at the path is replaced, never written through.
 bool writeWhole(const QString& path, const QStringList& lines, QString& error) {
     QByteArray bytes;
     for (const QString& line : lines)
         bytes += line.toUtf8() + "\r\n";
-    const QFileInfo target(path);
-    const QByteArray final = QFile::encodeName(target.absoluteFilePath());
-    // A replaced file of the user's keeps its permissions.
-    QByteArray temporary;
-    const int fd = platform::CreateBeside(target.absoluteFilePath(), 0666, &temporary);
-    if (fd < 0) {
-        error = QString::fromLocal8Bit(std::strerror(errno));
-        return false;
-    }
-    int failure = platform::WriteSyncClose(fd, bytes);
-    if (failure == 0 && ::rename(temporary.constData(), final.constData()) != 0)
-        failure = errno;
-    if (failure != 0) {
-        ::unlink(temporary.constData());
+    if (const int failure = platform::ReplaceWithWholeFile(path, bytes)) {
         error = QString::fromLocal8Bit(std::strerror(failure));
         return false;
     }
-    platform::SyncFolder(target.absolutePath());
     return true;
 }
 

@@ -1,19 +1,8 @@
 #include "print_queue.h"
 
-#include <cups/cups.h>
-
 namespace platform {
 
 namespace {
-
-constexpr int kConnectMs = 5000;
-
-// A connection to the server the program prints through (CUPS_SERVER, client.conf, or the
-// local one); nullptr when nothing answers there.
-http_t* connectToServer() {
-    return httpConnect2(cupsServer(), ippPort(), nullptr, AF_UNSPEC, cupsEncryption(), 1,
-                        kConnectMs, nullptr);
-}
 
 bool succeeded(ipp_status_t status) {
     return status <= IPP_STATUS_OK_EVENTS_COMPLETE;
@@ -21,33 +10,37 @@ bool succeeded(ipp_status_t status) {
 
 } // namespace
 
-PrintServerAnswer LastPrintServerAnswer() {
-    PrintServerAnswer answer;
-    const ipp_status_t status = cupsLastError();
-    if (succeeded(status)) {
-        answer.accepted = true;
-        return answer;
+PrintQueueList ListPrintQueues() {
+    PrintQueueList list;
+    PrintServerConnection server;
+    if (!server.http()) {
+        list.reach = server.reach();
+        list.reason = server.reason();
+        return list;
     }
-    const char* words = cupsLastErrorString();
-    answer.reason = QString::fromUtf8(words ? words : "");
-    // A server that is gone answers nothing: libcups then passes on the socket's error
-    // ("No such file or directory"), which says nothing to a reader.
-    if (http_t* http = connectToServer()) {
-        httpClose(http);
-    } else {
-        answer.reason = QStringLiteral("the print server is not running or cannot be reached");
+    cups_dest_t* dests = nullptr;
+    const int count = cupsGetDests2(server.http(), &dests);
+    // No queue and a failed request: the server did not say it has none.
+    if (count == 0 && !succeeded(cupsLastError()) &&
+        cupsLastError() != IPP_STATUS_ERROR_NOT_FOUND) {
+        list.reach = server.reachAfterFailure();
+        list.reason = QString::fromUtf8(cupsLastErrorString());
+        cupsFreeDests(count, dests);
+        return list;
     }
-    if (answer.reason.isEmpty())
-        answer.reason = QString::fromUtf8(ippErrorString(status));
-    return answer;
+    list.reach = PrintServerReach::Answered;
+    for (int i = 0; i < count; ++i) {
+        QString name = QString::fromUtf8(dests[i].name);
+        if (dests[i].instance)
+            name += QLatin1Char('/') + QString::fromUtf8(dests[i].instance);
+        list.names << name;
+    }
+    cupsFreeDests(count, dests);
+    return list;
 }
 
-PrintQueueState QueryPrintQueue(const QString& name) {
+PrintQueueState QueryPrintQueue(http_t* http, const QString& name) {
     PrintQueueState state;
-    http_t* http = connectToServer();
-    if (!http)
-        return state;
-    // "queue/instance" names a set of options of the queue "queue".
     const QByteArray queue = name.section(QLatin1Char('/'), 0, 0).toUtf8();
     for (const char* kind : {"printers", "classes"}) {
         char uri[HTTP_MAX_URI];
@@ -77,7 +70,6 @@ PrintQueueState QueryPrintQueue(const QString& name) {
         ippDelete(response);
         break;
     }
-    httpClose(http);
     return state;
 }
 

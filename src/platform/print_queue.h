@@ -1,19 +1,23 @@
 #pragma once
-// What the print server (CUPS) says about a job handed to it and about a print queue.
+// The print server's queues and what it says of one of them.
 //
-// Linux meaning: libcups. Qt's print support submits a printed document itself and keeps the
-// answer to itself; libcups keeps the answer to the last request of each thread, so the
-// thread that ended the document reads it right after, before anything else asks the server.
+// Linux meaning: libcups over a PrintServerConnection, so each call returns by the print
+// server's deadline whatever the server does. The calls wait on the server: they are for a
+// worker thread, never the window's.
+#include "print_server.h"
+
 #include <QString>
+#include <QStringList>
 
 namespace platform {
 
-// The answer to the last request this thread made to the print server.
-struct PrintServerAnswer {
-    bool accepted = false;
-    QString reason; // the server's words, or why it could not be asked; "" when accepted
+// The queues a print can go to, as Qt's print dialog names them ("queue", "queue/instance").
+struct PrintQueueList {
+    PrintServerReach reach = PrintServerReach::NoAnswer;
+    QStringList names; // when answered; empty: no printer is installed
+    QString reason;    // why the server could not be asked
 };
-PrintServerAnswer LastPrintServerAnswer();
+PrintQueueList ListPrintQueues();
 
 // A print queue as the server tells it now.
 struct PrintQueueState {
@@ -22,6 +26,7 @@ struct PrintQueueState {
     bool stopped = false;   // it holds its jobs until it is started again
     QString message;        // the reason the queue's keeper gave, "" for none
 };
-PrintQueueState QueryPrintQueue(const QString& name);
+// On a connection of the caller's ("queue/instance" names the queue "queue").
+PrintQueueState QueryPrintQueue(http_t* http, const QString& name);
 
 } // namespace platform

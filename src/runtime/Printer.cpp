@@ -1,10 +1,15 @@
 #include "Printer.h"
 #include "TextCells.h"
+#include "WorkerWait.h"
 
+#include "platform/print_queue.h"
+
+#include <QBuffer>
 #include <QFontInfo>
 #include <QFontMetricsF>
 #include <QPageSize>
 #include <QPainter>
+#include <QPdfWriter>
 #include <QPrintDialog>
 #include <QPrinterInfo>
 
@@ -44,9 +49,12 @@ PrinterObject::~PrinterObject() {
 }
 
 QString PrinterObject::DeviceName() const {
-    if (!printer_->outputFileName().isEmpty())
-        return printer_->outputFileName();
-    return printer_->printerName();
+    const QString file = OutputFile();
+    return file.isEmpty() ? printer_->printerName() : file;
+}
+
+QString PrinterObject::OutputFile() const {
+    return ownFile_.isEmpty() ? printer_->outputFileName() : ownFile_;
 }
 
 bool PrinterObject::SetDeviceName(const QString& name) {
@@ -61,7 +69,7 @@ bool PrinterObject::SetDeviceName(const QString& name) {
 }
 
 bool PrinterObject::HasDestination() const {
-    if (!printer_->outputFileName().isEmpty())
+    if (!OutputFile().isEmpty())
         return true;
     return !printer_->printerName().isEmpty() && printer_->isValid();
 }
@@ -185,9 +193,20 @@ bool PrinterObject::begin() {
         error_ = QStringLiteral("There is no printer to print on.");
         return false;
     }
+    // The printer's pages, at its resolution, so that the lines measure as TextWidth says.
+    pdf_ = std::make_unique<QBuffer>();
+    pdf_->open(QIODevice::WriteOnly);
+    writer_ = std::make_unique<QPdfWriter>(pdf_.get());
+    writer_->setResolution(printer_->resolution());
+    writer_->setPageLayout(printer_->pageLayout());
+    writer_->setPdfVersion(printer_->pdfVersion());
+    writer_->setTitle(printer_->docName());
+    writer_->setCreator(printer_->creator());
     painter_ = std::make_unique<QPainter>();
-    if (!painter_->begin(printer_.get())) {
+    if (!painter_->begin(writer_.get())) {
         painter_.reset();
+        writer_.reset();
+        pdf_.reset();
         error_ = QStringLiteral("The printer \"%1\" could not be opened.").arg(DeviceName());
         return false;
     }
@@ -203,7 +222,7 @@ bool PrinterObject::Print(const QString& text) {
     if (!begin())
         return false;
     if (pendingPage_) {
-        if (!printer_->newPage()) {
+        if (!writer_->newPage()) {
             error_ = QStringLiteral("The printer refused a new page.");
             return false;
         }
@@ -211,8 +230,8 @@ bool PrinterObject::Print(const QString& text) {
         currentY_ = 0;
         ++pages_;
     }
-    const QFontMetricsF metrics(painter_->font(), printer_.get());
-    const double dpi = printer_->resolution();
+    const QFontMetricsF metrics(painter_->font(), writer_.get());
+    const double dpi = writer_->resolution();
     const double x = -ScaleLeft * dpi / 1440.0;
     const double cell = metrics.horizontalAdvance(QLatin1Char('0'));
     const QList<CellRun> runs = CellRuns(text);
@@ -223,7 +242,7 @@ bool PrinterObject::Print(const QString& text) {
     for (const CellRun& run : runs)
         painter_->drawText(QPointF(x + run.cell * cell, currentY_ + metrics.ascent()), run.text);
     currentY_ += metrics.lineSpacing();
-    return printer_->printerState() != QPrinter::Error;
+    return painter_->isActive();
 }
 
 bool PrinterObject::NewPage() {
@@ -238,21 +257,29 @@ bool PrinterObject::EndDoc() {
         return error_.isEmpty();
     const bool ended = painter_->end();
     painter_.reset();
+    writer_.reset();
+    const QByteArray pdf = pdf_->data();
+    pdf_.reset();
     pendingPage_ = false;
-    if (!ended || printer_->printerState() == QPrinter::Error) {
+    notice_.clear();
+    if (!ended || pdf.isEmpty()) {
         if (error_.isEmpty())
-            error_ = QStringLiteral("The document could not be sent to \"%1\".").arg(DeviceName());
+            error_ = QStringLiteral("The document for \"%1\" could not be made.").arg(DeviceName());
         return false;
     }
-    return error_.isEmpty() && checkQueue();
+    if (!error_.isEmpty())
+        return false;
+    const QString file = OutputFile();
+    return file.isEmpty() ? submit(pdf) : writeFile(file, pdf);
 }
 
 void PrinterObject::KillDoc() {
     if (!painter_)
         return;
-    printer_->abort();
     painter_->end();
     painter_.reset();
+    writer_.reset();
+    pdf_.reset();
     pendingPage_ = false;
 }
 
@@ -261,8 +288,24 @@ PrinterObject& Printer() {
     return printer;
 }
 
-QStringList Printers() {
-    return QPrinterInfo::availablePrinterNames();
+PrintQueues AskPrintQueues(QWidget* owner) {
+    platform::PrintQueueList list;
+    RunWhileWaiting(owner, QStringLiteral("Asking the print server for its printers..."),
+                    [&list] { list = platform::ListPrintQueues(); });
+    PrintQueues queues;
+    queues.names = list.names;
+    switch (list.reach) {
+    case platform::PrintServerReach::Answered:
+        queues.reach = PrintQueues::Answered;
+        break;
+    case platform::PrintServerReach::NoAnswer:
+        queues.reach = PrintQueues::NoAnswer;
+        break;
+    default: // not there, or gone while asked
+        queues.reach = PrintQueues::NotRunning;
+        break;
+    }
+    return queues;
 }
 
 void SetPrintDialogAnswerer(PrintDialogAnswerer answerer) {

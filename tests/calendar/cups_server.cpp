@@ -102,6 +102,7 @@ bool CupsServer::Start(QString* why) {
         *why = QStringLiteral("cupsd did not start: ") + cupsd_.errorString();
         return false;
     }
+    group_ = cupsd_.processId(); // the leader of its own session and group
     const bool answers = WaitFor(
         [this] {
             if (cupsd_.state() == QProcess::NotRunning)
@@ -123,7 +124,19 @@ bool CupsServer::Start(QString* why) {
 }
 
 void CupsServer::Stop() {
+    Resume(); // a stopped group would not end on SIGTERM
+    group_ = 0;
     endGroup(cupsd_);
+}
+
+void CupsServer::Pause() {
+    if (group_ > 0)
+        ::kill(pid_t(-group_), SIGSTOP);
+}
+
+void CupsServer::Resume() {
+    if (group_ > 0)
+        ::kill(pid_t(-group_), SIGCONT);
 }
 
 int CupsServer::Run(const QString& tool, const QStringList& arguments, QString* output) {

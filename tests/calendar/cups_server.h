@@ -23,6 +23,10 @@ public:
     bool Start(QString* why);
     // The server goes away: its process group is ended.
     void Stop();
+    // The server stops answering, as a hung or overloaded one does (its process group is
+    // stopped with SIGSTOP), until Resume (SIGCONT). Safe to call from any thread.
+    void Pause();
+    void Resume();
     // A PDF queue whose jobs are written into outputFile ("file:" device, the generic PDF
     // printer's description from cups-filters).
     bool AddQueue(const QString& name, const QString& outputFile, QString* why);
@@ -43,4 +47,5 @@ private:
     QString folder_;
     QString socket_;
     QProcess cupsd_;
+    qint64 group_ = 0;
 };

@@ -806,8 +806,8 @@ TEST_F(TimetablePrint, ARefusedHeldOrLostJobIsReportedWithTheReason) {
     }
 }
 
-// No printer installed (no print server): the user is told, Qt's dialog (which would write a
-// file of its own choosing) is not shown, and a PDF is written only where the user says.
+// No print server running, so nothing to print on: the user is told, Qt's dialog (which would
+// write a file of its own choosing) is not shown, and a PDF is written only where the user says.
 class TimetableNoPrinter : public TimetablePrint {
 protected:
     bool withServer() const override { return false; }
@@ -823,7 +823,7 @@ TEST_F(TimetableNoPrinter, TheUserIsToldAndOnlyAFileTheyNameIsWritten) {
     window->tlbPrint_Click();
     ASSERT_EQ(messages.size(), 2);
     for (const QString& m : messages)
-        EXPECT_TRUE(m.contains(QStringLiteral("no printer is installed"))) << m.toStdString();
+        EXPECT_TRUE(m.contains(QStringLiteral("print server is not running"))) << m.toStdString();
     EXPECT_TRUE(titles.isEmpty());
     EXPECT_TRUE(QDir(dir.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries).isEmpty());
 

@@ -1,0 +1,79 @@
+#include "WorkerWait.h"
+#include "App.h"
+
+#include <QCoreApplication>
+#include <QEventLoop>
+#include <QPointer>
+#include <QProgressDialog>
+
+#include <condition_variable>
+#include <mutex>
+#include <thread>
+
+namespace runtime {
+
+namespace {
+
+// Shown when the work has not ended by then: a print that goes through at once shows nothing.
+constexpr int kShowAfterMs = 400;
+
+QPointer<QProgressDialog> gWindow;
+
+struct Finish {
+    std::mutex mutex;
+    std::condition_variable ended;
+    bool done = false;
+    QEventLoop* loop = nullptr; // touched on the window's thread only
+    bool isDone() {
+        std::lock_guard lock(mutex);
+        return done;
+    }
+};
+
+} // namespace
+
+void RunWhileWaiting(QWidget* owner, const QString& busyText, std::function<void()> work) {
+    auto finish = std::make_shared<Finish>();
+    QEventLoop loop;
+    QProgressDialog window(busyText, QString(), 0, 0, owner);
+    window.setWindowTitle(App.Title);
+    window.setObjectName(QStringLiteral("workWaiting"));
+    window.setWindowModality(Qt::NonModal);
+    window.setAutoClose(false);
+    window.setMinimumDuration(kShowAfterMs);
+    window.setValue(0); // counts the moment from now
+    QPointer<QProgressDialog> outer = gWindow;
+    gWindow = &window;
+    finish->loop = &loop;
+    // Done first, then the loop woken (on the window's thread, if it still waits).
+    std::thread([finish, work = std::move(work)] {
+        work();
+        {
+            std::lock_guard lock(finish->mutex);
+            finish->done = true;
+        }
+        finish->ended.notify_all();
+        QMetaObject::invokeMethod(
+            QCoreApplication::instance(),
+            [finish] {
+                if (finish->loop)
+                    finish->loop->quit();
+            },
+            Qt::QueuedConnection);
+    }).detach();
+    while (!finish->isDone()) {
+        // -1: the application is quitting and no event loop runs any more; wait plainly.
+        if (loop.exec() == -1) {
+            std::unique_lock lock(finish->mutex);
+            finish->ended.wait(lock, [&] { return finish->done; });
+        }
+    }
+    finish->loop = nullptr;
+    gWindow = outer;
+}
+
+QWidget* WaitingWindow() {
+    return gWindow && gWindow->isVisible() ? gWindow.data() : nullptr;
+}
+
+} // namespace runtime
