@@ -5,6 +5,7 @@
 
 #include "core/mAPI.h"
 #include "mainwindow/frmTallix.h"
+#include "platform/filesync.h"
 #include "platform/print_server.h"
 #include "runtime/Interaction.h"
 #include "runtime/Printer.h"
@@ -65,6 +66,12 @@ QString askForPdfFile(const QString& title, const QString& why) {
     const QString path = chosen->endsWith(QLatin1String(".pdf"), Qt::CaseInsensitive)
                              ? *chosen
                              : *chosen + QStringLiteral(".pdf");
+    // A named pipe, device or folder at the path is no file to save into.
+    QString problem;
+    if (!platform::MayWriteFileAt(path, &problem)) {
+        MsgBox(QStringLiteral("The timetable cannot be saved: %1.").arg(problem), vbExclamation);
+        return QString();
+    }
     return timetable::MayReplace(path) ? path : QString();
 }
 

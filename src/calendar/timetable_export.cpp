@@ -7,6 +7,7 @@
 #include "core/mMain.h"
 #include "core/settings.h"
 #include "mainwindow/frmTallix.h"
+#include "platform/filesync.h"
 #include "platform/shell.h"
 #include "platform/whole_file.h"
 #include "runtime/App.h"

@@ -3,6 +3,7 @@
 #include "Printer.h"
 #include "WorkerWait.h"
 
+#include "platform/filesync.h"
 #include "platform/print_job.h"
 #include "platform/whole_file.h"
 
@@ -69,6 +70,12 @@ QString seconds() {
 } // namespace
 
 bool PrinterObject::writeFile(const QString& path, const QByteArray& pdf) {
+    // A named pipe, device or folder at the path is no file to print into.
+    QString why;
+    if (!platform::MayWriteFileAt(path, &why)) {
+        error_ = why + u'.';
+        return false;
+    }
     if (const int failure = platform::ReplaceWithWholeFile(path, pdf)) {
         error_ = QStringLiteral("the file \"%1\" could not be written: %2.")
                      .arg(path, QString::fromLocal8Bit(std::strerror(failure)));
