@@ -842,6 +842,17 @@ TEST_F(TimetableNoPrinter, TheUserIsToldAndOnlyAFileTheyNameIsWritten) {
     EXPECT_EQ(dialogs, 0);
     // The file was for that print only.
     EXPECT_TRUE(runtime::Printer().device().outputFileName().isEmpty());
+
+    // A named pipe at the name is no file to save into: the user is told, nothing waits on it
+    // and it stays a pipe.
+    ASSERT_EQ(::mkfifo(QFile::encodeName(path("pipe.pdf")).constData(), 0600), 0);
+    answer = path("pipe.pdf");
+    window->mnuPrintMonthGregorian[6]->trigger();
+    ASSERT_EQ(messages.size(), 6);
+    EXPECT_TRUE(messages[5].contains(QStringLiteral("named pipe"))) << messages[5].toStdString();
+    struct stat st {};
+    ASSERT_EQ(::lstat(QFile::encodeName(path("pipe.pdf")).constData(), &st), 0);
+    EXPECT_TRUE(S_ISFIFO(st.st_mode));
 }
 
 } // namespace
