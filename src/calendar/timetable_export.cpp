@@ -9,7 +9,6 @@
 #include "mainwindow/frmTallix.h"
 #include "platform/filesync.h"
 #include "platform/shell.h"
-#include "platform/whole_file.h"
 #include "runtime/App.h"
 #include "runtime/ErrObject.h"
 #include "runtime/Interaction.h"

@@ -39,6 +39,13 @@ QString RenameToFreeName(const QByteArray& from, const QString& name);
 // Syncs a folder, so that a rename into it survives a crash; false when it could not be.
 bool SyncFolder(const QString& folder);
 
+// Writes the bytes into a new file beside the path (CreateBeside), synced and closed with every
+// result checked, then renamed over the path itself: a full disk or any other failure leaves
+// the old file (or none) as it was, and a link, pipe or device at the path is replaced, never
+// written through or opened. A replaced file of the user's keeps its permissions. 0, or the
+// errno of the step that failed. The timetable export and the PDF of a print are written so.
+int ReplaceWithWholeFile(const QString& path, const QByteArray& bytes);
+
 // Opens a file to read without ever waiting on it: only a regular file is opened, and anything
 // else at the path (a named pipe, socket, device or folder, through links too) is refused before
 // a byte is read, so no path a user or another program chose can stop the caller. Returns the

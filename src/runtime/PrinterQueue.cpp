@@ -5,7 +5,6 @@
 
 #include "platform/filesync.h"
 #include "platform/print_job.h"
-#include "platform/whole_file.h"
 
 #include <QPrintEngine>
 
