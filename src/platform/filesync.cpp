@@ -144,13 +144,17 @@ bool SyncFolder(const QString& folder) {
     return ok;
 }
 
-QString NotRegularFileText(const QString& path, mode_t mode) {
+QString FileKindText(mode_t mode) {
     const char* kind = S_ISDIR(mode)                    ? "a folder"
                        : S_ISFIFO(mode)                 ? "a named pipe"
                        : S_ISSOCK(mode)                 ? "a socket"
                        : S_ISCHR(mode) || S_ISBLK(mode) ? "a device"
                                                         : "no file";
-    return QStringLiteral("%1 is %2, not a regular file").arg(path, QLatin1String(kind));
+    return QLatin1String(kind);
+}
+
+QString NotRegularFileText(const QString& path, mode_t mode) {
+    return QStringLiteral("%1 is %2, not a regular file").arg(path, FileKindText(mode));
 }
 
 int OpenRegularFile(const QString& path, QString* why, struct stat* st) {

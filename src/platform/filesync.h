@@ -58,6 +58,8 @@ int OpenRegularFile(const QString& path, QString* why, struct stat* st = nullptr
 // there ("... is a named pipe, not a regular file").
 bool MayWriteFileAt(const QString& path, QString* why);
 
+// What a file that is no regular one is, for a message: "a folder", "a named pipe"...
+QString FileKindText(mode_t mode);
 // "... is a folder, not a regular file", and the like for the kind of file mode names.
 QString NotRegularFileText(const QString& path, mode_t mode);
 

@@ -70,7 +70,7 @@ bool ParseWave(const QByteArray& image, WaveFormat* format, QByteArray* pcm);
 // is another matter.)
 bool IsPlayableWaveFile(const QString& path);
 // The same check, saying why: "" for a playable file, else the reason in words that follow
-// "cannot be played: " ("it is a FIFO (named pipe), not a regular file").
+// "cannot be played: " ("it is a named pipe, not a regular file").
 QString WaveFileProblem(const QString& path);
 
 // Why the last PlaySoundA call with a sound name did not start it, in the same words; "" when

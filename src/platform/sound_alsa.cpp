@@ -1,4 +1,5 @@
 #include "sound_alsa.h"
+#include "filesync.h"
 
 #include <QApplication>
 #include <QFile>
@@ -119,23 +120,6 @@ QString systemError(int err) {
     return QString::fromLocal8Bit(std::strerror(err));
 }
 
-// What a file that is not a regular one is, for a message.
-QString fileKind(mode_t mode) {
-    if (S_ISDIR(mode)) {
-        return QStringLiteral("a folder");
-    }
-    if (S_ISFIFO(mode)) {
-        return QStringLiteral("a FIFO (named pipe)");
-    }
-    if (S_ISSOCK(mode)) {
-        return QStringLiteral("a socket");
-    }
-    if (S_ISCHR(mode) || S_ISBLK(mode)) {
-        return QStringLiteral("a device");
-    }
-    return QStringLiteral("a special file");
-}
-
 // Wakes the worker of a job from its poll.
 void signalEvent(int fd) {
     const uint64_t one = 1;
@@ -211,7 +195,7 @@ std::unique_ptr<SoundSource> SoundSource::fromFile(const QString& path, QString*
         return refuse(QStringLiteral("it cannot be read (%1)").arg(systemError(err)));
     }
     if (!S_ISREG(st.st_mode)) {
-        return refuse(QStringLiteral("it is %1, not a regular file").arg(fileKind(st.st_mode)));
+        return refuse(QStringLiteral("it is %1, not a regular file").arg(FileKindText(st.st_mode)));
     }
     const int fd = ::open(name.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0) {

@@ -410,7 +410,7 @@ TEST_P(RealProgramWithAthanFile, PlaysItOrSaysWhyTheBeepPlayed) {
         const auto said = [&] {
             log += program.readAllStandardError();
             return log.contains("Dhuhr athan: the file \"" + athan.toUtf8() +
-                                "\" cannot be played: it is a FIFO (named pipe), not a regular "
+                                "\" cannot be played: it is a named pipe, not a regular "
                                 "file; the beep played instead");
         };
         EXPECT_TRUE(WaitFor(said, kReady)) << log.constData();

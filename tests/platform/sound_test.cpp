@@ -519,7 +519,7 @@ TEST_F(AlsaSound, PickingAndPlayingAgreeAndSayWhy) {
          "\"fmt \" chunk runs past the end"},
         {"compressed", writeFile("adpcm.wav", simpleWave({2, 1, 8000, 4, 256}, samples(64))),
          "compressed"},
-        {"a FIFO", fifo, "FIFO"},
+        {"a FIFO", fifo, "named pipe"},
         {"a device", QStringLiteral("/dev/zero"), "device"},
         {"a folder", dir_.path(), "folder"},
         {"missing", dir_.filePath("nothing.wav"), "No such file"},
