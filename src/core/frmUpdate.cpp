@@ -22,7 +22,6 @@
 #include <QSaveFile>
 #include <QStandardPaths>
 #include <limits>
-#include <unistd.h>
 
 #ifndef TALLIX_UPDATE_URL
 #define TALLIX_UPDATE_URL "https://tallixtime.example.org/downloads/version.txt"
@@ -289,11 +288,8 @@ void frmUpdate::downloaded() {
     // Only the regular file just written is read back: anything put in its place meanwhile (a
     // named pipe) is refused without waiting on it.
     QString why;
-    const int fd = platform::OpenRegularFile(path, &why);
     QFile in;
-    const bool read = fd >= 0 && in.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle);
-    if (fd >= 0 && !read)
-        ::close(fd);
+    const bool read = platform::OpenRegularFile(&in, path, &why);
     const QByteArray content = read ? in.read(kUpdateMaxBytes) : QByteArray();
     in.close();
     QFile::remove(path);

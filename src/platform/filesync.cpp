@@ -189,6 +189,18 @@ int OpenRegularFile(const QString& path, QString* why, struct stat* st) {
     return fd;
 }
 
+bool OpenRegularFile(QFile* file, const QString& path, QString* why) {
+    const int fd = OpenRegularFile(path, why);
+    if (fd < 0)
+        return false;
+    if (!file->open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        *why = QStringLiteral("%1 cannot be read").arg(path);
+        return false;
+    }
+    return true;
+}
+
 bool MayWriteFileAt(const QString& path, QString* why) {
     struct stat st {};
     why->clear();

@@ -4,6 +4,8 @@
 #include <QByteArray>
 #include <QString>
 
+class QFile;
+
 #include <sys/stat.h>
 #include <sys/types.h>
 
@@ -52,6 +54,9 @@ int ReplaceWithWholeFile(const QString& path, const QByteArray& bytes);
 // descriptor (read-only, blocking reads) and fills *st; -1 with errno set when there is no
 // regular file to read, *why then saying what is wrong ("" when nothing is at the path).
 int OpenRegularFile(const QString& path, QString* why, struct stat* st = nullptr);
+// The same, the descriptor handed to file (which then owns and closes it); false when there is
+// no regular file to read (*why says why, "" when nothing is at the path) or it cannot be read.
+bool OpenRegularFile(QFile* file, const QString& path, QString* why);
 
 // Whether a file may be written at the path without the writer waiting on it: nothing is there
 // (a dangling link included) or a regular file is. Otherwise false, and *why says what is

@@ -1002,15 +1002,10 @@ private:
         // Only a regular file is an entry: a named pipe in its place is never waited on. An
         // entry is a few lines; no more than a settings file is read of it.
         QString why;
-        const int fd = OpenRegularFile(autostart_ + u'/' + autostartFileName(name), &why);
         QFile f;
-        if (fd < 0) {
+        if (!OpenRegularFile(&f, autostart_ + u'/' + autostartFileName(name), &why)) {
             if (!why.isEmpty())
                 qWarning("tallix-time: the autostart entry is left alone: %s", qPrintable(why));
-            return ERROR_FILE_NOT_FOUND;
-        }
-        if (!f.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
-            ::close(fd);
             return ERROR_FILE_NOT_FOUND;
         }
         const QStringList lines = QString::fromUtf8(f.read(kMaxRegistryFileSize)).split(u'\n');

@@ -9,8 +9,6 @@
 #include <QImageReader>
 #include <QMouseEvent>
 
-#include <unistd.h>
-
 StdPicture::StdPicture(const QPixmap& pixmap) : d_(std::make_shared<Data>()) {
     d_->pixmap = pixmap;
 }
@@ -34,14 +32,11 @@ StdPicture LoadPicture(const QString& fileName) {
     // into the program (":/...") are read as they are.
     const bool embedded = fileName.startsWith(QLatin1String(":/"));
     QString why;
-    const int fd = fileName.isEmpty() || embedded ? -1 : platform::OpenRegularFile(fileName, &why);
     QFile file(embedded ? fileName : QString());
     const bool opened =
         embedded ? file.open(QIODevice::ReadOnly)
-                 : fd >= 0 && file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle);
+                 : !fileName.isEmpty() && platform::OpenRegularFile(&file, fileName, &why);
     if (!opened) {
-        if (fd >= 0)
-            ::close(fd);
         if (why.isEmpty())
             Err.Raise(vbErrFileNotFound);
         else
