@@ -677,6 +677,13 @@ private:
 
     enum class Read { Absent, Parsed, Unchanged, Failed, TooLarge };
 
+    // Why a file was not read: "<size> than any settings file of this program (at most N MB)".
+    static QString tooLarge(const QString& size) {
+        return QStringLiteral("%1 than any settings file of this program (at most %2 MB)")
+            .arg(size)
+            .arg(kMaxRegistryFileSize / (1024 * 1024));
+    }
+
     // Opens the file (through a link) and reads it unless it is the version parsed before.
     // Only "no such file" counts as no store: a file that cannot be read is no empty store.
     // Only a regular file is opened (a named pipe would wait for a writer), and a file larger
@@ -689,10 +696,8 @@ private:
             return why->isEmpty() ? Read::Absent : Read::Failed;
         if (st.st_size > kMaxRegistryFileSize) {
             ::close(fd);
-            *why = QStringLiteral("it is %1 MB, larger than any settings file of this program "
-                                  "(at most %2 MB)")
-                       .arg(double(st.st_size) / (1024 * 1024), 0, 'f', 1)
-                       .arg(kMaxRegistryFileSize / (1024 * 1024));
+            *why = tooLarge(QStringLiteral("it is %1 MB, larger")
+                                .arg(double(st.st_size) / (1024 * 1024), 0, 'f', 1));
             return Read::TooLarge;
         }
         version->dev = st.st_dev;
@@ -718,9 +723,7 @@ private:
         *content = f.read(kMaxRegistryFileSize + 1);
         if (content->size() > kMaxRegistryFileSize) {
             content->clear();
-            *why = QStringLiteral("it is larger than any settings file of this program (at most "
-                                  "%1 MB)")
-                       .arg(kMaxRegistryFileSize / (1024 * 1024));
+            *why = tooLarge(QStringLiteral("it is larger"));
             return Read::TooLarge;
         }
         if (f.error() != QFileDevice::NoError) {
