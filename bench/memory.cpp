@@ -15,6 +15,7 @@
 #include "preferences/dialogs.h"
 #include "preferences/frmPreferences.h"
 #include "preferences/mGetWavFile.h"
+#include "resident.h"
 #include "runtime/Clock.h"
 #include "runtime/Interaction.h"
 
@@ -37,17 +38,6 @@
 #include <unistd.h>
 
 namespace {
-
-double residentKB() {
-    long pages = 0;
-    long resident = 0;
-    if (FILE* f = std::fopen("/proc/self/statm", "r")) {
-        if (std::fscanf(f, "%ld %ld", &pages, &resident) != 2)
-            resident = 0;
-        std::fclose(f);
-    }
-    return resident * static_cast<double>(::sysconf(_SC_PAGESIZE)) / 1024;
-}
 
 double heapKB() {
     return static_cast<double>(mallinfo2().uordblks) / 1024;
@@ -110,14 +100,14 @@ void measure(benchmark::State& state, const std::function<void()>& cycle) {
         cycle();
         settle();
     }
-    const double resident = residentKB();
+    const double resident = ResidentKB();
     const double heap = heapKB();
     for (auto _ : state) {
         cycle();
         settle();
     }
     const double n = double(state.iterations());
-    state.counters["kB_per_cycle"] = (residentKB() - resident) / n;
+    state.counters["kB_per_cycle"] = (ResidentKB() - resident) / n;
     state.counters["heap_kB_per_cycle"] = (heapKB() - heap) / n;
 }
 

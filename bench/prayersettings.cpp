@@ -5,6 +5,7 @@
 #include "core/settings.h"
 #include "platform/tzlist.h"
 #include "prayersettings/frmPrayerSettings.h"
+#include "resident.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -16,17 +17,6 @@
 #include <unistd.h>
 
 namespace {
-
-double residentMegabytes() {
-    long pages = 0;
-    long resident = 0;
-    if (FILE* f = std::fopen("/proc/self/statm", "r")) {
-        if (std::fscanf(f, "%ld %ld", &pages, &resident) != 2)
-            resident = 0;
-        std::fclose(f);
-    }
-    return resident * static_cast<double>(::sysconf(_SC_PAGESIZE)) / (1024 * 1024);
-}
 
 // The command: a new dialog shown, its events run; then closed as Cancel closes it.
 void openAndClose(benchmark::State& state) {
@@ -48,14 +38,14 @@ double gBeforeFirst = 0;
 void BM_FirstOpening(benchmark::State& state) {
     for (auto _ : state)
         openAndClose(state);
-    state.counters["resident_growth_MB"] = residentMegabytes() - gBeforeFirst;
+    state.counters["resident_growth_MB"] = ResidentKB() / 1024 - gBeforeFirst;
 }
 BENCHMARK(BM_FirstOpening)->Iterations(1)->Unit(benchmark::kMillisecond);
 
 void BM_Opening(benchmark::State& state) {
     for (auto _ : state)
         openAndClose(state);
-    state.counters["resident_growth_MB"] = residentMegabytes() - gBeforeFirst;
+    state.counters["resident_growth_MB"] = ResidentKB() / 1024 - gBeforeFirst;
 }
 BENCHMARK(BM_Opening)->Unit(benchmark::kMillisecond);
 
@@ -80,7 +70,7 @@ int main(int argc, char** argv) {
         // ... and made the zone list a few seconds after it came up.
         platform::EnumWindowsZones();
     }
-    gBeforeFirst = residentMegabytes();
+    gBeforeFirst = ResidentKB() / 1024;
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     return 0;
