@@ -1,6 +1,7 @@
 #include "core/mMain.h"
 #include "platform/display.h"
 #include "platform/open_files.h"
+#include "platform/signals.h"
 #include "runtime/Clock.h"
 
 #include <QApplication>
@@ -9,6 +10,9 @@
 #include <QIcon>
 
 int main(int argc, char* argv[]) {
+    // Ctrl+C or a log-out from the first moment on ends the program as the end of the session
+    // does (see Main): caught now, acted on once Qt's event loop runs.
+    platform::CatchSessionEndSignals();
     // Room for the data server's clients beside what Qt, GLib, D-Bus and ALSA need; the
     // servers take only as many clients as leave a reserve under the limit.
     platform::RaiseOpenFileLimit();

@@ -6,6 +6,7 @@
 #include "mainwindow/frmTallix.h"
 #include "platform/mutex.h"
 #include "platform/process_state.h"
+#include "platform/signals.h"
 #include "platform/window.h"
 #include "runtime/App.h"
 #include "runtime/ErrObject.h"
@@ -36,10 +37,11 @@ std::int16_t gSplashMode = 0;
 
 namespace {
 std::int16_t gBusyCount = 0;
-// Main is bringing the program up: its event loop does not run yet, so an unload could not end
-// the program; a session end that comes meanwhile is noted and acted on once the window is up.
+// Main is bringing the program up: its event loop does not run yet, so unloading the main
+// window would not end the program. A session end meanwhile ends it at once.
 bool gStarting = false;
-bool gEndAfterStart = false;
+// A session end is under way: the end signals after the first change nothing.
+bool gEnding = false;
 
 Q_LOGGING_CATEGORY(lcHandover, "tallix.handover", QtInfoMsg)
 
@@ -92,16 +94,25 @@ void PlayStartupSound() {
 }
 
 void EndSessionOfMainWindow() {
-    if (gStarting) {
-        gEndAfterStart = true;
+    if (gEnding)
         return;
-    }
-    if (frmTallix* window = MainWindow())
+    gEnding = true;
+    frmTallix* window = MainWindow();
+    if (window)
         window->EndSession();
+    if (!gStarting)
+        return; // the event loop ends with the last form
+    // The signal reached an event loop of the start (a DoEvents, a message, the splash), never
+    // the middle of a file being written, so the settings file is whole. What the start made
+    // went with the window's unload; End removes the window list and socket of any window.
+    End(0);
 }
 
 int Main() {
     gStarting = true;
+    // From here on an end signal ends the program as the end of the session does, once; main
+    // has caught the signals since its first line, and those that came meanwhile arrive now.
+    platform::InstallSessionEndHook([](int) { EndSessionOfMainWindow(); });
     SetBusy(true);
     gMutex = std::make_unique<cMutex>();
 
@@ -154,10 +165,6 @@ int Main() {
     platform::HoldHandoverRequests(false);
     SetBusy(false);
     gStarting = false;
-    if (gEndAfterStart) {
-        mainWindow->EndSession();
-        return 0;
-    }
     return QApplication::exec();
 }
 

@@ -20,9 +20,10 @@ extern std::int16_t gSplashMode;
 // Returns the process's exit code.
 int Main();
 
-// The end of the session (SIGTERM, SIGHUP, SIGINT): unloads the main window as a log-out does.
-// While Main is still bringing the program up, the end waits until the window is up: only then
-// can the unload end the program.
+// The end of the session (SIGTERM, SIGHUP, SIGINT): unloads the main window as a log-out does,
+// and the program ends with status 0. While Main is still bringing the program up it ends at
+// once, after unloading the main window if there is one yet. Acts on the first call only: the
+// signals that come while the program ends change nothing.
 void EndSessionOfMainWindow();
 
 // Tells the user that the copy holding the mutex (process pid, 0 when not known) has made no

@@ -11,7 +11,6 @@
 #include "mTray.h"
 #include "mVolume.h"
 #include "platform/broadcasts.h"
-#include "platform/signals.h"
 #include "platform/sysparams.h"
 #include "platform/tzlist.h"
 #include "runtime/App.h"
@@ -111,8 +110,6 @@ void frmTallix::Form_Load() {
                               "cannot read the prayer times until Tallix Time starts again.")
                    .arg(DataServerTrouble()),
                vbExclamation, App.Title);
-    // A log-out or shutdown that stops the process ends it as the session's end does.
-    platform::InstallSessionEndHook([](int) { EndSessionOfMainWindow(); });
 
     // The printer is made with the timetable printing's defaults at the first print: loading
     // the print service here would cost every start for the few that print.
@@ -167,7 +164,6 @@ void frmTallix::Form_Unload(int*) {
     tmrMain->stop();
     for (QWidget* w : findChildren<QWidget*>())
         w->unsetCursor();
-    platform::InstallSessionEndHook(nullptr);
     platform::StopSystemBroadcasts();
     UnhookMainWindow(hWnd());
     RemoveTrayIcon(hWnd());

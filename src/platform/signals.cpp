@@ -40,7 +40,35 @@ void setHandler(void (*handler)(int)) {
         setAction(signalNumber, handler);
 }
 
+// Reads the signals waiting in the pipe into the hook whenever the event loop sees one.
+void watchPipe() {
+    if (g_notifier || g_pipe[0] < 0)
+        return;
+    g_notifier =
+        new QSocketNotifier(g_pipe[0], QSocketNotifier::Read, QCoreApplication::instance());
+    QObject::connect(g_notifier, &QSocketNotifier::activated, g_notifier, [] {
+        unsigned char byte = 0;
+        while (::read(g_pipe[0], &byte, 1) == 1)
+            if (g_hook)
+                g_hook(byte);
+    });
+}
+
 } // namespace
+
+void CatchSessionEndSignals() {
+    // A write to a reader that went away (a data-server client, a closed pipe) fails with
+    // EPIPE where it is made; it must not end the program.
+    setAction(SIGPIPE, SIG_IGN);
+    if (g_pipe[0] < 0 && ::pipe2(g_pipe, O_CLOEXEC | O_NONBLOCK) != 0) {
+        qWarning("pipe2 for the session-end signals: %s; SIGTERM, SIGHUP and SIGINT keep "
+                 "their default actions",
+                 std::strerror(errno));
+        g_pipe[0] = g_pipe[1] = -1;
+        return;
+    }
+    setHandler(&onSessionSignal);
+}
 
 void InstallSessionEndHook(std::function<void(int)> hook) {
     if (!hook) {
@@ -49,27 +77,8 @@ void InstallSessionEndHook(std::function<void(int)> hook) {
         return;
     }
     g_hook = std::move(hook);
-    // A write to a reader that went away (a data-server client, a closed pipe) fails with
-    // EPIPE where it is made; it must not end the program.
-    setAction(SIGPIPE, SIG_IGN);
-    if (g_pipe[0] < 0) {
-        if (::pipe2(g_pipe, O_CLOEXEC | O_NONBLOCK) != 0) {
-            qWarning("pipe2 for the session-end signals: %s; SIGTERM, SIGHUP and SIGINT keep "
-                     "their default actions",
-                     std::strerror(errno));
-            g_pipe[0] = g_pipe[1] = -1;
-            return;
-        }
-        g_notifier =
-            new QSocketNotifier(g_pipe[0], QSocketNotifier::Read, QCoreApplication::instance());
-        QObject::connect(g_notifier, &QSocketNotifier::activated, g_notifier, [] {
-            unsigned char byte = 0;
-            while (::read(g_pipe[0], &byte, 1) == 1)
-                if (g_hook)
-                    g_hook(byte);
-        });
-    }
-    setHandler(&onSessionSignal);
+    CatchSessionEndSignals();
+    watchPipe();
 }
 
 } // namespace platform

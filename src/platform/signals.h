@@ -10,9 +10,15 @@
 
 namespace platform {
 
-// Installs the handlers for SIGTERM, SIGHUP and SIGINT and the hook they lead to, and ignores
-// SIGPIPE; nullptr puts the default actions of the three back (SIGPIPE stays ignored). The hook
-// gets the signal number. A handler that cannot be set up is logged as a warning.
+// Catches SIGTERM, SIGHUP and SIGINT from now on and ignores SIGPIPE; needs no Qt, so main
+// calls it first of all. A signal caught before a hook is installed waits for it: none ends the
+// program with its default action meanwhile. A handler that cannot be set up is logged as a
+// warning.
+void CatchSessionEndSignals();
+
+// Installs the hook the caught signals lead to (catching them, when not done yet); it gets the
+// signal number, one call per signal, from the event loop of the QCoreApplication, which must
+// exist. nullptr puts the default actions of the three back (SIGPIPE stays ignored).
 void InstallSessionEndHook(std::function<void(int signalNumber)> hook);
 
 } // namespace platform

@@ -118,9 +118,10 @@ bool LocateWaveData(const WaveReader& read, qint64 imageSize, WaveLayout* layout
         return refuse(QStringLiteral("it is not a RIFF WAVE file"));
     }
     // The RIFF size is often wrong in files written by careless tools; the image's own size
-    // bounds the walk instead, and every chunk must fit inside it. The walk is bounded too: a
-    // chunk of size 0 (a file of zeros after its header) or too many chunks end it, so a huge
-    // file that is no recording is refused after a few reads.
+    // bounds the walk instead, and every chunk must fit inside it. The walk is bounded too: an
+    // empty chunk (a LIST a tagger left without entries) is passed over like any other, but
+    // after kMaxChunks chunks the walk ends, so a huge file that is no recording (zeros after
+    // its header read as empty chunks) is refused after that many small reads.
     WaveFormat format;
     bool haveFormat = false;
     qint64 dataOffset = -1;
@@ -139,7 +140,9 @@ bool LocateWaveData(const WaveReader& read, qint64 imageSize, WaveLayout* layout
         qint64 size = le32(chunk + 4);
         const qint64 body = pos + 8;
         const bool isData = std::memcmp(chunk, "data", 4) == 0;
-        if (size == 0) {
+        const bool isFormat = std::memcmp(chunk, "fmt ", 4) == 0;
+        // Empty samples or an empty format describe nothing that plays.
+        if (size == 0 && (isData || isFormat)) {
             return refuse(QStringLiteral("it has a chunk of size 0 (%1)").arg(chunkName(chunk)));
         }
         if (body + size > imageSize) {
@@ -153,7 +156,7 @@ bool LocateWaveData(const WaveReader& read, qint64 imageSize, WaveLayout* layout
             }
             size = imageSize - body;
         }
-        if (std::memcmp(chunk, "fmt ", 4) == 0) {
+        if (isFormat) {
             if (haveFormat) {
                 return refuse(QStringLiteral("it has two \"fmt \" chunks"));
             }

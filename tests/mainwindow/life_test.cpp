@@ -15,6 +15,7 @@
 #include "mainwindow/mTray.h"
 #include "platform/broadcasts.h"
 #include "platform/dde.h"
+#include "platform/signals.h"
 #include "platform/wndproc.h"
 #include "runtime/Clock.h"
 #include "runtime/Interaction.h"
@@ -245,6 +246,8 @@ TEST_F(Life, TheEndOfTheSessionUnloadsWithoutAsking) {
     });
     const HWND hWnd = window->hWnd();
     const QString before = registry.text(kSettingsKey, QStringLiteral("Latitude"));
+    // As Main leads the end signals to the main window.
+    platform::InstallSessionEndHook([](int) { EndSessionOfMainWindow(); });
     std::raise(SIGTERM);
     pump(100);
     EXPECT_FALSE(asked);

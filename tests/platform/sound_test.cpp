@@ -105,6 +105,7 @@ struct ParseCase {
 std::vector<ParseCase> parseCases() {
     const QByteArray pcm12 = samples(12);
     const QByteArray oddList = chunk("LIST", QByteArray("abc")); // 3 bytes and a pad byte
+    const QByteArray emptyList = chunk("LIST", QByteArray());
     std::vector<ParseCase> cases = {
         {"8-bit mono", simpleWave({1, 1, 8000, 8}, pcm12), true, {1, 8000, 8}, pcm12},
         {"8-bit stereo", simpleWave({1, 2, 22050, 8}, pcm12), true, {2, 22050, 8}, pcm12},
@@ -184,8 +185,22 @@ std::vector<ParseCase> parseCases() {
         {"zero channels", simpleWave({1, 0, 8000, 16, 2}, pcm12), false, {}, {}},
         {"65 channels", simpleWave({1, 65, 8000, 8}, samples(130)), false, {}, {}},
         {"less than one frame of samples", simpleWave({1, 2, 8000, 16}, samples(3)), false, {}, {}},
-        {"a chunk of size 0 before the data",
-         riff(chunk("fmt ", fmtBody({})) + chunk("LIST", QByteArray()) + chunk("data", pcm12)),
+        // A tagger that found nothing to say leaves an empty LIST: passed over like the rest.
+        {"an empty chunk before the data",
+         riff(chunk("fmt ", fmtBody({})) + emptyList + chunk("data", pcm12)),
+         true,
+         {1, 8000, 16},
+         pcm12},
+        {"an empty chunk first, then an odd-sized one with its pad byte",
+         riff(emptyList + chunk("fmt ", fmtBody({1, 2, 8000, 8})) + oddList + emptyList +
+              chunk("data", pcm12)),
+         true,
+         {2, 8000, 8},
+         pcm12},
+        {"an empty format", riff(chunk("fmt ", {}) + chunk("data", pcm12)), false, {}, {}},
+        {"empty samples", riff(chunk("fmt ", fmtBody({})) + chunk("data", {})), false, {}, {}},
+        {"empty samples, then more",
+         riff(chunk("fmt ", fmtBody({})) + chunk("data", {}) + chunk("data", pcm12)),
          false,
          {},
          {}},

@@ -198,4 +198,18 @@ TEST(SessionEndSignals, EndSignalsReachTheHookOnTheEventLoop) {
     EXPECT_EQ(handler(SIGPIPE), SIG_IGN);
 }
 
+// Caught before there is a hook (the program's first moments): the signal ends nothing by
+// itself and reaches the hook once it is installed.
+TEST(SessionEndSignals, ASignalBeforeTheHookWaitsForIt) {
+    platform::CatchSessionEndSignals();
+    std::raise(SIGINT);
+    std::raise(SIGTERM);
+    Pump(50);
+    QVector<int> got;
+    platform::InstallSessionEndHook([&](int n) { got.append(n); });
+    EXPECT_TRUE(WaitFor([&] { return got.size() >= 2; }, 30000));
+    EXPECT_EQ(got, (QVector<int>{SIGINT, SIGTERM}));
+    platform::InstallSessionEndHook(nullptr);
+}
+
 } // namespace
