@@ -255,15 +255,13 @@ private:
             if (it == peers_.end() || !it->second.socket)
                 return;
             QLocalSocket* socket = it->second.socket;
-            // (A peek at a socket that holds nothing would give it read buffers to keep.)
-            if (socket->bytesAvailable() == 0)
-                return;
-            const QByteArray head = socket->peek(kMaxLine + 1);
-            const auto lf = head.indexOf('\n');
-            if (lf < 0) {
-                if (head.size() > kMaxLine)
+            // Lines are taken from what the socket has read, without a peek: a peek would give
+            // each socket a read buffer of its own to keep, however little it said.
+            if (!socket->canReadLine()) {
+                const qint64 waiting = socket->bytesAvailable();
+                if (waiting > kMaxLine)
                     drop(h, true); // no line of ours is that long; nothing to resynchronise on
-                else if (!head.isEmpty() && !it->second.quiet->isActive())
+                else if (waiting > 0 && !it->second.quiet->isActive())
                     it->second.quiet->start(gQuietClientMs); // a line begun
                 return;
             }
@@ -271,7 +269,12 @@ private:
                 QTimer::singleShot(0, socket, [this, h] { readLines(h); });
                 return;
             }
-            const QByteArray line = socket->read(lf + 1).chopped(1);
+            QByteArray line = socket->readLine(kMaxLine + 2); // the line, its LF and a NUL
+            if (!line.endsWith('\n')) {
+                drop(h, true); // over a line's length
+                return;
+            }
+            line.chop(1);
             if (it->second.connected)
                 it->second.quiet->stop(); // a whole line; before CONNECT only an accepted one
             handle(h, line);
