@@ -22,8 +22,8 @@
 #include <QTimer>
 #include <algorithm>
 #include <atomic>
-#include <cctype>
 #include <benchmark/benchmark.h>
+#include <cctype>
 #include <chrono>
 #include <csignal>
 #include <cstdlib>

@@ -276,7 +276,8 @@ void hear(DataClient& c) {
 
 // Runs the event loop (the server's side) until every client has heard what it waits for, or
 // 20 s have passed.
-bool serveUntil(std::vector<DataClient>& clients, const std::function<bool(const DataClient&)>& done) {
+bool serveUntil(std::vector<DataClient>& clients,
+                const std::function<bool(const DataClient&)>& done) {
     QElapsedTimer waited;
     waited.start();
     for (;;) {
@@ -326,7 +327,8 @@ void BM_DataServerRound(benchmark::State& state) {
                 "CONNECT TallixTime\nADVSTART Fajr\nADVSTART timeremaining\nADVSTART  Location \n";
             (void)::send(advisers.back().fd, lines.data(), lines.size(), MSG_NOSIGNAL);
         }
-        failed |= !serveUntil(advisers, [](const DataClient& c) { return count(c.heard, "OK\n") == 4; });
+        failed |=
+            !serveUntil(advisers, [](const DataClient& c) { return count(c.heard, "OK\n") == 4; });
         window->tmrDDE_Timer();
         failed |= !serveUntil(advisers,
                               [](const DataClient& c) { return count(c.heard, "ADVDATA ") == 3; });

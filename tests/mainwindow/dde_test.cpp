@@ -40,6 +40,29 @@ std::string Spelling(const std::string& name, int n) {
     return s + std::string(std::size_t(n % 3), ' ');
 }
 
+// Opens a client of the window's server and connects it on the topic.
+void Connect(DdeClient& c) {
+    ASSERT_TRUE(c.open(DdeClient::socketPath("TallixTime")));
+    ASSERT_EQ(c.call("CONNECT TallixTime").kind, DdeClient::Message::Ok);
+}
+
+// Sends ADVSTART for the first count spellings of the name at once; the OKs answered (pushes
+// that come between them skipped).
+int StartSpellings(DdeClient& c, const std::string& name, int count) {
+    using Msg = DdeClient::Message;
+    std::string burst;
+    for (int n = 0; n < count; ++n)
+        burst += "ADVSTART " + Spelling(name, n) + "\n";
+    burst.pop_back(); // send() ends the last line
+    std::thread writer([&] { c.send(burst); });
+    int ok = 0;
+    Msg m;
+    while (ok < count && (m = c.next(20000)).kind != Msg::TimedOut && m.kind != Msg::Closed)
+        ok += m.kind == Msg::Ok ? 1 : 0;
+    writer.join();
+    return ok;
+}
+
 class DdeWindow : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -262,12 +285,9 @@ TEST_F(DdeWindow, TwoClientsAdviseAndOneStops) {
     start();
     using Msg = DdeClient::Message;
     DdeClient a, b;
-    const std::string path = DdeClient::socketPath("TallixTime");
     WhileServing([&] {
-        for (DdeClient* c : {&a, &b}) {
-            ASSERT_TRUE(c->open(path));
-            ASSERT_EQ(c->call("CONNECT TallixTime").kind, Msg::Ok);
-        }
+        Connect(a);
+        Connect(b);
         EXPECT_EQ(a.call("ADVSTART  fajr").kind, Msg::Ok);
         EXPECT_EQ(b.call("ADVSTART TimeRemainingSeconds").kind, Msg::Ok);
         EXPECT_EQ(b.call("ADVSTART Sunrise").kind, Msg::No);
@@ -305,22 +325,10 @@ TEST_F(DdeWindow, ManySpellingsOfAnItemAreOneLink) {
     const std::string name = "TimeRemainingSeconds";
     const std::string latest = Spelling(name, kSpellings - 1);
     DdeClient a, b;
-    const std::string path = DdeClient::socketPath("TallixTime");
     WhileServing([&] {
-        for (DdeClient* c : {&a, &b}) {
-            ASSERT_TRUE(c->open(path));
-            ASSERT_EQ(c->call("CONNECT TallixTime").kind, Msg::Ok);
-        }
-        std::string burst;
-        for (int n = 0; n < kSpellings; ++n)
-            burst += "ADVSTART " + Spelling(name, n) + "\n";
-        burst.pop_back(); // send() ends the last line
-        std::thread writer([&] { a.send(burst); });
-        int ok = 0;
-        while (ok < kSpellings && a.next(10000).kind == Msg::Ok)
-            ++ok;
-        writer.join();
-        EXPECT_EQ(ok, kSpellings);
+        Connect(a);
+        Connect(b);
+        EXPECT_EQ(StartSpellings(a, name, kSpellings), kSpellings);
         EXPECT_EQ(a.call("ADVSTART fajr").kind, Msg::Ok);
         EXPECT_EQ(b.call("ADVSTART TIMEREMAININGSECONDS").kind, Msg::Ok);
     });
@@ -354,25 +362,12 @@ TEST_F(DdeWindow, NewClientsAreAnsweredWhileAClientHoldsThousandsOfAdviseStarts)
     start();
     using Msg = DdeClient::Message;
     constexpr int kSpellings = 30000;
-    const std::string path = DdeClient::socketPath("TallixTime");
     DdeClient holder;
     std::atomic<bool> stop{false};
     std::atomic<int> pushes{0};
     WhileServing([&] {
-        ASSERT_TRUE(holder.open(path));
-        ASSERT_EQ(holder.call("CONNECT TallixTime").kind, Msg::Ok);
-        std::string burst;
-        for (int n = 0; n < kSpellings; ++n)
-            burst += "ADVSTART " + Spelling("TimeRemainingSeconds", n) + "\n";
-        burst.pop_back();
-        std::thread writer([&] { holder.send(burst); });
-        int ok = 0;
-        Msg m;
-        while (ok < kSpellings && (m = holder.next(20000)).kind != Msg::TimedOut &&
-               m.kind != Msg::Closed)
-            ok += m.kind == Msg::Ok ? 1 : 0;
-        writer.join();
-        ASSERT_EQ(ok, kSpellings);
+        Connect(holder);
+        ASSERT_EQ(StartSpellings(holder, "TimeRemainingSeconds", kSpellings), kSpellings);
     });
     // The holder reads its pushes on a thread of its own while new clients come, for a few
     // rounds.
@@ -389,7 +384,7 @@ TEST_F(DdeWindow, NewClientsAreAnsweredWhileAClientHoldsThousandsOfAdviseStarts)
     WhileServing([&] {
         for (int i = 0; i < 6; ++i) {
             DdeClient c;
-            ASSERT_TRUE(c.open(path));
+            ASSERT_TRUE(c.open(DdeClient::socketPath("TallixTime")));
             EXPECT_EQ(c.call("CONNECT TallixTime", 20000).kind, Msg::Ok) << "client " << i;
             EXPECT_EQ(c.call("REQUEST Fajr", 20000).text(), "5:10:00") << "client " << i;
             std::this_thread::sleep_for(std::chrono::milliseconds(500));

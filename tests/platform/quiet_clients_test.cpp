@@ -127,8 +127,8 @@ TEST_F(DataServerQuietClients, ClosedUntilConnectedKeptOnceConnected) {
             },
             60000);
         for (std::size_t i = 0; i < closing.size(); ++i)
-            EXPECT_TRUE(closed[i]) << "a client that sent " << quiet[i].what
-                                   << " is still connected";
+            EXPECT_TRUE(closed[i])
+                << "a client that sent " << quiet[i].what << " is still connected";
     }
 
     EXPECT_EQ(UntilClosed(idle, 0), "<open>");
