@@ -1,5 +1,6 @@
-// Memory kept per use: each dialog opened and closed, and a month's timetable exported, many
-// times over in one process with the main window up. Each benchmark first runs a few cycles
+// Memory kept per use: each dialog opened and closed, a month's timetable exported, and a round
+// of the data server's clients come and gone, many times over in one process with the main
+// window up. Each benchmark first runs a few cycles
 // (what a first opening loads for good: fonts, the style's icons, the zone list), then counts
 // what the process holds more after the measured cycles: resident memory (/proc/self/statm)
 // and the heap in use (mallinfo2), per cycle. Goal: nothing, i.e. a few hundred bytes of
@@ -10,6 +11,8 @@
 #include "core/frmUpdate.h"
 #include "core/settings.h"
 #include "mainwindow/frmTallix.h"
+#include "platform/dde.h"
+#include "platform/open_files.h"
 #include "platform/shell.h"
 #include "prayersettings/frmPrayerSettings.h"
 #include "preferences/dialogs.h"
@@ -23,6 +26,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMouseEvent>
@@ -31,11 +35,18 @@
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTimer>
+#include <algorithm>
 #include <benchmark/benchmark.h>
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <functional>
 #include <malloc.h>
+#include <string>
+#include <sys/socket.h>
+#include <sys/un.h>
 #include <unistd.h>
+#include <vector>
 
 namespace {
 
@@ -234,6 +245,124 @@ void BM_ClockTick(benchmark::State& state) {
 }
 BENCHMARK(BM_ClockTick)->Iterations(2000)->Unit(benchmark::kMicrosecond);
 
+// A client of the data server on a non-blocking socket, and what the server has said to it.
+struct DataClient {
+    int fd = -1;
+    std::string heard;
+    bool ended = false; // the server closed the connection
+};
+
+DataClient connectData(const QByteArray& path) {
+    DataClient c;
+    sockaddr_un addr{};
+    addr.sun_family = AF_UNIX;
+    std::memcpy(addr.sun_path, path.constData(), size_t(path.size()));
+    c.fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+    if (c.fd >= 0 && ::connect(c.fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0) {
+        ::close(c.fd);
+        c.fd = -1;
+    }
+    return c;
+}
+
+void hear(DataClient& c) {
+    char buffer[4096];
+    ssize_t n = 0;
+    while (!c.ended && (n = ::recv(c.fd, buffer, sizeof buffer, MSG_DONTWAIT)) > 0)
+        c.heard.append(buffer, size_t(n));
+    if (n == 0 || (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK))
+        c.ended = true;
+}
+
+// Runs the event loop (the server's side) until every client has heard what it waits for, or
+// 20 s have passed.
+bool serveUntil(std::vector<DataClient>& clients,
+                const std::function<bool(const DataClient&)>& done) {
+    QElapsedTimer waited;
+    waited.start();
+    for (;;) {
+        bool all = true;
+        for (DataClient& c : clients) {
+            hear(c);
+            all = all && done(c);
+        }
+        if (all)
+            return true;
+        if (waited.elapsed() > 20000)
+            return false;
+        QApplication::processEvents(QEventLoop::AllEvents, 5);
+    }
+}
+
+std::size_t count(const std::string& s, const char* what) {
+    std::size_t n = 0;
+    for (auto at = s.find(what); at != std::string::npos; at = s.find(what, at + 1))
+        ++n;
+    return n;
+}
+
+// The data server's round: 300 clients connect, start advise loops on three items, get a push
+// of each and leave; then 900 connections say nothing until the server drops them (the ones
+// past its cap of clients are turned away). Once they are gone the server holds nothing of them.
+void BM_DataServerRound(benchmark::State& state) {
+    frmTallix* window = MainWindow();
+    gActivateDDEServer = 1;
+    platform::SetDataServerQuietClientTimeout(300);
+    if (!window->InitializeDDE()) {
+        state.SkipWithError("the data server does not start");
+        return;
+    }
+    window->tmrDDE.setInterval(60 * 60 * 1000); // pushed by the round itself
+    const QByteArray path =
+        QFile::encodeName(platform::DdeSocketPath(QStringLiteral("TallixTime"), false));
+    bool failed = false;
+    double afterFirst = 0;
+    int rounds = 0;
+    const auto round = [&] {
+        ++rounds;
+        std::vector<DataClient> advisers;
+        for (int i = 0; i < 300; ++i) {
+            advisers.push_back(connectData(path));
+            const std::string lines =
+                "CONNECT TallixTime\nADVSTART Fajr\nADVSTART timeremaining\nADVSTART  Location \n";
+            (void)::send(advisers.back().fd, lines.data(), lines.size(), MSG_NOSIGNAL);
+        }
+        failed |=
+            !serveUntil(advisers, [](const DataClient& c) { return count(c.heard, "OK\n") == 4; });
+        window->tmrDDE_Timer();
+        failed |= !serveUntil(advisers,
+                              [](const DataClient& c) { return count(c.heard, "ADVDATA ") == 3; });
+        for (DataClient& c : advisers)
+            ::close(c.fd);
+        // The server sees them go before the next ones come.
+        QElapsedTimer gone;
+        gone.start();
+        while (gone.elapsed() < 200)
+            QApplication::processEvents(QEventLoop::AllEvents, 5);
+
+        std::vector<DataClient> silent;
+        for (int i = 0; i < 900; ++i)
+            silent.push_back(connectData(path));
+        failed |= !serveUntil(silent, [](const DataClient& c) { return c.ended; });
+        for (DataClient& c : silent)
+            ::close(c.fd);
+    };
+    // The first round loads what serving loads for good; what the rounds after it add to the
+    // resident memory is the heap's free space that they leave scattered.
+    round();
+    settle();
+    afterFirst = ResidentKB();
+    rounds = 0;
+    measure(state, round);
+    state.counters["kB_per_round_after_the_first"] = (ResidentKB() - afterFirst) / rounds;
+    if (failed)
+        state.SkipWithError("a client was not served or not dropped in time");
+    window->UninitializeDDE();
+    platform::SetDataServerQuietClientTimeout(0);
+    gActivateDDEServer = 0;
+}
+BENCHMARK(BM_DataServerRound)->Iterations(20)->Unit(benchmark::kMillisecond);
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -244,6 +373,7 @@ int main(int argc, char** argv) {
     qputenv("XDG_RUNTIME_DIR", (home.path() + QStringLiteral("/run")).toLocal8Bit());
     qputenv("XDG_CACHE_HOME", (home.path() + QStringLiteral("/cache")).toLocal8Bit());
     QDir(home.path()).mkpath(QStringLiteral("run"));
+    platform::RaiseOpenFileLimit(); // as the program does: the data server's round needs them
     qputenv("TALLIX_ALSA_DEVICE", "null");
     QApplication app(argc, argv);
     platform::InstallShellBackend(&gNoShell);

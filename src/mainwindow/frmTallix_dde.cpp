@@ -5,6 +5,7 @@
 
 #include "core/datefmt.h"
 #include "core/ddecallback.h"
+#include "core/kaaba.h"
 #include "core/settings.h"
 #include "runtime/Clock.h"
 #include "runtime/Convert.h"
@@ -20,7 +21,7 @@ namespace {
 const QString kService = QStringLiteral("TallixTime");
 const QString kAdviseItem = QStringLiteral("TallixTimeAdvise");
 
-// The item names in the order of the item list; matching is on their upper-case forms.
+// The item names in the order of the item list; matching is on their keys (DdeItemKey).
 const std::array<QString, 14> kItems = {
     QStringLiteral("NextPrayerTime"), QStringLiteral("NextPrayerName"),
     QStringLiteral("TimeRemaining"),  QStringLiteral("TimeRemainingSeconds"),
@@ -30,21 +31,11 @@ const std::array<QString, 14> kItems = {
     QStringLiteral("Qiblah"),         QStringLiteral("CurrentDate"),
     QStringLiteral("Location"),       QStringLiteral("TopicItemList")};
 
-bool isItem(const QString& upper) {
+bool isItem(const QString& key) {
     for (const QString& name : kItems)
-        if (name.toUpper() == upper)
+        if (name.toUpper() == key)
             return true;
     return false;
-}
-
-// Trims blanks only, as the item names are compared.
-QString trimBlanks(const QString& s) {
-    qsizetype a = 0, b = s.size();
-    while (a < b && s.at(a) == QLatin1Char(' '))
-        ++a;
-    while (b > a && s.at(b - 1) == QLatin1Char(' '))
-        --b;
-    return s.mid(a, b - a);
 }
 
 } // namespace
@@ -112,7 +103,7 @@ HDDEDATA frmTallix::HandleDDECallback(UINT uType, UINT uFmt, HCONV hConv, HSZ hs
         const DWORD length = DdeQueryStringA(DdeInstance, hsz2, nullptr, 0, CP_WINANSI);
         QByteArray name(qsizetype(length) + 1, '\0');
         DdeQueryStringA(DdeInstance, hsz2, name.data(), length + 1, CP_WINANSI);
-        const QString item = trimBlanks(QString::fromUtf8(name.constData()).toUpper());
+        const QString item = platform::DdeItemKey(QString::fromUtf8(name.constData()));
         if (uType == XTYP_ADVSTART) {
             if (!isItem(item))
                 return 0;
@@ -180,7 +171,7 @@ std::optional<QString> frmTallix::DdeReplyText(const QString& item) {
         return lblQiblah ? std::optional(lblQiblah->text()) : std::nullopt;
     if (item == QLatin1String("LOCATION")) {
         QString text = LoadResString(94) + QStringLiteral(": ") + gCityName + QStringLiteral(", ");
-        if (!trimBlanks(gProvince).isEmpty())
+        if (!TrimBlanks(gProvince).isEmpty())
             text += gProvince + QStringLiteral(", ");
         return text + gCountry + QLatin1Char('\t') + LoadResString(414) + QStringLiteral(": ") +
                Format(gLatitude, QStringLiteral("0.0000")) + QLatin1Char('\t') +

@@ -95,6 +95,15 @@ QString DdeSocketPath(const QString& service, bool create) {
     return dir.isEmpty() ? QString() : dir + QLatin1Char('/') + service;
 }
 
+QString DdeItemKey(const QString& item) {
+    qsizetype first = 0, last = item.size();
+    while (first < last && item.at(first) == QLatin1Char(' '))
+        ++first;
+    while (last > first && item.at(last - 1) == QLatin1Char(' '))
+        --last;
+    return item.mid(first, last - first).toUpper();
+}
+
 bool DataOfHandle(HDDEDATA hData, QByteArray* bytes, QString* item) {
     const auto it = gData.find(hData);
     if (it == gData.end())

@@ -18,6 +18,11 @@
 // OK, and any line that is not one of the above, answers NO. A line over 4 KiB, or a client
 // that lets more than 256 KiB of our answers pile up unread, is disconnected.
 //
+// Item names name the same item whatever the case of their letters and the blanks around them
+// (DdeItemKey). A client has one advise link per item: an ADVSTART of an item it advises on
+// already, in any spelling, keeps that link and the callback is asked for the spelling last
+// started; an ADVSTOP in any spelling ends it.
+//
 // Transactions reach the instance's callback on the thread that initialised it, from its
 // event loop, one at a time; nothing here pumps events while a callback runs. String handles
 // are per instance and name exact texts (two spellings are two handles). A data handle
@@ -107,10 +112,15 @@ QString DdeSocketDir(bool create);
 QString DdeSocketFolderName();
 QString DdeSocketPath(const QString& service, bool create);
 
-// A client of the data server that has not said a whole line within this long of connecting,
-// or that stays in the middle of a line for this long, is disconnected: 10 s, as the
-// hand-over's. One that has said whole lines may then wait between them as long as it likes
-// (for the pushes of its advise links, say). Tests shorten it; 0 goes back to 10 s.
+// The key that tells the server's items apart: the name without the blanks around it, in
+// upper case ("  fajr " and "FAJR" are one item).
+QString DdeItemKey(const QString& item);
+
+// A client of the data server whose CONNECT has not been accepted within this long of
+// connecting (whatever lines it said before), or that stays in the middle of a line for this
+// long once connected, is disconnected: 10 s, as the hand-over's. A connected one may wait
+// between whole lines as long as it likes (for the pushes of its advise links, say). Tests
+// shorten it; 0 goes back to 10 s.
 constexpr int kDataServerQuietClientMs = 10000;
 void SetDataServerQuietClientTimeout(int ms);
 

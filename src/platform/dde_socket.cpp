@@ -42,12 +42,14 @@ struct Peer {
     DWORD idInst = 0;
     QString service;
     QPointer<QLocalSocket> socket;
-    // Runs while the client owes us a whole line: from its connection to its first line, and
-    // from the start of a line to its end. A child of the socket.
+    // Runs while the client owes us something: from its connection until its CONNECT is
+    // accepted (lines answered NO meanwhile change nothing), then from the start of a line to
+    // its end. A child of the socket.
     QPointer<QTimer> quiet;
     bool connected = false; // CONNECT answered OK
     QString topic;
-    QStringList links; // advise links, item names as the client sent them
+    // Advise links by item (DdeItemKey): the item name as the client last started it.
+    std::map<QString, QString> links;
 };
 
 // A conversation of ours with some server (DdeConnect).
@@ -174,29 +176,37 @@ public:
     }
 
     bool postAdvise(DWORD idInst, const QString& topic, const QString& item) override {
-        std::vector<std::pair<HCONV, QString>> links;
+        const QString itemKey = item.isEmpty() ? QString() : platform::DdeItemKey(item);
+        std::vector<std::pair<HCONV, QString>> links; // conversation, item key
         for (const auto& [h, peer] : peers_) {
             if (peer.idInst != idInst || !peer.connected ||
                 (!topic.isEmpty() && topic.compare(peer.topic, Qt::CaseInsensitive) != 0))
                 continue;
-            for (const QString& link : peer.links)
-                if (item.isEmpty() || item.compare(link, Qt::CaseInsensitive) == 0)
-                    links.emplace_back(h, link);
+            if (item.isEmpty()) {
+                for (const auto& link : peer.links)
+                    links.emplace_back(h, link.first);
+            } else if (peer.links.contains(itemKey)) {
+                links.emplace_back(h, itemKey);
+            }
         }
         for (std::size_t i = 0; i < links.size(); ++i) {
-            const auto& [h, link] = links[i];
-            const auto it = peers_.find(h);
-            if (it == peers_.end() || !it->second.links.contains(link))
+            const auto it = peers_.find(links[i].first);
+            if (it == peers_.end())
                 continue; // gone meanwhile
+            const auto link = it->second.links.find(links[i].second);
+            if (link == it->second.links.end())
+                continue; // stopped meanwhile
+            const HCONV h = it->first;
+            const QString spelling = link->second;
             const HDDEDATA data = platform::DeliverTransaction(
-                idInst, XTYP_ADVREQ, h, it->second.topic, link, DWORD(links.size() - i - 1));
+                idInst, XTYP_ADVREQ, h, it->second.topic, spelling, DWORD(links.size() - i - 1));
             QByteArray bytes;
             QString tag;
             if (!platform::DataOfHandle(data, &bytes, &tag))
                 continue;
             platform::FreeDataHandle(data);
             if (tag.isEmpty())
-                tag = link;
+                tag = spelling;
             send(h, "ADVDATA " + QByteArray::number(bytes.size()) + ' ' + tag.toUtf8() + '\n' +
                         bytes + '\n');
         }
@@ -237,20 +247,21 @@ private:
 
     // Handles the complete lines that have arrived, a batch at a time: a client that floods us
     // lets the rest of the event loop (and the other clients) run between its batches. A client
-    // that has not finished its first line, or one begun since, in time is dropped; between
-    // whole lines it may wait as long as it likes.
+    // not connected in time, or one that has not finished a line begun since, is dropped;
+    // connected, it may wait between whole lines as long as it likes.
     void readLines(HCONV h) {
         for (int handled = 0;; ++handled) {
             const auto it = peers_.find(h);
             if (it == peers_.end() || !it->second.socket)
                 return;
             QLocalSocket* socket = it->second.socket;
-            const QByteArray head = socket->peek(kMaxLine + 1);
-            const auto lf = head.indexOf('\n');
-            if (lf < 0) {
-                if (head.size() > kMaxLine)
+            // Lines are taken from what the socket has read, without a peek: a peek would give
+            // each socket a read buffer of its own to keep, however little it said.
+            if (!socket->canReadLine()) {
+                const qint64 waiting = socket->bytesAvailable();
+                if (waiting > kMaxLine)
                     drop(h, true); // no line of ours is that long; nothing to resynchronise on
-                else if (!head.isEmpty() && !it->second.quiet->isActive())
+                else if (waiting > 0 && !it->second.quiet->isActive())
                     it->second.quiet->start(gQuietClientMs); // a line begun
                 return;
             }
@@ -258,8 +269,14 @@ private:
                 QTimer::singleShot(0, socket, [this, h] { readLines(h); });
                 return;
             }
-            const QByteArray line = socket->read(lf + 1).chopped(1);
-            it->second.quiet->stop();
+            QByteArray line = socket->readLine(kMaxLine + 2); // the line, its LF and a NUL
+            if (!line.endsWith('\n')) {
+                drop(h, true); // over a line's length
+                return;
+            }
+            line.chop(1);
+            if (it->second.connected)
+                it->second.quiet->stop(); // a whole line; before CONNECT only an accepted one
             handle(h, line);
         }
     }
@@ -288,6 +305,7 @@ private:
             if (ok && it != peers_.end()) {
                 it->second.connected = true;
                 it->second.topic = arg;
+                it->second.quiet->stop();
                 platform::DeliverTransaction(idInst, XTYP_CONNECT_CONFIRM, h, arg, service);
             }
             send(h, ok ? "OK\n" : "NO\n");
@@ -310,11 +328,11 @@ private:
         } else if (verb == QLatin1String("ADVSTART")) {
             const bool ok = platform::DeliverTransaction(idInst, XTYP_ADVSTART, h, topic, arg) != 0;
             const auto it = peers_.find(h);
-            if (ok && it != peers_.end() && !it->second.links.contains(arg))
-                it->second.links.append(arg);
+            if (ok && it != peers_.end())
+                it->second.links[platform::DdeItemKey(arg)] = arg; // the latest spelling
             send(h, ok ? "OK\n" : "NO\n");
         } else if (verb == QLatin1String("ADVSTOP")) {
-            peer.links.removeAll(arg);
+            peer.links.erase(platform::DdeItemKey(arg));
             platform::DeliverTransaction(idInst, XTYP_ADVSTOP, h, topic, arg);
             send(h, "OK\n");
         } else {
@@ -340,7 +358,7 @@ private:
         const auto it = peers_.find(h);
         if (it == peers_.end())
             return;
-        const Peer peer = it->second;
+        const Peer peer = std::move(it->second);
         peers_.erase(it);
         if (peer.quiet)
             peer.quiet->stop();

@@ -10,16 +10,58 @@
 #include "runtime/VBDate.h"
 #include "shown_times.h"
 
+#include <QElapsedTimer>
 #include <QLabel>
 #include <QLocale>
 #include <QTimer>
+#include <algorithm>
+#include <atomic>
+#include <cctype>
 #include <gtest/gtest.h>
 #include <memory>
+#include <string>
+#include <thread>
+#include <vector>
 
 namespace {
 
 const char* const kTimes[7] = {"",         "5:10:00",  "6:35:00", "12:15:00",
                                "15:40:00", "18:05:00", "19:30:00"};
+
+// The nth spelling of an item name: the case of its letters from the bits of n, and none to two
+// blanks on either side. Distinct for every n below 2 to the number of letters.
+std::string Spelling(const std::string& name, int n) {
+    std::string s(std::size_t(n % 3), ' ');
+    int bit = 0;
+    for (const char ch : name)
+        s += std::isalpha(static_cast<unsigned char>(ch))
+                 ? char((n >> bit++) & 1 ? std::toupper(ch) : std::tolower(ch))
+                 : ch;
+    return s + std::string(std::size_t(n % 3), ' ');
+}
+
+// Opens a client of the window's server and connects it on the topic.
+void Connect(DdeClient& c) {
+    ASSERT_TRUE(c.open(DdeClient::socketPath("TallixTime")));
+    ASSERT_EQ(c.call("CONNECT TallixTime").kind, DdeClient::Message::Ok);
+}
+
+// Sends ADVSTART for the first count spellings of the name at once; the OKs answered (pushes
+// that come between them skipped).
+int StartSpellings(DdeClient& c, const std::string& name, int count) {
+    using Msg = DdeClient::Message;
+    std::string burst;
+    for (int n = 0; n < count; ++n)
+        burst += "ADVSTART " + Spelling(name, n) + "\n";
+    burst.pop_back(); // send() ends the last line
+    std::thread writer([&] { c.send(burst); });
+    int ok = 0;
+    Msg m;
+    while (ok < count && (m = c.next(20000)).kind != Msg::TimedOut && m.kind != Msg::Closed)
+        ok += m.kind == Msg::Ok ? 1 : 0;
+    writer.join();
+    return ok;
+}
 
 class DdeWindow : public ::testing::Test {
 protected:
@@ -243,12 +285,9 @@ TEST_F(DdeWindow, TwoClientsAdviseAndOneStops) {
     start();
     using Msg = DdeClient::Message;
     DdeClient a, b;
-    const std::string path = DdeClient::socketPath("TallixTime");
     WhileServing([&] {
-        for (DdeClient* c : {&a, &b}) {
-            ASSERT_TRUE(c->open(path));
-            ASSERT_EQ(c->call("CONNECT TallixTime").kind, Msg::Ok);
-        }
+        Connect(a);
+        Connect(b);
         EXPECT_EQ(a.call("ADVSTART  fajr").kind, Msg::Ok);
         EXPECT_EQ(b.call("ADVSTART TimeRemainingSeconds").kind, Msg::Ok);
         EXPECT_EQ(b.call("ADVSTART Sunrise").kind, Msg::No);
@@ -274,6 +313,88 @@ TEST_F(DdeWindow, TwoClientsAdviseAndOneStops) {
         EXPECT_EQ(b.next().text(), "7589");
         EXPECT_EQ(a.next(100).kind, Msg::TimedOut);
     });
+}
+
+// One client starts advise loops on one item in thousands of spellings: that is one link, each
+// push in the spelling it wrote last, and a stop in any spelling ends it. Links are per client.
+TEST_F(DdeWindow, ManySpellingsOfAnItemAreOneLink) {
+    window->tmrDDE.setInterval(60 * 60 * 1000); // the test pushes by itself
+    start();
+    using Msg = DdeClient::Message;
+    constexpr int kSpellings = 3000;
+    const std::string name = "TimeRemainingSeconds";
+    const std::string latest = Spelling(name, kSpellings - 1);
+    DdeClient a, b;
+    WhileServing([&] {
+        Connect(a);
+        Connect(b);
+        EXPECT_EQ(StartSpellings(a, name, kSpellings), kSpellings);
+        EXPECT_EQ(a.call("ADVSTART fajr").kind, Msg::Ok);
+        EXPECT_EQ(b.call("ADVSTART TIMEREMAININGSECONDS").kind, Msg::Ok);
+    });
+    // The pushes of one round each client holds, in the order the items sort.
+    const auto round = [](DdeClient& c) {
+        std::vector<std::string> items;
+        Msg m;
+        while ((m = c.next(500)).kind == Msg::AdvData)
+            items.push_back(m.item);
+        std::sort(items.begin(), items.end());
+        return items;
+    };
+    window->tmrDDE_Timer();
+    WhileServing([&] {
+        EXPECT_EQ(round(a), (std::vector<std::string>{latest, "fajr"}));
+        EXPECT_EQ(round(b), (std::vector<std::string>{"TIMEREMAININGSECONDS"}));
+        EXPECT_EQ(a.call("ADVSTOP timeremainingSECONDS ").kind, Msg::Ok);
+    });
+    window->tmrDDE_Timer();
+    WhileServing([&] {
+        EXPECT_EQ(round(a), (std::vector<std::string>{"fajr"})) << "the stop ended the link";
+        EXPECT_EQ(round(b), (std::vector<std::string>{"TIMEREMAININGSECONDS"}))
+            << "the other client's link goes on";
+    });
+}
+
+// A client holds 30,000 spellings of an item while the pushes run at their fastest rate: it
+// gets one push a round, and new clients are answered meanwhile.
+TEST_F(DdeWindow, NewClientsAreAnsweredWhileAClientHoldsThousandsOfAdviseStarts) {
+    window->tmrDDE.setInterval(AdviseRateToMs(0));
+    start();
+    using Msg = DdeClient::Message;
+    constexpr int kSpellings = 30000;
+    DdeClient holder;
+    std::atomic<bool> stop{false};
+    std::atomic<int> pushes{0};
+    WhileServing([&] {
+        Connect(holder);
+        ASSERT_EQ(StartSpellings(holder, "TimeRemainingSeconds", kSpellings), kSpellings);
+    });
+    // The holder reads its pushes on a thread of its own while new clients come, for a few
+    // rounds.
+    QElapsedTimer clock;
+    clock.start();
+    std::thread reader([&] {
+        Msg m;
+        while (!stop)
+            if ((m = holder.next(100)).kind == Msg::AdvData)
+                ++pushes;
+            else if (m.kind == Msg::Closed)
+                return;
+    });
+    WhileServing([&] {
+        for (int i = 0; i < 6; ++i) {
+            DdeClient c;
+            ASSERT_TRUE(c.open(DdeClient::socketPath("TallixTime")));
+            EXPECT_EQ(c.call("CONNECT TallixTime", 20000).kind, Msg::Ok) << "client " << i;
+            EXPECT_EQ(c.call("REQUEST Fajr", 20000).text(), "5:10:00") << "client " << i;
+            std::this_thread::sleep_for(std::chrono::milliseconds(500));
+        }
+    });
+    const qint64 seconds = clock.elapsed() / 1000;
+    stop = true;
+    reader.join();
+    EXPECT_GE(pushes, 1) << "the holder's link was pushed";
+    EXPECT_LE(pushes, seconds + 2) << "one push a round, in " << seconds << " s";
 }
 
 TEST_F(DdeWindow, ASecondServerFindsTheFirst) {
