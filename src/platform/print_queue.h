@@ -31,6 +31,8 @@ struct PrinterOptions {
     int copiesPreset = 1;
     // The margins the queue gives each paper (millimetres), where it says.
     QMap<QByteArray, QMarginsF> margins;
+    QString model;    // the printer's make and model, as the server names it
+    QString location; // where it stands, "" when unsaid
 };
 
 // The queues a print can go to ("queue", "queue/instance"), the server's default among them,

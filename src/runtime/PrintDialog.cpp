@@ -189,7 +189,13 @@ void PrinterDialog::showOptions(const platform::PrinterOptions& options) {
     fill(cboPaperSource, options.sources, settings_.source, sourceText);
     txtCopies->setRange(1, std::max(1, options.copiesMax));
     txtCopies->setValue(settings_.copies);
-    lblStatus->clear();
+    // What the server says of the printer, as a line or two.
+    QStringList about;
+    if (!options.model.isEmpty())
+        about << QStringLiteral("Type: %1").arg(options.model);
+    if (!options.location.isEmpty())
+        about << QStringLiteral("Where: %1").arg(options.location);
+    lblStatus->setText(about.join(QLatin1Char('\n')));
     shownQueue_ = currentQueue();
     enableOptions(true);
 }
@@ -206,8 +212,7 @@ void PrinterDialog::cboPrinter_Click() {
         return;
     }
     enableOptions(false);
-    lblStatus->setText(
-        QStringLiteral("Asking the print server about the printer \"%1\"...").arg(queue));
+    lblStatus->setText(QStringLiteral("Asking the print server about this printer..."));
     struct Answer {
         platform::PrintServerReach reach = platform::PrintServerReach::NoAnswer;
         platform::PrinterOptions options;
@@ -242,9 +247,9 @@ void PrinterDialog::answered(const QString& queue, int ticket, platform::PrintSe
         why = QStringLiteral("The print server no longer has this printer");
         break;
     }
-    lblStatus->setText(
-        why + QStringLiteral(", so the options of \"%1\" are unknown. Choose another printer.")
-                  .arg(queue));
+    lblStatus->setText(why +
+                       QStringLiteral(", so this printer's options are unknown. Choose another "
+                                      "printer."));
 }
 
 PrintSettings PrinterDialog::Chosen() const {

@@ -832,6 +832,10 @@ TEST_F(TimetablePrint, TheDialogOffersWhatTheQueueDoesAndTheJobCarriesTheChoice)
     ASSERT_TRUE(cups->AddQueue(queue, cupsDir.filePath(QStringLiteral("out/twosided.pdf")), &why,
                                QStringLiteral(TALLIX_SOURCE_DIR "/tests/calendar/two-sided.ppd")))
         << why.toStdString();
+    ASSERT_EQ(cups->Run(QStringLiteral("lpadmin"),
+                        {QStringLiteral("-p"), queue, QStringLiteral("-L"),
+                         QStringLiteral("Beside the tests")}),
+              0);
     // Stopped: it keeps its jobs, so that the server can be asked what they carry.
     ASSERT_EQ(cups->Run(QStringLiteral("cupsdisable"), {queue}), 0);
     QStringList papers, sides, sources, colours;
@@ -847,6 +851,9 @@ TEST_F(TimetablePrint, TheDialogOffersWhatTheQueueDoesAndTheJobCarriesTheChoice)
         // A4 was the printer's paper before, and this queue has it.
         EXPECT_EQ(dialog->cboPaperSize->currentData().toByteArray(), "iso_a4_210x297mm");
         EXPECT_EQ(dialog->cboSides->currentData().toByteArray(), "one-sided");
+        // What the server says of the printer.
+        EXPECT_EQ(dialog->lblStatus->text(),
+                  QStringLiteral("Type: Two-Sided Test Printer\nWhere: Beside the tests"));
         PrinterDialogUser::Shoot(dialog, QStringLiteral("print-dialog"));
         // Fits a screen of 800 x 600, frame and panel included.
         EXPECT_LE(dialog->frameGeometry().width(), 800);
