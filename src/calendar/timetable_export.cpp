@@ -25,8 +25,8 @@
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
-#include <sys/stat.h>
 #include <optional>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace timetable {

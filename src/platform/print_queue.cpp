@@ -47,11 +47,13 @@ QByteArray valueText(ipp_attribute_t* a, int i) {
 PrintChoices choices(ipp_t* response, const char* name) {
     PrintChoices out;
     const QByteArray base(name);
-    if (ipp_attribute_t* a = ippFindAttribute(response, (base + "-supported").constData(), IPP_TAG_ZERO))
+    if (ipp_attribute_t* a =
+            ippFindAttribute(response, (base + "-supported").constData(), IPP_TAG_ZERO))
         for (int i = 0; i < ippGetCount(a); ++i)
             if (const QByteArray v = valueText(a, i); !v.isEmpty() && !out.supported.contains(v))
                 out.supported << v;
-    if (ipp_attribute_t* a = ippFindAttribute(response, (base + "-default").constData(), IPP_TAG_ZERO))
+    if (ipp_attribute_t* a =
+            ippFindAttribute(response, (base + "-default").constData(), IPP_TAG_ZERO))
         out.preset = valueText(a, 0);
     return out;
 }
@@ -63,7 +65,8 @@ int member(ipp_t* collection, const char* name) {
 
 // Each paper's margins, from the first entry of the media database of its size.
 void readMargins(ipp_t* response, PrinterOptions& options) {
-    ipp_attribute_t* database = ippFindAttribute(response, "media-col-database", IPP_TAG_BEGIN_COLLECTION);
+    ipp_attribute_t* database =
+        ippFindAttribute(response, "media-col-database", IPP_TAG_BEGIN_COLLECTION);
     for (int i = 0; database && i < ippGetCount(database); ++i) {
         ipp_t* entry = ippGetCollection(database, i);
         ipp_attribute_t* sizeAttr = ippFindAttribute(entry, "media-size", IPP_TAG_BEGIN_COLLECTION);
@@ -71,7 +74,8 @@ void readMargins(ipp_t* response, PrinterOptions& options) {
             continue;
         ipp_t* size = ippGetCollection(sizeAttr, 0);
         const int x = member(size, "x-dimension"), y = member(size, "y-dimension");
-        const int top = member(entry, "media-top-margin"), left = member(entry, "media-left-margin");
+        const int top = member(entry, "media-top-margin"),
+                  left = member(entry, "media-left-margin");
         const int right = member(entry, "media-right-margin");
         const int bottom = member(entry, "media-bottom-margin");
         if (x <= 0 || y <= 0 || top < 0 || left < 0 || right < 0 || bottom < 0)
@@ -86,14 +90,13 @@ void readMargins(ipp_t* response, PrinterOptions& options) {
 
 PrinterOptions optionsOf(http_t* http, const QString& name, bool* reached) {
     static const char* const kWanted[] = {
-        "media-supported",        "media-default",        "media-col-database",
-        "sides-supported",        "sides-default",        "print-color-mode-supported",
+        "media-supported",          "media-default",           "media-col-database",
+        "sides-supported",          "sides-default",           "print-color-mode-supported",
         "print-color-mode-default", "print-quality-supported", "print-quality-default",
-        "media-source-supported", "media-source-default", "copies-supported",
-        "copies-default",         "printer-make-and-model", "printer-location"};
+        "media-source-supported",   "media-source-default",    "copies-supported",
+        "copies-default",           "printer-make-and-model",  "printer-location"};
     PrinterOptions options;
-    ipp_t* response =
-        askQueue(http, name, kWanted, int(sizeof kWanted / sizeof *kWanted), reached);
+    ipp_t* response = askQueue(http, name, kWanted, int(sizeof kWanted / sizeof *kWanted), reached);
     if (!response)
         return options;
     options.known = true;
@@ -191,11 +194,12 @@ PrintQueueState QueryPrintQueue(http_t* http, const QString& name) {
     PrintQueueState state;
     static const char* const kWanted[] = {"printer-state", "printer-state-message",
                                           "printer-is-accepting-jobs"};
-    ipp_t* response = askQueue(http, name, kWanted, int(sizeof kWanted / sizeof *kWanted),
-                               &state.reached);
+    ipp_t* response =
+        askQueue(http, name, kWanted, int(sizeof kWanted / sizeof *kWanted), &state.reached);
     if (!response)
         return state;
-    if (ipp_attribute_t* a = ippFindAttribute(response, "printer-is-accepting-jobs", IPP_TAG_BOOLEAN))
+    if (ipp_attribute_t* a =
+            ippFindAttribute(response, "printer-is-accepting-jobs", IPP_TAG_BOOLEAN))
         state.accepting = ippGetBoolean(a, 0) != 0;
     if (ipp_attribute_t* a = ippFindAttribute(response, "printer-state", IPP_TAG_ENUM))
         state.stopped = ippGetInteger(a, 0) == IPP_PSTATE_STOPPED;

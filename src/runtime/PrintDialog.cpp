@@ -1,5 +1,4 @@
 #include "PrintDialog.h"
-#include "App.h"
 #include "WorkerWait.h"
 
 #include <QCheckBox>
@@ -174,9 +173,9 @@ QString PrinterDialog::currentQueue() const {
 }
 
 void PrinterDialog::enableOptions(bool enabled) {
-    for (QWidget* w : std::initializer_list<QWidget*>{txtCopies, cboOrientation, cboPaperSize,
-                                                      cboSides, cboQuality, cboColor,
-                                                      cboPaperSource, cmdOK})
+    for (QWidget* w :
+         std::initializer_list<QWidget*>{txtCopies, cboOrientation, cboPaperSize, cboSides,
+                                         cboQuality, cboColor, cboPaperSource, cmdOK})
         w->setEnabled(enabled);
     chkCollate->setEnabled(enabled && txtCopies->value() > 1);
 }
@@ -219,7 +218,8 @@ void PrinterDialog::cboPrinter_Click() {
     };
     auto answer = std::make_shared<Answer>();
     RunInBackground(
-        this, [answer, queue] { answer->options = platform::QueryPrinterOptions(queue, &answer->reach); },
+        this,
+        [answer, queue] { answer->options = platform::QueryPrinterOptions(queue, &answer->reach); },
         [this, answer, queue, ticket] { answered(queue, ticket, answer->reach, answer->options); });
 }
 

@@ -57,8 +57,8 @@ private:
 
     PrintSettings settings_;
     QString preselected_;
-    const bool tracking_;  // the printer followed the server's default
-    QString shownQueue_;   // the queue whose options the controls show, "" while asking
+    const bool tracking_; // the printer followed the server's default
+    QString shownQueue_;  // the queue whose options the controls show, "" while asking
     QMap<QString, platform::PrinterOptions> known_;
     int ticket_ = 0;
     bool accepted_ = false;

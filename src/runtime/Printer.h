@@ -195,9 +195,9 @@ PrinterObject& Printer();
 // asked), within the print server's deadline.
 struct PrintQueues {
     enum Reach { Answered, NotRunning, NoAnswer } reach = NoAnswer;
-    QStringList names;   // when answered; empty: no printer is installed
-    QString defaultName; // the server's default, "" for none
-    QString chosen;      // the queue a print would use
+    QStringList names;                // when answered; empty: no printer is installed
+    QString defaultName;              // the server's default, "" for none
+    QString chosen;                   // the queue a print would use
     platform::PrinterOptions options; // chosen's
 };
 PrintQueues AskPrintQueues(QWidget* owner);

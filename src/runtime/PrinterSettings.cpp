@@ -24,10 +24,13 @@ constexpr Named<const char*> kSides[] = {{vbPRDPSimplex, "one-sided"},
 // IPP has three qualities; low and draft are both its draft.
 constexpr Named<const char*> kQualities[] = {
     {vbPRPQHigh, "5"}, {vbPRPQMedium, "4"}, {vbPRPQDraft, "3"}, {vbPRPQLow, "3"}};
-constexpr Named<const char*> kSources[] = {
-    {vbPRBNAuto, "auto"},         {vbPRBNUpper, "top"},          {vbPRBNLower, "bottom"},
-    {vbPRBNMiddle, "middle"},     {vbPRBNManual, "manual"},      {vbPRBNEnvelope, "envelope"},
-    {vbPRBNLargeCapacity, "large-capacity"}};
+constexpr Named<const char*> kSources[] = {{vbPRBNAuto, "auto"},
+                                           {vbPRBNUpper, "top"},
+                                           {vbPRBNLower, "bottom"},
+                                           {vbPRBNMiddle, "middle"},
+                                           {vbPRBNManual, "manual"},
+                                           {vbPRBNEnvelope, "envelope"},
+                                           {vbPRBNLargeCapacity, "large-capacity"}};
 
 template <std::size_t N>
 int codeOf(const Named<const char*> (&table)[N], const QByteArray& keyword, int other) {
@@ -37,8 +40,7 @@ int codeOf(const Named<const char*> (&table)[N], const QByteArray& keyword, int 
     return other;
 }
 
-template <std::size_t N>
-const char* keywordOf(const Named<const char*> (&table)[N], int code) {
+template <std::size_t N> const char* keywordOf(const Named<const char*> (&table)[N], int code) {
     for (const auto& entry : table)
         if (entry.code == code)
             return entry.keyword;
@@ -73,16 +75,16 @@ void PrintSettings::FitTo(const platform::PrinterOptions& options) {
 
 QPageLayout PrintSettings::PageLayout() const {
     const platform::PaperSize paper = platform::PaperOf(media);
-    const QPageSize size =
-        paper.millimetres.isEmpty()
-            ? QPageSize(QPageSize::Letter)
-            : QPageSize(paper.millimetres, QPageSize::Millimeter, paper.name, QPageSize::FuzzyMatch);
+    const QPageSize size = paper.millimetres.isEmpty()
+                               ? QPageSize(QPageSize::Letter)
+                               : QPageSize(paper.millimetres, QPageSize::Millimeter, paper.name,
+                                           QPageSize::FuzzyMatch);
     const QMarginsF around = margins.value_or(
         QMarginsF(kDefaultMarginMm, kDefaultMarginMm, kDefaultMarginMm, kDefaultMarginMm));
     // The margins are the paper's, as it goes through the printer; turned with the page.
-    const QMarginsF turned = landscape
-                                 ? QMarginsF(around.top(), around.right(), around.bottom(), around.left())
-                                 : around;
+    const QMarginsF turned =
+        landscape ? QMarginsF(around.top(), around.right(), around.bottom(), around.left())
+                  : around;
     return QPageLayout(size, landscape ? QPageLayout::Landscape : QPageLayout::Portrait, turned,
                        QPageLayout::Millimeter);
 }

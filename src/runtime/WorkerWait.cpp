@@ -82,7 +82,8 @@ void RunInBackground(QObject* context, std::function<void()> work, std::function
     std::thread([answer, work = std::move(work)] {
         work();
         if (QCoreApplication* app = QCoreApplication::instance())
-            QMetaObject::invokeMethod(app, [answer] { (*answer)(); }, Qt::QueuedConnection);
+            QMetaObject::invokeMethod(
+                app, [answer] { (*answer)(); }, Qt::QueuedConnection);
     }).detach();
 }
 

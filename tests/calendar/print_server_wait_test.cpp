@@ -90,8 +90,8 @@ protected:
         QString why;
         ASSERT_TRUE(cups->Start(&why)) << why.toStdString();
         for (const QString& queue : {kQueue, kOther})
-            ASSERT_TRUE(cups->AddQueue(queue, cupsDir.filePath(QStringLiteral("out/") + queue),
-                                       &why))
+            ASSERT_TRUE(
+                cups->AddQueue(queue, cupsDir.filePath(QStringLiteral("out/") + queue), &why))
                 << why.toStdString();
         // The server's default is the queue a print uses while the printer follows it.
         ASSERT_EQ(cups->Run(QStringLiteral("lpadmin"), {QStringLiteral("-d"), kQueue}), 0);
@@ -288,7 +288,9 @@ TEST_F(PrintServerWait, TheUserIsToldWhatBecameOfThePrintAndTheWindowGoesOn) {
                 EXPECT_FALSE(dialog->cmdOK->isEnabled());
                 EXPECT_TRUE(dialog->lblStatus->text().contains(QStringLiteral("Asking")));
                 EXPECT_TRUE(WaitFor(
-                    [&] { return dialog->lblStatus->text().contains(QStringLiteral("not answer")); },
+                    [&] {
+                        return dialog->lblStatus->text().contains(QStringLiteral("not answer"));
+                    },
                     30000));
                 lineWhenUnknown = dialog->lblStatus->text();
                 okWhileUnknown = dialog->cmdOK->isEnabled();
@@ -307,8 +309,8 @@ TEST_F(PrintServerWait, TheUserIsToldWhatBecameOfThePrintAndTheWindowGoesOn) {
         }
         platform::SetPrintJobStepHook(nullptr);
         EXPECT_EQ(user.seen() > 0, c.dialog);
-        ASSERT_EQ(messages.size(), 1) << messages.join('\n').toStdString() << " paused " << paused
-                                      << " jobs " << jobs();
+        ASSERT_EQ(messages.size(), 1)
+            << messages.join('\n').toStdString() << " paused " << paused << " jobs " << jobs();
         const bool otherTruth =
             !c.toldOtherwise.isEmpty() && messages[0].contains(c.toldOtherwise[0]);
         for (const QString& words : otherTruth ? c.toldOtherwise : c.told)
@@ -350,7 +352,8 @@ TEST_F(PrintServerWait, AnAthanDueWhileThePrintWaitsSoundsOnTime) {
         window->mnuPrintMonthGregorian[6]->trigger();
     }
     EXPECT_EQ(messages.size(), 1);
-    EXPECT_TRUE(athanSoundedBeforeTheMessage()) << "the athan did not sound before the print was told";
+    EXPECT_TRUE(athanSoundedBeforeTheMessage())
+        << "the athan did not sound before the print was told";
 }
 
 // A print command while a print waits on the server is told that one is under way, and does
@@ -381,8 +384,10 @@ TEST_F(PrintServerWait, ASecondPrintWhileOneWaitsIsToldSo) {
     EXPECT_TRUE(second);
     ASSERT_EQ(messages.size(), 3) << messages.join('\n').toStdString();
     for (int i = 0; i < 2; ++i)
-        EXPECT_EQ(messages[i], QStringLiteral("A timetable is being printed; wait until it is done."));
-    EXPECT_TRUE(messages[2].contains(QStringLiteral("did not answer"))) << messages[2].toStdString();
+        EXPECT_EQ(messages[i],
+                  QStringLiteral("A timetable is being printed; wait until it is done."));
+    EXPECT_TRUE(messages[2].contains(QStringLiteral("did not answer")))
+        << messages[2].toStdString();
     EXPECT_EQ(user.seen(), 1);
     resume();
     EXPECT_LE(jobs(), 1U);

@@ -31,7 +31,8 @@ public:
     int seen() const { return seen_; }
 
     static runtime::PrinterDialog* Open() {
-        auto* dialog = qobject_cast<runtime::PrinterDialog*>(FindForm(QStringLiteral("frmPrinter")));
+        auto* dialog =
+            qobject_cast<runtime::PrinterDialog*>(FindForm(QStringLiteral("frmPrinter")));
         return dialog && dialog->isVisible() ? dialog : nullptr;
     }
     // Chooses the item whose keyword (item data) is that; false when the box has none.
@@ -66,7 +67,8 @@ private:
         if (!dialog || dialog == current_)
             return;
         // Ready: the options are shown, or the dialog says why not.
-        if (!dialog->cmdOK->isEnabled() && dialog->lblStatus->text().contains(QLatin1String("Asking")))
+        if (!dialog->cmdOK->isEnabled() &&
+            dialog->lblStatus->text().contains(QLatin1String("Asking")))
             return;
         current_ = dialog;
         ++seen_;

@@ -36,8 +36,8 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTimer>
-#include <QtTest/QTest>
 #include <QUrl>
+#include <QtTest/QTest>
 #include <gtest/gtest.h>
 
 #include <csignal>
@@ -667,7 +667,8 @@ TEST_F(TimetablePrint, AMonthFitsOneSheetAndIsSavedAsAPicture) {
     // A5, chosen in the dialog, is too short for 63 lines of 10-point type: the type is made
     // smaller instead.
     user.Then([](runtime::PrinterDialog* dialog) {
-        EXPECT_TRUE(PrinterDialogUser::Choose(dialog->cboPaperSize, QByteArray("iso_a5_148x210mm")));
+        EXPECT_TRUE(
+            PrinterDialogUser::Choose(dialog->cboPaperSize, QByteArray("iso_a5_148x210mm")));
         dialog->cmdOK->click();
     });
     window->mnuPrintMonthGregorian[1]->trigger();
@@ -677,7 +678,8 @@ TEST_F(TimetablePrint, AMonthFitsOneSheetAndIsSavedAsAPicture) {
     EXPECT_LE(runtime::Printer().TextHeight() * 63, runtime::Printer().Height());
     EXPECT_LT(runtime::Printer().FontSize(), 10);
     user.Then([](runtime::PrinterDialog* dialog) {
-        EXPECT_TRUE(PrinterDialogUser::Choose(dialog->cboPaperSize, QByteArray("iso_a4_210x297mm")));
+        EXPECT_TRUE(
+            PrinterDialogUser::Choose(dialog->cboPaperSize, QByteArray("iso_a4_210x297mm")));
         dialog->cmdOK->click();
     });
     window->mnuPrintMonthGregorian[1]->trigger();
@@ -696,7 +698,8 @@ TEST_F(TimetablePrint, AMonthFitsOneSheetAndIsSavedAsAPicture) {
 TEST_F(TimetablePrint, NothingIsPrintedWhenCancelledAndFailuresAreReported) {
     const runtime::PrintSettings before = runtime::Printer().Settings();
     user.Then([](runtime::PrinterDialog* dialog) {
-        EXPECT_TRUE(PrinterDialogUser::Choose(dialog->cboPaperSize, QByteArray("na_letter_8.5x11in")));
+        EXPECT_TRUE(
+            PrinterDialogUser::Choose(dialog->cboPaperSize, QByteArray("na_letter_8.5x11in")));
         EXPECT_TRUE(PrinterDialogUser::Choose(dialog->cboOrientation, true));
         dialog->txtCopies->setValue(3);
         dialog->cmdCancel->click();
@@ -732,7 +735,9 @@ TEST_F(TimetablePrint, AJobReachesTheQueueUnderItsTimetablesTitle) {
     if (!havePdfTools())
         FAIL() << "pdfinfo is not installed: install the Debian package poppler-utils";
     for (int i = 0; i < 2; ++i)
-        user.Then([](runtime::PrinterDialog* dialog) { PrinterDialogUser::Press(dialog, Qt::Key_Return); });
+        user.Then([](runtime::PrinterDialog* dialog) {
+            PrinterDialogUser::Press(dialog, Qt::Key_Return);
+        });
     struct Case {
         std::function<void()> print;
         QString title;
@@ -832,10 +837,10 @@ TEST_F(TimetablePrint, TheDialogOffersWhatTheQueueDoesAndTheJobCarriesTheChoice)
     ASSERT_TRUE(cups->AddQueue(queue, cupsDir.filePath(QStringLiteral("out/twosided.pdf")), &why,
                                QStringLiteral(TALLIX_SOURCE_DIR "/tests/calendar/two-sided.ppd")))
         << why.toStdString();
-    ASSERT_EQ(cups->Run(QStringLiteral("lpadmin"),
-                        {QStringLiteral("-p"), queue, QStringLiteral("-L"),
-                         QStringLiteral("Beside the tests")}),
-              0);
+    ASSERT_EQ(
+        cups->Run(QStringLiteral("lpadmin"), {QStringLiteral("-p"), queue, QStringLiteral("-L"),
+                                              QStringLiteral("Beside the tests")}),
+        0);
     // Stopped: it keeps its jobs, so that the server can be asked what they carry.
     ASSERT_EQ(cups->Run(QStringLiteral("cupsdisable"), {queue}), 0);
     QStringList papers, sides, sources, colours;
@@ -858,8 +863,10 @@ TEST_F(TimetablePrint, TheDialogOffersWhatTheQueueDoesAndTheJobCarriesTheChoice)
         // Fits a screen of 800 x 600, frame and panel included.
         EXPECT_LE(dialog->frameGeometry().width(), 800);
         EXPECT_LE(dialog->frameGeometry().height(), 560);
-        EXPECT_TRUE(PrinterDialogUser::Choose(dialog->cboPaperSize, QByteArray("na_letter_8.5x11in")));
-        EXPECT_TRUE(PrinterDialogUser::Choose(dialog->cboSides, QByteArray("two-sided-short-edge")));
+        EXPECT_TRUE(
+            PrinterDialogUser::Choose(dialog->cboPaperSize, QByteArray("na_letter_8.5x11in")));
+        EXPECT_TRUE(
+            PrinterDialogUser::Choose(dialog->cboSides, QByteArray("two-sided-short-edge")));
         EXPECT_TRUE(PrinterDialogUser::Choose(dialog->cboOrientation, true));
         EXPECT_TRUE(PrinterDialogUser::Choose(dialog->cboColor, QByteArray("color")));
         EXPECT_TRUE(PrinterDialogUser::Choose(dialog->cboQuality, QByteArray("3")));
@@ -870,11 +877,14 @@ TEST_F(TimetablePrint, TheDialogOffersWhatTheQueueDoesAndTheJobCarriesTheChoice)
     });
     window->mnuPrintMonthGregorian[6]->trigger();
     EXPECT_EQ(user.seen(), 1);
-    EXPECT_TRUE(papers.contains(QStringLiteral("iso_a4_210x297mm"))) << papers.join(' ').toStdString();
-    EXPECT_TRUE(papers.contains(QStringLiteral("na_letter_8.5x11in"))) << papers.join(' ').toStdString();
+    EXPECT_TRUE(papers.contains(QStringLiteral("iso_a4_210x297mm")))
+        << papers.join(' ').toStdString();
+    EXPECT_TRUE(papers.contains(QStringLiteral("na_letter_8.5x11in")))
+        << papers.join(' ').toStdString();
     EXPECT_EQ(papers.size(), 2) << papers.join(' ').toStdString();
-    EXPECT_EQ(sides, QStringList({QStringLiteral("one-sided"), QStringLiteral("two-sided-long-edge"),
-                                  QStringLiteral("two-sided-short-edge")}));
+    EXPECT_EQ(sides,
+              QStringList({QStringLiteral("one-sided"), QStringLiteral("two-sided-long-edge"),
+                           QStringLiteral("two-sided-short-edge")}));
     EXPECT_TRUE(sources.contains(QStringLiteral("manual"))) << sources.join(' ').toStdString();
     EXPECT_TRUE(colours.contains(QStringLiteral("color"))) << colours.join(' ').toStdString();
     ASSERT_EQ(messages.size(), 1) << messages.join('\n').toStdString();
@@ -997,7 +1007,8 @@ TEST_F(TimetableRealDialogs, SaveAndPrintThroughTheRealDialogs) {
     if (!havePdfTools())
         FAIL() << "pdfinfo is not installed: install the Debian package poppler-utils";
     // Accepted as it opens, from the keyboard: the job goes to the queue.
-    user.Then([](runtime::PrinterDialog* dialog) { PrinterDialogUser::Press(dialog, Qt::Key_Return); });
+    user.Then(
+        [](runtime::PrinterDialog* dialog) { PrinterDialogUser::Press(dialog, Qt::Key_Return); });
     window->mnuPrintYearGregorian->trigger();
     EXPECT_TRUE(messages.isEmpty()) << messages.join('\n').toStdString();
     ASSERT_TRUE(printed(1));
