@@ -86,11 +86,12 @@ void PrinterObject::PlainText() {
 }
 
 int PrinterObject::Width() const {
-    return static_cast<int>(settings_.PageLayout().paintRect(QPageLayout::Inch).width() * 1440.0);
+    // In points, which the layout keeps exactly (inches it rounds to hundredths).
+    return static_cast<int>(settings_.PageLayout().paintRect(QPageLayout::Point).width() * 20.0);
 }
 
 int PrinterObject::Height() const {
-    return static_cast<int>(settings_.PageLayout().paintRect(QPageLayout::Inch).height() * 1440.0);
+    return static_cast<int>(settings_.PageLayout().paintRect(QPageLayout::Point).height() * 20.0);
 }
 
 double PrinterObject::TextWidth(const QString& text) const {

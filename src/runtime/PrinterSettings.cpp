@@ -4,6 +4,8 @@
 
 #include <QPageSize>
 
+#include <algorithm>
+
 namespace runtime {
 
 namespace {
@@ -57,7 +59,7 @@ void fit(QByteArray& value, const platform::PrintChoices& choices) {
 
 // What is left free round the page when the queue gives no margins (a PDF file, a queue that
 // says none): ten points, as Qt's PDF pages have.
-constexpr double kDefaultMarginMm = 10 * 25.4 / 72;
+constexpr double kDefaultMarginPt = 10;
 
 } // namespace
 
@@ -80,13 +82,16 @@ QPageLayout PrintSettings::PageLayout() const {
                                : QPageSize(paper.millimetres, QPageSize::Millimeter, paper.name,
                                            QPageSize::FuzzyMatch);
     const QMarginsF around = margins.value_or(
-        QMarginsF(kDefaultMarginMm, kDefaultMarginMm, kDefaultMarginMm, kDefaultMarginMm));
-    // The margins are the paper's, as it goes through the printer; turned with the page.
-    const QMarginsF turned =
-        landscape ? QMarginsF(around.top(), around.right(), around.bottom(), around.left())
-                  : around;
-    return QPageLayout(size, landscape ? QPageLayout::Landscape : QPageLayout::Portrait, turned,
-                       QPageLayout::Millimeter);
+        QMarginsF(kDefaultMarginPt, kDefaultMarginPt, kDefaultMarginPt, kDefaultMarginPt) * 25.4 /
+        72.0);
+    // The margins are the paper's, as it goes through the printer. A page turned onto it keeps
+    // the wider of each pair on both sides, whichever way the server turns it.
+    const double across = std::max(around.top(), around.bottom());
+    const double along = std::max(around.left(), around.right());
+    const QMarginsF turned = landscape ? QMarginsF(across, along, across, along) : around;
+    // In points: the layout keeps them exactly, and the page's measures come out in twips.
+    return QPageLayout(size, landscape ? QPageLayout::Landscape : QPageLayout::Portrait,
+                       turned * 72.0 / 25.4, QPageLayout::Point);
 }
 
 QList<QPair<QByteArray, QByteArray>> PrintSettings::JobAttributes() const {
