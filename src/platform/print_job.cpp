@@ -92,8 +92,10 @@ PrintServerReach failure(const PrintServerConnection& server) {
     if (reach == PrintServerReach::NoAnswer)
         return reach;
     const ipp_status_t status = cupsLastError();
-    // libcups tells a missing response as an internal error or an unavailable service.
-    const bool local = status == IPP_STATUS_ERROR_INTERNAL ||
+    // libcups tells a missing response as an internal error or an unavailable service, or
+    // leaves the status of the last answer (a success) as it was.
+    const bool local = status <= IPP_STATUS_OK_EVENTS_COMPLETE ||
+                       status == IPP_STATUS_ERROR_INTERNAL ||
                        status == IPP_STATUS_ERROR_SERVICE_UNAVAILABLE ||
                        status >= IPP_STATUS_ERROR_CUPS_AUTHENTICATION_CANCELED;
     return local ? reach : PrintServerReach::Answered;

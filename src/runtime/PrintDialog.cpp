@@ -188,12 +188,16 @@ void PrinterDialog::showOptions(const platform::PrinterOptions& options) {
     fill(cboPaperSource, options.sources, settings_.source, sourceText);
     txtCopies->setRange(1, std::max(1, options.copiesMax));
     txtCopies->setValue(settings_.copies);
-    // What the server says of the printer, as a line or two.
+    // What the server says of the printer, a line each, cut short of the dialog's width.
+    const auto line = [this](const QString& text) {
+        const QFontMetrics metrics = lblStatus->fontMetrics();
+        return metrics.elidedText(text, Qt::ElideRight, 40 * metrics.averageCharWidth());
+    };
     QStringList about;
     if (!options.model.isEmpty())
-        about << QStringLiteral("Type: %1").arg(options.model);
+        about << line(QStringLiteral("Type: %1").arg(options.model));
     if (!options.location.isEmpty())
-        about << QStringLiteral("Where: %1").arg(options.location);
+        about << line(QStringLiteral("Where: %1").arg(options.location));
     lblStatus->setText(about.join(QLatin1Char('\n')));
     shownQueue_ = currentQueue();
     enableOptions(true);
