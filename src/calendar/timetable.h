@@ -93,14 +93,17 @@ std::optional<QString> AskSaveFileName(const QString& title, const QString& prop
 const QStringList& FallbackEditors();
 
 // An export or print is under way: the commands do not start again until it ends (their
-// loops yield to the event loop, so a second click could otherwise start one inside).
+// loops, and a print's wait for the print server, yield to the event loop, so a second click
+// could otherwise start one inside). The second command is told what it waits for.
 class CommandGuard {
 public:
-    CommandGuard();
+    enum class Command { Export, Print };
+    explicit CommandGuard(Command command);
     ~CommandGuard();
     CommandGuard(const CommandGuard&) = delete;
     CommandGuard& operator=(const CommandGuard&) = delete;
-    // False for a command that found another one running: it must do nothing.
+    // False for a command that found another one running (the user was told): it must do
+    // nothing.
     bool acquired() const { return acquired_; }
     static bool running();
 

@@ -29,8 +29,8 @@ bool timetable::MayReplace(const QString& path) {
 
 namespace {
 
-constexpr std::uint32_t kDialogFlags =
-    PD_NOSELECTION | PD_NOPAGENUMS | PD_NOWARNING | PD_USEDEVMODECOPIESANDCOLLATE;
+constexpr std::uint32_t kDialogFlags = PD_NOSELECTION | PD_NOPAGENUMS | PD_NOWARNING |
+                                       PD_USEDEVMODECOPIESANDCOLLATE | PD_HIDEPRINTTOFILE;
 
 // Why there is no printer to print on: the server answered that it has none, or could not be
 // asked.
@@ -80,15 +80,14 @@ QString askForPdfFile(const QString& title, const QString& why) {
 namespace timetable {
 
 PrintDestination::PrintDestination(QWidget* owner, const QString& title, bool askPrinter) {
-    // The print server first, asked on a worker thread: Qt's printer and its dialog ask it on
-    // the window's thread, where a server that does not answer would stop the clock and the
-    // athan. They are used only once it has answered.
+    // The print server first, asked on a worker thread: its queues and what the one a print
+    // would use offers. Nothing after that asks it anything on the window's thread.
     const runtime::PrintQueues queues = runtime::AskPrintQueues(owner);
     runtime::PrinterObject& printer = runtime::Printer();
-    // The job's name in the queue, the PDF's title, and the name the dialog proposes for a file.
-    printer.device().setDocName(title);
-    // Qt's dialog without a printer offers only a file it names itself, and the toolbar has
-    // nothing to print on unless a file was chosen before: both are the user's choice here.
+    // The job's name in the queue and the PDF's title.
+    printer.SetDocName(title);
+    // No queue to print on: a PDF file is the user's choice here (the toolbar prints into one
+    // chosen before, if any).
     const bool noQueue = queues.reach != runtime::PrintQueues::Answered || queues.names.isEmpty();
     if (noQueue && (askPrinter || printer.OutputFile().isEmpty())) {
         const QString file = askForPdfFile(title, noPrinter(queues));
@@ -98,6 +97,15 @@ PrintDestination::PrintDestination(QWidget* owner, const QString& title, bool as
         ownFile_ = true;
         chosen_ = true;
         return;
+    }
+    if (!noQueue && !askPrinter) {
+        // The queue the settings go to now (the server's default while the printer tracks it),
+        // with what it does not offer replaced by its own defaults. The dialog does the same
+        // on its own copy, so that Cancel changes nothing.
+        runtime::PrintSettings settings = printer.Settings();
+        settings.queue = queues.chosen;
+        settings.FitTo(queues.options);
+        printer.SetSettings(settings);
     }
     if (askPrinter && !ShowPrinterDialog(owner, kDialogFlags))
         return;

@@ -25,6 +25,7 @@
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <optional>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -32,7 +33,8 @@ namespace timetable {
 
 namespace {
 SaveFileAnswerer gSaveAnswerer;
-bool gRunning = false;
+// The command under way, if any.
+std::optional<CommandGuard::Command> gRunning;
 } // namespace
 
 void SetSaveFileAnswerer(SaveFileAnswerer answerer) {
@@ -63,17 +65,24 @@ const QStringList& FallbackEditors() {
     return editors;
 }
 
-CommandGuard::CommandGuard() : acquired_(!gRunning) {
-    gRunning = true;
+CommandGuard::CommandGuard(Command command) : acquired_(!gRunning.has_value()) {
+    if (!acquired_) {
+        MsgBox(gRunning == Command::Print
+                   ? QStringLiteral("A timetable is being printed; wait until it is done.")
+                   : QStringLiteral("A timetable is being saved; wait until it is done."),
+               vbInformation);
+        return;
+    }
+    gRunning = command;
 }
 
 CommandGuard::~CommandGuard() {
     if (acquired_)
-        gRunning = false;
+        gRunning.reset();
 }
 
 bool CommandGuard::running() {
-    return gRunning;
+    return gRunning.has_value();
 }
 
 } // namespace timetable
@@ -132,7 +141,7 @@ namespace {
 // Asks for the file, computes the pages of the months, writes them and opens the file.
 void exportPages(frmTallix& form, std::int16_t calendar, const QList<std::int16_t>& months,
                  const QString& defaultName, const QString& title) {
-    timetable::CommandGuard guard;
+    timetable::CommandGuard guard(timetable::CommandGuard::Command::Export);
     if (!guard.acquired())
         return;
     runtime::CalendarGuard keep;

@@ -90,7 +90,7 @@ bool frmTallix::SetupPrinterFont() {
 
 void timetable::PrintPages(frmTallix& form, std::int16_t calendar,
                            const QList<std::int16_t>& months, bool askPrinter) {
-    CommandGuard guard;
+    CommandGuard guard(CommandGuard::Command::Print);
     if (!guard.acquired())
         return;
     runtime::CalendarGuard keep;

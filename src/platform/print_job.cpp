@@ -1,13 +1,28 @@
 #include "print_job.h"
 
+#include <mutex>
+
 namespace platform {
 
 namespace {
 
 constexpr int kChunk = 64 * 1024;
 
+std::mutex gHookMutex;
+std::function<void(PrintJobStep)> gStepHook;
+
+void beforeStep(PrintJobStep step) {
+    std::function<void(PrintJobStep)> hook;
+    {
+        std::lock_guard lock(gHookMutex);
+        hook = gStepHook;
+    }
+    if (hook)
+        hook(step);
+}
+
 // The job's options, then those the queue's instance (lpoptions) sets otherwise than the queue
-// itself, which Qt's print engine leaves out.
+// itself.
 int jobOptions(http_t* http, const PrintJob& job, const QByteArray& queue,
                const QByteArray& instance, cups_option_t** options) {
     int count = 0;
@@ -77,8 +92,10 @@ PrintServerReach failure(const PrintServerConnection& server) {
     if (reach == PrintServerReach::NoAnswer)
         return reach;
     const ipp_status_t status = cupsLastError();
-    // libcups tells a missing response as an internal error or an unavailable service.
-    const bool local = status == IPP_STATUS_ERROR_INTERNAL ||
+    // libcups tells a missing response as an internal error or an unavailable service, or
+    // leaves the status of the last answer (a success) as it was.
+    const bool local = status <= IPP_STATUS_OK_EVENTS_COMPLETE ||
+                       status == IPP_STATUS_ERROR_INTERNAL ||
                        status == IPP_STATUS_ERROR_SERVICE_UNAVAILABLE ||
                        status >= IPP_STATUS_ERROR_CUPS_AUTHENTICATION_CANCELED;
     return local ? reach : PrintServerReach::Answered;
@@ -98,13 +115,21 @@ PrintJobResult SubmitPrintJob(const PrintJob& job) {
     const QByteArray instance = job.queue.section(QLatin1Char('/'), 1).toUtf8();
     cups_option_t* options = nullptr;
     const int count = jobOptions(server.http(), job, queue, instance, &options);
+    beforeStep(PrintJobStep::CreateJob);
     result.jobId = createJob(server.http(), queue, job, count, options);
     cupsFreeOptions(count, options);
     if (result.jobId > 0) {
+        beforeStep(PrintJobStep::SendDocument);
         result.sent = sendDocument(server.http(), queue.constData(), result.jobId, job);
-        // Once all of it is there, the server's answer says whether it takes the job.
-        result.accepted = result.sent && cupsFinishDocument(server.http(), queue.constData()) <=
-                                             IPP_STATUS_OK_EVENTS_COMPLETE;
+        // Once all of it is there, the server's answer says whether it takes the job. No
+        // answer at all is no acceptance: libcups leaves the last status (the job's creation,
+        // a success) as it was when the wait is given up.
+        if (result.sent) {
+            ipp_t* response = cupsGetResponse(server.http(), ("/printers/" + queue).constData());
+            result.accepted =
+                response && ippGetStatusCode(response) <= IPP_STATUS_OK_EVENTS_COMPLETE;
+            ippDelete(response);
+        }
     }
     if (!result.accepted) {
         result.reach = failure(server);
@@ -117,6 +142,11 @@ PrintJobResult SubmitPrintJob(const PrintJob& job) {
     result.reach = PrintServerReach::Answered;
     result.queue = QueryPrintQueue(server.http(), job.queue);
     return result;
+}
+
+void SetPrintJobStepHook(std::function<void(PrintJobStep)> hook) {
+    std::lock_guard lock(gHookMutex);
+    gStepHook = std::move(hook);
 }
 
 } // namespace platform

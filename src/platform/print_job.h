@@ -11,14 +11,16 @@
 #include <QPair>
 #include <QString>
 
+#include <functional>
+
 namespace platform {
 
 struct PrintJob {
     QString queue; // "queue" or "queue/instance"
     QString title; // the job's name
     QByteArray pdf;
-    // Job options (name, value), after which the instance's own options are added; the first
-    // of a name counts.
+    // Job attributes (name, value: media, sides, copies...), after which the instance's own
+    // options are added; the first of a name counts.
     QList<QPair<QByteArray, QByteArray>> options;
 };
 
@@ -34,5 +36,10 @@ struct PrintJobResult {
     PrintQueueState queue;
 };
 PrintJobResult SubmitPrintJob(const PrintJob& job);
+
+// The steps of a submission, for tests that choose the moment a server stops answering: the
+// hook runs on the submitting thread just before each step; nullptr removes it.
+enum class PrintJobStep { CreateJob, SendDocument };
+void SetPrintJobStepHook(std::function<void(PrintJobStep)> hook);
 
 } // namespace platform

@@ -5,29 +5,19 @@
 #include "platform/print_queue.h"
 
 #include <QBuffer>
+#include <QCoreApplication>
 #include <QFontInfo>
 #include <QFontMetricsF>
 #include <QPageSize>
 #include <QPainter>
 #include <QPdfWriter>
-#include <QPrintDialog>
-#include <QPrinterInfo>
 
 namespace runtime {
 
 namespace {
 
-PrintDialogAnswerer gAnswerer;
-
-struct PaperName {
-    int code;
-    QPageSize::PageSizeId id;
-};
-constexpr PaperName kPapers[] = {{vbPRPSLetter, QPageSize::Letter},
-                                 {vbPRPSLegal, QPageSize::Legal},
-                                 {vbPRPSA3, QPageSize::A3},
-                                 {vbPRPSA4, QPageSize::A4},
-                                 {vbPRPSA5, QPageSize::A5}};
+// The resolution the pages are drawn and measured at.
+constexpr int kDotsPerInch = 1200;
 
 double pixelsToTwips(double px, int dpi) {
     return dpi > 0 ? px * 1440.0 / dpi : 0.0;
@@ -35,12 +25,9 @@ double pixelsToTwips(double px, int dpi) {
 
 } // namespace
 
-PrinterObject::PrinterObject() : printer_(std::make_unique<QPrinter>(QPrinter::HighResolution)) {
-    // The program's defaults: one-sided, portrait, letter, monochrome.
-    SetDuplex(vbPRDPSimplex);
-    SetOrientation(vbPRORPortrait);
-    SetPaperSize(vbPRPSLetter);
-    SetColorMode(vbPRCMMonochrome);
+PrinterObject::PrinterObject() {
+    // The program's defaults (PrintSettings): the server's default queue, one-sided, portrait,
+    // letter, high quality, monochrome, the paper source the printer picks.
     font_ = QFont(QStringLiteral("Monospace"), 10);
 }
 
@@ -49,87 +36,20 @@ PrinterObject::~PrinterObject() {
 }
 
 QString PrinterObject::DeviceName() const {
-    const QString file = OutputFile();
-    return file.isEmpty() ? printer_->printerName() : file;
-}
-
-QString PrinterObject::OutputFile() const {
-    return ownFile_.isEmpty() ? printer_->outputFileName() : ownFile_;
-}
-
-bool PrinterObject::SetDeviceName(const QString& name) {
-    for (const QPrinterInfo& info : QPrinterInfo::availablePrinters()) {
-        if (info.printerName().compare(name, Qt::CaseInsensitive) == 0) {
-            printer_->setOutputFileName(QString());
-            printer_->setPrinterName(info.printerName());
-            return true;
-        }
-    }
-    return false;
+    return ownFile_.isEmpty() ? settings_.queue : ownFile_;
 }
 
 bool PrinterObject::HasDestination() const {
-    if (!OutputFile().isEmpty())
-        return true;
-    return !printer_->printerName().isEmpty() && printer_->isValid();
+    return !DeviceName().isEmpty();
 }
 
-int PrinterObject::Orientation() const {
-    return printer_->pageLayout().orientation() == QPageLayout::Landscape ? vbPRORLandscape
-                                                                          : vbPRORPortrait;
-}
-
-void PrinterObject::SetOrientation(int value) {
-    printer_->setPageOrientation(value == vbPRORLandscape ? QPageLayout::Landscape
-                                                          : QPageLayout::Portrait);
-}
-
-int PrinterObject::PaperSize() const {
-    const QPageSize::PageSizeId id = printer_->pageLayout().pageSize().id();
-    for (const PaperName& p : kPapers)
-        if (p.id == id)
-            return p.code;
-    return 256; // a size of the printer's own
-}
-
-void PrinterObject::SetPaperSize(int value) {
-    for (const PaperName& p : kPapers)
-        if (p.code == value)
-            printer_->setPageSize(QPageSize(p.id));
-}
-
-int PrinterObject::Duplex() const {
-    switch (printer_->duplex()) {
-    case QPrinter::DuplexLongSide:
-        return vbPRDPVertical;
-    case QPrinter::DuplexShortSide:
-        return vbPRDPHorizontal;
-    default:
-        return vbPRDPSimplex;
+QPdfWriter& PrinterObject::measure() const {
+    if (!measure_) {
+        measureBuffer_ = std::make_unique<QBuffer>();
+        measure_ = std::make_unique<QPdfWriter>(measureBuffer_.get());
+        measure_->setResolution(kDotsPerInch);
     }
-}
-
-void PrinterObject::SetDuplex(int value) {
-    printer_->setDuplex(value == vbPRDPVertical     ? QPrinter::DuplexLongSide
-                        : value == vbPRDPHorizontal ? QPrinter::DuplexShortSide
-                                                    : QPrinter::DuplexNone);
-}
-
-int PrinterObject::Copies() const {
-    return printer_->copyCount();
-}
-
-void PrinterObject::SetCopies(int value) {
-    if (value >= 1)
-        printer_->setCopyCount(value);
-}
-
-int PrinterObject::ColorMode() const {
-    return printer_->colorMode() == QPrinter::Color ? vbPRCMColor : vbPRCMMonochrome;
-}
-
-void PrinterObject::SetColorMode(int value) {
-    printer_->setColorMode(value == vbPRCMColor ? QPrinter::Color : QPrinter::GrayScale);
+    return *measure_;
 }
 
 void PrinterObject::SetFont(const QString& family, double points) {
@@ -166,22 +86,23 @@ void PrinterObject::PlainText() {
 }
 
 int PrinterObject::Width() const {
-    return static_cast<int>(printer_->pageLayout().paintRect(QPageLayout::Inch).width() * 1440.0);
+    // In points, which the layout keeps exactly (inches it rounds to hundredths).
+    return static_cast<int>(settings_.PageLayout().paintRect(QPageLayout::Point).width() * 20.0);
 }
 
 int PrinterObject::Height() const {
-    return static_cast<int>(printer_->pageLayout().paintRect(QPageLayout::Inch).height() * 1440.0);
+    return static_cast<int>(settings_.PageLayout().paintRect(QPageLayout::Point).height() * 20.0);
 }
 
 double PrinterObject::TextWidth(const QString& text) const {
-    // Measured for the printer's resolution, as the lines will be drawn.
-    const QFontMetricsF metrics(font_, printer_.get());
-    return pixelsToTwips(metrics.horizontalAdvance(text), printer_->resolution());
+    // Measured at the resolution the lines will be drawn at.
+    const QFontMetricsF metrics(font_, &measure());
+    return pixelsToTwips(metrics.horizontalAdvance(text), kDotsPerInch);
 }
 
 double PrinterObject::TextHeight() const {
-    const QFontMetricsF metrics(font_, printer_.get());
-    return pixelsToTwips(metrics.lineSpacing(), printer_->resolution());
+    const QFontMetricsF metrics(font_, &measure());
+    return pixelsToTwips(metrics.lineSpacing(), kDotsPerInch);
 }
 
 bool PrinterObject::begin() {
@@ -193,15 +114,14 @@ bool PrinterObject::begin() {
         error_ = QStringLiteral("There is no printer to print on.");
         return false;
     }
-    // The printer's pages, at its resolution, so that the lines measure as TextWidth says.
+    // The chosen paper and orientation, at the resolution TextWidth measures at.
     pdf_ = std::make_unique<QBuffer>();
     pdf_->open(QIODevice::WriteOnly);
     writer_ = std::make_unique<QPdfWriter>(pdf_.get());
-    writer_->setResolution(printer_->resolution());
-    writer_->setPageLayout(printer_->pageLayout());
-    writer_->setPdfVersion(printer_->pdfVersion());
-    writer_->setTitle(printer_->docName());
-    writer_->setCreator(printer_->creator());
+    writer_->setResolution(kDotsPerInch);
+    writer_->setPageLayout(settings_.PageLayout());
+    writer_->setTitle(docName_);
+    writer_->setCreator(QCoreApplication::applicationName());
     painter_ = std::make_unique<QPainter>();
     if (!painter_->begin(writer_.get())) {
         painter_.reset();
@@ -286,42 +206,6 @@ void PrinterObject::KillDoc() {
 PrinterObject& Printer() {
     static PrinterObject printer;
     return printer;
-}
-
-PrintQueues AskPrintQueues(QWidget* owner) {
-    platform::PrintQueueList list;
-    RunWhileWaiting(owner, QStringLiteral("Asking the print server for its printers..."),
-                    [&list] { list = platform::ListPrintQueues(); });
-    PrintQueues queues;
-    queues.names = list.names;
-    switch (list.reach) {
-    case platform::PrintServerReach::Answered:
-        queues.reach = PrintQueues::Answered;
-        break;
-    case platform::PrintServerReach::NoAnswer:
-        queues.reach = PrintQueues::NoAnswer;
-        break;
-    default: // not there, or gone while asked
-        queues.reach = PrintQueues::NotRunning;
-        break;
-    }
-    return queues;
-}
-
-void SetPrintDialogAnswerer(PrintDialogAnswerer answerer) {
-    gAnswerer = std::move(answerer);
-}
-
-bool ExecPrintDialog(QWidget* owner, QPrinter& printer, bool allowToFile) {
-    if (gAnswerer)
-        return gAnswerer(printer);
-    QPrintDialog dialog(&printer, owner);
-    QAbstractPrintDialog::PrintDialogOptions options =
-        QAbstractPrintDialog::PrintShowPageSize | QAbstractPrintDialog::PrintCollateCopies;
-    if (allowToFile)
-        options |= QAbstractPrintDialog::PrintToFile;
-    dialog.setOptions(options);
-    return dialog.exec() == QDialog::Accepted;
 }
 
 } // namespace runtime

@@ -1,60 +1,17 @@
 // Where an ended document goes: into the file printed into, or to the printer's queue through
-// the print server, on a worker thread and within the server's deadline.
+// the print server, on a worker thread and within the server's deadline; and what the server
+// says of its queues before a print.
 #include "Printer.h"
 #include "WorkerWait.h"
 
 #include "platform/filesync.h"
 #include "platform/print_job.h"
 
-#include <QPrintEngine>
-
 #include <cstring>
 
 namespace runtime {
 
 namespace {
-
-// The options Qt's print dialog stored on the printer for the print server (the name, value
-// pairs of its job options and the printer's own options the user set), under the print
-// engine's key for them.
-constexpr auto kCupsOptions = QPrintEngine::PrintEnginePropertyKey(0xfe00);
-
-// The options Qt's own CUPS print engine gives a job: the paper, copies, sides, orientation,
-// then what the dialog stored.
-QList<QPair<QByteArray, QByteArray>> jobOptions(QPrinter& printer) {
-    QList<QPair<QByteArray, QByteArray>> options;
-    const QPageLayout layout = printer.pageLayout();
-    options.emplaceBack("media", layout.pageSize().key().toUtf8());
-    const int copies = printer.copyCount();
-    if (copies > 1) {
-        options.emplaceBack("copies", QByteArray::number(copies));
-        if (printer.collateCopies())
-            options.emplaceBack("Collate", "True");
-    }
-    const bool landscape = layout.orientation() == QPageLayout::Landscape;
-    switch (printer.duplex()) {
-    case QPrinter::DuplexNone:
-        options.emplaceBack("sides", "one-sided");
-        break;
-    case QPrinter::DuplexAuto:
-        options.emplaceBack("sides", landscape ? "two-sided-short-edge" : "two-sided-long-edge");
-        break;
-    case QPrinter::DuplexLongSide:
-        options.emplaceBack("sides", "two-sided-long-edge");
-        break;
-    case QPrinter::DuplexShortSide:
-        options.emplaceBack("sides", "two-sided-short-edge");
-        break;
-    }
-    if (landscape)
-        options.emplaceBack("landscape", "");
-    if (QPrintEngine* engine = printer.printEngine()) {
-        const QStringList stored = engine->property(kCupsOptions).toStringList();
-        for (qsizetype i = 0; i + 1 < stored.size(); i += 2)
-            options.emplaceBack(stored[i].toUtf8(), stored[i + 1].toUtf8());
-    }
-    return options;
-}
 
 QString withoutFullStop(QString text) {
     while (text.endsWith(QLatin1Char('.')))
@@ -85,10 +42,10 @@ bool PrinterObject::writeFile(const QString& path, const QByteArray& pdf) {
 
 bool PrinterObject::submit(const QByteArray& pdf) {
     platform::PrintJob job;
-    job.queue = printer_->printerName();
-    job.title = printer_->docName();
+    job.queue = settings_.queue;
+    job.title = docName_;
     job.pdf = pdf;
-    job.options = jobOptions(*printer_);
+    job.options = settings_.JobAttributes();
     platform::PrintJobResult result;
     RunWhileWaiting(nullptr,
                     QStringLiteral("Printing \"%1\" (sending it to the printer \"%2\")...")
@@ -106,10 +63,12 @@ bool PrinterObject::submit(const QByteArray& pdf) {
                          .arg(seconds());
             return false;
         }
+        // A server that stops answering then may never take what was sent: cupsd drops a
+        // document whose connection was closed before it read it.
         notice_ = QStringLiteral("The document was sent to the printer \"%1\", but the print "
-                                 "server did not answer within %2 seconds: it is printed if the "
-                                 "server takes it once it answers again. It was sent once and "
-                                 "is not sent again.")
+                                 "server did not answer within %2 seconds, so it is not known "
+                                 "whether it took it: look in the printer's queue before "
+                                 "printing again. It was sent once and is not sent again.")
                       .arg(name, seconds());
         return true;
     case platform::PrintServerReach::Lost:
@@ -138,6 +97,41 @@ bool PrinterObject::submit(const QByteArray& pdf) {
                                      : QStringLiteral(" (%1)").arg(result.queue.message));
     }
     return true;
+}
+
+PrintQueues::Reach ReachOf(platform::PrintServerReach reach) {
+    switch (reach) {
+    case platform::PrintServerReach::Answered:
+        return PrintQueues::Answered;
+    case platform::PrintServerReach::NoAnswer:
+        return PrintQueues::NoAnswer;
+    default: // not there, or gone while asked
+        return PrintQueues::NotRunning;
+    }
+}
+
+namespace {
+PrintQueues gLastQueues;
+} // namespace
+
+const PrintQueues& LastPrintQueues() {
+    return gLastQueues;
+}
+
+PrintQueues AskPrintQueues(QWidget* owner) {
+    const PrintSettings& settings = Printer().Settings();
+    const QString asked = settings.trackDefault ? QString() : settings.queue;
+    platform::PrintQueueList list;
+    RunWhileWaiting(owner, QStringLiteral("Asking the print server for its printers..."),
+                    [&list, asked] { list = platform::ListPrintQueues(asked); });
+    PrintQueues queues;
+    queues.reach = ReachOf(list.reach);
+    queues.names = list.names;
+    queues.defaultName = list.defaultName;
+    queues.chosen = list.chosen;
+    queues.options = list.options;
+    gLastQueues = queues;
+    return queues;
 }
 
 } // namespace runtime

@@ -72,6 +72,21 @@ void RunWhileWaiting(QWidget* owner, const QString& busyText, std::function<void
     gWindow = outer;
 }
 
+void RunInBackground(QObject* context, std::function<void()> work, std::function<void()> done) {
+    // The context is looked at on the window's thread only, once the work is done.
+    auto answer = std::make_shared<std::function<void()>>(
+        [context = QPointer<QObject>(context), done = std::move(done)] {
+            if (context)
+                done();
+        });
+    std::thread([answer, work = std::move(work)] {
+        work();
+        if (QCoreApplication* app = QCoreApplication::instance())
+            QMetaObject::invokeMethod(
+                app, [answer] { (*answer)(); }, Qt::QueuedConnection);
+    }).detach();
+}
+
 QWidget* WaitingWindow() {
     return gWindow && gWindow->isVisible() ? gWindow.data() : nullptr;
 }

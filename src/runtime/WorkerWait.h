@@ -5,6 +5,7 @@
 #include <QString>
 #include <functional>
 
+class QObject;
 class QWidget;
 
 namespace runtime {
@@ -14,6 +15,11 @@ namespace runtime {
 // (busyText) until it ends. The work must end by itself (a deadline of its own): this waits
 // for it, even while the application quits.
 void RunWhileWaiting(QWidget* owner, const QString& busyText, std::function<void()> work);
+
+// Runs work on a new thread and returns at once; done runs on the window's thread once the work
+// has ended, unless context is gone by then (its answer is dropped). The work must end by itself
+// (a deadline of its own).
+void RunInBackground(QObject* context, std::function<void()> work, std::function<void()> done);
 
 // The window that says what is under way, while one is shown; nullptr otherwise.
 QWidget* WaitingWindow();

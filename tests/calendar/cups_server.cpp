@@ -159,8 +159,9 @@ int CupsServer::Run(const QString& tool, const QStringList& arguments, QString* 
     return done && p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
 }
 
-bool CupsServer::AddQueue(const QString& name, const QString& outputFile, QString* why) {
-    if (!QFile::exists(QLatin1String(kPdfPrinter))) {
+bool CupsServer::AddQueue(const QString& name, const QString& outputFile, QString* why,
+                          const QString& ppd) {
+    if (ppd.isEmpty() && !QFile::exists(QLatin1String(kPdfPrinter))) {
         *why = QStringLiteral("%1 is missing: install the Debian package cups-filters")
                    .arg(QLatin1String(kPdfPrinter));
         return false;
@@ -169,7 +170,7 @@ bool CupsServer::AddQueue(const QString& name, const QString& outputFile, QStrin
     if (Run(QStringLiteral("lpadmin"),
             {QStringLiteral("-p"), name, QStringLiteral("-E"), QStringLiteral("-v"),
              QStringLiteral("file://") + outputFile, QStringLiteral("-P"),
-             QLatin1String(kPdfPrinter)},
+             ppd.isEmpty() ? QLatin1String(kPdfPrinter) : ppd},
             &out) != 0) {
         *why = QStringLiteral("lpadmin could not add the queue: ") + out;
         return false;
@@ -186,5 +187,27 @@ std::vector<CupsServer::Job> CupsServer::Jobs(const QString& queue) {
         out.push_back(Job{jobs[i].id, QString::fromUtf8(jobs[i].title), jobs[i].state});
     cupsFreeJobs(n, jobs);
     std::sort(out.begin(), out.end(), [](const Job& a, const Job& b) { return a.id < b.id; });
+    return out;
+}
+
+QMap<QByteArray, QString> CupsServer::JobAttributes(int id) {
+    QMap<QByteArray, QString> out;
+    ipp_t* request = ippNewRequest(IPP_OP_GET_JOB_ATTRIBUTES);
+    char uri[HTTP_MAX_URI];
+    httpAssembleURIf(HTTP_URI_CODING_ALL, uri, sizeof uri, "ipp", nullptr, "localhost", ippPort(),
+                     "/jobs/%d", id);
+    ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_URI, "job-uri", nullptr, uri);
+    ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_KEYWORD, "requested-attributes", nullptr,
+                 "all");
+    ipp_t* response = cupsDoRequest(CUPS_HTTP_DEFAULT, request, "/");
+    for (ipp_attribute_t* a = response ? ippFirstAttribute(response) : nullptr; a;
+         a = ippNextAttribute(response)) {
+        if (!ippGetName(a))
+            continue;
+        char value[1024];
+        ippAttributeString(a, value, sizeof value);
+        out.insert(ippGetName(a), QString::fromUtf8(value));
+    }
+    ippDelete(response);
     return out;
 }

@@ -3,6 +3,7 @@
 // folder of the test's, reached through CUPS_SERVER, with queues that write each job into a
 // file. cupsd and every tool run here start in a session of their own, whose whole process
 // group is ended when the server object goes.
+#include <QMap>
 #include <QProcess>
 #include <QString>
 #include <QStringList>
@@ -27,9 +28,10 @@ public:
     // stopped with SIGSTOP), until Resume (SIGCONT). Safe to call from any thread.
     void Pause();
     void Resume();
-    // A PDF queue whose jobs are written into outputFile ("file:" device, the generic PDF
-    // printer's description from cups-filters).
-    bool AddQueue(const QString& name, const QString& outputFile, QString* why);
+    // A PDF queue whose jobs are written into outputFile ("file:" device), described by the
+    // PPD file given, else by cups-filters' generic PDF printer.
+    bool AddQueue(const QString& name, const QString& outputFile, QString* why,
+                  const QString& ppd = QString());
     // Runs a CUPS tool (cupsreject, cupsdisable, ...) against this server; its exit code.
     int Run(const QString& tool, const QStringList& arguments, QString* output = nullptr);
 
@@ -40,6 +42,9 @@ public:
         ipp_jstate_t state;
     };
     std::vector<Job> Jobs(const QString& queue);
+    // A job's attributes as the server keeps them (Get-Job-Attributes), each as text (values
+    // of a list joined with ","); empty when the server does not answer.
+    QMap<QByteArray, QString> JobAttributes(int id);
 
     QString socket() const { return socket_; }
 

@@ -130,8 +130,7 @@ protected:
         QLocale::setDefault(QLocale::system());
         timetable::SetSaveFileAnswerer(nullptr);
         runtime::SetMsgBoxAnswerer(nullptr);
-        runtime::SetPrintDialogAnswerer(nullptr);
-        runtime::Printer().device().setOutputFileName(QString());
+        runtime::Printer().PrintIntoFile(QString());
         runtime::SetClock(nullptr);
         SetCalendar(vbCalGreg);
     }
@@ -277,10 +276,10 @@ const TestHelperRegistration
             return vbOK;
         });
         runtime::PrinterObject& printer = runtime::Printer();
-        printer.device().setOutputFileName(args[0]);
+        printer.PrintIntoFile(args[0]);
         printer.SetPaperSize(args.size() > 2 ? args[2].toInt() : vbPRPSA4);
         window.PrintMonthPrayerTimes(vbCalGreg, 6);
-        const QRectF area = printer.device().pageLayout().paintRect(QPageLayout::Point);
+        const QRectF area = printer.Settings().PageLayout().paintRect(QPageLayout::Point);
         printf("font %s\nfixed %d\narea %f %f %f %f\n", qPrintable(printer.FontName()),
                QFontInfo(QFont(printer.FontName())).fixedPitch() ? 1 : 0, area.left(), area.top(),
                area.right(), area.bottom());

@@ -11,6 +11,7 @@
 #include "fakes/fake_tray.h"
 #include "fakes/wait_for.h"
 #include "mainwindow/frmTallix.h"
+#include "printer_dialog_user.h"
 #include "runtime/App.h"
 #include "runtime/Clock.h"
 #include "runtime/Interaction.h"
@@ -29,7 +30,6 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPageSize>
-#include <QPrintDialog>
 #include <QProcess>
 #include <QPushButton>
 #include <QRegularExpression>
@@ -37,6 +37,7 @@
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QUrl>
+#include <QtTest/QTest>
 #include <gtest/gtest.h>
 
 #include <csignal>
@@ -86,7 +87,6 @@ protected:
         window.reset();
         timetable::SetSaveFileAnswerer(nullptr);
         runtime::SetMsgBoxAnswerer(nullptr);
-        runtime::SetPrintDialogAnswerer(nullptr);
         runtime::SetClock(nullptr);
         SetCalendar(vbCalGreg);
     }
@@ -551,7 +551,8 @@ TEST_F(Timetable, WithNothingToShowItTheExportSaysWhereItWent) {
     EXPECT_EQ(messages.size(), 1);
 }
 
-// While one export or print runs (it yields to the event loop), the commands do nothing.
+// While one export or print runs (it yields to the event loop), the commands do nothing but
+// say that one is under way.
 TEST_F(Timetable, CommandsDoNotNest) {
     int dialogs = 0;
     answer = path("outer");
@@ -566,12 +567,14 @@ TEST_F(Timetable, CommandsDoNotNest) {
     EXPECT_EQ(dialogs, 1);
     EXPECT_EQ(titles.size(), 1);
     EXPECT_EQ(fileLines(path("outer.txt")).size(), 63);
-    EXPECT_TRUE(messages.isEmpty());
+    EXPECT_EQ(messages, QStringList(3, QStringLiteral("A timetable is being saved; wait until it "
+                                                      "is done.")));
     EXPECT_FALSE(timetable::CommandGuard::running());
 }
 
 // Printing with a print server of the test's own and its queue "tallix", which writes each job
-// (a PDF) into queueOutput(); the printer is that queue.
+// (a PDF) into queueOutput(); the printer is that queue. The print dialog is the program's own,
+// used as a user does (printer_dialog_user.h).
 class TimetablePrint : public Timetable {
 protected:
     void SetUp() override {
@@ -583,13 +586,11 @@ protected:
             ASSERT_TRUE(cups->Start(&why)) << why.toStdString();
             ASSERT_TRUE(cups->AddQueue(kQueue, queueOutput(), &why)) << why.toStdString();
         }
-        QPrinter& device = runtime::Printer().device();
-        device.setOutputFileName(QString());
-        device.setPrinterName(withServer() ? kQueue : QString());
+        runtime::Printer().SetDeviceName(withServer() ? kQueue : QString());
         runtime::Printer().SetPaperSize(vbPRPSA4);
     }
     void TearDown() override {
-        runtime::Printer().device().setOutputFileName(QString());
+        runtime::Printer().PrintIntoFile(QString());
         Timetable::TearDown();
         cups.reset();
     }
@@ -606,16 +607,17 @@ protected:
     const QString kQueue = QStringLiteral("tallix");
     QTemporaryDir cupsDir;
     std::unique_ptr<CupsServer> cups;
-    // The dialog "chooses" a PDF file.
-    void printInto(const QString& pdf, bool accept = true) {
-        runtime::SetPrintDialogAnswerer([pdf, accept, this](QPrinter& printer) {
-            ++dialogs;
-            // The dialog changes the printer as the user goes; Cancel must undo it.
-            printer.setOutputFileName(pdf);
-            if (!accept)
-                printer.setPageSize(QPageSize(QPageSize::A3));
-            return accept;
-        });
+    // Waits until the queue has printed its jobs'th job; the PDF it wrote is queueOutput().
+    bool printed(std::size_t jobs, const QString& queue = QString()) {
+        std::vector<CupsServer::Job> all;
+        const bool done = WaitFor(
+            [&] {
+                all = cups->Jobs(queue.isEmpty() ? kQueue : queue);
+                return all.size() == jobs && all.back().state == IPP_JSTATE_COMPLETED;
+            },
+            120000);
+        EXPECT_TRUE(done) << all.size() << " jobs";
+        return done;
     }
     static QString run(const QString& program, const QStringList& args) {
         QProcess p;
@@ -636,19 +638,18 @@ protected:
                 out << l.simplified();
         return out;
     }
-    int dialogs = 0;
+    PrinterDialogUser user;
 };
 
 TEST_F(TimetablePrint, AYearIsOneSheetPerMonthWithThePagesLines) {
     ASSERT_TRUE(ToolInstalled(QStringLiteral("pdftotext"), "poppler-utils"));
-    const QString pdf = path("year.pdf");
-    printInto(pdf);
+    user.Then([](runtime::PrinterDialog* dialog) { dialog->cmdOK->click(); });
     window->mnuPrintYearHijri->trigger();
-    EXPECT_EQ(dialogs, 1);
-    // Into a file: the user is told where it went.
-    ASSERT_EQ(messages.size(), 1);
-    EXPECT_TRUE(messages[0].contains(QStringLiteral("\"%1\"").arg(pdf)))
-        << messages[0].toStdString();
+    EXPECT_EQ(user.seen(), 1);
+    // To a printer: nothing to say.
+    EXPECT_TRUE(messages.isEmpty()) << messages.join('\n').toStdString();
+    ASSERT_TRUE(printed(1));
+    const QString pdf = queueOutput();
     ASSERT_EQ(pages(pdf), 12);
     for (int m = 1; m <= 12; m += 11) {
         const QString text =
@@ -663,39 +664,65 @@ TEST_F(TimetablePrint, AYearIsOneSheetPerMonthWithThePagesLines) {
 
 TEST_F(TimetablePrint, AMonthFitsOneSheetAndIsSavedAsAPicture) {
     ASSERT_TRUE(ToolInstalled(QStringLiteral("pdftoppm"), "poppler-utils"));
-    // A5 is too short for 63 lines of 10-point type: the type is made smaller instead.
-    runtime::Printer().SetPaperSize(vbPRPSA5);
-    const QString pdf = path("month.pdf");
-    printInto(pdf);
+    // A5, chosen in the dialog, is too short for 63 lines of 10-point type: the type is made
+    // smaller instead.
+    user.Then([](runtime::PrinterDialog* dialog) {
+        EXPECT_TRUE(
+            PrinterDialogUser::Choose(dialog->cboPaperSize, QByteArray("iso_a5_148x210mm")));
+        dialog->cmdOK->click();
+    });
     window->mnuPrintMonthGregorian[1]->trigger();
-    ASSERT_EQ(pages(pdf), 1);
+    ASSERT_TRUE(printed(1));
+    EXPECT_EQ(pages(queueOutput()), 1);
+    EXPECT_EQ(runtime::Printer().PaperSize(), vbPRPSA5);
     EXPECT_LE(runtime::Printer().TextHeight() * 63, runtime::Printer().Height());
     EXPECT_LT(runtime::Printer().FontSize(), 10);
-    runtime::Printer().SetPaperSize(vbPRPSA4);
-    const QString a4 = path("a4.pdf");
-    printInto(a4);
+    user.Then([](runtime::PrinterDialog* dialog) {
+        EXPECT_TRUE(
+            PrinterDialogUser::Choose(dialog->cboPaperSize, QByteArray("iso_a4_210x297mm")));
+        dialog->cmdOK->click();
+    });
     window->mnuPrintMonthGregorian[1]->trigger();
-    ASSERT_EQ(pages(a4), 1);
+    ASSERT_TRUE(printed(2));
+    ASSERT_EQ(pages(queueOutput()), 1);
     QDir().mkpath(QStringLiteral(TALLIX_BUILD_DIR "/screenshots"));
-    run(QStringLiteral("pdftoppm"), {QStringLiteral("-png"), QStringLiteral("-r"),
-                                     QStringLiteral("80"), QStringLiteral("-singlefile"), a4,
-                                     QStringLiteral(TALLIX_BUILD_DIR "/screenshots/print-month")});
+    run(QStringLiteral("pdftoppm"),
+        {QStringLiteral("-png"), QStringLiteral("-r"), QStringLiteral("80"),
+         QStringLiteral("-singlefile"), queueOutput(),
+         QStringLiteral(TALLIX_BUILD_DIR "/screenshots/print-month")});
     EXPECT_TRUE(QFile::exists(QStringLiteral(TALLIX_BUILD_DIR "/screenshots/print-month.png")));
 }
 
-// A cancelled dialog prints nothing; a file that cannot be written is reported.
+// A cancelled dialog prints nothing and leaves the printer as it was, whatever was changed in
+// it; a file that cannot be written is reported.
 TEST_F(TimetablePrint, NothingIsPrintedWhenCancelledAndFailuresAreReported) {
-    printInto(path("cancelled.pdf"), false);
+    const runtime::PrintSettings before = runtime::Printer().Settings();
+    user.Then([](runtime::PrinterDialog* dialog) {
+        EXPECT_TRUE(
+            PrinterDialogUser::Choose(dialog->cboPaperSize, QByteArray("na_letter_8.5x11in")));
+        EXPECT_TRUE(PrinterDialogUser::Choose(dialog->cboOrientation, true));
+        dialog->txtCopies->setValue(3);
+        dialog->cmdCancel->click();
+    });
     window->mnuPrintMonthHijri[3]->trigger();
-    EXPECT_EQ(dialogs, 1);
-    EXPECT_FALSE(QFile::exists(path("cancelled.pdf")));
+    EXPECT_EQ(user.seen(), 1);
     EXPECT_TRUE(messages.isEmpty());
-    EXPECT_TRUE(runtime::Printer().device().outputFileName().isEmpty());
     EXPECT_EQ(runtime::Printer().PaperSize(), vbPRPSA4);
+    EXPECT_EQ(runtime::Printer().Orientation(), vbPRORPortrait);
+    EXPECT_EQ(runtime::Printer().Copies(), 1);
+    EXPECT_EQ(runtime::Printer().Settings().queue, before.queue);
+    // Escape is Cancel too.
+    user.Then([](runtime::PrinterDialog* dialog) {
+        EXPECT_TRUE(PrinterDialogUser::Choose(dialog->cboOrientation, true));
+        PrinterDialogUser::Press(dialog, Qt::Key_Escape);
+    });
+    window->mnuPrintMonthHijri[3]->trigger();
+    EXPECT_EQ(user.seen(), 2);
+    EXPECT_EQ(runtime::Printer().Orientation(), vbPRORPortrait);
 
-    printInto(dir.filePath(QStringLiteral("missing folder/x.pdf")));
+    runtime::Printer().PrintIntoFile(dir.filePath(QStringLiteral("missing folder/x.pdf")));
     SetCalendar(vbCalHijri);
-    window->mnuPrintMonthGregorian[3]->trigger();
+    window->tlbPrint_Click();
     EXPECT_EQ(Calendar(), vbCalHijri);
     ASSERT_EQ(messages.size(), 1);
     EXPECT_TRUE(messages[0].contains(QStringLiteral("could not be printed")));
@@ -707,7 +734,10 @@ TEST_F(TimetablePrint, NothingIsPrintedWhenCancelledAndFailuresAreReported) {
 TEST_F(TimetablePrint, AJobReachesTheQueueUnderItsTimetablesTitle) {
     if (!havePdfTools())
         FAIL() << "pdfinfo is not installed: install the Debian package poppler-utils";
-    runtime::SetPrintDialogAnswerer([this](QPrinter&) { return ++dialogs, true; });
+    for (int i = 0; i < 2; ++i)
+        user.Then([](runtime::PrinterDialog* dialog) {
+            PrinterDialogUser::Press(dialog, Qt::Key_Return);
+        });
     struct Case {
         std::function<void()> print;
         QString title;
@@ -725,19 +755,12 @@ TEST_F(TimetablePrint, AJobReachesTheQueueUnderItsTimetablesTitle) {
         QFile::remove(queueOutput());
         cases[i].print();
         EXPECT_TRUE(messages.isEmpty()) << messages.join('\n').toStdString();
-        std::vector<CupsServer::Job> jobs;
-        ASSERT_TRUE(WaitFor(
-            [&] {
-                jobs = cups->Jobs(kQueue);
-                return jobs.size() == i + 1 && jobs.back().state == IPP_JSTATE_COMPLETED;
-            },
-            120000))
-            << i << ": " << jobs.size() << " jobs";
-        EXPECT_EQ(jobs.back().title, cases[i].title);
+        ASSERT_TRUE(printed(i + 1)) << i;
+        EXPECT_EQ(cups->Jobs(kQueue).back().title, cases[i].title);
         EXPECT_EQ(pages(queueOutput()), cases[i].pages) << i;
         EXPECT_EQ(pdfTitle(queueOutput()), cases[i].title) << i;
     }
-    EXPECT_EQ(dialogs, 2);
+    EXPECT_EQ(user.seen(), 2);
 }
 
 // A queue that refuses the job, a stopped queue that holds it and a print server that went away
@@ -777,19 +800,17 @@ TEST_F(TimetablePrint, ARefusedHeldOrLostJobIsReportedWithTheReason) {
          {QStringLiteral("could not be printed"), QStringLiteral("print server is not running")},
          1},
     };
-    std::function<void()> duringDialog;
-    runtime::SetPrintDialogAnswerer([&](QPrinter&) {
-        if (duringDialog)
-            duringDialog();
-        return true;
-    });
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         messages.clear();
         realBoxes(QLatin1String(c.name));
         if (c.prepare)
             c.prepare();
-        duringDialog = c.whileDialog;
+        user.Then([&c](runtime::PrinterDialog* dialog) {
+            if (c.whileDialog)
+                c.whileDialog();
+            dialog->cmdOK->click();
+        });
         window->mnuPrintMonthHijri[9]->trigger();
         ASSERT_EQ(messages.size(), 1);
         for (const QString& words : c.told)
@@ -806,8 +827,99 @@ TEST_F(TimetablePrint, ARefusedHeldOrLostJobIsReportedWithTheReason) {
     }
 }
 
-// No print server running, so nothing to print on: the user is told, Qt's dialog (which would
-// write a file of its own choosing) is not shown, and a PDF is written only where the user says.
+// A queue whose description offers two-sided printing, A4 and Letter, two paper sources, grey
+// and colour: the dialog offers just that, starting from the queue's own defaults where the
+// printer's settings are not among them, and the job the server holds carries what was
+// chosen; the toolbar then prints with the same choice without a dialog.
+TEST_F(TimetablePrint, TheDialogOffersWhatTheQueueDoesAndTheJobCarriesTheChoice) {
+    const QString queue = QStringLiteral("twosided");
+    QString why;
+    ASSERT_TRUE(cups->AddQueue(queue, cupsDir.filePath(QStringLiteral("out/twosided.pdf")), &why,
+                               QStringLiteral(TALLIX_SOURCE_DIR "/tests/calendar/two-sided.ppd")))
+        << why.toStdString();
+    ASSERT_EQ(
+        cups->Run(QStringLiteral("lpadmin"), {QStringLiteral("-p"), queue, QStringLiteral("-L"),
+                                              QStringLiteral("Beside the tests")}),
+        0);
+    // Stopped: it keeps its jobs, so that the server can be asked what they carry.
+    ASSERT_EQ(cups->Run(QStringLiteral("cupsdisable"), {queue}), 0);
+    QStringList papers, sides, sources, colours;
+    user.Then([&](runtime::PrinterDialog* dialog) {
+        EXPECT_EQ(dialog->cboPrinter->currentData().toString(), kQueue);
+        ASSERT_TRUE(PrinterDialogUser::Choose(dialog->cboPrinter, queue));
+        ASSERT_TRUE(WaitFor([&] { return dialog->cmdOK->isEnabled(); }, 30000))
+            << dialog->lblStatus->text().toStdString();
+        papers = PrinterDialogUser::Items(dialog->cboPaperSize);
+        sides = PrinterDialogUser::Items(dialog->cboSides);
+        sources = PrinterDialogUser::Items(dialog->cboPaperSource);
+        colours = PrinterDialogUser::Items(dialog->cboColor);
+        // A4 was the printer's paper before, and this queue has it.
+        EXPECT_EQ(dialog->cboPaperSize->currentData().toByteArray(), "iso_a4_210x297mm");
+        EXPECT_EQ(dialog->cboSides->currentData().toByteArray(), "one-sided");
+        // What the server says of the printer.
+        EXPECT_EQ(dialog->lblStatus->text(),
+                  QStringLiteral("Type: Two-Sided Test Printer\nWhere: Beside the tests"));
+        PrinterDialogUser::Shoot(dialog, QStringLiteral("print-dialog"));
+        // Fits a screen of 800 x 600, frame and panel included.
+        EXPECT_LE(dialog->frameGeometry().width(), 800);
+        EXPECT_LE(dialog->frameGeometry().height(), 560);
+        EXPECT_TRUE(
+            PrinterDialogUser::Choose(dialog->cboPaperSize, QByteArray("na_letter_8.5x11in")));
+        EXPECT_TRUE(
+            PrinterDialogUser::Choose(dialog->cboSides, QByteArray("two-sided-short-edge")));
+        EXPECT_TRUE(PrinterDialogUser::Choose(dialog->cboOrientation, true));
+        EXPECT_TRUE(PrinterDialogUser::Choose(dialog->cboColor, QByteArray("color")));
+        EXPECT_TRUE(PrinterDialogUser::Choose(dialog->cboQuality, QByteArray("3")));
+        EXPECT_TRUE(PrinterDialogUser::Choose(dialog->cboPaperSource, QByteArray("manual")));
+        dialog->txtCopies->setValue(2);
+        dialog->chkCollate->setChecked(false);
+        dialog->cmdOK->click();
+    });
+    window->mnuPrintMonthGregorian[6]->trigger();
+    EXPECT_EQ(user.seen(), 1);
+    EXPECT_TRUE(papers.contains(QStringLiteral("iso_a4_210x297mm")))
+        << papers.join(' ').toStdString();
+    EXPECT_TRUE(papers.contains(QStringLiteral("na_letter_8.5x11in")))
+        << papers.join(' ').toStdString();
+    EXPECT_EQ(papers.size(), 2) << papers.join(' ').toStdString();
+    EXPECT_EQ(sides,
+              QStringList({QStringLiteral("one-sided"), QStringLiteral("two-sided-long-edge"),
+                           QStringLiteral("two-sided-short-edge")}));
+    EXPECT_TRUE(sources.contains(QStringLiteral("manual"))) << sources.join(' ').toStdString();
+    EXPECT_TRUE(colours.contains(QStringLiteral("color"))) << colours.join(' ').toStdString();
+    ASSERT_EQ(messages.size(), 1) << messages.join('\n').toStdString();
+    EXPECT_TRUE(messages[0].contains(QStringLiteral("is stopped"))) << messages[0].toStdString();
+    // The printer keeps the choice for the rest of the run.
+    EXPECT_EQ(runtime::Printer().DeviceName(), queue);
+    EXPECT_FALSE(runtime::Printer().TrackDefault());
+    EXPECT_EQ(runtime::Printer().PaperSize(), vbPRPSLetter);
+    EXPECT_EQ(runtime::Printer().Duplex(), vbPRDPHorizontal);
+    EXPECT_EQ(runtime::Printer().Orientation(), vbPRORLandscape);
+    EXPECT_EQ(runtime::Printer().ColorMode(), vbPRCMColor);
+    EXPECT_EQ(runtime::Printer().PrintQuality(), vbPRPQDraft);
+    EXPECT_EQ(runtime::Printer().Copies(), 2);
+
+    messages.clear();
+    window->tlbPrint_Click();
+    EXPECT_EQ(user.seen(), 1);
+    const auto jobs = cups->Jobs(queue);
+    ASSERT_EQ(jobs.size(), 2U);
+    for (const auto& job : jobs) {
+        const auto held = cups->JobAttributes(job.id);
+        EXPECT_EQ(held.value("media"), QStringLiteral("na_letter_8.5x11in"));
+        EXPECT_EQ(held.value("sides"), QStringLiteral("two-sided-short-edge"));
+        EXPECT_EQ(held.value("copies"), QStringLiteral("2"));
+        EXPECT_EQ(held.value("multiple-document-handling"),
+                  QStringLiteral("separate-documents-uncollated-copies"));
+        EXPECT_EQ(held.value("print-color-mode"), QStringLiteral("color"));
+        EXPECT_EQ(held.value("print-quality"), QStringLiteral("draft")); // 3
+        EXPECT_EQ(held.value("media-source"), QStringLiteral("manual"));
+    }
+    EXPECT_TRUE(cups->Jobs(kQueue).empty());
+}
+
+// No print server running, so nothing to print on: the user is told, the print dialog is not
+// shown, and a PDF is written only where the user says.
 class TimetableNoPrinter : public TimetablePrint {
 protected:
     bool withServer() const override { return false; }
@@ -816,7 +928,6 @@ protected:
 TEST_F(TimetableNoPrinter, TheUserIsToldAndOnlyAFileTheyNameIsWritten) {
     if (!havePdfTools())
         FAIL() << "pdfinfo is not installed: install the Debian package poppler-utils";
-    runtime::SetPrintDialogAnswerer([this](QPrinter&) { return ++dialogs, true; });
     realBoxes(QStringLiteral("print-no-printer"));
     replyToQuestion = vbNo;
     window->mnuPrintMonthGregorian[6]->trigger();
@@ -839,9 +950,9 @@ TEST_F(TimetableNoPrinter, TheUserIsToldAndOnlyAFileTheyNameIsWritten) {
     ASSERT_EQ(messages.size(), 4);
     EXPECT_TRUE(messages[3].contains(QStringLiteral("\"%1\"").arg(path("chosen.pdf"))))
         << messages[3].toStdString();
-    EXPECT_EQ(dialogs, 0);
+    EXPECT_EQ(user.seen(), 0);
     // The file was for that print only.
-    EXPECT_TRUE(runtime::Printer().device().outputFileName().isEmpty());
+    EXPECT_TRUE(runtime::Printer().OutputFile().isEmpty());
 
     // A named pipe at the name is no file to save into: the user is told, nothing waits on it
     // and it stays a pipe.
@@ -859,8 +970,8 @@ TEST_F(TimetableNoPrinter, TheUserIsToldAndOnlyAFileTheyNameIsWritten) {
 
 namespace {
 
-// Qt's own dialogs, answered by a timer as a user would: the save dialog gets a name, the print
-// dialog (preset to a PDF file) is accepted.
+// The real dialogs, answered as a user would: Qt's save dialog gets a name, the program's print
+// dialog is accepted with the Return key.
 class TimetableRealDialogs : public TimetablePrint {
 protected:
     void SetUp() override {
@@ -880,7 +991,7 @@ protected:
     }
 };
 
-TEST_F(TimetableRealDialogs, SaveAndPrintThroughQtsDialogs) {
+TEST_F(TimetableRealDialogs, SaveAndPrintThroughTheRealDialogs) {
     answerWith<QFileDialog>([this](QFileDialog* dialog) {
         // Typed into the name field, as a user does.
         auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
@@ -895,36 +1006,14 @@ TEST_F(TimetableRealDialogs, SaveAndPrintThroughQtsDialogs) {
 
     if (!havePdfTools())
         FAIL() << "pdfinfo is not installed: install the Debian package poppler-utils";
-    // Accepted as it opens: the job goes to the queue.
-    answerWith<QPrintDialog>(
-        [](QPrintDialog* dialog) { QMetaObject::invokeMethod(dialog, "accept"); });
+    // Accepted as it opens, from the keyboard: the job goes to the queue.
+    user.Then(
+        [](runtime::PrinterDialog* dialog) { PrinterDialogUser::Press(dialog, Qt::Key_Return); });
     window->mnuPrintYearGregorian->trigger();
     EXPECT_TRUE(messages.isEmpty()) << messages.join('\n').toStdString();
-    std::vector<CupsServer::Job> jobs;
-    ASSERT_TRUE(WaitFor(
-        [&] {
-            jobs = cups->Jobs(kQueue);
-            return jobs.size() == 1 && jobs[0].state == IPP_JSTATE_COMPLETED;
-        },
-        120000));
-    EXPECT_EQ(jobs[0].title, timetable::YearTitle(vbCalGreg));
+    ASSERT_TRUE(printed(1));
+    EXPECT_EQ(cups->Jobs(kQueue)[0].title, timetable::YearTitle(vbCalGreg));
     EXPECT_EQ(pages(queueOutput()), 12);
-
-    // "Print to File (PDF)" chosen in the dialog, a name typed: the user is told where it went.
-    answerWith<QPrintDialog>([this](QPrintDialog* dialog) {
-        auto* printers = dialog->findChild<QComboBox*>(QStringLiteral("printers"));
-        auto* file = dialog->findChild<QLineEdit*>(QStringLiteral("filename"));
-        ASSERT_NE(printers, nullptr);
-        ASSERT_NE(file, nullptr);
-        printers->setCurrentIndex(printers->count() - 1);
-        file->setText(path("dialog.pdf"));
-        QMetaObject::invokeMethod(dialog, "accept");
-    });
-    window->mnuPrintMonthGregorian[2]->trigger();
-    ASSERT_EQ(messages.size(), 1);
-    EXPECT_TRUE(messages[0].contains(path("dialog.pdf"))) << messages[0].toStdString();
-    EXPECT_EQ(pages(path("dialog.pdf")), 1);
-    EXPECT_EQ(cups->Jobs(kQueue).size(), 1U);
 }
 
 } // namespace

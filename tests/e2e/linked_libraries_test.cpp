@@ -1,6 +1,7 @@
 // What the built program links: the Qt modules it uses, and no other (Qt XML went with the DOM
-// reader the place file no longer needs). The linker drops an unused library from the program's
-// needs by itself, so the link line of the build is read as well.
+// reader the place file no longer needs; Qt Print Support with Qt's printer and print dialog,
+// which ask the print server on the window's thread). The linker drops an unused library from
+// the program's needs by itself, so the link line of the build is read as well.
 #include <QFile>
 #include <QProcess>
 #include <QStandardPaths>
@@ -36,14 +37,17 @@ TEST(LinkedLibraries, TheProgramLoadsNoQtModuleItDoesNotUse) {
     ASSERT_FALSE(needed.isEmpty());
     EXPECT_TRUE(needed.contains(QStringLiteral("libQt6Widgets.so.6")))
         << needed.join(' ').toStdString();
-    for (const QString& lib : needed)
+    for (const QString& lib : needed) {
         EXPECT_FALSE(lib.startsWith(QStringLiteral("libQt6Xml"))) << lib.toStdString();
+        EXPECT_FALSE(lib.startsWith(QStringLiteral("libQt6PrintSupport"))) << lib.toStdString();
+    }
 
     QFile link(QStringLiteral(TALLIX_BUILD_DIR "/src/CMakeFiles/tallix-time.dir/link.txt"));
     ASSERT_TRUE(link.open(QIODevice::ReadOnly)) << link.fileName().toStdString();
     const QByteArray line = link.readAll();
     EXPECT_TRUE(line.contains("libQt6Widgets")) << line.toStdString();
     EXPECT_FALSE(line.contains("libQt6Xml")) << line.toStdString();
+    EXPECT_FALSE(line.contains("libQt6PrintSupport")) << line.toStdString();
 }
 
 } // namespace
