@@ -14,6 +14,7 @@
 #include <QSpinBox>
 #include <QTimer>
 #include <QtTest/QTest>
+#include <gtest/gtest.h>
 
 #include <deque>
 #include <functional>
@@ -51,7 +52,7 @@ public:
     // A key pressed in the dialog, as a user presses it (Return for OK, Escape for Cancel).
     static void Press(runtime::PrinterDialog* dialog, Qt::Key key) {
         dialog->activateWindow();
-        QTest::qWaitForWindowActive(dialog, 10000);
+        EXPECT_TRUE(QTest::qWaitForWindowActive(dialog, 10000));
         QWidget* focused = QApplication::focusWidget();
         QTest::keyClick(focused && focused->window() == dialog ? focused : dialog, key);
     }

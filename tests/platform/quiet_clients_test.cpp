@@ -169,9 +169,10 @@ TEST_F(DataServerQuietClients, SquattersFillingTheServerGiveWayToARealClient) {
         for (int i = 0; i < cap; ++i) {
             const int fd = connect();
             ASSERT_GE(fd, 0) << kind.what << ' ' << i;
-            if (!kind.lines.empty())
+            if (!kind.lines.empty()) {
                 ASSERT_EQ(AskLine(fd, kind.lines[std::size_t(i) % kind.lines.size()]), "NO\n")
                     << kind.what << ' ' << i;
+            }
             taken.push_back(fd);
         }
         const int turnedAway = connect();
