@@ -1,0 +1,27 @@
+#include "ScrollPage.h"
+
+ScrollPage::ScrollPage(QWidget* page, QWidget* parent) : QScrollArea(parent) {
+    setFrameShape(QFrame::NoFrame);
+    setWidgetResizable(true);
+    setWidget(page);
+    // The scroll area paints the page's background; the tab's own shows through, as before.
+    page->setAutoFillBackground(false);
+    viewport()->setAutoFillBackground(false);
+}
+
+void ScrollPage::SetLetGo(bool letGo) {
+    if (letGo_ == letGo)
+        return;
+    letGo_ = letGo;
+    updateGeometry();
+}
+
+QSize ScrollPage::sizeHint() const {
+    return widget() ? widget()->sizeHint() : QScrollArea::sizeHint();
+}
+
+QSize ScrollPage::minimumSizeHint() const {
+    if (letGo_ || !widget())
+        return QScrollArea::minimumSizeHint();
+    return widget()->minimumSizeHint().expandedTo(widget()->minimumSize());
+}
