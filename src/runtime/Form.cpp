@@ -1,6 +1,7 @@
 #include "Form.h"
 
 #include "FocusFrame.h"
+#include "ScrollPage.h"
 #include "WorkArea.h"
 #include "platform/blocked_windows.h"
 #include "platform/window.h"
@@ -156,8 +157,13 @@ void Form::showEvent(QShowEvent* event) {
     // The window manager learns the size before the window is mapped. The controls have been
     // shown (a list sized to its items grows now), so the layout sets the size it needs first.
     if (fixedDialog_) {
-        if (layout())
+        if (layout()) {
             layout()->activate();
+            // Its size stays: a page that asks for more once it shows (a hidden list shown)
+            // scrolls within it rather than growing the window off the work area.
+            if (findChild<ScrollPage*>())
+                layout()->setSizeConstraint(QLayout::SetNoConstraint);
+        }
         setFixedSize(size());
     }
     QWidget::showEvent(event);

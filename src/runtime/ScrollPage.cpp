@@ -17,11 +17,16 @@ void ScrollPage::SetLetGo(bool letGo) {
 }
 
 QSize ScrollPage::sizeHint() const {
-    return widget() ? widget()->sizeHint() : QScrollArea::sizeHint();
+    if (!widget())
+        return QScrollArea::sizeHint();
+    // Measured as polished, as the page will be when it shows.
+    widget()->ensurePolished();
+    return widget()->sizeHint();
 }
 
 QSize ScrollPage::minimumSizeHint() const {
     if (letGo_ || !widget())
         return QScrollArea::minimumSizeHint();
+    widget()->ensurePolished();
     return widget()->minimumSizeHint().expandedTo(widget()->minimumSize());
 }

@@ -129,9 +129,9 @@ void narrowCombos(QWidget* window) {
             combo->setSizeAdjustPolicy(policy);
             continue;
         }
-        // Kept as wide as its longest item by a least width of its own: that goes too.
-        if (combo->minimumWidth() >= before)
-            combo->setMinimumWidth(combo->sizeHint().width());
+        // Its least width as well (Qt keeps the one measured at its first item, and a least
+        // width of its own may keep it as wide as its longest item).
+        combo->setMinimumWidth(combo->sizeHint().width());
         combo->view()->setMinimumWidth(before);
     }
 }

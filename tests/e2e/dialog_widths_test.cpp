@@ -99,7 +99,7 @@ protected:
         for (const QRegularExpression& name : names)
             for (const auto& c : controls)
                 if (c.showing && name.match(c.name).hasMatch()) {
-                    const QRect& onScreen = c.onScreen;
+                    const QRect onScreen = device(c.onScreen);
                     EXPECT_TRUE(frame->contains(onScreen) && area.contains(onScreen))
                         << c.name.toStdString() << " at " << text(onScreen) << ", frame "
                         << text(*frame) << ", work area " << text(area);
@@ -112,6 +112,14 @@ protected:
     void clickAt(const QRect& r) const {
         x({QStringLiteral("xdotool"), QStringLiteral("mousemove"), QString::number(r.center().x()),
            QString::number(r.center().y()), QStringLiteral("click"), QStringLiteral("1")});
+    }
+
+    // The program's accessibility tree tells places in its own pixels, which a font of more
+    // than 96 dpi makes larger than the screen's.
+    QRect device(const QRect& r) const {
+        const double scale = GetParam().fontDpi ? GetParam().fontDpi / 96.0 : 1.0;
+        return QRect(QPoint(int(r.left() * scale), int(r.top() * scale)),
+                     QSize(int(r.width() * scale), int(r.height() * scale)));
     }
 
     static std::string text(const QRect& r) {
@@ -177,9 +185,9 @@ TEST_P(DialogsOnTheScreen, EveryDialogLiesOnTheWorkAreaWithItsButtons) {
     }
     ASSERT_GE(radios.size(), 3);
     ASSERT_FALSE(browse.isEmpty());
-    clickAt(radios[2].onScreen);
+    clickAt(device(radios[2].onScreen));
     Pump(500);
-    clickAt(browse.first().onScreen);
+    clickAt(device(browse.first().onScreen));
     const Wid soundFile = waitForWindow(QStringLiteral("Fajr"), {preferences, main});
     ASSERT_NE(soundFile, 0u) << "no sound-file dialog";
     expectOnTheArea("sound-file dialog", soundFile, QStringLiteral("Fajr"),
@@ -266,7 +274,7 @@ TEST_P(DialogsOnTheScreen, EveryDialogLiesOnTheWorkAreaWithItsButtons) {
         if (c.showing && c.role == QStringLiteral("label") &&
             (c.name.startsWith(QStringLiteral("Tallix Time ")) || c.name.contains(u'.'))) {
             ++found;
-            const QRect& onScreen = c.onScreen;
+            const QRect onScreen = device(c.onScreen);
             EXPECT_TRUE(area.contains(onScreen))
                 << c.name.toStdString() << " at " << text(onScreen) << ", work area " << text(area);
         }
