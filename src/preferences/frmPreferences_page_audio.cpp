@@ -1,7 +1,6 @@
 // Page 0, Audio Settings: a frame for each athan and one for the start-up sound. The reminder
 // sound's frame (page 2) is built here too, from the same parts.
 #include "frmPreferences.h"
-#include "runtime/ScrollPage.h"
 
 #include <QComboBox>
 #include <QGridLayout>
@@ -173,5 +172,5 @@ void frmPreferences::createAudioPage() {
     grid->addWidget(fraMaghrib, 1, 0);
     grid->addWidget(fraIshaa, 1, 1);
     grid->addWidget(fraBismillah, 1, 2);
-    tabMain->addTab(new ScrollPage(page, tabMain), QString());
+    tabMain->addTab(page, QString());
 }

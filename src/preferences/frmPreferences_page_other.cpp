@@ -5,7 +5,6 @@
 #include "runtime/Colors.h"
 #include "runtime/ImageControl.h"
 #include "runtime/PictureBox.h"
-#include "runtime/ScrollPage.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -210,5 +209,5 @@ void frmPreferences::createOtherPage() {
     grid->addWidget(fraColorSelection, 2, 0, 1, 2);
     grid->addWidget(fraImageSelection, 0, 2, 3, 1);
     grid->setRowStretch(2, 1);
-    tabMain->addTab(new ScrollPage(page, tabMain), QString());
+    tabMain->addTab(page, QString());
 }

@@ -3,7 +3,6 @@
 #include "frmPreferences.h"
 
 #include "runtime/ImageControl.h"
-#include "runtime/ScrollPage.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -144,5 +143,5 @@ void frmPreferences::createReminderPage() {
     grid->setColumnStretch(1, 2);
     grid->setColumnStretch(0, 1);
     grid->setRowStretch(4, 1);
-    tabMain->addTab(new ScrollPage(page, tabMain), QString());
+    tabMain->addTab(page, QString());
 }

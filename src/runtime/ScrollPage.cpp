@@ -30,3 +30,12 @@ QSize ScrollPage::minimumSizeHint() const {
     widget()->ensurePolished();
     return widget()->minimumSizeHint().expandedTo(widget()->minimumSize());
 }
+
+bool ScrollPage::hasHeightForWidth() const {
+    return !letGo_ && widget() && widget()->hasHeightForWidth();
+}
+
+int ScrollPage::heightForWidth(int width) const {
+    return hasHeightForWidth() ? widget()->heightForWidth(width)
+                               : QScrollArea::heightForWidth(width);
+}

@@ -17,6 +17,9 @@ public:
 
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override;
+    // A page whose height follows its width (a line that wraps) asks so through it.
+    bool hasHeightForWidth() const override;
+    int heightForWidth(int width) const override;
 
 private:
     bool letGo_ = false;

@@ -44,7 +44,7 @@ const TestHelperRegistration kWindow(QStringLiteral("window"), [](const QStringL
 });
 
 // "dialog-sizes": the sizes Prayer Settings and Preferences take as the program opens them, on
-// the offscreen platform (a screen with room for both): "W H W H" on the standard output.
+// the offscreen platform (on a screen with room for both): "W H W H" on the standard output.
 const TestHelperRegistration kDialogSizes(QStringLiteral("dialog-sizes"), [](const QStringList&) {
     if (!LoadSettings())
         return 1;
@@ -493,7 +493,15 @@ TEST_P(WindowsOnTheScreen, TitleBarsAndButtonsLieOnTheWorkArea) {
     if (large) {
         QProcess measure;
         QProcessEnvironment offscreen = env;
-        offscreen.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        // A screen as large as the desktop's (the platform's own, 800 x 600, has no room: the
+        // dialogs would fit themselves to it).
+        QFile screen(dir.filePath(QStringLiteral("screen.json")));
+        ASSERT_TRUE(screen.open(QIODevice::WriteOnly));
+        screen.write(R"({"screens": [{"name": "large", "x": 0, "y": 0, "width": 1280,
+            "height": 1024, "logicalDpiX": 96, "logicalDpiY": 96}]})");
+        screen.close();
+        offscreen.insert(QStringLiteral("QT_QPA_PLATFORM"),
+                         QStringLiteral("offscreen:configfile=") + screen.fileName());
         measure.setProcessEnvironment(offscreen);
         StartInOwnSession(measure);
         measure.start(QCoreApplication::applicationFilePath(),
