@@ -38,8 +38,9 @@ TEST(KeptOnArea, AFrameLiesWhollyOnTheAreaOrKeepsItsLeftAndTopEdgesIn) {
         const QRect kept = runtime::KeptOnArea(c.frame, area);
         EXPECT_EQ(kept.topLeft(), c.kept) << c.what;
         EXPECT_EQ(kept.size(), c.frame.size()) << c.what;
-        if (c.frame.width() <= area.width() && c.frame.height() <= area.height())
+        if (c.frame.width() <= area.width() && c.frame.height() <= area.height()) {
             EXPECT_TRUE(area.contains(kept)) << c.what;
+        }
     }
 }
 
@@ -131,8 +132,9 @@ TEST(FitOnWorkArea, AFormWiderThanTheWorkAreaComesToLieOnIt) {
             // Its list opens as wide as the item.
             EXPECT_GE(w.combo->view()->minimumWidth(), comboBefore) << longest.toStdString();
         }
-        if (w.page)
+        if (w.page) {
             EXPECT_TRUE(w.page->LetGo());
+        }
         w.form->CenterOver(nullptr);
         const QRect frame = runtime::FrameRect(w.form.get(), w.form->size())
                                 .translated(w.form->frameGeometry().topLeft());
