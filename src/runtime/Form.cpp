@@ -159,7 +159,7 @@ void Form::showEvent(QShowEvent* event) {
     if (fixedDialog_) {
         if (layout()) {
             layout()->activate();
-            // Its size stays: a page that asks for more once it shows (a hidden list shown)
+            // Its size stays: a page that asks for more once it first shows
             // scrolls within it rather than growing the window off the work area.
             if (findChild<ScrollPage*>())
                 layout()->setSizeConstraint(QLayout::SetNoConstraint);
