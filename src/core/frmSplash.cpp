@@ -7,11 +7,14 @@
 #include "platform/sound.h"
 #include "runtime/App.h"
 #include "runtime/Colors.h"
+#include "runtime/WorkArea.h"
 
 #include <QCursor>
 #include <QEvent>
 #include <QLabel>
 #include <QMouseEvent>
+
+#include <algorithm>
 
 namespace {
 constexpr std::int32_t kLinkNormal = 0x000000;
@@ -53,8 +56,25 @@ frmSplash::frmSplash(QWidget* parent) : Form(QStringLiteral("frmSplash"), parent
         label->installEventFilter(this);
         return label;
     };
+    // A work area lower than the window (a small screen with a panel): the picture gives up
+    // the height that is missing, kept in proportion and in the middle, so the name, the
+    // version and the link stay on the screen.
+    const QRect area = runtime::WorkAreaOf(this);
+    const int missing =
+        area.isEmpty() ? 0 : std::clamp(height() - area.height(), 0, imgBismillah->height() / 2);
+    if (missing > 0) {
+        const QRect picture = imgBismillah->geometry();
+        const int shownHeight = picture.height() - missing;
+        const int shownWidth = picture.width() * shownHeight / picture.height();
+        imgBismillah->setGeometry(picture.x() + (picture.width() - shownWidth) / 2, 0, shownWidth,
+                                  shownHeight);
+        imgBismillah->SetStretch(true);
+        setFixedSize(width(), height() - missing);
+    }
     lblTallixTime = makeLabel("lblTallixTime", 6840, 435, 18);
     lblURL = makeLabel("lblURL", 7321, 375, 15.75);
+    for (QLabel* label : {lblTallixTime, lblURL})
+        label->move(label->x(), label->y() - missing);
     lblURL->setText(MakerWebSite().section(QStringLiteral("://"), 1));
     imgBismillah->setMouseTracking(true);
     imgBismillah->installEventFilter(this);

@@ -6,6 +6,7 @@
 #include "core/settings.h"
 #include "runtime/FocusFrame.h"
 #include "runtime/Interaction.h"
+#include "runtime/ScrollPage.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -128,7 +129,7 @@ void frmPrayerSettings::createControls() {
     lblPlaceFile->hide();
     locationLayout->addWidget(lblPlaceFile);
     locationLayout->addStretch(1);
-    tabMain->addTab(location, QString());
+    tabMain->addTab(new ScrollPage(location, tabMain), QString());
 
     // ---- page 1: calculation method ----
     auto* method = new QWidget(tabMain);
@@ -219,7 +220,7 @@ void frmPrayerSettings::createControls() {
     }
     methodLayout->addWidget(fraMinuteAdjust, 4, 0, 1, 2);
     methodLayout->setRowStretch(5, 1);
-    tabMain->addTab(method, QString());
+    tabMain->addTab(new ScrollPage(method, tabMain), QString());
 
     // ---- buttons ----
     auto* buttons = new QHBoxLayout;

@@ -1,6 +1,7 @@
 #include "Form.h"
 
 #include "FocusFrame.h"
+#include "ScrollPage.h"
 #include "WorkArea.h"
 #include "platform/blocked_windows.h"
 #include "platform/window.h"
@@ -15,6 +16,8 @@
 #include <QShortcut>
 #include <QThread>
 #include <QTimer>
+
+#include <algorithm>
 
 namespace {
 QList<Form*>& registry() {
@@ -66,14 +69,33 @@ void Form::CenterOnWorkArea() {
 
 void Form::FitOnWorkArea(const QWidget* window) {
     const QRect area = runtime::WorkAreaOf(window && window->isVisible() ? window : this);
-    if (area.isEmpty() || runtime::FrameRect(this, size()).height() <= area.height())
+    if (area.isEmpty())
         return;
-    // Taller than the work area (a small screen, a large font): its pages close up, so that
-    // the buttons at the bottom stay on the screen.
-    runtime::FitLayoutsToHeight(this, area.height());
-    // The least height the window took before is no longer needed.
-    setMinimumHeight(minimumSizeHint().height());
-    resize(width(), sizeHint().height());
+    // The room for the window itself, its frame (title bar and borders) taken off.
+    const QSize room = area.size().shrunkBy(runtime::FrameMarginsOf(this));
+    // The size it shows with: its layout may still grow it to what its controls need.
+    if (layout())
+        layout()->activate();
+    QSize fitted = size();
+    if (fitted.width() <= room.width() && fitted.height() <= room.height())
+        return;
+    // Wider than the work area (a small screen, a large font, a wide locale font): it takes the
+    // width there is, its layout closing up first where it allows no less.
+    if (fitted.width() > room.width()) {
+        runtime::FitLayoutsToWidth(this, area.width());
+        setMinimumWidth(minimumSizeHint().width());
+        fitted.setWidth(std::max(minimumSizeHint().width(), room.width()));
+    }
+    // Taller than the work area: its pages close up, so that the buttons at the bottom stay on
+    // the screen; it takes the height it then asks for.
+    if (fitted.height() > room.height()) {
+        runtime::FitLayoutsToHeight(this, area.height());
+        // The least height the window took before is no longer needed.
+        setMinimumHeight(minimumSizeHint().height());
+        fitted.setHeight(
+            std::max(minimumSizeHint().height(), std::min(sizeHint().height(), room.height())));
+    }
+    resize(fitted);
 }
 
 namespace {
@@ -135,8 +157,13 @@ void Form::showEvent(QShowEvent* event) {
     // The window manager learns the size before the window is mapped. The controls have been
     // shown (a list sized to its items grows now), so the layout sets the size it needs first.
     if (fixedDialog_) {
-        if (layout())
+        if (layout()) {
             layout()->activate();
+            // Its size stays: a page that asks for more once it first shows
+            // scrolls within it rather than growing the window off the work area.
+            if (findChild<ScrollPage*>())
+                layout()->setSizeConstraint(QLayout::SetNoConstraint);
+        }
         setFixedSize(size());
     }
     QWidget::showEvent(event);

@@ -35,9 +35,12 @@ public:
     // work area; otherwise on the work area. A form not shown yet is placed as it is shown, and
     // is first fitted to the work area (FitOnWorkArea). Places the frame (title bar included).
     void CenterOver(const QWidget* window);
-    // A form with a layout whose frame is taller than the work area (of the window given, when
-    // shown, else its own) tightens its layouts' vertical spacing until it fits, and takes the
-    // height it then asks for. A form that fits is left as it is.
+    // A form with a layout whose frame is wider or taller than the work area (of the window
+    // given, when shown, else its own) is made to fit: across, it takes the width there is,
+    // its layout closing up first where it allows no less (FitLayoutsToWidth); down, its
+    // layouts' vertical spacing tightens until it fits, and it takes the height it then asks
+    // for. Where closing up is not enough, its ScrollPages let go and scroll. A form that fits
+    // is left as it is.
     void FitOnWorkArea(const QWidget* window = nullptr);
 
 protected:

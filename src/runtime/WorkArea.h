@@ -26,8 +26,14 @@ QRect FrameRect(const QWidget* window, const QSize& size);
 QRect KeptOnArea(QRect frame, const QRect& area);
 
 // Tightens the vertical spacing and margins of the window's layouts, a step at a time, until
-// the height its layout asks for (frame included) fits into the height given, or nothing is left
-// to take away. Returns whether it fits. A window that fits already is left as it is.
+// the height its layout asks for (frame included) fits into the height given; where nothing is
+// left to take away, the window's ScrollPages let go. Returns whether it fits. A window that
+// fits already is left as it is.
 bool FitLayoutsToHeight(QWidget* window, int height);
+// The same across, measured by the least width the window's layout allows (frame included):
+// first its combo boxes that are as wide as their longest item ask for a few letters (their
+// lists still open as wide as that item), then the horizontal spacing and the side margins
+// close up in the same steps, then the ScrollPages let go.
+bool FitLayoutsToWidth(QWidget* window, int width);
 
 } // namespace runtime

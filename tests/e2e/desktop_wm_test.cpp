@@ -7,6 +7,7 @@
 // a tool that is missing fails the test with the package to install. On a busy machine every
 // step waits for what it needs to see.
 #include "core/settings.h"
+#include "desktop_session.h"
 #include "fakes/child_process.h"
 #include "fakes/wait_for.h"
 #include "prayersettings/frmPrayerSettings.h"
@@ -19,11 +20,8 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
-#include <QGuiApplication>
-#include <QPixmap>
 #include <QProcess>
 #include <QRegularExpression>
-#include <QScreen>
 #include <QTemporaryDir>
 #include <QThread>
 #include <QTime>
@@ -36,16 +34,6 @@
 
 namespace {
 
-// How long a step may take on a busy machine: a window mapped, a key press handled, a tool's
-// answer. The tests go on as soon as what they wait for is there.
-constexpr int kStep = 30000;
-
-// "screenshot PATH": the whole screen of $DISPLAY as a PNG (run with the xcb platform).
-const TestHelperRegistration kScreenshot(QStringLiteral("screenshot"), [](const QStringList& a) {
-    QScreen* screen = QGuiApplication::primaryScreen();
-    return screen && !a.isEmpty() && screen->grabWindow(0).save(a.first(), "PNG") ? 0 : 1;
-});
-
 // "window TITLE": a window of another program, at the screen's lower left, until it is ended.
 const TestHelperRegistration kWindow(QStringLiteral("window"), [](const QStringList& a) {
     QWidget window;
@@ -56,7 +44,7 @@ const TestHelperRegistration kWindow(QStringLiteral("window"), [](const QStringL
 });
 
 // "dialog-sizes": the sizes Prayer Settings and Preferences take as the program opens them, on
-// the offscreen platform (a screen with room for both): "W H W H" on the standard output.
+// the offscreen platform (on a screen with room for both): "W H W H" on the standard output.
 const TestHelperRegistration kDialogSizes(QStringLiteral("dialog-sizes"), [](const QStringList&) {
     if (!LoadSettings())
         return 1;
@@ -78,305 +66,6 @@ const TestHelperRegistration kDialogSizes(QStringLiteral("dialog-sizes"), [](con
     std::printf("%s\n", qPrintable(sizes.join(u' ')));
     return sizes.size() == 4 ? 0 : 1;
 });
-
-using Wid = qulonglong;
-
-class Desktop : public ::testing::Test {
-protected:
-    void SetUp() override {
-        ASSERT_TRUE(dir.isValid());
-        for (const auto& [tool, package] :
-             {std::pair{"Xvfb", "xvfb"}, std::pair{"dbus-daemon", "dbus-daemon"},
-              std::pair{"openbox", "openbox"}, std::pair{"trayer", "trayer"},
-              std::pair{"xdotool", "xdotool"}})
-            ASSERT_TRUE(ToolInstalled(QString::fromLatin1(tool), package));
-        for (const char* sub : {"home/.config", "home/.cache", "home/.local/share", "run"})
-            QDir(dir.path()).mkpath(QString::fromLatin1(sub));
-        QFile::setPermissions(dir.filePath(QStringLiteral("run")), QFileDevice::ReadOwner |
-                                                                       QFileDevice::WriteOwner |
-                                                                       QFileDevice::ExeOwner);
-        // The server picks a free display and writes its number when it is ready.
-        const QString displayFile = dir.filePath(QStringLiteral("display"));
-        auto& xvfb =
-            start(QStringLiteral("sh"), {QStringLiteral("-c"),
-                                         QStringLiteral("exec Xvfb -displayfd 3 -screen 0 %1x24 "
-                                                        "-nolisten tcp -noreset 3>\"$0\"")
-                                             .arg(screenSize),
-                                         displayFile});
-        const bool up = WaitFor(
-            [&] {
-                QFile f(displayFile);
-                return xvfb.state() != QProcess::NotRunning && f.open(QIODevice::ReadOnly) &&
-                       f.readAll().trimmed().size() > 0;
-            },
-            kStep);
-        ASSERT_TRUE(up) << "Xvfb did not start: " << readLog(QStringLiteral("sh")).toStdString();
-        QFile f(displayFile);
-        ASSERT_TRUE(f.open(QIODevice::ReadOnly));
-        const QString display = QStringLiteral(":") + QString::fromLatin1(f.readAll().trimmed());
-        xd = std::make_unique<XDisplay>(display);
-        ASSERT_TRUE(xd->connected()) << "no connection to the display " << display.toStdString();
-
-        env = QProcessEnvironment::systemEnvironment();
-        for (const char* name : {"WAYLAND_DISPLAY", "QT_QPA_PLATFORMTHEME", "SESSION_MANAGER",
-                                 "XDG_SESSION_TYPE", "DBUS_SYSTEM_BUS_ADDRESS"})
-            env.remove(QString::fromLatin1(name));
-        env.insert(QStringLiteral("DISPLAY"), display);
-        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
-        env.insert(QStringLiteral("HOME"), dir.filePath(QStringLiteral("home")));
-        env.insert(QStringLiteral("XDG_CONFIG_HOME"), dir.filePath(QStringLiteral("home/.config")));
-        env.insert(QStringLiteral("XDG_CACHE_HOME"), dir.filePath(QStringLiteral("home/.cache")));
-        env.insert(QStringLiteral("XDG_DATA_HOME"),
-                   dir.filePath(QStringLiteral("home/.local/share")));
-        env.insert(QStringLiteral("XDG_RUNTIME_DIR"), dir.filePath(QStringLiteral("run")));
-        env.insert(QStringLiteral("TALLIX_ALSA_DEVICE"), QStringLiteral("null"));
-        env.insert(QStringLiteral("TZ"), QStringLiteral("UTC"));
-        const QString bus = dir.filePath(QStringLiteral("run/bus"));
-        env.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), QStringLiteral("unix:path=") + bus);
-
-        start(QStringLiteral("dbus-daemon"),
-              {QStringLiteral("--session"), QStringLiteral("--nofork"),
-               QStringLiteral("--address=unix:path=") + bus});
-        // openbox as installed, but for the animation of a window going to or coming back from
-        // the task bar: a screenshot taken as a dialog comes back would catch its frame half way.
-        QStringList openbox{QStringLiteral("--sm-disable")};
-        QFile rc(QStringLiteral("/etc/xdg/openbox/rc.xml"));
-        if (rc.open(QIODevice::ReadOnly)) {
-            QByteArray config = rc.readAll();
-            config.replace("<animateIconify>yes</animateIconify>",
-                           "<animateIconify>no</animateIconify>");
-            QFile own(dir.filePath(QStringLiteral("openbox-rc.xml")));
-            if (own.open(QIODevice::WriteOnly) && own.write(config) == config.size()) {
-                own.close();
-                openbox << QStringLiteral("--config-file") << own.fileName();
-            }
-        }
-        start(QStringLiteral("openbox"), openbox);
-        ASSERT_TRUE(WaitFor(
-            [&] { return !xd->ids(xd->root(), "_NET_SUPPORTING_WM_CHECK").isEmpty(); }, kStep))
-            << "openbox did not start";
-        start(QStringLiteral("trayer"),
-              {QStringLiteral("--edge"), QStringLiteral("top"), QStringLiteral("--align"),
-               QStringLiteral("right"), QStringLiteral("--widthtype"), QStringLiteral("request"),
-               QStringLiteral("--height"), QStringLiteral("24"), QStringLiteral("--transparent"),
-               QStringLiteral("false")});
-        ASSERT_TRUE(WaitFor(
-            [&] {
-                return !search(QStringLiteral("--class"), QStringLiteral("trayer"), false)
-                            .isEmpty();
-            },
-            kStep))
-            << "trayer did not start";
-    }
-
-    void TearDown() override {
-        // The program first, then the desktop under it, each with what it started.
-        for (auto it = procs.rbegin(); it != procs.rend(); ++it)
-            EndGently(**it);
-    }
-
-    QString readLog(const QString& program) const {
-        QFile f(dir.filePath(program + QStringLiteral(".log")));
-        return f.open(QIODevice::ReadOnly) ? QString::fromLocal8Bit(f.readAll()) : QString();
-    }
-
-    QProcess& start(const QString& program, const QStringList& args) {
-        procs.push_back(std::make_unique<QProcess>());
-        QProcess& p = *procs.back();
-        p.setProcessEnvironment(env.isEmpty() ? QProcessEnvironment::systemEnvironment() : env);
-        // What each says goes to a log of its own in the session's folder.
-        const QString log = dir.filePath(QFileInfo(program).fileName() + QStringLiteral(".log"));
-        p.setStandardOutputFile(log, QIODevice::Append);
-        p.setStandardErrorFile(log, QIODevice::Append);
-        StartInOwnSession(p);
-        p.start(program, args);
-        p.waitForStarted(kStep);
-        return p;
-    }
-
-    // Runs an X tool on the desktop and gives its output.
-    QString x(const QStringList& command) const {
-        QProcess p;
-        p.setProcessEnvironment(env);
-        p.start(command.first(), command.mid(1));
-        if (!p.waitForFinished(kStep)) {
-            p.kill();
-            p.waitForFinished();
-        }
-        return QString::fromLocal8Bit(p.readAllStandardOutput());
-    }
-    // Windows by name ("--name"), class ("--class") or instance ("--classname"), as xdotool
-    // searches them; visible ones only unless told otherwise.
-    QList<Wid> search(const QString& how, const QString& what, bool visibleOnly = true) const {
-        const XDisplay::Match match = how == QStringLiteral("--name") ? XDisplay::Match::Name
-                                      : how == QStringLiteral("--class")
-                                          ? XDisplay::Match::Class
-                                          : XDisplay::Match::Instance;
-        return xd->search(match, what, visibleOnly);
-    }
-    QString prop(Wid w, const char* name) const { return xd->property(w, name); }
-    // The windows the window manager manages, from the bottom to the top.
-    QList<Wid> stacking() const { return xd->ids(xd->root(), "_NET_CLIENT_LIST_STACKING"); }
-    Wid active() const { return xd->ids(xd->root(), "_NET_ACTIVE_WINDOW").value(0); }
-    bool viewable(Wid w) const { return xd->viewable(w); }
-    // Shown as a user sees it: mapped, not iconified, and the active window.
-    bool upFront(Wid w) const {
-        return viewable(w) && !prop(w, "_NET_WM_STATE").contains(QStringLiteral("HIDDEN")) &&
-               active() == w;
-    }
-    // Whether a is above b in the window manager's stacking order.
-    bool above(Wid a, Wid b) const {
-        const QList<Wid> order = stacking();
-        return order.indexOf(a) > order.indexOf(b) && order.contains(b);
-    }
-    void key(const QString& keys) const {
-        x({QStringLiteral("xdotool"), QStringLiteral("key"), QStringLiteral("--delay"),
-           QStringLiteral("80"), keys});
-    }
-    void activate(Wid w) const {
-        x({QStringLiteral("xdotool"), QStringLiteral("windowactivate"), QStringLiteral("--sync"),
-           QString::number(w)});
-    }
-    // Clicks on the tray icon with that button (1 left, 3 right).
-    void clickTray(int button) const {
-        // The panel the tray shows (its instance name is "panel").
-        const QList<Wid> trays = search(QStringLiteral("--class"), QStringLiteral("trayer"));
-        ASSERT_FALSE(trays.isEmpty());
-        const QRect panel = xd->geometry(trays.first());
-        const int cx = panel.x() + 12;
-        const int cy = panel.y() + panel.height() / 2;
-        x({QStringLiteral("xdotool"), QStringLiteral("mousemove"), QString::number(cx),
-           QString::number(cy), QStringLiteral("click"), QString::number(button)});
-    }
-
-    // What the window's frame offers: by what the program asks (the Motif hints, which most
-    // window managers follow) and by what openbox allows (it never maximises or resizes a
-    // window of fixed size, but takes no minimise or maximise bit of the Motif hints).
-    struct Frame {
-        bool motifMinimise = true, motifMaximise = true;
-        bool minimise = false, maximise = false, resize = false;
-        QString text;
-    };
-    Frame frame(Wid w) const {
-        Frame f;
-        // flags, functions, decorations, ... as 32-bit values.
-        const QList<Wid> motif = xd->ids(w, "_MOTIF_WM_HINTS");
-        QString motifText;
-        for (Wid v : motif)
-            motifText += QStringLiteral("0x%1 ").arg(v, 0, 16);
-        if (motif.size() >= 3) {
-            const uint flags = uint(motif[0]);
-            const uint functions = uint(motif[1]);
-            const uint decorations = uint(motif[2]);
-            // A button shows when both its function and its decoration are allowed; a part
-            // whose flag is off allows everything.
-            const auto allowed = [&](uint function, uint decoration) {
-                return (!(flags & 1) || (functions & function)) &&
-                       (!(flags & 2) || (decorations & decoration));
-            };
-            f.motifMinimise = allowed(0x08, 0x20);
-            f.motifMaximise = allowed(0x10, 0x40);
-        }
-        const QString actions = prop(w, "_NET_WM_ALLOWED_ACTIONS");
-        f.minimise = actions.contains(QStringLiteral("_NET_WM_ACTION_MINIMIZE"));
-        f.maximise = actions.contains(QStringLiteral("_NET_WM_ACTION_MAXIMIZE"));
-        f.resize = actions.contains(QStringLiteral("_NET_WM_ACTION_RESIZE"));
-        f.text = motifText + actions;
-        return f;
-    }
-    // Clicks into the window at that point of its own (negative: from its right or bottom).
-    void clickIn(Wid w, int x, int y) const {
-        const QString info =
-            this->x({QStringLiteral("xwininfo"), QStringLiteral("-id"), QString::number(w)});
-        const auto field = [&](const char* name) {
-            const QRegularExpression re(QString::fromLatin1(name) +
-                                        QStringLiteral(":\\s*(-?\\d+)"));
-            return re.match(info).captured(1).toInt();
-        };
-        const int left = field("Absolute upper-left X");
-        const int top = field("Absolute upper-left Y");
-        this->x({QStringLiteral("xdotool"), QStringLiteral("mousemove"),
-                 QString::number(x >= 0 ? left + x : left + field("Width") + x),
-                 QString::number(y >= 0 ? top + y : top + field("Height") + y),
-                 QStringLiteral("click"), QStringLiteral("1")});
-    }
-
-    // Starts the program (settings lines added to a fresh store first) and waits for its window.
-    Wid startProgram(const QStringList& settings = {}) {
-        if (!settings.isEmpty()) {
-            const QString folder = dir.filePath(QStringLiteral("home/.config/tallix-time"));
-            QDir().mkpath(folder);
-            QFile conf(folder + QStringLiteral("/registry.conf"));
-            EXPECT_TRUE(conf.open(QIODevice::ReadWrite));
-            QByteArray text = conf.readAll();
-            for (const QString& line : settings) {
-                const QString name = line.section(u'=', 0, 0);
-                QStringList lines = QString::fromUtf8(text).split(u'\n');
-                lines.removeIf([&](const QString& l) { return l.startsWith(name + u'='); });
-                const qsizetype header =
-                    lines.indexOf(QStringLiteral("[HKEY_CURRENT_USER\\Software\\Tallix Time]"));
-                if (header >= 0)
-                    lines.insert(header + 1, line);
-                text = lines.join(u'\n').toUtf8();
-            }
-            conf.resize(0);
-            conf.write(text);
-        }
-        program = &start(QStringLiteral(TALLIX_EXE), {});
-        Wid w = 0;
-        EXPECT_TRUE(WaitFor(
-            [&] {
-                const QList<Wid> ids =
-                    search(QStringLiteral("--name"), QStringLiteral("^Tallix Time - .*Prayer is"));
-                w = ids.isEmpty() ? 0 : ids.first();
-                return w != 0 && program->state() == QProcess::Running;
-            },
-            kStep * 2))
-            << "no main window";
-        return w;
-    }
-    // Ends the program as a log-out does and waits for it.
-    void stopProgram() {
-        program->terminate();
-        EXPECT_TRUE(program->waitForFinished(kStep));
-    }
-
-    // Whether one of the program's menus is up (a window of its own on the screen that the
-    // window manager leaves alone).
-    bool menuShown() const {
-        for (const Wid w : search(QStringLiteral("--class"), QStringLiteral("tallix")))
-            if (xd->popup(w))
-                return true;
-        return false;
-    }
-
-    // Visible windows of that title other than the ones given.
-    QList<Wid> newWindows(const QString& title, const QList<Wid>& known) const {
-        QList<Wid> ids = search(QStringLiteral("--name"), title);
-        ids.removeIf([&](Wid w) { return known.contains(w); });
-        return ids;
-    }
-
-    void screenshot(const QString& name) const {
-        const QString folder = QStringLiteral(TALLIX_BUILD_DIR "/screenshots");
-        QDir().mkpath(folder);
-        QProcess p;
-        p.setProcessEnvironment(env);
-        p.start(QCoreApplication::applicationFilePath(),
-                {QStringLiteral("--helper"), QStringLiteral("screenshot"),
-                 folder + u'/' + name + QStringLiteral(".png")});
-        EXPECT_TRUE(p.waitForFinished(kStep * 2) && p.exitCode() == 0)
-            << "no screenshot " << name.toStdString();
-    }
-
-    // The virtual screen's width x height, set before SetUp.
-    QString screenSize = QStringLiteral("1280x1024");
-    QTemporaryDir dir;
-    std::unique_ptr<XDisplay> xd;
-    QProcessEnvironment env;
-    std::vector<std::unique_ptr<QProcess>> procs;
-    QProcess* program = nullptr;
-};
 
 // File > Exit asks its question above the main window, with the focus, whether the window is
 // kept on top or not; Escape answers No and the program lives on.
@@ -804,7 +493,15 @@ TEST_P(WindowsOnTheScreen, TitleBarsAndButtonsLieOnTheWorkArea) {
     if (large) {
         QProcess measure;
         QProcessEnvironment offscreen = env;
-        offscreen.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        // A screen as large as the desktop's (the platform's own, 800 x 600, has no room: the
+        // dialogs would fit themselves to it).
+        QFile screen(dir.filePath(QStringLiteral("screen.json")));
+        ASSERT_TRUE(screen.open(QIODevice::WriteOnly));
+        screen.write(R"({"screens": [{"name": "large", "x": 0, "y": 0, "width": 1280,
+            "height": 1024, "logicalDpiX": 96, "logicalDpiY": 96}]})");
+        screen.close();
+        offscreen.insert(QStringLiteral("QT_QPA_PLATFORM"),
+                         QStringLiteral("offscreen:configfile=") + screen.fileName());
         measure.setProcessEnvironment(offscreen);
         StartInOwnSession(measure);
         measure.start(QCoreApplication::applicationFilePath(),

@@ -126,23 +126,29 @@ const TestHelperRegistration kShortScreen(QStringLiteral("short-screen"), [](con
     return 0;
 });
 
-// On a 1024 x 600 screen whose windows have a title bar, the dialog as the program opens it
-// lies wholly on the work area (a CJK font makes it taller than that; its pages close up), every
-// control of both pages lies wholly on its page, none covers another, and the buttons lie within
-// the dialog. Pictures of both pages, to look at.
+// On a 1024 x 600 and an 800 x 600 screen whose windows have a title bar, the dialog as the
+// program opens it lies wholly on the work area (a CJK font makes it taller than 600; its pages
+// close up; 800 is narrower than it: its layout closes up across), every control of both pages
+// lies wholly on its page, none covers another, and the buttons lie within the dialog. Pictures
+// of both pages, to look at.
 TEST(SmallScreen, PrayerSettingsLiesOnTheWorkAreaWithEveryControlWhole) {
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
-    QFile config(dir.filePath(QStringLiteral("screen.json")));
-    ASSERT_TRUE(config.open(QIODevice::WriteOnly));
-    config.write(R"({"windowFrameMargins": true, "screens": [{"name": "small", "x": 0, "y": 0,
-        "width": 1024, "height": 600, "logicalDpiX": 96, "logicalDpiY": 96}]})");
-    config.close();
     const QString shots = QStringLiteral(TALLIX_BUILD_DIR "/screenshots");
     QDir().mkpath(shots);
-    for (const char* lang : {"en_US.UTF-8", "ja_JP.UTF-8"}) {
-        SCOPED_TRACE(lang);
-        const QString tag = QString::fromLatin1(lang).section(u'.', 0, 0);
+    for (const auto& [width, lang] :
+         {std::pair{1024, "en_US.UTF-8"}, std::pair{1024, "ja_JP.UTF-8"},
+          std::pair{800, "en_US.UTF-8"}, std::pair{800, "ja_JP.UTF-8"}}) {
+        SCOPED_TRACE(std::to_string(width) + " " + lang);
+        QFile config(dir.filePath(QStringLiteral("screen-%1.json").arg(width)));
+        ASSERT_TRUE(config.open(QIODevice::WriteOnly));
+        config.write(QStringLiteral(R"({"windowFrameMargins": true, "screens": [{"name": "small",
+            "x": 0, "y": 0, "width": %1, "height": 600, "logicalDpiX": 96, "logicalDpiY": 96}]})")
+                         .arg(width)
+                         .toUtf8());
+        config.close();
+        const QString tag = QString::fromLatin1(lang).section(u'.', 0, 0) +
+                            (width == 1024 ? QString() : QStringLiteral("-%1x600").arg(width));
         QProcess helper;
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.remove(QStringLiteral("LC_ALL"));

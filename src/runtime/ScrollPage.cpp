@@ -1,0 +1,41 @@
+#include "ScrollPage.h"
+
+ScrollPage::ScrollPage(QWidget* page, QWidget* parent) : QScrollArea(parent) {
+    setFrameShape(QFrame::NoFrame);
+    setWidgetResizable(true);
+    setWidget(page);
+    // The scroll area paints the page's background; the tab's own shows through, as before.
+    page->setAutoFillBackground(false);
+    viewport()->setAutoFillBackground(false);
+}
+
+void ScrollPage::SetLetGo(bool letGo) {
+    if (letGo_ == letGo)
+        return;
+    letGo_ = letGo;
+    updateGeometry();
+}
+
+QSize ScrollPage::sizeHint() const {
+    if (!widget())
+        return QScrollArea::sizeHint();
+    // Measured as polished, as the page will be when it shows.
+    widget()->ensurePolished();
+    return widget()->sizeHint();
+}
+
+QSize ScrollPage::minimumSizeHint() const {
+    if (letGo_ || !widget())
+        return QScrollArea::minimumSizeHint();
+    widget()->ensurePolished();
+    return widget()->minimumSizeHint().expandedTo(widget()->minimumSize());
+}
+
+bool ScrollPage::hasHeightForWidth() const {
+    return !letGo_ && widget() && widget()->hasHeightForWidth();
+}
+
+int ScrollPage::heightForWidth(int width) const {
+    return hasHeightForWidth() ? widget()->heightForWidth(width)
+                               : QScrollArea::heightForWidth(width);
+}
