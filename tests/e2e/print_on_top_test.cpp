@@ -30,6 +30,9 @@ protected:
         env.insert(QStringLiteral("CUPS_SERVER"), cups->socket());
     }
     void TearDown() override {
+        // A program whose job waits on a paused server ends once the server answers.
+        if (cups)
+            cups->Resume();
         Desktop::TearDown();
         cups.reset();
     }
