@@ -40,6 +40,18 @@ Form* FindForm(const QString& name) {
     return nullptr;
 }
 
+void KeepAboveOwner(QWidget* window, const QWidget* owner) {
+    const auto onTop = [](const QWidget* w) {
+        return w->window()->windowFlags().testFlag(Qt::WindowStaysOnTopHint);
+    };
+    bool above = owner && onTop(owner);
+    if (!owner)
+        for (const Form* f : registry())
+            above = above || (f->isVisible() && onTop(f));
+    if (above)
+        window->setWindowFlag(Qt::WindowStaysOnTopHint);
+}
+
 bool BringModalWindowForward() {
     // The last one opened: a form's own question or file dialog when one is open.
     QWidget* front = QApplication::activeModalWidget();

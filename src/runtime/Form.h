@@ -82,6 +82,10 @@ private:
 QList<Form*> Forms();
 // The loaded form of that design name (in any case), nullptr when none is loaded.
 Form* FindForm(const QString& name);
+// Keeps a window opened over owner on top when owner is (the main window is, from the first
+// start), or, with no owner, when a form shown is: a window kept on top never hides it. Called
+// before the window is shown.
+void KeepAboveOwner(QWidget* window, const QWidget* owner);
 // When a modal window (a form shown modally, a question, a file dialog) is up, brings it to
 // the front with the focus (shown again when the window manager minimised it) and returns
 // true: a command that would open another window or end the program then does nothing else.

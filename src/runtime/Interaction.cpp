@@ -18,10 +18,6 @@ bool shown(const QWidget* w) {
     return w && w->isVisible() && !w->isMinimized();
 }
 
-bool onTop(const QWidget* w) {
-    return w->windowFlags().testFlag(Qt::WindowStaysOnTopHint);
-}
-
 // The window that asks: the modal window up (a dialog, or a question before this one), else
 // the active window, else the first form on the screen; nullptr when none is shown.
 QWidget* askingWindow() {
@@ -49,12 +45,7 @@ int MsgBox(const QString& prompt, int buttons, const QString& title) {
     // kept on top too, and it takes the focus as it opens.
     QWidget* owner = askingWindow();
     QMessageBox box(owner);
-    bool above = owner && onTop(owner);
-    if (!owner)
-        for (const Form* f : Forms())
-            above = above || (f->isVisible() && onTop(f));
-    if (above)
-        box.setWindowFlag(Qt::WindowStaysOnTopHint);
+    KeepAboveOwner(&box, owner);
     QTimer::singleShot(0, &box, [&box] {
         box.raise();
         box.activateWindow();

@@ -290,10 +290,9 @@ void PrinterDialog::cmdCancel_Click() {
 
 bool PrinterDialog::Run(QWidget* owner) {
     QPointer<PrinterDialog> self(this);
-    // Above an owner kept on top (the main window is, from the first start), as the system's
-    // own dialogs are above the window that owns them.
-    if (owner && owner->window()->windowFlags().testFlag(Qt::WindowStaysOnTopHint))
-        setWindowFlag(Qt::WindowStaysOnTopHint);
+    // Above an owner kept on top, as the system's own dialogs are above the window that owns
+    // them.
+    KeepAboveOwner(this, owner);
     CenterOver(owner);
     Show(vbModal);
     if (!self)

@@ -1,5 +1,6 @@
 #include "WorkerWait.h"
 #include "App.h"
+#include "Form.h"
 
 #include <QCoreApplication>
 #include <QEventLoop>
@@ -39,6 +40,9 @@ void RunWhileWaiting(QWidget* owner, const QString& busyText, std::function<void
     window.setWindowTitle(App.Title);
     window.setObjectName(QStringLiteral("workWaiting"));
     window.setWindowModality(Qt::NonModal);
+    // Not hidden by the windows kept on top (the main window, a dialog over it), whether it
+    // has an owner or not.
+    KeepAboveOwner(&window, owner);
     window.setAutoClose(false);
     window.setMinimumDuration(kShowAfterMs);
     window.setValue(0); // counts the moment from now

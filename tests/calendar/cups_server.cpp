@@ -9,6 +9,7 @@
 #include <QStandardPaths>
 
 #include <algorithm>
+#include <chrono>
 #include <csignal>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -210,4 +211,20 @@ QMap<QByteArray, QString> CupsServer::JobAttributes(int id) {
     }
     ippDelete(response);
     return out;
+}
+
+Rescue::Rescue(CupsServer& server)
+    : thread_([this, &server] {
+          std::unique_lock lock(mutex_);
+          if (!done_.wait_for(lock, std::chrono::seconds(45), [this] { return over_; }))
+              server.Resume();
+      }) {}
+
+Rescue::~Rescue() {
+    {
+        std::lock_guard lock(mutex_);
+        over_ = true;
+    }
+    done_.notify_all();
+    thread_.join();
 }

@@ -8,7 +8,10 @@
 #include <QString>
 #include <QStringList>
 
+#include <condition_variable>
 #include <cups/cups.h>
+#include <mutex>
+#include <thread>
 #include <vector>
 
 class CupsServer {
@@ -53,4 +56,20 @@ private:
     QString socket_;
     QProcess cupsd_;
     qint64 group_ = 0;
+};
+
+// Resumes the server when a test has not within 45 s: a print that holds the program on a
+// paused server is let go, so the test ends (and fails on what it saw) instead of hanging.
+class Rescue {
+public:
+    explicit Rescue(CupsServer& server);
+    ~Rescue();
+    Rescue(const Rescue&) = delete;
+    Rescue& operator=(const Rescue&) = delete;
+
+private:
+    std::mutex mutex_;
+    std::condition_variable done_;
+    bool over_ = false;
+    std::thread thread_;
 };

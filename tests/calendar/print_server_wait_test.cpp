@@ -32,41 +32,13 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
-#include <chrono>
-#include <condition_variable>
+#include <functional>
 #include <memory>
-#include <mutex>
-#include <thread>
+#include <vector>
 
 namespace {
 
 constexpr int kDeadlineMs = 3000;
-
-// Resumes the server when a test has not by then: a print that holds the window's thread on a
-// paused server is let go, so the test ends (and fails on what it saw) instead of hanging.
-class Rescue {
-public:
-    explicit Rescue(CupsServer& server)
-        : thread_([this, &server] {
-              std::unique_lock lock(mutex_);
-              if (!done_.wait_for(lock, std::chrono::seconds(45), [this] { return over_; }))
-                  server.Resume();
-          }) {}
-    ~Rescue() {
-        {
-            std::lock_guard lock(mutex_);
-            over_ = true;
-        }
-        done_.notify_all();
-        thread_.join();
-    }
-
-private:
-    std::mutex mutex_;
-    std::condition_variable done_;
-    bool over_ = false;
-    std::thread thread_;
-};
 
 class PrintServerWait : public ::testing::Test {
 protected:

@@ -5,6 +5,7 @@
 // window manager publishes them; keys and clicks are xdotool's. Every process a test starts runs
 // in a session of its own that ends with the test; a tool that is missing fails the test with
 // the package to install. On a busy machine every step waits for what it needs to see.
+#include "accessible_tree.h"
 #include "fakes/child_process.h"
 #include "fakes/wait_for.h"
 #include "x_display.h"
@@ -244,6 +245,28 @@ protected:
                  QString::number(x >= 0 ? left + x : left + field("Width") + x),
                  QString::number(y >= 0 ? top + y : top + field("Height") + y),
                  QStringLiteral("click"), QStringLiteral("1")});
+    }
+
+    // The desktop's accessibility bus, which the program started after this registers with (as
+    // a screen reader makes it), and a reader of it; nullptr when it does not come up.
+    std::unique_ptr<AccessibleTree> startAccessibility() {
+        EXPECT_TRUE(QFile::exists(QStringLiteral("/usr/libexec/at-spi-bus-launcher")))
+            << "install the Debian package at-spi2-core";
+        start(QStringLiteral("/usr/libexec/at-spi-bus-launcher"),
+              {QStringLiteral("--launch-immediately")});
+        std::unique_ptr<AccessibleTree> tree;
+        const bool up = WaitFor(
+            [&] {
+                tree = std::make_unique<AccessibleTree>(
+                    env.value(QStringLiteral("DBUS_SESSION_BUS_ADDRESS")));
+                return tree->connected();
+            },
+            kStep);
+        EXPECT_TRUE(up) << "no accessibility bus";
+        // Qt registers with the accessibility bus (AT_SPI_BUS_ADDRESS would keep it off).
+        env.insert(QStringLiteral("QT_LINUX_ACCESSIBILITY_ALWAYS_ON"), QStringLiteral("1"));
+        env.remove(QStringLiteral("AT_SPI_BUS_ADDRESS"));
+        return up ? std::move(tree) : nullptr;
     }
 
     // Starts the program (settings lines added to a fresh store first) and waits for its window.

@@ -24,26 +24,13 @@ protected:
         Desktop::SetUp();
         if (HasFatalFailure())
             return;
-        ASSERT_TRUE(QFile::exists(QStringLiteral("/usr/libexec/at-spi-bus-launcher")))
-            << "install the Debian package at-spi2-core";
-        start(QStringLiteral("/usr/libexec/at-spi-bus-launcher"),
-              {QStringLiteral("--launch-immediately")});
-        ASSERT_TRUE(WaitFor(
-            [&] {
-                tree = std::make_unique<AccessibleTree>(
-                    env.value(QStringLiteral("DBUS_SESSION_BUS_ADDRESS")));
-                return tree->connected();
-            },
-            kStep))
-            << "no accessibility bus";
+        tree = startAccessibility();
+        ASSERT_NE(tree, nullptr);
         for (const char* name : {"LC_ALL", "LC_MESSAGES", "LC_TIME", "LC_NUMERIC"})
             env.remove(QString::fromLatin1(name));
         env.insert(QStringLiteral("LANG"), QString::fromLatin1(GetParam().lang));
         if (GetParam().fontDpi)
             env.insert(QStringLiteral("QT_FONT_DPI"), QString::number(GetParam().fontDpi));
-        // Qt registers with the accessibility bus (AT_SPI_BUS_ADDRESS would keep it off).
-        env.insert(QStringLiteral("QT_LINUX_ACCESSIBILITY_ALWAYS_ON"), QStringLiteral("1"));
-        env.remove(QStringLiteral("AT_SPI_BUS_ADDRESS"));
     }
 
     QString tag() const {
