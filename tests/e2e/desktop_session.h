@@ -183,6 +183,26 @@ protected:
         x({QStringLiteral("xdotool"), QStringLiteral("windowactivate"), QStringLiteral("--sync"),
            QString::number(w)});
     }
+    // Opens the About box from the Help menu of the main window and gives its window (a
+    // window of the program's other than the main one, which it hides), 0 when none came.
+    Wid openAboutBox(Wid main, int timeoutMs) {
+        activate(main);
+        key(QStringLiteral("alt+h"));
+        key(QStringLiteral("a"));
+        QList<Wid> about;
+        const bool came = WaitFor(
+            [&] {
+                // The program's managed windows (its tray icon lives in the tray) but the main one.
+                about = stacking();
+                about.removeIf([&](Wid w) {
+                    return w == main ||
+                           xd->ids(w, "_NET_WM_PID").value(0) != Wid(program->processId());
+                });
+                return !about.isEmpty() && !viewable(main);
+            },
+            timeoutMs);
+        return came ? about.first() : 0;
+    }
     // Clicks on the tray icon with that button (1 left, 3 right).
     void clickTray(int button) const {
         // The panel the tray shows (its instance name is "panel").

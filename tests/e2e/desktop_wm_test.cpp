@@ -368,23 +368,11 @@ TEST_F(Desktop, FixedWindowsOfferNeitherMinimiseNorMaximise) {
         40000));
 
     // The About box, which hides the main window while it is up; a click closes it.
-    activate(main);
-    key(QStringLiteral("alt+h"));
-    key(QStringLiteral("a"));
-    QList<Wid> about;
-    ASSERT_TRUE(WaitFor(
-        [&] {
-            // The program's managed windows (its tray icon lives in the tray) but the main one.
-            about = stacking();
-            about.removeIf([&](Wid w) {
-                return w == main || xd->ids(w, "_NET_WM_PID").value(0) != Wid(program->processId());
-            });
-            return !about.isEmpty() && !viewable(main);
-        },
-        20000));
-    checkDialog("About box", about.first());
-    clickIn(about.first(), 100, 100);
-    EXPECT_TRUE(WaitFor([&] { return viewable(main) && !viewable(about.first()); }, 10000));
+    const Wid about = openAboutBox(main, 20000);
+    ASSERT_NE(about, 0u) << "no About box";
+    checkDialog("About box", about);
+    clickIn(about, 100, 100);
+    EXPECT_TRUE(WaitFor([&] { return viewable(main) && !viewable(about); }, 10000));
     EXPECT_EQ(program->state(), QProcess::Running);
 }
 

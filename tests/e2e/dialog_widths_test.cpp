@@ -229,22 +229,11 @@ TEST_P(DialogsOnTheScreen, EveryDialogLiesOnTheWorkAreaWithItsButtons) {
         kStep * 2));
 
     // The About box, with its version line and the maker's site.
-    activate(main);
-    key(QStringLiteral("alt+h"));
-    key(QStringLiteral("a"));
-    QList<Wid> about;
-    ASSERT_TRUE(WaitFor(
-        [&] {
-            about = stacking();
-            about.removeIf([&](Wid w) {
-                return w == main || xd->ids(w, "_NET_WM_PID").value(0) != Wid(program->processId());
-            });
-            return !about.isEmpty() && !viewable(main);
-        },
-        kStep));
+    const Wid about = openAboutBox(main, kStep);
+    ASSERT_NE(about, 0u) << "no About box";
     // A window without a frame: its own geometry is all of it.
     const QRect area = xd->workArea();
-    const QRect box = xd->geometry(about.first());
+    const QRect box = xd->geometry(about);
     EXPECT_TRUE(area.contains(box)) << "About " << text(box) << ", work area " << text(area);
     QList<AccessibleTree::Control> lines;
     WaitFor(
@@ -268,7 +257,7 @@ TEST_P(DialogsOnTheScreen, EveryDialogLiesOnTheWorkAreaWithItsButtons) {
     EXPECT_GE(found, 2) << "the version line and the link";
     if (shots)
         screenshot(QStringLiteral("dialog_widths_about_%1").arg(tag()));
-    clickIn(about.first(), 100, 100);
+    clickIn(about, 100, 100);
     EXPECT_TRUE(WaitFor([&] { return viewable(main); }, kStep));
     EXPECT_EQ(program->state(), QProcess::Running);
 }
