@@ -8,7 +8,9 @@
 #include "accessible_tree.h"
 #include "fakes/child_process.h"
 #include "fakes/wait_for.h"
+
 #include "x_display.h"
+#include <functional>
 
 #include <QCoreApplication>
 #include <QDir>
@@ -343,6 +345,19 @@ protected:
         QList<Wid> ids = search(QStringLiteral("--name"), title);
         ids.removeIf([&](Wid w) { return known.contains(w); });
         return ids;
+    }
+    // Waits until done() holds, answering Yes (Return) to every question of the program's (a
+    // window titled as the program, other than main) that comes meanwhile.
+    bool answerYesUntil(Wid main, const std::function<bool()>& done, int timeoutMs) {
+        return WaitFor(
+            [&] {
+                for (const Wid w : newWindows(QStringLiteral("^Tallix Time$"), {main})) {
+                    activate(w);
+                    key(QStringLiteral("Return"));
+                }
+                return done();
+            },
+            timeoutMs);
     }
 
     void screenshot(const QString& name) const {

@@ -185,16 +185,9 @@ TEST_P(DialogsOnTheScreen, EveryDialogLiesOnTheWorkAreaWithItsButtons) {
     ASSERT_TRUE(WaitFor([&] { return !viewable(soundFile); }, kStep));
     activate(preferences);
     key(QStringLiteral("Escape"));
-    EXPECT_TRUE(WaitFor(
-        [&] {
-            // Cancel on a changed page asks whether to leave it: Yes.
-            for (const Wid w : newWindows(QStringLiteral("^Tallix Time$"), {main})) {
-                activate(w);
-                key(QStringLiteral("Return"));
-            }
-            return !viewable(preferences);
-        },
-        kStep * 2))
+    // Cancel on a changed page asks whether to leave it: Yes.
+    EXPECT_TRUE(answerYesUntil(
+        main, [&] { return !viewable(preferences); }, kStep * 2))
         << "Preferences stays open";
 
     // The exit question.
@@ -217,12 +210,9 @@ TEST_P(DialogsOnTheScreen, EveryDialogLiesOnTheWorkAreaWithItsButtons) {
     expectOnTheArea("update window", update, QStringLiteral("^Checking for Update"),
                     {exactly("Cancel")});
     key(QStringLiteral("Escape"));
-    EXPECT_TRUE(WaitFor(
+    EXPECT_TRUE(answerYesUntil(
+        main,
         [&] {
-            for (const Wid w : newWindows(QStringLiteral("^Tallix Time$"), {main})) {
-                activate(w);
-                key(QStringLiteral("Return"));
-            }
             return !viewable(update) &&
                    newWindows(QStringLiteral("^Tallix Time$"), {main}).isEmpty();
         },
