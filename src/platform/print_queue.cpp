@@ -94,7 +94,7 @@ PrinterOptions optionsOf(http_t* http, const QString& name, bool* reached) {
         "sides-supported",          "sides-default",           "print-color-mode-supported",
         "print-color-mode-default", "print-quality-supported", "print-quality-default",
         "media-source-supported",   "media-source-default",    "copies-supported",
-        "copies-default",           "printer-make-and-model",  "printer-location"};
+        "printer-make-and-model",   "printer-location"};
     PrinterOptions options;
     ipp_t* response = askQueue(http, name, kWanted, int(sizeof kWanted / sizeof *kWanted), reached);
     if (!response)
@@ -110,8 +110,6 @@ PrinterOptions optionsOf(http_t* http, const QString& name, bool* reached) {
         ippGetRange(a, 0, &upper);
         options.copiesMax = std::max(1, upper);
     }
-    if (ipp_attribute_t* a = ippFindAttribute(response, "copies-default", IPP_TAG_INTEGER))
-        options.copiesPreset = std::clamp(ippGetInteger(a, 0), 1, options.copiesMax);
     readMargins(response, options);
     if (ipp_attribute_t* a = ippFindAttribute(response, "printer-make-and-model", IPP_TAG_TEXT))
         options.model = QString::fromUtf8(ippGetString(a, 0, nullptr)).trimmed();

@@ -27,8 +27,7 @@ struct PrintChoices {
 struct PrinterOptions {
     bool known = false; // the server answered for this queue
     PrintChoices media, sides, colorModes, qualities, sources;
-    int copiesMax = 1;
-    int copiesPreset = 1;
+    int copiesMax = 1; // the most copies a job may ask for
     // The margins the queue gives each paper (millimetres), where it says.
     QMap<QByteArray, QMarginsF> margins;
     QString model;    // the printer's make and model, as the server names it

@@ -66,8 +66,9 @@ QString paperText(const QByteArray& keyword) {
     return name.isEmpty() ? QString::fromUtf8(keyword) : name;
 }
 
-// Fills the box with the choices (keywords as item data) and selects the value, else the
-// queue's default, else the first. A queue that names no choice shows the value alone.
+// Fills the box with the choices (keywords as item data) and selects the value, one of them
+// once fitted to the queue (PrintSettings::FitTo). A queue that names no choice shows the value
+// alone.
 void fill(QComboBox* box, const platform::PrintChoices& choices, const QByteArray& value,
           QString (*text)(const QByteArray&)) {
     box->clear();
@@ -76,10 +77,7 @@ void fill(QComboBox* box, const platform::PrintChoices& choices, const QByteArra
         items << value;
     for (const QByteArray& keyword : items)
         box->addItem(text(keyword), keyword);
-    int at = box->findData(value);
-    if (at < 0)
-        at = box->findData(choices.preset);
-    box->setCurrentIndex(std::max(at, 0));
+    box->setCurrentIndex(std::max(box->findData(value), 0));
 }
 
 QByteArray chosenIn(const QComboBox* box, const QByteArray& otherwise) {
@@ -181,13 +179,16 @@ void PrinterDialog::enableOptions(bool enabled) {
 }
 
 void PrinterDialog::showOptions(const platform::PrinterOptions& options) {
-    fill(cboPaperSize, options.media, settings_.media, paperText);
-    fill(cboSides, options.sides, settings_.sides, sidesText);
-    fill(cboQuality, options.qualities, settings_.quality, qualityText);
-    fill(cboColor, options.colorModes, settings_.colorMode, colorText);
-    fill(cboPaperSource, options.sources, settings_.source, sourceText);
+    // What the queue does not offer starts from its default, as a print on it would.
+    PrintSettings fitted = settings_;
+    fitted.FitTo(options);
+    fill(cboPaperSize, options.media, fitted.media, paperText);
+    fill(cboSides, options.sides, fitted.sides, sidesText);
+    fill(cboQuality, options.qualities, fitted.quality, qualityText);
+    fill(cboColor, options.colorModes, fitted.colorMode, colorText);
+    fill(cboPaperSource, options.sources, fitted.source, sourceText);
     txtCopies->setRange(1, std::max(1, options.copiesMax));
-    txtCopies->setValue(settings_.copies);
+    txtCopies->setValue(fitted.copies);
     // What the server says of the printer, a line each, cut short of the dialog's width.
     const auto line = [this](const QString& text) {
         const QFontMetrics metrics = lblStatus->fontMetrics();
