@@ -6,6 +6,7 @@
 #include <QFormLayout>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QLocale>
 #include <QPointer>
 #include <QPushButton>
 #include <QSpinBox>
@@ -113,6 +114,8 @@ PrinterDialog::PrinterDialog(const PrintQueues& queues, const PrintSettings& set
     lblStatus->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     txtCopies = new QSpinBox(this);
     txtCopies->setObjectName(QStringLiteral("txtCopies"));
+    // Numbers are written with Latin digits, as everywhere in the program.
+    txtCopies->setLocale(QLocale::c());
     chkCollate = new QCheckBox(QStringLiteral("Co&llate"), this);
     chkCollate->setObjectName(QStringLiteral("chkCollate"));
     cboOrientation = makeBox(this, "cboOrientation");
