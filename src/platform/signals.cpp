@@ -19,6 +19,20 @@ QSocketNotifier* g_notifier = nullptr;
 // The signals that end the program as the end of the session does.
 constexpr int kEndSignals[] = {SIGTERM, SIGHUP, SIGINT};
 
+bool isIgnored(int signalNumber) {
+    struct sigaction action {};
+    return ::sigaction(signalNumber, nullptr, &action) == 0 && action.sa_handler == SIG_IGN;
+}
+
+// Whether the program was started with the signal ignored: `nohup` ignores SIGHUP, and a shell
+// without job control ignores SIGINT in what it starts in the background. Such a signal is
+// left ignored, as the one who started the program asked; SIGTERM is always caught. Read once,
+// before the program sets any action of its own.
+bool startedIgnoring(int signalNumber) {
+    static const bool hangUp = isIgnored(SIGHUP), interrupt = isIgnored(SIGINT);
+    return (signalNumber == SIGHUP && hangUp) || (signalNumber == SIGINT && interrupt);
+}
+
 extern "C" void onSessionSignal(int signalNumber) {
     const int saved = errno;
     const unsigned char byte = static_cast<unsigned char>(signalNumber);
@@ -37,7 +51,8 @@ void setAction(int signalNumber, void (*handler)(int)) {
 
 void setHandler(void (*handler)(int)) {
     for (int signalNumber : kEndSignals)
-        setAction(signalNumber, handler);
+        if (!startedIgnoring(signalNumber))
+            setAction(signalNumber, handler);
 }
 
 // Reads the signals waiting in the pipe into the hook whenever the event loop sees one.

@@ -2,7 +2,8 @@
 // each of SIGINT (Ctrl+C), SIGTERM and SIGHUP ends it normally, with status 0, and it takes away
 // its data-server socket and its window list, whenever it comes: while the program waits for
 // another copy, reads its settings, shows its splash or loads its window, runs, or is already
-// ending. A SIGPIPE leaves it running.
+// ending. A SIGPIPE leaves it running, and so do SIGHUP and SIGINT when it was started with them
+// ignored.
 #include "fakes/child_process.h"
 #include "fakes/local_socket.h"
 #include "fakes/wait_for.h"
@@ -56,14 +57,16 @@ protected:
                            .arg(QLatin1String(suffix));
     }
 
-    // Starts a copy in a session of its own, its log and output in one channel.
-    QProcess& start(const QProcessEnvironment& environment) {
+    // Starts a copy in a session of its own, its log and output in one channel; through the
+    // launcher's command (which ends by starting the program it is given), when there is one.
+    QProcess& start(const QProcessEnvironment& environment, QStringList launcher = {}) {
         started.push_back(std::make_unique<QProcess>());
         QProcess& p = *started.back();
         p.setProcessEnvironment(environment);
         p.setProcessChannelMode(QProcess::MergedChannels);
         StartInOwnSession(p);
-        p.start(QStringLiteral(TALLIX_EXE), {});
+        launcher << QStringLiteral(TALLIX_EXE);
+        p.start(launcher.takeFirst(), launcher);
         EXPECT_TRUE(p.waitForStarted(kStep));
         return p;
     }
@@ -199,6 +202,79 @@ TEST_F(RunningProgram, ABrokenPipeLeavesItServing) {
     EXPECT_TRUE(answersTheClient()) << program->readAll().constData();
     EXPECT_EQ(program->state(), QProcess::Running);
 }
+
+// ---- Signals the program was started with ignored ------------------------------------------
+
+// Whether the signal is in one of the masks the kernel shows for the process in
+// /proc/PID/status ("SigIgn", "SigCgt", "SigPnd", "ShdPnd").
+bool inMask(const QProcess& p, const char* mask, int signalNumber) {
+    QFile status(QStringLiteral("/proc/%1/status").arg(p.processId()));
+    if (!status.open(QIODevice::ReadOnly))
+        return false;
+    for (const QByteArray& line : status.readAll().split('\n'))
+        if (line.startsWith(QByteArray(mask) + ':'))
+            return (line.mid(line.indexOf(':') + 1).trimmed().toULongLong(nullptr, 16) >>
+                    (signalNumber - 1)) &
+                   1;
+    return false;
+}
+
+// `nohup tallix-time &` (SIGHUP ignored) and a script's `tallix-time &` (SIGINT ignored): the
+// signal stays ignored, the program goes on serving, and SIGTERM still ends it cleanly. Started
+// with SIGTERM ignored, SIGTERM ends it all the same.
+struct InheritedCase {
+    const char* name;
+    int ignored; // the signal the program is started with ignored, and then sent
+    bool ends;   // whether that signal ends it
+};
+
+void PrintTo(const InheritedCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
+class StartedIgnoring : public RunningProgram, public ::testing::WithParamInterface<InheritedCase> {
+protected:
+    void SetUp() override {
+        ProgramFolders::SetUp();
+        ASSERT_TRUE(SeedFolders(home.path(), {{QStringLiteral("ActivateDDEServer"), "1"}}));
+        program = &start(
+            env, {QStringLiteral("env"), QStringLiteral("--ignore-signal=") +
+                                             QLatin1String(sigabbrev_np(GetParam().ignored))});
+    }
+};
+
+TEST_P(StartedIgnoring, TheSignalStaysIgnoredAndSigtermEndsIt) {
+    const InheritedCase& c = GetParam();
+    ASSERT_TRUE(WaitFor([&] { return upAndServing(); }, kStep)) << program->readAll().constData();
+    const pid_t pid = pid_t(program->processId());
+    if (c.ends) {
+        ASSERT_TRUE(inMask(*program, "SigCgt", c.ignored)) << "not caught";
+        ASSERT_EQ(::kill(pid, c.ignored), 0);
+        expectEndedCleanly(*program);
+        return;
+    }
+    EXPECT_TRUE(inMask(*program, "SigIgn", c.ignored)) << "the program set its own action";
+    ASSERT_EQ(::kill(pid, c.ignored), 0);
+    // Delivered (no longer pending), then two clients served one after the other, each a round
+    // through the event loop that would have seen a caught signal first.
+    EXPECT_TRUE(WaitFor(
+        [&] {
+            return !inMask(*program, "SigPnd", c.ignored) && !inMask(*program, "ShdPnd", c.ignored);
+        },
+        kStep));
+    EXPECT_TRUE(answersTheClient()) << program->readAll().constData();
+    EXPECT_TRUE(answersTheClient()) << program->readAll().constData();
+    ASSERT_EQ(program->state(), QProcess::Running) << program->readAll().constData();
+    EXPECT_TRUE(upAndServing());
+    ASSERT_EQ(::kill(pid, SIGTERM), 0);
+    expectEndedCleanly(*program);
+}
+
+INSTANTIATE_TEST_SUITE_P(Signals, StartedIgnoring,
+                         ::testing::Values(InheritedCase{"NohupHUP", SIGHUP, false},
+                                           InheritedCase{"ScriptBackgroundINT", SIGINT, false},
+                                           InheritedCase{"TERM", SIGTERM, true}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 // ---- An end signal while the program starts ------------------------------------------------
 
