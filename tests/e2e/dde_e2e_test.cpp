@@ -60,8 +60,9 @@ TEST(DataServer, TheClientReadsEveryItemAndFollowsTheCountdown) {
     // and two pushes may fall into one second of the clock, so it is the last of four that has
     // to have moved.
     QString pushes;
-    ASSERT_EQ(client({QStringLiteral("-a"), QStringLiteral("timeremainingseconds"),
-                      QStringLiteral("-n"), QStringLiteral("4")},
+    // The options before the item, as the README gives them.
+    ASSERT_EQ(client({QStringLiteral("-a"), QStringLiteral("-n"), QStringLiteral("4"),
+                      QStringLiteral("timeremainingseconds")},
                      &pushes),
               0);
     const QStringList counts = pushes.trimmed().split(QLatin1Char('\n'));

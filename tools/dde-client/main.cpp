@@ -1,47 +1,30 @@
 // tallix-dde-client: reads items from the data server of a running Tallix Time, or follows an
-// advise loop.
-//
-//   tallix-dde-client [-s SERVICE] [-t TOPIC] ITEM...          print each item's text, one a line
-//   tallix-dde-client [-s SERVICE] [-t TOPIC] -a ITEM [-n N]   print each update (N of them, or
-//                                                              until interrupted)
+// advise loop; the command line is in client_options.h.
+#include "client_options.h"
 #include "dde_client.h"
 
 #include <cstdio>
-#include <cstdlib>
 #include <string>
-#include <vector>
 
 namespace {
 int usage() {
     std::fprintf(stderr, "usage: tallix-dde-client [-s SERVICE] [-t TOPIC] ITEM...\n"
-                         "       tallix-dde-client [-s SERVICE] [-t TOPIC] -a ITEM [-n COUNT]\n"
+                         "       tallix-dde-client [-s SERVICE] [-t TOPIC] -a [-n COUNT] ITEM\n"
                          "items: tallix-dde-client TopicItemList\n");
     return 2;
 }
 } // namespace
 
 int main(int argc, char** argv) {
-    std::string service = "TallixTime", topic = "TallixTime", advise;
-    long count = -1;
-    std::vector<std::string> items;
-    for (int i = 1; i < argc; ++i) {
-        const std::string arg = argv[i];
-        const bool hasValue = i + 1 < argc;
-        if (arg == "-s" && hasValue)
-            service = argv[++i];
-        else if (arg == "-t" && hasValue)
-            topic = argv[++i];
-        else if (arg == "-a" && hasValue)
-            advise = argv[++i];
-        else if (arg == "-n" && hasValue)
-            count = std::strtol(argv[++i], nullptr, 10);
-        else if (arg.empty() || arg[0] == '-')
-            return usage();
-        else
-            items.push_back(arg);
-    }
-    if (advise.empty() == items.empty())
+    ClientOptions options;
+    if (!ParseClientOptions(argc, argv, &options))
         return usage();
+    const std::string& service = options.service;
+    const std::string& topic = options.topic;
+    const std::string advise = options.follow ? options.items.front() : std::string();
+    const std::vector<std::string> items =
+        options.follow ? std::vector<std::string>() : options.items;
+    const long count = options.count;
 
     DdeClient client;
     std::string error;
