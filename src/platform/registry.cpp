@@ -8,6 +8,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
+#include <QLocale>
 #include <QRandomGenerator>
 #include <QRegularExpression>
 #include <QSaveFile>
@@ -677,11 +678,16 @@ private:
 
     enum class Read { Absent, Parsed, Unchanged, Failed, TooLarge };
 
-    // Why a file was not read: "<size> than any settings file of this program (at most N MB)".
+    // Why a file was not read: "<size> than any settings file of this program (at most 4 MiB,
+    // 4,194,304 bytes)". Sizes in bytes, exact: a file one byte over the bound is not rounded
+    // down to it.
+    static QString bytes(qint64 n) { return QLocale(QLocale::English).toString(n); }
     static QString tooLarge(const QString& size) {
-        return QStringLiteral("%1 than any settings file of this program (at most %2 MB)")
+        return QStringLiteral("%1 than any settings file of this program (at most %2 MiB, %3 "
+                              "bytes)")
             .arg(size)
-            .arg(kMaxRegistryFileSize / (1024 * 1024));
+            .arg(kMaxRegistryFileSize / (1024 * 1024))
+            .arg(bytes(kMaxRegistryFileSize));
     }
 
     // Opens the file (through a link) and reads it unless it is the version parsed before.
@@ -696,8 +702,7 @@ private:
             return why->isEmpty() ? Read::Absent : Read::Failed;
         if (st.st_size > kMaxRegistryFileSize) {
             ::close(fd);
-            *why = tooLarge(QStringLiteral("it is %1 MB, larger")
-                                .arg(double(st.st_size) / (1024 * 1024), 0, 'f', 1));
+            *why = tooLarge(QStringLiteral("it is %1 bytes, larger").arg(bytes(st.st_size)));
             return Read::TooLarge;
         }
         version->dev = st.st_dev;

@@ -135,6 +135,37 @@ INSTANTIATE_TEST_SUITE_P(
                                paddedStore(platform::kMaxRegistryFileSize + 1), true, true}),
     [](const auto& info) { return std::string(info.param.name); });
 
+// A file too large to be read is told with its size and the bound in the README's unit, to
+// the byte: one byte over the bound is not rounded down to it.
+TEST_F(SettingsFile, TheSizeOfAFileTooLargeIsToldInOneUnit) {
+    const struct {
+        qsizetype size;
+        const char* said;
+    } cases[] = {{platform::kMaxRegistryFileSize + 1, "it is 4,194,305 bytes, larger"},
+                 {5217978, "it is 5,217,978 bytes, larger"}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.size);
+        QDir(folder()).removeRecursively();
+        QDir().mkpath(folder());
+        write(paddedStore(c.size));
+        platform::InstallRegistryStore(nullptr); // a new start
+        QStringList shown;
+        runtime::SetMsgBoxAnswerer([&](const QString& prompt, int, const QString&) {
+            shown << prompt;
+            return vbOK;
+        });
+        ASSERT_TRUE(LoadSettings());
+        ASSERT_EQ(shown.size(), 1);
+        const QString& text = shown[0];
+        EXPECT_TRUE(text.contains(QLatin1String(c.said) +
+                                  QLatin1String(" than any settings file of this program (at "
+                                                "most 4 MiB, 4,194,304 bytes)")))
+            << qPrintable(text);
+        EXPECT_FALSE(text.contains(QRegularExpression(QStringLiteral("\\bMB\\b"))))
+            << qPrintable(text);
+    }
+}
+
 // The boxes a damaged file and a file too large to read bring, as the user sees them
 // (offscreen), saved as build/screenshots/settings-<name>.png: each fits a small screen.
 TEST_F(SettingsFile, TheBoxesFitTheScreen) {
