@@ -9,27 +9,37 @@ JOBS    ?= $(shell nproc 2>/dev/null || echo 2)
 # The end-to-end tests each run a desktop of their own: four at a time hold on a busy machine.
 TEST_JOBS ?= 4
 SUDO    := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
-PACKAGES := build-essential cmake pkg-config qt6-base-dev qt6-base-dev-tools \
-	libqt6opengl6-dev libgl-dev libasound2-dev alsa-utils libgtest-dev libgmock-dev \
-	libbenchmark-dev xvfb xauth fonts-dejavu-core poppler-utils dbus-daemon \
-	dbus-session-bus-common openbox trayer xdotool x11-utils \
-	libcups2-dev cups cups-client cups-filters libxcb1-dev
+# What building and running the program needs (make run, make install): the compiler and CMake,
+# Qt with its Wayland plugin (for QT_QPA_PLATFORM=wayland), ALSA and its configuration, CUPS's
+# library, XCB, a font, and Xvfb for a machine with no display.
+RUN_PACKAGES := build-essential cmake pkg-config qt6-base-dev qt6-base-dev-tools \
+	libqt6opengl6-dev libgl-dev qt6-wayland libasound2-dev libasound2-data libcups2-dev \
+	libxcb1-dev fonts-dejavu-core xvfb
 
-# The timetable tests read exported files as a bidi-aware viewer shows them, and print CJK text;
-# the lists' locale tests lay out CJK text in its own font.
-PACKAGES += libfribidi-bin fonts-noto-cjk
+# What the tests add (make test): the test and benchmark frameworks; a desktop of their own
+# (xvfb-run, openbox, trayer, xdotool, the X tools, a session bus, the accessibility bus); a
+# print server with its filters and CUPS's IPP Everywhere printer, and poppler-utils to read the
+# pages back; bidi-aware reading of exported files and a CJK font for the locale tests.
+TEST_PACKAGES := libgtest-dev libgmock-dev libbenchmark-dev alsa-utils xauth \
+	poppler-utils dbus-daemon dbus-session-bus-common openbox trayer xdotool x11-utils \
+	x11-xserver-utils at-spi2-core cups cups-client cups-filters cups-ipp-utils \
+	libfribidi-bin fonts-noto-cjk
 
-.PHONY: all deps configure build program run test install clean
+PACKAGES := $(RUN_PACKAGES) $(TEST_PACKAGES)
 
-# The desktop tests read the display through libxcb; ALSA's null device is in libasound2-data.
-PACKAGES += libxcb1-dev libasound2-data
-# The dialog-width tests read where the controls are through the accessibility bus.
-PACKAGES += at-spi2-core
+# The build tree has its tests when their packages are there (a tree `make test` configured
+# keeps them); on a machine that only runs the program, the program alone is configured.
+HAVE_TEST_PACKAGES := $(shell dpkg-query -W -f='$${Status}\n' libgtest-dev libgmock-dev \
+	2>/dev/null | grep -c "install ok installed")
+BUILD_TESTS := $(if $(filter 2,$(HAVE_TEST_PACKAGES)),ON,OFF)
+
+.PHONY: all deps run-deps configure configure-program build program run test install clean
 
 all: build
 
-deps:
-	@missing=""; for p in $(PACKAGES); do \
+# Installs the Debian packages of the list that are missing.
+define install_missing
+	@missing=""; for p in $(1); do \
 	  dpkg-query -W -f='$${Status}' $$p 2>/dev/null | grep -q "install ok installed" || missing="$$missing $$p"; \
 	done; \
 	if [ -n "$$missing" ]; then \
@@ -37,26 +47,41 @@ deps:
 	  $(SUDO) env DEBIAN_FRONTEND=noninteractive apt-get update -qq && \
 	  $(SUDO) env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends $$missing; \
 	fi
+endef
+
+deps:
+	$(call install_missing,$(PACKAGES))
+
+run-deps:
+	$(call install_missing,$(RUN_PACKAGES))
 
 configure: deps
-	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo
+	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTALLIX_BUILD_TESTS=ON \
+	  -DTALLIX_BUILD_BENCH=ON
+
+configure-program: run-deps
+	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+	  -DTALLIX_BUILD_TESTS=$(BUILD_TESTS) -DTALLIX_BUILD_BENCH=$(BUILD_TESTS)
 
 build: configure
 	cmake --build $(BUILD) -j $(JOBS)
 
 # Only the program and its prayer library: the tests and benchmarks are not needed to run it.
-program: configure
+program: configure-program
 	cmake --build $(BUILD) -j $(JOBS) --target tallix-time tallixtime
 
+# The program is the recipe's last command (exec), so Ctrl+C ends it and make returns once it has
+# ended; without a display it runs on a virtual display of its own, which Ctrl+C leaves alone
+# and which is stopped once the program has ended (tools/run-on-virtual-display.sh).
 run: program
 	@if [ -n "$$DISPLAY$$WAYLAND_DISPLAY" ]; then \
 	  echo "Tallix Time starts on display $${DISPLAY:-$$WAYLAND_DISPLAY}; it lives in the tray."; \
 	  echo "Close it with Exit in its tray menu or File menu, or press Ctrl+C here."; \
-	  ./$(BUILD)/tallix-time; \
+	  exec "$(abspath $(BUILD))/tallix-time"; \
 	else \
-	  echo "No display: Tallix Time runs on a virtual display (xvfb-run), where no window can be seen."; \
+	  echo "No display: Tallix Time runs on a virtual display (Xvfb), where no window can be seen."; \
 	  echo "It keeps running and sounds the athans; stop it with Ctrl+C here."; \
-	  xvfb-run -a ./$(BUILD)/tallix-time; \
+	  exec ./tools/run-on-virtual-display.sh "$(abspath $(BUILD))/tallix-time"; \
 	fi
 
 install: program
