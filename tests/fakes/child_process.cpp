@@ -119,13 +119,7 @@ void tellWatcher(char what, pid_t session) {
 } // namespace
 
 void StartInOwnSession(QProcess& process) {
-    // A session as a new terminal starts one: the hang-up and Ctrl+C signals at their default
-    // actions, whatever this test program was started with (nohup, a script's background job).
-    process.setChildProcessModifier([] {
-        ::setsid();
-        ::signal(SIGHUP, SIG_DFL);
-        ::signal(SIGINT, SIG_DFL);
-    });
+    process.setChildProcessModifier([] { ::setsid(); });
     QObject::connect(&process, &QProcess::started, &process, [&process] {
         const pid_t leader = pid_t(process.processId());
         process.setProperty(kSessionProperty, qint64(leader));

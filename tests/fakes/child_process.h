@@ -24,8 +24,7 @@ void EndGently(QProcess& program, int ms = 5000);
 
 // Makes the process (call before its start) lead a session and process group of its own: what
 // it starts, a display server under xvfb-run say, belongs to it, and the whole is ended by
-// EndSession, or after the test that started it, passed or failed (see EndAllSessions). It
-// starts with SIGHUP and SIGINT at their default actions.
+// EndSession, or after the test that started it, passed or failed (see EndAllSessions).
 void StartInOwnSession(QProcess& process);
 // Ends every process of the session the process leads: SIGTERM, then SIGKILL to what is still
 // there after ms; the process itself is waited for. Nothing happens to a process started

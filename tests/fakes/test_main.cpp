@@ -8,6 +8,7 @@
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
+#include <csignal>
 #include <cstdio>
 #include <gtest/gtest.h>
 
@@ -23,6 +24,11 @@ class SessionsEndWithTheTest : public testing::EmptyTestEventListener {
 } // namespace
 
 int main(int argc, char** argv) {
+    // The hang-up and Ctrl+C signals at their default actions, as a terminal starts a program,
+    // whatever this run was started with (nohup, a script's background job): the program keeps
+    // a signal it inherits ignored, and so would each copy the tests start.
+    std::signal(SIGHUP, SIG_DFL);
+    std::signal(SIGINT, SIG_DFL);
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     const bool helper = argc >= 3 && QByteArray(argv[1]) == "--helper";
