@@ -19,11 +19,12 @@ RUN_PACKAGES := build-essential cmake pkg-config qt6-base-dev qt6-base-dev-tools
 # What the tests add (make test): the test and benchmark frameworks; a desktop of their own
 # (xvfb-run, openbox, trayer, xdotool, the X tools, a session bus, the accessibility bus); a
 # print server with its filters and CUPS's IPP Everywhere printer, and poppler-utils to read the
-# pages back; bidi-aware reading of exported files and a CJK font for the locale tests.
+# pages back; bidi-aware reading of exported files and a CJK font for the locale tests; a
+# headless Wayland compositor for the program run natively there.
 TEST_PACKAGES := libgtest-dev libgmock-dev libbenchmark-dev alsa-utils xauth \
 	poppler-utils dbus-daemon dbus-session-bus-common openbox trayer xdotool x11-utils \
 	x11-xserver-utils at-spi2-core cups cups-client cups-filters cups-ipp-utils \
-	libfribidi-bin fonts-noto-cjk
+	libfribidi-bin fonts-noto-cjk weston
 
 PACKAGES := $(RUN_PACKAGES) $(TEST_PACKAGES)
 

@@ -247,6 +247,7 @@ TEST_P(StartedIgnoring, TheSignalStaysIgnoredAndSigtermEndsIt) {
     const InheritedCase& c = GetParam();
     ASSERT_TRUE(WaitFor([&] { return upAndServing(); }, kStep)) << program->readAll().constData();
     const pid_t pid = pid_t(program->processId());
+    ASSERT_GT(pid, 0) << "it ended: " << program->readAll().constData();
     if (c.ends) {
         ASSERT_TRUE(inMask(*program, "SigCgt", c.ignored)) << "not caught";
         ASSERT_EQ(::kill(pid, c.ignored), 0);
