@@ -63,9 +63,10 @@ TEST(MakeRun, InstallsOnlyWhatTheProgramNeeds) {
         EXPECT_TRUE(test.contains(QLatin1String(needed))) << needed;
     }
     // Only the tests: their frameworks, a print server, a window manager and tray, CJK fonts.
-    for (const char* testsOnly : {"libgtest-dev", "libgmock-dev", "libbenchmark-dev", "cups",
-                                  "cups-filters", "cups-ipp-utils", "openbox", "trayer", "xdotool",
-                                  "fonts-noto-cjk", "poppler-utils", "x11-xserver-utils"}) {
+    for (const char* testsOnly :
+         {"libgtest-dev", "libgmock-dev", "libbenchmark-dev", "cups", "cups-filters",
+          "cups-ipp-utils", "openbox", "trayer", "xdotool", "fonts-noto-cjk", "poppler-utils",
+          "x11-xserver-utils", "weston"}) {
         EXPECT_FALSE(run.contains(QLatin1String(testsOnly))) << testsOnly;
         EXPECT_TRUE(test.contains(QLatin1String(testsOnly))) << testsOnly;
     }
