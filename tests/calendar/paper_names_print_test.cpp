@@ -19,12 +19,15 @@
 #include <QAction>
 #include <QFile>
 #include <QFontMetrics>
+#include <QMap>
 #include <QRegularExpression>
 #include <QSet>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
+#include <clocale>
 #include <functional>
+#include <string>
 #include <memory>
 
 namespace {
@@ -105,6 +108,26 @@ protected:
                   0)
             << out.toStdString();
         ASSERT_EQ(cups->Run(QStringLiteral("cupsdisable"), {name}), 0);
+        // cupsd lists a new queue's papers once it has read the description it made for it.
+        EXPECT_TRUE(WaitFor([&] { return !papersOf(name).isEmpty(); }, 60000)) << name.toStdString();
+    }
+    // The queue's media-supported, as the server answers now.
+    static QStringList papersOf(const QString& queue) {
+        ipp_t* request = ippNewRequest(IPP_OP_GET_PRINTER_ATTRIBUTES);
+        char uri[HTTP_MAX_URI];
+        httpAssembleURIf(HTTP_URI_CODING_ALL, uri, sizeof uri, "ipp", nullptr, "localhost",
+                         ippPort(), "/printers/%s", queue.toUtf8().constData());
+        ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_URI, "printer-uri", nullptr, uri);
+        ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_KEYWORD, "requested-attributes", nullptr,
+                     "media-supported");
+        ipp_t* response = cupsDoRequest(CUPS_HTTP_DEFAULT, request, "/");
+        QStringList papers;
+        if (ipp_attribute_t* a =
+                response ? ippFindAttribute(response, "media-supported", IPP_TAG_ZERO) : nullptr)
+            for (int i = 0; i < ippGetCount(a); ++i)
+                papers << QString::fromUtf8(ippGetString(a, i, nullptr));
+        ippDelete(response);
+        return papers;
     }
     // Opens the print dialog, chooses the queue, reads its papers, chooses the paper `paper`
     // picks among them and prints; the media of the job the queue holds then.
@@ -230,40 +253,91 @@ TEST_F(PaperNamesPrint, ThePrintersPlaceIsCutAtTheDialogsWidth) {
         << lines[1].toStdString();
 }
 
+// libcups's names of media keywords in a language, from its catalog (package cups-common).
+QMap<QString, QString> libcupsNames(const char* language) {
+    QFile file(QStringLiteral("/usr/share/cups/locale/%1/cups_%1.po").arg(QLatin1String(language)));
+    QMap<QString, QString> names;
+    if (!file.open(QIODevice::ReadOnly))
+        return names;
+    static const QRegularExpression kId(QStringLiteral("^msgid \"media\\.([^\"]+)\"$"));
+    static const QRegularExpression kText(QStringLiteral("^msgstr \"([^\"]+)\"$"));
+    QString keyword;
+    for (const QByteArray& line : file.readAll().split('\n')) {
+        const QString text = QString::fromUtf8(line);
+        if (const auto m = kId.match(text); m.hasMatch())
+            keyword = m.captured(1);
+        else if (const auto t = kText.match(text); t.hasMatch() && !keyword.isEmpty())
+            names.insert(keyword, t.captured(1));
+        else
+            keyword.clear();
+    }
+    return names;
+}
+
+// A PPD's or a vendor's keyword rather than a name: "EnvDL", "Env10", "ISOB5".
+bool keywordLike(const QString& text) {
+    static const QRegularExpression kGlued(QStringLiteral("[a-z][A-Z]|[A-Za-z]{2}\\d"));
+    return kGlued.match(text).hasMatch();
+}
+
 // A queue of a driverless printer (IPP Everywhere): cupsd makes its description from what the
-// printer says, with no texts for its page sizes in the C locale; the papers are named by
-// libcups or from their keywords, each once, and the choice reaches the job.
+// printer says, with no texts for its page sizes when made in the C locale ("*PageSize EnvDL:").
+// In the C locale such papers are named from their keywords; in German as libcups's catalog
+// names them. Each once, and the choice reaches the job.
 TEST_F(PaperNamesPrint, ADriverlessQueuesPapersAreNamedToo) {
     IppEverywherePrinter printer(cupsDir.path());
     QString why;
     ASSERT_TRUE(printer.Start(&why)) << why.toStdString();
     addQueue(QStringLiteral("everywhere"), {printer.uri(), QStringLiteral("-m"),
                                             QStringLiteral("everywhere")});
-    Listed papers;
-    const QString media = printOn(QStringLiteral("everywhere"), &papers, [](const Listed& l) {
-        return int(l.keywords.indexOf(QStringLiteral("iso_dl_110x220mm")));
-    });
-    const QString all = papers.texts.join(QStringLiteral(" | "));
-    EXPECT_EQ(QSet<QString>(papers.texts.begin(), papers.texts.end()).size(), papers.texts.size())
-        << all.toStdString();
-    ASSERT_FALSE(papers.texts.isEmpty());
-    for (int i = 0; i < papers.texts.size(); ++i)
-        EXPECT_FALSE(bare(papers.texts[i], papers.keywords[i])) << papers.texts[i].toStdString();
-    // Whatever the language, the name says which paper it is.
-    const struct {
-        const char* keyword;
-        const char* word;
-    } words[] = {{"iso_a4_210x297mm", "A4"},
-                 {"na_letter_8.5x11in", "Letter"},
-                 {"na_legal_8.5x14in", "Legal"},
-                 {"iso_dl_110x220mm", "DL"},
-                 {"na_number-10_4.125x9.5in", "10"}};
-    for (const auto& w : words) {
-        const int at = int(papers.keywords.indexOf(QString::fromLatin1(w.keyword)));
-        ASSERT_GE(at, 0) << w.keyword << ": " << all.toStdString();
-        EXPECT_TRUE(papers.texts[at].contains(QLatin1String(w.word))) << papers.texts[at].toStdString();
+    const QMap<QString, QString> german = libcupsNames("de");
+    ASSERT_TRUE(german.contains(QStringLiteral("iso_dl_110x220mm")))
+        << "libcups's catalog is missing: install the Debian package cups-common";
+    const QByteArray language = qgetenv("LANG");
+    const std::string messagesLocale = std::setlocale(LC_MESSAGES, nullptr);
+    qunsetenv("LC_ALL");
+    qunsetenv("LC_MESSAGES");
+    for (const char* lang : {"C", "de_DE.UTF-8"}) {
+        SCOPED_TRACE(lang);
+        // libcups takes the language from the locale of messages, else (in "C") from the
+        // environment: this machine need not have a German locale for its catalog.
+        qputenv("LANG", lang);
+        std::setlocale(LC_MESSAGES, "C");
+        Listed papers;
+        const QString media = printOn(QStringLiteral("everywhere"), &papers, [](const Listed& l) {
+            return int(l.keywords.indexOf(QStringLiteral("iso_dl_110x220mm")));
+        });
+        const QString all = papers.texts.join(QStringLiteral(" | "));
+        EXPECT_EQ(QSet<QString>(papers.texts.begin(), papers.texts.end()).size(),
+                  papers.texts.size())
+            << all.toStdString();
+        ASSERT_GE(papers.texts.size(), 5) << all.toStdString();
+        for (int i = 0; i < papers.texts.size(); ++i)
+            EXPECT_FALSE(bare(papers.texts[i], papers.keywords[i]) || keywordLike(papers.texts[i]))
+                << papers.texts[i].toStdString();
+        // Named from their keywords in the C locale, by libcups in German; those the
+        // description names as words keep that name.
+        const struct {
+            const char* keyword;
+            const char* c;
+            bool libcups;
+        } names[] = {{"iso_a4_210x297mm", "A4", false},
+                     {"na_letter_8.5x11in", "Letter", false},
+                     {"na_legal_8.5x14in", "Legal", false},
+                     {"iso_dl_110x220mm", "Envelope DL", true},
+                     {"na_number-10_4.125x9.5in", "Envelope #10", true}};
+        for (const auto& n : names) {
+            const int at = int(papers.keywords.indexOf(QString::fromLatin1(n.keyword)));
+            ASSERT_GE(at, 0) << n.keyword << ": " << all.toStdString();
+            const QString want = QByteArray(lang) != "C" && n.libcups
+                                     ? german.value(QLatin1String(n.keyword))
+                                     : QString::fromLatin1(n.c);
+            EXPECT_EQ(papers.texts[at].toStdString(), want.toStdString());
+        }
+        EXPECT_EQ(media, QStringLiteral("iso_dl_110x220mm"));
     }
-    EXPECT_EQ(media, QStringLiteral("iso_dl_110x220mm"));
+    qputenv("LANG", language);
+    std::setlocale(LC_MESSAGES, messagesLocale.c_str());
 }
 
 } // namespace
