@@ -1,6 +1,7 @@
 // Paper names made from media keywords, and a list of papers where no two share a name.
 #include "platform/paper_names.h"
 
+#include <QFile>
 #include <gtest/gtest.h>
 
 namespace {
@@ -98,6 +99,42 @@ TEST(PaperNames, NoTwoPapersShareAName) {
             names << papers.names.value(keyword);
         EXPECT_EQ(names, c.names);
     }
+}
+
+// The texts of a PPD's page sizes by the keywords cupsd lists for them (as a queue of the
+// cups-filters HP Color LaserJet CM3530 description lists them), and by keywords made otherwise,
+// matched by size and margins.
+TEST(PaperNames, APpdNamesThePapersCupsMadeOfItsPageSizes) {
+    const QString ppd =
+        QStringLiteral("/usr/share/ppd/cupsfilters/HP-Color_LaserJet_CM3530_MFP-PDF.ppd");
+    ASSERT_TRUE(QFile::exists(ppd)) << "install the Debian package cups-filters";
+    const struct {
+        const char* keyword;
+        const char* text; // "" for none
+    } cases[] = {
+        {"na_letter_8.5x11in", "Letter"},
+        {"oe_letter-fullbleed_8.5x11in", "Letter (Borderless)"},
+        {"om_a-4-fullbleed_209.9x297.04mm", "A4 (Borderless)"},
+        {"iso_b5_176x250mm", "ISO B5"},
+        {"iso_c5_162x229mm", "C5"},
+        {"na_number-10_4.125x9.5in", "Com 10"},
+        {"custom_5x13in_5x13in", "Eight Point 5x13"},
+        {"oe_5x-13-fullbleed_5x13in", "Eight Point 5x13 (Borderless)"},
+        {"custom_182.74x256.47mm_182.74x256.47mm", "JIS B5"},
+        {"om_b-5-fullbleed_182.74x256.47mm", "JIS B5 (Borderless)"},
+        {"na_invoice_5.5x8.5in", "Statement"},
+        // Made otherwise: the page size of that size and margins.
+        {"om_jis-b6_128x183mm", "JIS B6"},
+        {"om_jis-b6-borderless_128x183mm", "JIS B6 (Borderless)"},
+        // No page size of that size.
+        {"iso_a3_297x420mm", ""},
+    };
+    QList<QByteArray> keywords;
+    for (const auto& c : cases)
+        keywords << c.keyword;
+    const QMap<QByteArray, QString> names = platform::PpdPaperNames(ppd, keywords);
+    for (const auto& c : cases)
+        EXPECT_EQ(names.value(c.keyword).toStdString(), c.text) << c.keyword;
 }
 
 TEST(PaperNames, BorderlessIsReadFromTheKeyword) {
