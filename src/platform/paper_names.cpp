@@ -99,8 +99,8 @@ QStringList standardName(const QByteArray& family, QStringList words) {
         words.prepend(QStringLiteral("JIS"));
     else if (family == "na" && first == QLatin1String("Number") && words.size() > 1) {
         words = QStringList{QStringLiteral("Envelope"), QLatin1Char('#') + words[1]} + words.mid(2);
-    } else if (family == "na" && (first == QLatin1String("Monarch") ||
-                                  first == QLatin1String("Personal")))
+    } else if (family == "na" &&
+               (first == QLatin1String("Monarch") || first == QLatin1String("Personal")))
         words.prepend(QStringLiteral("Envelope"));
     return words;
 }
@@ -129,8 +129,8 @@ QString ReadablePaperName(const QByteArray& keyword) {
     }
     const QString measure = spelledMeasure(parts.measure);
     // A size with no name but its measure.
-    if (parts.family == "custom" && (parts.name == parts.measure || parts.name == "min" ||
-                                     parts.name == "max"))
+    if (parts.family == "custom" &&
+        (parts.name == parts.measure || parts.name == "min" || parts.name == "max"))
         return measure.isEmpty() ? QString::fromUtf8(keyword)
                                  : QStringLiteral("Custom %1").arg(measure);
     bool borderless = false;
@@ -196,7 +196,8 @@ NamedPapers UniquePaperNames(const QList<QByteArray>& keywords,
         const QString measure = spelledMeasure(p.keyword.split('_').value(2));
         return measure.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(measure);
     });
-    tellApart([](const Paper& p) { return QStringLiteral(" [%1]").arg(QString::fromUtf8(p.keyword)); });
+    tellApart(
+        [](const Paper& p) { return QStringLiteral(" [%1]").arg(QString::fromUtf8(p.keyword)); });
     NamedPapers out;
     for (const Paper& p : papers) {
         out.keywords << p.keyword;

@@ -34,8 +34,7 @@ NamedPapers UniquePaperNames(const QList<QByteArray>& keywords,
 // (as cupsd lists them in media-supported), for those of keywords it has
 // (ppd_paper_names.cpp). A page size without a text of its own is named only when its PPD name
 // reads as one ("Letter", "A4"), not a keyword such as "EnvC5".
-QMap<QByteArray, QString> PpdPaperNames(const QString& ppdFile,
-                                        const QList<QByteArray>& keywords);
+QMap<QByteArray, QString> PpdPaperNames(const QString& ppdFile, const QList<QByteArray>& keywords);
 
 // The names of the queue's papers as the server describes them (queue_paper_names.cpp): its
 // PPD, fetched on the connection given (so within its deadline), else libcups's names of the

@@ -81,8 +81,7 @@ bool readsAsName(const QString& ppdName) {
 
 } // namespace
 
-QMap<QByteArray, QString> PpdPaperNames(const QString& ppdFile,
-                                        const QList<QByteArray>& keywords) {
+QMap<QByteArray, QString> PpdPaperNames(const QString& ppdFile, const QList<QByteArray>& keywords) {
     QMap<QByteArray, QString> names;
     ppd_file_t* ppd = ppdOpenFile(QFile::encodeName(ppdFile).constData());
     if (!ppd)
@@ -121,7 +120,8 @@ QMap<QByteArray, QString> PpdPaperNames(const QString& ppdFile,
     QSet<int> taken;
     QList<QByteArray> unmatched;
     for (const QByteArray& keyword : keywords) {
-        if (const auto it = sizeOf.constFind(keyword); it != sizeOf.cend() && !taken.contains(*it)) {
+        if (const auto it = sizeOf.constFind(keyword);
+            it != sizeOf.cend() && !taken.contains(*it)) {
             taken.insert(*it);
             if (const QString text = texts.value(ppd->sizes[*it].name); !text.isEmpty())
                 names.insert(keyword, text);

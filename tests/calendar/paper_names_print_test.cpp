@@ -27,8 +27,8 @@
 
 #include <clocale>
 #include <functional>
-#include <string>
 #include <memory>
+#include <string>
 
 namespace {
 
@@ -52,8 +52,7 @@ QStringList pageSizeTexts(const QString& ppd) {
 bool bare(const QString& text, const QString& keyword) {
     static const QRegularExpression kMeasure(
         QStringLiteral("^[\\d.]+\\s*x\\s*[\\d.]+\\s*(mm|in)?$"));
-    return text == keyword || kMeasure.match(text).hasMatch() ||
-           text.contains(QLatin1Char('_'));
+    return text == keyword || kMeasure.match(text).hasMatch() || text.contains(QLatin1Char('_'));
 }
 
 struct Listed {
@@ -109,7 +108,8 @@ protected:
             << out.toStdString();
         ASSERT_EQ(cups->Run(QStringLiteral("cupsdisable"), {name}), 0);
         // cupsd lists a new queue's papers once it has read the description it made for it.
-        EXPECT_TRUE(WaitFor([&] { return !papersOf(name).isEmpty(); }, 60000)) << name.toStdString();
+        EXPECT_TRUE(WaitFor([&] { return !papersOf(name).isEmpty(); }, 60000))
+            << name.toStdString();
     }
     // The queue's media-supported, as the server answers now.
     static QStringList papersOf(const QString& queue) {
@@ -190,11 +190,11 @@ TEST_F(PaperNamesPrint, EachPaperIsNamedAsTheQueuesDescriptionNamesIt) {
         SCOPED_TRACE(c.queue);
         const QString queue = QString::fromLatin1(c.queue);
         const QString ppd = QLatin1String(kDescriptions) + QLatin1String(c.ppd);
-        ASSERT_TRUE(QFile::exists(ppd)) << ppd.toStdString()
-                                        << " is missing: install the Debian package cups-filters";
-        addQueue(queue, {QStringLiteral("file://") + cupsDir.filePath(QStringLiteral("out/")) +
-                             queue,
-                         QStringLiteral("-P"), ppd});
+        ASSERT_TRUE(QFile::exists(ppd))
+            << ppd.toStdString() << " is missing: install the Debian package cups-filters";
+        addQueue(queue,
+                 {QStringLiteral("file://") + cupsDir.filePath(QStringLiteral("out/")) + queue,
+                  QStringLiteral("-P"), ppd});
         Listed papers;
         const QString media = printOn(queue, &papers, [&c](const Listed& l) {
             return int(l.texts.indexOf(QString::fromLatin1(c.chosen)));
@@ -238,7 +238,8 @@ TEST_F(PaperNamesPrint, ThePrintersPlaceIsCutAtTheDialogsWidth) {
               QLatin1String(kDescriptions) + QStringLiteral("Generic-PDF_Printer-PDF.ppd"),
               QStringLiteral("-L"), where});
     Listed papers;
-    printOn(QStringLiteral("far"), &papers, [](const Listed& l) { return l.texts.isEmpty() ? -1 : 0; });
+    printOn(QStringLiteral("far"), &papers,
+            [](const Listed& l) { return l.texts.isEmpty() ? -1 : 0; });
     ASSERT_EQ(lines.size(), 2) << lines.join('\n').toStdString();
     ASSERT_TRUE(statusMetrics);
     EXPECT_TRUE(lines[1].startsWith(QLatin1String("Where: Second floor")));
@@ -288,8 +289,8 @@ TEST_F(PaperNamesPrint, ADriverlessQueuesPapersAreNamedToo) {
     IppEverywherePrinter printer(cupsDir.path());
     QString why;
     ASSERT_TRUE(printer.Start(&why)) << why.toStdString();
-    addQueue(QStringLiteral("everywhere"), {printer.uri(), QStringLiteral("-m"),
-                                            QStringLiteral("everywhere")});
+    addQueue(QStringLiteral("everywhere"),
+             {printer.uri(), QStringLiteral("-m"), QStringLiteral("everywhere")});
     const QMap<QString, QString> german = libcupsNames("de");
     ASSERT_TRUE(german.contains(QStringLiteral("iso_dl_110x220mm")))
         << "libcups's catalog is missing: install the Debian package cups-common";

@@ -92,7 +92,8 @@ TEST(PaperNames, NoTwoPapersShareAName) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        const platform::NamedPapers papers = platform::UniquePaperNames(c.keywords, c.given, c.keep);
+        const platform::NamedPapers papers =
+            platform::UniquePaperNames(c.keywords, c.given, c.keep);
         EXPECT_EQ(papers.keywords, c.listed);
         QStringList names;
         for (const QByteArray& keyword : papers.keywords)
