@@ -7,6 +7,8 @@
 #include <QMap>
 #include <QString>
 
+#include <functional>
+
 #include <cups/cups.h>
 
 namespace platform {
@@ -42,5 +44,9 @@ QMap<QByteArray, QString> PpdPaperNames(const QString& ppdFile, const QList<QByt
 // are not in the answer.
 QMap<QByteArray, QString> QueuePaperNames(http_t* http, const QString& queue,
                                           const QList<QByteArray>& keywords);
+
+// Runs a test's code on the worker before QueuePaperNames asks the server (given the queue);
+// nullptr for none.
+void SetPaperNamesHook(std::function<void(const QString&)> hook);
 
 } // namespace platform

@@ -10,10 +10,14 @@
 #include <cups/pwg.h>
 
 #include <cstring>
+#include <mutex>
 
 namespace platform {
 
 namespace {
+
+std::mutex gHookMutex;
+std::function<void(const QString&)> gHook;
 
 // The PPD of the queue (a printer's; a class or a queue without one has none) into file.
 bool fetchPpd(http_t* http, const QString& queue, QTemporaryFile& file) {
@@ -84,6 +88,13 @@ QMap<QByteArray, QString> libcupsNames(http_t* http, const QString& queue,
 
 QMap<QByteArray, QString> QueuePaperNames(http_t* http, const QString& queue,
                                           const QList<QByteArray>& keywords) {
+    std::function<void(const QString&)> hook;
+    {
+        std::lock_guard lock(gHookMutex);
+        hook = gHook;
+    }
+    if (hook)
+        hook(queue);
     QMap<QByteArray, QString> names;
     QTemporaryFile ppd;
     if (fetchPpd(http, queue, ppd))
@@ -95,6 +106,11 @@ QMap<QByteArray, QString> QueuePaperNames(http_t* http, const QString& queue,
     if (!unnamed.isEmpty())
         names.insert(libcupsNames(http, queue, unnamed));
     return names;
+}
+
+void SetPaperNamesHook(std::function<void(const QString&)> hook) {
+    std::lock_guard lock(gHookMutex);
+    gHook = std::move(hook);
 }
 
 } // namespace platform

@@ -10,6 +10,8 @@
 #include "fakes/wait_for.h"
 #include "ipp_everywhere_printer.h"
 #include "mainwindow/frmTallix.h"
+#include "platform/paper_names.h"
+#include "platform/print_server.h"
 #include "printer_dialog_user.h"
 #include "runtime/Clock.h"
 #include "runtime/Interaction.h"
@@ -17,6 +19,7 @@
 
 #include <QAbstractItemView>
 #include <QAction>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFontMetrics>
 #include <QMap>
@@ -25,6 +28,7 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <clocale>
 #include <functional>
 #include <memory>
@@ -91,6 +95,8 @@ protected:
         runtime::Printer().SetDeviceName(QString());
     }
     void TearDown() override {
+        platform::SetPaperNamesHook(nullptr);
+        platform::SetPrintServerDeadline(0);
         window.reset();
         runtime::SetMsgBoxAnswerer(nullptr);
         runtime::SetClock(nullptr);
@@ -339,6 +345,59 @@ TEST_F(PaperNamesPrint, ADriverlessQueuesPapersAreNamedToo) {
     }
     qputenv("LANG", language);
     std::setlocale(LC_MESSAGES, messagesLocale.c_str());
+}
+
+// The description is asked for on the worker with the rest of the queue's options, within the
+// same deadline: a server that stops answering then holds the dialog no longer than that, and
+// the papers are named from their keywords.
+TEST_F(PaperNamesPrint, AServerThatStopsAnsweringForTheDescriptionHoldsNothingPastTheDeadline) {
+    constexpr int kDeadlineMs = 3000;
+    platform::SetPrintServerDeadline(kDeadlineMs);
+    for (const char* queue : {"fuji", "hp"})
+        addQueue(QLatin1String(queue),
+                 {QStringLiteral("file://") + cupsDir.filePath(QStringLiteral("out/")) +
+                      QLatin1String(queue),
+                  QStringLiteral("-P"),
+                  QLatin1String(kDescriptions) +
+                      (QLatin1String(queue) == QLatin1String("hp")
+                           ? QStringLiteral("HP-Color_LaserJet_CM3530_MFP-PDF.ppd")
+                           : QStringLiteral("Fuji_Xerox-DocuPrint_CM305_df-PDF.ppd"))});
+    std::atomic<bool> paused{false};
+    platform::SetPaperNamesHook([this, &paused](const QString& queue) {
+        if (queue == QLatin1String("hp") && !paused.exchange(true))
+            cups->Pause();
+    });
+    Listed papers;
+    qint64 took = -1;
+    user.Then([&](runtime::PrinterDialog* dialog) {
+        EXPECT_EQ(dialog->cboPrinter->currentData().toString(), QStringLiteral("fuji"));
+        QElapsedTimer clock;
+        clock.start();
+        ASSERT_TRUE(PrinterDialogUser::Choose(dialog->cboPrinter, QStringLiteral("hp")));
+        ASSERT_TRUE(WaitFor([&] { return dialog->cmdOK->isEnabled(); }, 40000))
+            << dialog->lblStatus->text().toStdString();
+        took = clock.elapsed();
+        papers = listed(dialog->cboPaperSize);
+        dialog->cmdCancel->click();
+    });
+    {
+        Rescue rescue(*cups);
+        window->mnuPrintMonthGregorian[6]->trigger();
+    }
+    cups->Resume();
+    EXPECT_TRUE(paused);
+    EXPECT_GE(took, 0);
+    EXPECT_LT(took, kDeadlineMs + 2000);
+    const QString all = papers.texts.join(QStringLiteral(" | "));
+    EXPECT_EQ(papers.texts.size(), 34) << all.toStdString();
+    EXPECT_EQ(QSet<QString>(papers.texts.begin(), papers.texts.end()).size(), papers.texts.size())
+        << all.toStdString();
+    for (int i = 0; i < papers.texts.size(); ++i)
+        EXPECT_FALSE(bare(papers.texts[i], papers.keywords[i]) || keywordLike(papers.texts[i]))
+            << papers.texts[i].toStdString();
+    const int at = int(papers.keywords.indexOf(QStringLiteral("oe_letter-fullbleed_8.5x11in")));
+    ASSERT_GE(at, 0) << all.toStdString();
+    EXPECT_EQ(papers.texts[at], QStringLiteral("Letter (borderless)"));
 }
 
 } // namespace
