@@ -1,4 +1,5 @@
 #include "print_queue.h"
+#include "paper_names.h"
 
 #include <cups/pwg.h>
 
@@ -88,6 +89,19 @@ void readMargins(ipp_t* response, PrinterOptions& options) {
     }
 }
 
+// The papers listed once each, by name. custom_min_ and custom_max_ keywords bound the sizes a
+// queue takes for a size of the user's own: they are no paper.
+void namePapers(http_t* http, const QString& name, PrinterOptions& options) {
+    QList<QByteArray>& papers = options.media.supported;
+    papers.removeIf([](const QByteArray& keyword) {
+        return keyword.startsWith("custom_min_") || keyword.startsWith("custom_max_");
+    });
+    const NamedPapers named =
+        UniquePaperNames(papers, QueuePaperNames(http, name, papers), options.media.preset);
+    papers = named.keywords;
+    options.paperNames = named.names;
+}
+
 PrinterOptions optionsOf(http_t* http, const QString& name, bool* reached) {
     static const char* const kWanted[] = {
         "media-supported",          "media-default",           "media-col-database",
@@ -111,6 +125,7 @@ PrinterOptions optionsOf(http_t* http, const QString& name, bool* reached) {
         options.copiesMax = std::max(1, upper);
     }
     readMargins(response, options);
+    namePapers(http, name, options);
     if (ipp_attribute_t* a = ippFindAttribute(response, "printer-make-and-model", IPP_TAG_TEXT))
         options.model = QString::fromUtf8(ippGetString(a, 0, nullptr)).trimmed();
     if (ipp_attribute_t* a = ippFindAttribute(response, "printer-location", IPP_TAG_TEXT))

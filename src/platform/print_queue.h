@@ -28,6 +28,8 @@ struct PrinterOptions {
     bool known = false; // the server answered for this queue
     PrintChoices media, sides, colorModes, qualities, sources;
     int copiesMax = 1; // the most copies a job may ask for
+    // The name each paper of media.supported has in a list, no two alike (paper_names.h).
+    QMap<QByteArray, QString> paperNames;
     // The margins the queue gives each paper (millimetres), where it says.
     QMap<QByteArray, QMarginsF> margins;
     QString model;    // the printer's make and model, as the server names it
@@ -52,7 +54,8 @@ PrintQueueList ListPrintQueues(const QString& asked);
 PrinterOptions QueryPrinterOptions(const QString& name, PrintServerReach* reach);
 
 // A paper by its IPP keyword ("iso_a4_210x297mm"): its size in millimetres and a short name
-// ("A4"); an empty size for a keyword that names none. Asks nothing of the server.
+// ("A4", as PDF pages call it); an empty size for a keyword that names none. Asks nothing of
+// the server. A list shows PrinterOptions::paperNames.
 struct PaperSize {
     QSizeF millimetres;
     QString name;

@@ -1,8 +1,10 @@
 #include "PrintDialog.h"
 #include "WorkerWait.h"
+#include "platform/paper_names.h"
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QEvent>
 #include <QFormLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -12,6 +14,7 @@
 #include <QSpinBox>
 #include <QVBoxLayout>
 
+#include <functional>
 #include <memory>
 
 namespace runtime {
@@ -62,16 +65,11 @@ QString sourceText(const QByteArray& keyword) {
     return keyword == "auto" ? QStringLiteral("Automatic") : spelledOut(keyword);
 }
 
-QString paperText(const QByteArray& keyword) {
-    const QString name = platform::PaperOf(keyword).name;
-    return name.isEmpty() ? QString::fromUtf8(keyword) : name;
-}
-
 // Fills the box with the choices (keywords as item data) and selects the value, one of them
 // once fitted to the queue (PrintSettings::FitTo). A queue that names no choice shows the value
 // alone.
 void fill(QComboBox* box, const platform::PrintChoices& choices, const QByteArray& value,
-          QString (*text)(const QByteArray&)) {
+          const std::function<QString(const QByteArray&)>& text) {
     box->clear();
     QList<QByteArray> items = choices.supported;
     if (items.isEmpty())
@@ -112,6 +110,8 @@ PrinterDialog::PrinterDialog(const PrintQueues& queues, const PrintSettings& set
     // Room for what it may say, so the dialog keeps its size.
     lblStatus->setMinimumHeight(3 * lblStatus->fontMetrics().lineSpacing());
     lblStatus->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    // The printer's type and place are cut to its width again when that changes.
+    lblStatus->installEventFilter(this);
     txtCopies = new QSpinBox(this);
     txtCopies->setObjectName(QStringLiteral("txtCopies"));
     // Numbers are written with Latin digits, as everywhere in the program.
@@ -185,26 +185,42 @@ void PrinterDialog::showOptions(const platform::PrinterOptions& options) {
     // What the queue does not offer starts from its default, as a print on it would.
     PrintSettings fitted = settings_;
     fitted.FitTo(options);
-    fill(cboPaperSize, options.media, fitted.media, paperText);
+    // Each paper by the name the queue's description gives it (platform::QueuePaperNames).
+    fill(cboPaperSize, options.media, fitted.media, [&options](const QByteArray& keyword) {
+        const QString name = options.paperNames.value(keyword);
+        return name.isEmpty() ? platform::ReadablePaperName(keyword) : name;
+    });
     fill(cboSides, options.sides, fitted.sides, sidesText);
     fill(cboQuality, options.qualities, fitted.quality, qualityText);
     fill(cboColor, options.colorModes, fitted.colorMode, colorText);
     fill(cboPaperSource, options.sources, fitted.source, sourceText);
     txtCopies->setRange(1, std::max(1, options.copiesMax));
     txtCopies->setValue(fitted.copies);
-    // What the server says of the printer, a line each, cut short of the dialog's width.
-    const auto line = [this](const QString& text) {
-        const QFontMetrics metrics = lblStatus->fontMetrics();
-        return metrics.elidedText(text, Qt::ElideRight, 40 * metrics.averageCharWidth());
-    };
-    QStringList about;
+    // What the server says of the printer, a line each.
+    about_.clear();
     if (!options.model.isEmpty())
-        about << line(QStringLiteral("Type: %1").arg(options.model));
+        about_ << QStringLiteral("Type: %1").arg(options.model);
     if (!options.location.isEmpty())
-        about << line(QStringLiteral("Where: %1").arg(options.location));
-    lblStatus->setText(about.join(QLatin1Char('\n')));
+        about_ << QStringLiteral("Where: %1").arg(options.location);
+    showAbout();
     shownQueue_ = currentQueue();
     enableOptions(true);
+}
+
+void PrinterDialog::showAbout() {
+    // Each line cut short of the line's width, so that it stays one line.
+    const QFontMetrics metrics = lblStatus->fontMetrics();
+    const int width = lblStatus->contentsRect().width();
+    QStringList lines;
+    for (const QString& line : about_)
+        lines << metrics.elidedText(line, Qt::ElideRight, width);
+    lblStatus->setText(lines.join(QLatin1Char('\n')));
+}
+
+bool PrinterDialog::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == lblStatus && event->type() == QEvent::Resize && !shownQueue_.isEmpty())
+        showAbout();
+    return Form::eventFilter(watched, event);
 }
 
 void PrinterDialog::cboPrinter_Click() {

@@ -46,8 +46,13 @@ public:
     void cmdOK_Click();
     void cmdCancel_Click();
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     QString currentQueue() const;
+    // The lines of about_ in the status line, each cut to its width.
+    void showAbout();
     // The choices of the queue, starting from the settings' values.
     void showOptions(const platform::PrinterOptions& options);
     // The options' controls and OK, usable or greyed.
@@ -56,6 +61,7 @@ private:
                   const platform::PrinterOptions& options);
 
     PrintSettings settings_;
+    QStringList about_; // what the server says of the printer shown: its type and place
     QString preselected_;
     const bool tracking_; // the printer followed the server's default
     QString shownQueue_;  // the queue whose options the controls show, "" while asking
