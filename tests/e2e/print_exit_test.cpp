@@ -179,8 +179,7 @@ TEST_P(PrintExit, TheProgramIsGoneAtOnceAndSendsNothingAfter) {
             cups->Resume();
             ASSERT_TRUE(WaitFor(
                 [&] {
-                    return operationsSince(mark).contains(
-                        QStringLiteral("Get-Printer-Attributes"));
+                    return operationsSince(mark).contains(QStringLiteral("Get-Printer-Attributes"));
                 },
                 kStep))
                 << "the server did not answer the print";
@@ -189,8 +188,9 @@ TEST_P(PrintExit, TheProgramIsGoneAtOnceAndSendsNothingAfter) {
         sinceTheEnd.start();
         key(QStringLiteral("Return"));
     }
-    const bool gone = program->state() == QProcess::NotRunning ||
-                      program->waitForFinished(int(std::max<qint64>(1, kGone - sinceTheEnd.elapsed())));
+    const bool gone =
+        program->state() == QProcess::NotRunning ||
+        program->waitForFinished(int(std::max<qint64>(1, kGone - sinceTheEnd.elapsed())));
     const qint64 took = sinceTheEnd.elapsed();
     ASSERT_TRUE(gone) << "the program still runs " << took << " ms after the end"
                       << (search(QStringLiteral("--name"), QStringLiteral("^Print$")).isEmpty()
@@ -220,7 +220,8 @@ TEST_P(PrintExit, TheProgramIsGoneAtOnceAndSendsNothingAfter) {
     else
         EXPECT_TRUE(jobs.empty()) << jobs.size() << " jobs";
     EXPECT_TRUE(cups->Jobs(kOther).empty());
-    EXPECT_LE(handled.count(QStringLiteral("Create-Job")), 1) << handled.join(u' ').toStdString();
+    EXPECT_LE(handled.count(QStringLiteral("Create-Job")), c.moment == Moment::CreateJob ? 1 : 0)
+        << handled.join(u' ').toStdString();
     EXPECT_FALSE(handled.contains(QStringLiteral("Send-Document")))
         << handled.join(u' ').toStdString();
     EXPECT_FALSE(handled.contains(QStringLiteral("Print-Job"))) << handled.join(u' ').toStdString();
@@ -230,16 +231,15 @@ TEST_P(PrintExit, TheProgramIsGoneAtOnceAndSendsNothingAfter) {
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, PrintExit,
-    ::testing::Values(
-        ExitCase{"QueuesFileExit", Moment::Queues, Ending::FileExit},
-        ExitCase{"QueuesAnsweredBeforeYes", Moment::Queues, Ending::FileExit, true},
-        ExitCase{"QueuesTrayExit", Moment::Queues, Ending::TrayExit},
-        ExitCase{"QueuesSignal", Moment::Queues, Ending::Signal},
-        ExitCase{"OptionsFileExit", Moment::Options, Ending::FileExit},
-        ExitCase{"OptionsSignal", Moment::Options, Ending::Signal},
-        ExitCase{"CreateJobFileExit", Moment::CreateJob, Ending::FileExit},
-        ExitCase{"CreateJobTrayExit", Moment::CreateJob, Ending::TrayExit},
-        ExitCase{"CreateJobSignal", Moment::CreateJob, Ending::Signal}),
+    ::testing::Values(ExitCase{"QueuesFileExit", Moment::Queues, Ending::FileExit},
+                      ExitCase{"QueuesAnsweredBeforeYes", Moment::Queues, Ending::FileExit, true},
+                      ExitCase{"QueuesTrayExit", Moment::Queues, Ending::TrayExit},
+                      ExitCase{"QueuesSignal", Moment::Queues, Ending::Signal},
+                      ExitCase{"OptionsFileExit", Moment::Options, Ending::FileExit},
+                      ExitCase{"OptionsSignal", Moment::Options, Ending::Signal},
+                      ExitCase{"CreateJobFileExit", Moment::CreateJob, Ending::FileExit},
+                      ExitCase{"CreateJobTrayExit", Moment::CreateJob, Ending::TrayExit},
+                      ExitCase{"CreateJobSignal", Moment::CreateJob, Ending::Signal}),
     [](const auto& info) { return std::string(info.param.what); });
 
 } // namespace

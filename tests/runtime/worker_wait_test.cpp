@@ -109,16 +109,14 @@ TEST_P(EndWhileWorkWaits, TheProcessEndsAtTheLastUnloadAndTheWaiterNeverGoesOn) 
                 QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
                 main->Unload(); // answered Yes
             });
-            runtime::RunWhileWaiting(main, QStringLiteral("Working..."),
-                                     [c, questionUp, ended] {
-                                         for (;;) {
-                                             if (c.workEndsDuringQuestion && *questionUp)
-                                                 break;
-                                             std::this_thread::sleep_for(
-                                                 std::chrono::milliseconds(10));
-                                         }
-                                         *ended = true;
-                                     });
+            runtime::RunWhileWaiting(main, QStringLiteral("Working..."), [c, questionUp, ended] {
+                for (;;) {
+                    if (c.workEndsDuringQuestion && *questionUp)
+                        break;
+                    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+                }
+                *ended = true;
+            });
             return 3;
         },
         20000);
