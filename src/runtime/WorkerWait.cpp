@@ -9,7 +9,6 @@
 #include <QProgressDialog>
 
 #include <atomic>
-#include <condition_variable>
 #include <mutex>
 #include <thread>
 
@@ -35,7 +34,6 @@ struct Counted {
 
 struct Finish {
     std::mutex mutex;
-    std::condition_variable ended;
     bool done = false;
     QEventLoop* loop = nullptr; // touched on the window's thread only
     bool isDone() {
@@ -70,7 +68,6 @@ void RunWhileWaiting(QWidget* owner, const QString& busyText, std::function<void
             std::lock_guard lock(finish->mutex);
             finish->done = true;
         }
-        finish->ended.notify_all();
         QMetaObject::invokeMethod(
             QCoreApplication::instance(),
             [finish] {
