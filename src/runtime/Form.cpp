@@ -1,8 +1,10 @@
 #include "Form.h"
 
 #include "FocusFrame.h"
+#include "Interaction.h"
 #include "ScrollPage.h"
 #include "WorkArea.h"
+#include "WorkerWait.h"
 #include "platform/blocked_windows.h"
 #include "platform/window.h"
 
@@ -281,9 +283,15 @@ bool Form::runUnload(int unloadMode) {
     platform::UnpublishWindow(hwnd_);
     deleteAfterDialogs(dialogs);
     // The program ends with its last form (a running event loop only: a splash window
-    // unloaded before the main window exists ends nothing).
-    if (registry().isEmpty())
+    // unloaded before the main window exists ends nothing). While work waits on another
+    // process (a print on the print server) it ends here and now: the worker may be held until
+    // its deadline, and the code waiting for it must not go on to open or send anything. What
+    // the forms' unloads had to do is done; the settings were written when they changed.
+    if (registry().isEmpty()) {
+        if (runtime::WorkUnderWay())
+            End(0);
         QCoreApplication::quit();
+    }
     return true;
 }
 

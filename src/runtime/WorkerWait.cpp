@@ -1,13 +1,14 @@
 #include "WorkerWait.h"
 #include "App.h"
 #include "Form.h"
+#include "Interaction.h"
 
 #include <QCoreApplication>
 #include <QEventLoop>
 #include <QPointer>
 #include <QProgressDialog>
 
-#include <condition_variable>
+#include <atomic>
 #include <mutex>
 #include <thread>
 
@@ -20,9 +21,19 @@ constexpr int kShowAfterMs = 400;
 
 QPointer<QProgressDialog> gWindow;
 
+// Waits of RunWhileWaiting on the window's thread's stack, and background works not ended.
+std::atomic<int> gUnderWay{0};
+
+// Counts a wait while it is on the stack.
+struct Counted {
+    Counted() { ++gUnderWay; }
+    ~Counted() { --gUnderWay; }
+    Counted(const Counted&) = delete;
+    Counted& operator=(const Counted&) = delete;
+};
+
 struct Finish {
     std::mutex mutex;
-    std::condition_variable ended;
     bool done = false;
     QEventLoop* loop = nullptr; // touched on the window's thread only
     bool isDone() {
@@ -34,6 +45,7 @@ struct Finish {
 } // namespace
 
 void RunWhileWaiting(QWidget* owner, const QString& busyText, std::function<void()> work) {
+    const Counted counted;
     auto finish = std::make_shared<Finish>();
     QEventLoop loop;
     QProgressDialog window(busyText, QString(), 0, 0, owner);
@@ -56,7 +68,6 @@ void RunWhileWaiting(QWidget* owner, const QString& busyText, std::function<void
             std::lock_guard lock(finish->mutex);
             finish->done = true;
         }
-        finish->ended.notify_all();
         QMetaObject::invokeMethod(
             QCoreApplication::instance(),
             [finish] {
@@ -66,11 +77,11 @@ void RunWhileWaiting(QWidget* owner, const QString& busyText, std::function<void
             Qt::QueuedConnection);
     }).detach();
     while (!finish->isDone()) {
-        // -1: the application is quitting and no event loop runs any more; wait plainly.
-        if (loop.exec() == -1) {
-            std::unique_lock lock(finish->mutex);
-            finish->ended.wait(lock, [&] { return finish->done; });
-        }
+        // -1: the application is quitting and no event loop runs any more. The last form's
+        // unload ends the process before that (see WorkUnderWay); should anything else quit
+        // it, the program ends all the same, without waiting for the work or going on.
+        if (loop.exec() == -1)
+            End(0);
     }
     finish->loop = nullptr;
     gWindow = outer;
@@ -83,12 +94,18 @@ void RunInBackground(QObject* context, std::function<void()> work, std::function
             if (context)
                 done();
         });
+    ++gUnderWay;
     std::thread([answer, work = std::move(work)] {
         work();
+        --gUnderWay;
         if (QCoreApplication* app = QCoreApplication::instance())
             QMetaObject::invokeMethod(
                 app, [answer] { (*answer)(); }, Qt::QueuedConnection);
     }).detach();
+}
+
+bool WorkUnderWay() {
+    return gUnderWay.load() > 0;
 }
 
 QWidget* WaitingWindow() {

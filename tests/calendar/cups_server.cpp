@@ -76,6 +76,7 @@ bool CupsServer::Start(QString* why) {
         return false;
     conf.write(QStringLiteral("Listen %1\n"
                               "LogLevel info\n"
+                              "AccessLogLevel all\n"
                               "WebInterface No\n"
                               "Browsing No\n"
                               "<Location />\n  Order allow,deny\n  Allow all\n</Location>\n"
@@ -188,6 +189,21 @@ std::vector<CupsServer::Job> CupsServer::Jobs(const QString& queue) {
         out.push_back(Job{jobs[i].id, QString::fromUtf8(jobs[i].title), jobs[i].state});
     cupsFreeJobs(n, jobs);
     std::sort(out.begin(), out.end(), [](const Job& a, const Job& b) { return a.id < b.id; });
+    return out;
+}
+
+QStringList CupsServer::Operations() const {
+    // localhost - root [11/Dec/2026:16:30:00 +0000] "POST / HTTP/1.1" 200 345 Create-Job
+    // successful-ok: the operation is the line's last word but one.
+    QStringList out;
+    QFile log(folder_ + QStringLiteral("/log/access_log"));
+    if (!log.open(QIODevice::ReadOnly))
+        return out;
+    for (const QByteArray& line : log.readAll().split('\n')) {
+        const QList<QByteArray> words = line.simplified().split(' ');
+        if (words.size() >= 2 && line.contains("\"POST "))
+            out << QString::fromUtf8(words.at(words.size() - 2));
+    }
     return out;
 }
 

@@ -48,6 +48,9 @@ public:
     // A job's attributes as the server keeps them (Get-Job-Attributes), each as text (values
     // of a list joined with ","); empty when the server does not answer.
     QMap<QByteArray, QString> JobAttributes(int id);
+    // The operations of the requests the server has handled, oldest first ("Create-Job",
+    // "Send-Document", ...), as its access log lists them.
+    QStringList Operations() const;
 
     QString socket() const { return socket_; }
 
