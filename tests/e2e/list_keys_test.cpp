@@ -131,7 +131,7 @@ TEST_F(ListKeys, PreferencesKeepsItsChangesWhenASoundListCloses) {
     EXPECT_TRUE(WaitFor(
         [&] {
             return stored(QStringLiteral("SelectedSound0")) ==
-                   QStringLiteral("\"SelectedSound0\"=dword:00000001");
+                   QStringLiteral("\"SelectedSound0\"=\"1\"");
         },
         kStep))
         << "the sound picked is not saved: "
