@@ -10,8 +10,8 @@
 #include "runtime/WorkArea.h"
 
 #include <QCursor>
-#include <QKeyEvent>
 #include <QEvent>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QStyleOptionFocusRect>
