@@ -1,5 +1,5 @@
 // Painting one month calendar into its picture: frame, title, weekday row, the boxes of today,
-// the Islamic dates and the selected day, the day numbers and the grid.
+// the Islamic dates and the selected day, the day numbers and the grid, and the focus.
 #include "mCalendar.h"
 
 #include "core/datefmt.h"
@@ -142,6 +142,13 @@ void DrawCalendarDays(std::int16_t iCal, PictureBox* pic) {
     for (std::int32_t r = 1; r <= g.Rows - 1; ++r) {
         const double y = top + m + r * rh + th;
         gridLine(pic, m + u, y, g.Width - m - u, y, kBlack);
+    }
+
+    // The keyboard focus: a dotted frame inside the selected day's box.
+    if (pic->hasFocus()) {
+        const Box b = cellBox(rec, g, rec.Day);
+        const std::int32_t in = rec.SelectedBevelWidth + u;
+        pic->FocusBox(b.x1 + in, b.y1 + in, b.x2 - in, b.y2 - in, kBlack);
     }
 }
 

@@ -11,12 +11,36 @@
 
 #include <QCursor>
 #include <QEvent>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMouseEvent>
+#include <QStyleOptionFocusRect>
+#include <QStylePainter>
 
 #include <algorithm>
 
 namespace {
+// The link: a label that takes the focus from the keyboard and then shows it.
+class LinkLabel final : public QLabel {
+public:
+    using QLabel::QLabel;
+
+protected:
+    void paintEvent(QPaintEvent* event) override {
+        QLabel::paintEvent(event);
+        if (!hasFocus())
+            return;
+        QStylePainter painter(this);
+        QStyleOptionFocusRect focus;
+        focus.initFrom(this);
+        // Round the text, within the label.
+        const QRect text = fontMetrics().boundingRect(this->text());
+        focus.rect = QRect(QPoint(0, 0), text.size() + QSize(6, 2)).intersected(rect());
+        focus.rect.moveCenter(rect().center());
+        painter.drawPrimitive(QStyle::PE_FrameFocusRect, focus);
+    }
+};
+
 constexpr std::int32_t kLinkNormal = 0x000000;
 constexpr std::int32_t kLinkHovered = 0xFF0000;
 constexpr std::int32_t kLinkPressed = 0x0000FF;
@@ -42,8 +66,8 @@ frmSplash::frmSplash(QWidget* parent) : Form(QStringLiteral("frmSplash"), parent
     imgBismillah->SetPicture(LoadPicture(QStringLiteral(":/pictures/bismillah.png")));
     imgBismillah->setGeometry(px(67), 0, px(6750), px(6840));
 
-    const auto makeLabel = [this](const char* name, int top, int height, double points) {
-        auto* label = new QLabel(this);
+    const auto makeLabel = [this](const char* name, int top, int height, double points,
+                                  QLabel* label) {
         label->setObjectName(QString::fromLatin1(name));
         label->setAlignment(Qt::AlignCenter);
         QFont font(QStringLiteral("Tahoma"));
@@ -71,8 +95,13 @@ frmSplash::frmSplash(QWidget* parent) : Form(QStringLiteral("frmSplash"), parent
         imgBismillah->SetStretch(true);
         setFixedSize(width(), height() - missing);
     }
-    lblTallixTime = makeLabel("lblTallixTime", 6840, 435, 18);
-    lblURL = makeLabel("lblURL", 7321, 375, 15.75);
+    lblTallixTime = makeLabel("lblTallixTime", 6840, 435, 18, new QLabel(this));
+    lblURL = makeLabel("lblURL", 7321, 375, 15.75, new LinkLabel(this));
+    // The window itself has the focus as it opens and takes Escape, Return and Space; Tab
+    // takes it to the link.
+    lblURL->setFocusPolicy(Qt::TabFocus);
+    setFocusPolicy(Qt::StrongFocus);
+    setFocus();
     for (QLabel* label : {lblTallixTime, lblURL})
         label->move(label->x(), label->y() - missing);
     lblURL->setText(MakerWebSite().section(QStringLiteral("://"), 1));
@@ -208,6 +237,20 @@ bool frmSplash::eventFilter(QObject* watched, QEvent* event) {
         break;
     }
     return Form::eventFilter(watched, event);
+}
+
+void frmSplash::keyPressEvent(QKeyEvent* event) {
+    const int key = event->key();
+    const bool activate = key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Space;
+    if (activate && lblURL->hasFocus()) {
+        lblURL_Click();
+        return;
+    }
+    if ((activate || key == Qt::Key_Escape) && gSplashMode == 1) {
+        CloseSplash();
+        return;
+    }
+    Form::keyPressEvent(event);
 }
 
 void frmSplash::mouseMoveEvent(QMouseEvent* event) {

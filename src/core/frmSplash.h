@@ -1,7 +1,8 @@
 #pragma once
 // The splash window at start-up and the About box: the Bismillah picture, the program's name
 // and version, and the maker's web site as a link. gSplashMode chooses: 0 splash (5 seconds,
-// clicks do nothing), 1 About (35 seconds or the first click, with a recitation).
+// clicks do nothing), 1 About (35 seconds, the first click, or Escape, Return or Space, with a
+// recitation). Tab takes the focus to the link, which Return or Space then opens.
 #include "runtime/Form.h"
 #include "runtime/ImageControl.h"
 
@@ -38,6 +39,7 @@ protected:
     void Form_Load() override;
     void Form_Unload(int* cancel) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
 

@@ -65,6 +65,12 @@ protected:
             window_->picCalendar_KeyDown(index_, code, ShiftCode(key->modifiers()));
             return true;
         }
+        if (event->type() == QEvent::FocusIn || event->type() == QEvent::FocusOut) {
+            // The focus frame comes and goes with the focus.
+            if (pic->isVisible())
+                DrawCalendarDays(static_cast<std::int16_t>(index_), pic);
+            return false;
+        }
         if (event->type() == QEvent::MouseMove) {
             auto* mouse = static_cast<QMouseEvent*>(event);
             const QPointF at = pic->fromPixels(mouse->position());

@@ -2,6 +2,8 @@
 
 #include "FocusFrame.h"
 #include "Interaction.h"
+#include "Mnemonics.h"
+#include "OptionGroups.h"
 #include "ScrollPage.h"
 #include "WorkArea.h"
 #include "WorkerWait.h"
@@ -12,6 +14,7 @@
 #include <QCloseEvent>
 #include <QDialog>
 #include <QEventLoop>
+#include <QKeyEvent>
 #include <QLayout>
 #include <QPointer>
 #include <QPushButton>
@@ -180,10 +183,38 @@ void Form::showEvent(QShowEvent* event) {
         }
         setFixedSize(size());
     }
+    // Tab into a group of option buttons lands on the checked one.
+    KeepTabOnCheckedOptions(this);
     QWidget::showEvent(event);
 }
 
+namespace {
+// While a popup is open (a combo box's list, a completer's, a menu) it has the keyboard: Return
+// and Escape go to it (picking or closing), not to the window shortcuts of the dialog under it.
+// Before a key can be a shortcut, the window and then the popup's control are asked whether
+// they take it themselves (a combo box's list picks its item then, but leaves the question
+// open, and the shortcut fired as well): the key is marked as taken and goes on to them.
+class PopupKeys final : public QObject {
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::ShortcutOverride && QApplication::activePopupWidget()) {
+            const int key = static_cast<QKeyEvent*>(event)->key();
+            if (key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Escape)
+                event->accept();
+        }
+        return QObject::eventFilter(watched, event);
+    }
+};
+} // namespace
+
 void Form::SetDialogButtons(QPushButton* defaultButton, QPushButton* cancelButton) {
+    static PopupKeys* const popupKeys = [] {
+        auto* keys = new PopupKeys;
+        keys->setParent(qApp);
+        qApp->installEventFilter(keys);
+        return keys;
+    }();
+    (void)popupKeys;
     if (defaultButton) {
         defaultButton->setDefault(true);
         // A shortcut of the window: the key reaches no control, so a line edit, a list or an
@@ -228,6 +259,8 @@ void Form::Load() {
         return;
     loaded_ = true;
     Form_Load();
+    // Its texts are set: each caption answers one mnemonic.
+    KeepOneMnemonic(this);
     platform::UpdatePublishedWindow(hwnd_);
 }
 

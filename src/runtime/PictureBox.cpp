@@ -222,6 +222,38 @@ void PictureBox::LineBox(double x1, double y1, double x2, double y2,
     update();
 }
 
+void PictureBox::FocusBox(double x1, double y1, double x2, double y2, std::int32_t color) {
+    const QPointF a = toPixels(std::min(x1, x2), std::min(y1, y2));
+    const QPointF b = toPixels(std::max(x1, x2), std::max(y1, y2));
+    if (!std::isfinite(a.x() + a.y() + b.x() + b.y()))
+        return;
+    const auto pixel = [](double v, int limit) {
+        return static_cast<int>(std::clamp(std::floor(v + 0.5), -1.0, double(limit)));
+    };
+    const QRect box(QPoint(pixel(a.x(), width()), pixel(a.y(), height())),
+                    QPoint(pixel(b.x(), width()), pixel(b.y(), height())));
+    const QColor outline = TranslateColor(color);
+    if (box.right() < 0 || box.bottom() < 0 || !outline.isValid())
+        return;
+    syncImage();
+    QPainter p(&image_);
+    // Every other pixel of the outline, counted round the box from its top-left corner.
+    int n = 0;
+    const auto dot = [&](int x, int y) {
+        if (n++ % 2 == 0)
+            p.fillRect(QRect(x, y, 1, 1), outline);
+    };
+    for (int x = box.left(); x < box.right(); ++x)
+        dot(x, box.top());
+    for (int y = box.top(); y < box.bottom(); ++y)
+        dot(box.right(), y);
+    for (int x = box.right(); x > box.left(); --x)
+        dot(x, box.bottom());
+    for (int y = box.bottom(); y > box.top(); --y)
+        dot(box.left(), y);
+    update();
+}
+
 void PictureBox::Print(const QString& text, bool newline) {
     const QFontMetricsF fm(font());
     const QPointF at = toPixels(CurrentX, CurrentY);

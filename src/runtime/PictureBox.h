@@ -73,6 +73,10 @@ public:
     // CurrentX and CurrentY go to (x2, y2).
     void LineBox(double x1, double y1, double x2, double y2,
                  std::optional<std::int32_t> color = std::nullopt);
+    // The dotted frame of the keyboard focus along the box with corners (x1, y1) and (x2, y2),
+    // pixel-exact as LineBox, every other pixel in the colour given. CurrentX and CurrentY
+    // stay.
+    void FocusBox(double x1, double y1, double x2, double y2, std::int32_t color);
     // Text at (CurrentX, CurrentY) in ForeColor and the picture's font; then the next line
     // starts at the left edge, or with newline false the text continues on the same line.
     void Print(const QString& text, bool newline = true);

@@ -4,6 +4,9 @@ ScrollPage::ScrollPage(QWidget* page, QWidget* parent) : QScrollArea(parent) {
     setFrameShape(QFrame::NoFrame);
     setWidgetResizable(true);
     setWidget(page);
+    // The controls of the page take the focus, never the area itself, which shows nothing of
+    // its own; a control that takes it is scrolled into view.
+    setFocusPolicy(Qt::NoFocus);
     // The scroll area paints the page's background; the tab's own shows through, as before.
     page->setAutoFillBackground(false);
     viewport()->setAutoFillBackground(false);

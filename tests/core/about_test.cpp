@@ -16,6 +16,7 @@
 #include <QMouseEvent>
 #include <QPointer>
 #include <QThread>
+#include <QTest>
 #include <QTimer>
 #include <gtest/gtest.h>
 
@@ -138,6 +139,41 @@ TEST_F(About, TheLinkLightsUpInAboutModeAndOpensTheSiteInBoth) {
     EXPECT_EQ(shell.opened.size(), 2);
     splash->Unload();
     flush();
+}
+
+TEST_F(About, EscapeReturnAndSpaceCloseItAndTabReachesTheLink) {
+    for (const Qt::Key key : {Qt::Key_Escape, Qt::Key_Return, Qt::Key_Enter, Qt::Key_Space}) {
+        auto about = open(1);
+        about->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(about));
+        QTest::keyClick(QApplication::focusWidget() ? QApplication::focusWidget()
+                                                    : static_cast<QWidget*>(about),
+                        key);
+        flush();
+        EXPECT_FALSE(about) << "key " << key;
+        if (about)
+            about->Unload();
+    }
+
+    // Tab: the link, drawn with the focus; Return and Space open the site and the box stays.
+    auto about = open(1);
+    about->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(about));
+    const QImage unfocused = about->lblURL->grab().toImage();
+    QTest::keyClick(about, Qt::Key_Tab);
+    EXPECT_TRUE(about->lblURL->hasFocus());
+    EXPECT_NE(about->lblURL->grab().toImage(), unfocused) << "the link shows no focus";
+    for (const Qt::Key key : {Qt::Key_Return, Qt::Key_Space}) {
+        QTest::keyClick(QApplication::focusWidget(), key);
+        flush();
+        ASSERT_TRUE(about) << "key " << key;
+    }
+    ASSERT_EQ(shell.opened.size(), 2);
+    EXPECT_EQ(shell.opened[1].toString(), MakerWebSite());
+    // Escape still closes it from the link.
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+    flush();
+    EXPECT_FALSE(about);
 }
 
 TEST_F(About, ShowAboutBoxBringsTheMainWindowBackWhereItWas) {

@@ -20,6 +20,7 @@
 #include <QMouseEvent>
 #include <QScrollBar>
 #include <QTabWidget>
+#include <QTest>
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -154,6 +155,48 @@ TEST_F(CalendarWindow, ScreenshotShowsBothMonthsWithTheirIslamicDates) {
     }
     EXPECT_TRUE(window->imgMoonPhase[0]->isVisible());
     EXPECT_TRUE(window->imgMoonPhase[1]->isVisible());
+}
+
+TEST_F(CalendarWindow, AFocusedCalendarDrawsTheFocusOnItsSelectedDay) {
+    window->Load();
+    window->tabMain->setCurrentIndex(1);
+    window->show();
+    window->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+    const QString dir = QStringLiteral(TALLIX_BUILD_DIR "/screenshots");
+    QDir().mkpath(dir);
+    for (int i : {0, 1}) {
+        SCOPED_TRACE(i);
+        window->tabMain->setFocus();
+        QApplication::processEvents();
+        ASSERT_FALSE(pic(i).hasFocus());
+        const QImage unfocused = pic(i).grab().toImage();
+        pic(i).setFocus(Qt::TabFocusReason);
+        QApplication::processEvents();
+        ASSERT_TRUE(pic(i).hasFocus());
+        const QImage focused = pic(i).grab().toImage();
+        EXPECT_TRUE(unfocused.save(dir + QStringLiteral("/calendar_%1_unfocused.png").arg(i)));
+        EXPECT_TRUE(focused.save(dir + QStringLiteral("/calendar_%1_focused.png").arg(i)));
+        EXPECT_NE(focused, unfocused) << "the focus does not show";
+        // Only inside the selected day's box.
+        const CalendarRecord& rec = Calendars[static_cast<std::size_t>(i)];
+        const QPoint centre = cellCentre(i, rec.Day);
+        const QPoint corner = cellCorner(i, rec.Day);
+        const QPoint half(std::abs(centre.x() - corner.x()) + 4,
+                          std::abs(centre.y() - corner.y()) + 6);
+        for (int y = 0; y < focused.height(); ++y)
+            for (int x = 0; x < focused.width(); ++x)
+                if (focused.pixel(x, y) != unfocused.pixel(x, y)) {
+                    ASSERT_TRUE(std::abs(x - centre.x()) <= half.x() &&
+                                std::abs(y - centre.y()) <= half.y())
+                        << x << "," << y << " outside the selected day at " << centre.x() << ","
+                        << centre.y();
+                }
+        // Gone with the focus.
+        window->tabMain->setFocus();
+        QApplication::processEvents();
+        EXPECT_EQ(pic(i).grab().toImage(), unfocused);
+    }
 }
 
 TEST_F(CalendarWindow, KeysMoveTheCalendarWithTheFocusAndTheOtherFollows) {
