@@ -130,6 +130,14 @@ bool unescapeText(const QByteArray& line, int& pos, QByteArray* out) {
         return false;
     ++pos;
     while (pos < line.size()) {
+        // The plain run up to the next quote or backslash in one piece.
+        int plain = pos;
+        while (plain < line.size() && line[plain] != '"' && line[plain] != '\\')
+            ++plain;
+        out->append(line.constData() + pos, plain - pos);
+        pos = plain;
+        if (pos >= line.size())
+            break;
         const char c = line[pos++];
         if (c == '"')
             return true;
@@ -237,7 +245,8 @@ bool parseValue(const QByteArray& line, Value* v) {
         if (!unescapeText(line, pos, &data) || pos != line.size())
             return false;
         v->type = REG_SZ;
-        v->data = data + '\0';
+        data.append('\0');
+        v->data = std::move(data);
     } else if (line.mid(pos).startsWith("dword:")) {
         bool ok = false;
         const QByteArray hex = line.mid(pos + 6);
@@ -300,7 +309,9 @@ void parse(const QByteArray& text, Hive* hive, Losses* bad) {
         qsizetype end = text.indexOf('\n', start);
         if (end < 0)
             end = text.size();
-        const QByteArray line = text.mid(start, end - start).trimmed();
+        // The line's bytes where they are in the text (it outlives the line), trimmed.
+        const QByteArray line =
+            QByteArray::fromRawData(text.constData() + start, end - start).trimmed();
         start = end + 1;
         ++number;
         if (line.isEmpty() || line.startsWith(';'))
