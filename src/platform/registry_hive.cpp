@@ -8,37 +8,51 @@ QString FoldedName(const QString& name) {
     return name.toCaseFolded();
 }
 
+qsizetype RegistryKey::place(const QString& name) const {
+    if (values_.size() < kIndexedFrom && index_.isEmpty()) {
+        for (std::size_t i = 0; i < values_.size(); ++i)
+            if (values_[i].name.compare(name, Qt::CaseInsensitive) == 0)
+                return qsizetype(i);
+        return -1;
+    }
+    return index_.value(FoldedName(name), -1);
+}
+
 const RegistryValue* RegistryKey::find(const QString& name) const {
-    const auto it = index_.constFind(FoldedName(name));
-    return it == index_.cend() ? nullptr : &values_[std::size_t(*it)];
+    const qsizetype at = place(name);
+    return at < 0 ? nullptr : &values_[std::size_t(at)];
 }
 
 void RegistryKey::set(const RegistryValue& value, bool respell) {
-    const QString folded = FoldedName(value.name);
-    const auto it = index_.constFind(folded);
-    if (it == index_.cend()) {
-        index_.insert(folded, qsizetype(values_.size()));
-        values_.push_back(value);
+    if (const qsizetype at = place(value.name); at >= 0) {
+        RegistryValue& stored = values_[std::size_t(at)];
+        if (respell)
+            stored.name = value.name;
+        stored.type = value.type;
+        stored.data = value.data;
         return;
     }
-    RegistryValue& stored = values_[std::size_t(*it)];
-    if (respell)
-        stored.name = value.name;
-    stored.type = value.type;
-    stored.data = value.data;
+    values_.push_back(value);
+    if (!index_.isEmpty()) {
+        index_.insert(FoldedName(value.name), qsizetype(values_.size()) - 1);
+    } else if (values_.size() == kIndexedFrom) {
+        index_.reserve(qsizetype(kIndexedFrom) * 2);
+        for (std::size_t i = 0; i < values_.size(); ++i)
+            index_.insert(FoldedName(values_[i].name), qsizetype(i));
+    }
 }
 
 bool RegistryKey::remove(const QString& name) {
-    const auto it = index_.find(FoldedName(name));
-    if (it == index_.end())
+    const qsizetype at = place(name);
+    if (at < 0)
         return false;
-    const qsizetype place = *it;
-    index_.erase(it);
-    values_.erase(values_.begin() + place);
-    if (place < qsizetype(values_.size()))
+    values_.erase(values_.begin() + at);
+    if (!index_.isEmpty()) {
+        index_.remove(FoldedName(name));
         for (qsizetype& p : index_)
-            if (p > place)
+            if (p > at)
                 --p;
+    }
     return true;
 }
 

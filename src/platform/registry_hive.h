@@ -3,7 +3,7 @@
 // order, and beside each list an index from the name's case-folded form to its place, so that
 // a name is found at once however many there are. The index is kept in step by the only calls
 // that change a list (set, remove, a key added); nothing else can rename or move an entry.
-#include "wintypes.h"
+#include "registry.h"
 
 #include <QByteArray>
 #include <QHash>
@@ -20,7 +20,7 @@ QString FoldedName(const QString& name);
 
 struct RegistryValue {
     QString name;
-    DWORD type = 0;
+    DWORD type = REG_SZ;
     QByteArray data;
 };
 
@@ -39,10 +39,17 @@ public:
     // Removes the value of that name; false when there is none. The values after it move up.
     bool remove(const QString& name);
 
+    // A key of fewer values than this is searched one value after another: an index of its
+    // own would cost it more than a kilobyte, and a 4 MiB file may hold tens of thousands of
+    // such keys. From that many values on (and after, whatever is removed), the index.
+    static constexpr std::size_t kIndexedFrom = 8;
+
 private:
+    qsizetype place(const QString& name) const; // -1 when there is none
+
     QString path_;
     std::vector<RegistryValue> values_;
-    QHash<QString, qsizetype> index_; // FoldedName -> place in values_
+    QHash<QString, qsizetype> index_; // FoldedName -> place in values_, once there are enough
 };
 
 class RegistryHive {

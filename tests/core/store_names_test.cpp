@@ -86,11 +86,16 @@ const NameCase kNameCases[] = {
 };
 
 // Every name of the table under a key with a mixed-case name, each value telling its name.
+// Then each name again, alone in a key of its own: a key of a few values is searched one by
+// one, a key of more through its index.
 QByteArray tableFile() {
     QByteArray text = kHead + "\n[" + kKey.toUtf8() + "\\MiXeD Key Ünïcode]\n";
     for (const NameCase& c : kNameCases)
         if (!text.contains("\n\"" + QByteArray(c.stored) + "\"="))
             text += "\"" + QByteArray(c.stored) + "\"=\"" + QByteArray(c.stored) + "\"\n";
+    for (const NameCase& c : kNameCases)
+        text += "\n[" + kKey.toUtf8() + "\\Alone " + QByteArray::number(&c - kNameCases) +
+                "]\n\"" + QByteArray(c.stored) + "\"=\"" + QByteArray(c.stored) + "\"\n";
     return text;
 }
 
@@ -99,10 +104,14 @@ TEST_F(StoreNames, NamesAreFoundWithoutRegardToCaseAfterARead) {
     auto store = open();
     const QString key = kKey + QStringLiteral("\\mixed KEY üNÏCODE");
     const auto check = [&](const char* when) {
-        for (const NameCase& c : kNameCases)
-            EXPECT_EQ(get(*store, key, QString::fromUtf8(c.asked)),
-                      c.found ? QString::fromUtf8(c.stored) : QStringLiteral("<none>"))
+        for (const NameCase& c : kNameCases) {
+            const QString wanted = c.found ? QString::fromUtf8(c.stored) : QStringLiteral("<none>");
+            EXPECT_EQ(get(*store, key, QString::fromUtf8(c.asked)), wanted)
                 << when << ": " << c.stored << " asked as " << c.asked;
+            const QString alone = kKey + QStringLiteral("\\ALONE %1").arg(&c - kNameCases);
+            EXPECT_EQ(get(*store, alone, QString::fromUtf8(c.asked)), wanted)
+                << when << ", alone: " << c.stored << " asked as " << c.asked;
+        }
         EXPECT_TRUE(store->keyExists(key.toUpper())) << when;
         EXPECT_FALSE(store->keyExists(key + u'x')) << when;
     };
@@ -114,14 +123,22 @@ TEST_F(StoreNames, NamesAreFoundWithoutRegardToCaseAfterARead) {
     check("written");
     store = open();
     check("read again");
-    EXPECT_EQ(body(), tableFile().mid(kHead.size()) + "\"Added\"=\"1\"\n");
+    QByteArray expected = tableFile().mid(kHead.size());
+    expected.insert(expected.indexOf("\n[", 1), "\"Added\"=\"1\"\n");
+    EXPECT_EQ(body(), expected);
 }
 
 // A name or a key that a file holds twice (as a person editing it may leave it): the value
 // keeps the place of the first line and takes the last line's spelling and value; a key's
 // second section joins the first, which keeps its spelling.
-TEST_F(StoreNames, ANameTwiceInAFileKeepsTheFirstPlaceAndTheLastLine) {
-    writeFile("[HKEY_CURRENT_USER\\Software\\Tallix Time]\n"
+// In a key of a few values and in one of more (the parameter: values ahead of them).
+class StoreTwice : public StoreNames, public ::testing::WithParamInterface<int> {};
+
+TEST_P(StoreTwice, ANameTwiceInAFileKeepsTheFirstPlaceAndTheLastLine) {
+    QByteArray padding;
+    for (int i = 0; i < GetParam(); ++i)
+        padding += "\"Pad" + QByteArray::number(i) + "\"=\"" + QByteArray::number(i) + "\"\n";
+    writeFile("[HKEY_CURRENT_USER\\Software\\Tallix Time]\n" + padding +
               "\"CityName\"=\"Dearborn\"\n"
               "\"Latitude\"=\"42.3223\"\n"
               "\"CITYNAME\"=\"Makkah\"\n"
@@ -139,24 +156,30 @@ TEST_F(StoreNames, ANameTwiceInAFileKeepsTheFirstPlaceAndTheLastLine) {
     EXPECT_TRUE(store->trouble().damagedCopy.isEmpty());
     ASSERT_EQ(store->setValue(kKey, QStringLiteral("Added"), REG_SZ, sz(QStringLiteral("x"))),
               ERROR_SUCCESS);
-    EXPECT_EQ(body(), "\n[HKEY_CURRENT_USER\\Software\\Tallix Time]\n"
-                      "\"cityName\"=\"Madinah\"\n"
-                      "\"latitude\"=\"21.4225\"\n"
-                      "\"TimeZone\"=dword:00000024\n"
-                      "\"Longitude\"=\"-83.1763\"\n"
-                      "\"Added\"=\"x\"\n"
-                      "\n[HKEY_CURRENT_USER\\Software\\Other]\n"
-                      "\"One\"=\"1\"\n");
+    EXPECT_EQ(body(), "\n[HKEY_CURRENT_USER\\Software\\Tallix Time]\n" + padding +
+                          "\"cityName\"=\"Madinah\"\n"
+                          "\"latitude\"=\"21.4225\"\n"
+                          "\"TimeZone\"=dword:00000024\n"
+                          "\"Longitude\"=\"-83.1763\"\n"
+                          "\"Added\"=\"x\"\n"
+                          "\n[HKEY_CURRENT_USER\\Software\\Other]\n"
+                          "\"One\"=\"1\"\n");
 }
 
+INSTANTIATE_TEST_SUITE_P(FewAndMany, StoreTwice, ::testing::Values(0, 12));
+
 // Values deleted, changed in another spelling and added again: each name still finds its own
-// value, a change stays in its line, a value added again goes to the end of its key.
-TEST_F(StoreNames, DeletionsAndChangesKeepEveryNameOnItsOwnValue) {
+// value, a change stays in its line, a value added again goes to the end of its key. In a key
+// of a few values (searched one by one) and in one of more (found through its index).
+class StoreChanges : public StoreNames, public ::testing::WithParamInterface<int> {};
+
+TEST_P(StoreChanges, DeletionsAndChangesKeepEveryNameOnItsOwnValue) {
     auto store = open();
     const QString other = kKey + QStringLiteral("\\Other");
     QStringList names;
-    for (char c = 'A'; c <= 'J'; ++c)
-        names << QStringLiteral("Value%1").arg(QLatin1Char(c));
+    for (int i = 0; i < GetParam(); ++i)
+        names << QStringLiteral("Value%1").arg(QLatin1Char(char('A' + i)));
+    const int last = int(names.size()) - 1, middle = int(names.size()) / 2 - 1;
     std::vector<platform::RegistryWrite> writes;
     for (const QString& name : names)
         writes.push_back({name, REG_SZ, sz(name.toLower())});
@@ -164,56 +187,59 @@ TEST_F(StoreNames, DeletionsAndChangesKeepEveryNameOnItsOwnValue) {
     ASSERT_EQ(store->setValues(other, writes), ERROR_SUCCESS);
 
     // Deleted: the first, one in the middle and the last, each by another spelling.
-    for (const char* gone : {"VALUEA", "valuee", "ValueJ"})
-        ASSERT_EQ(store->deleteValue(kKey, QString::fromLatin1(gone)), ERROR_SUCCESS) << gone;
-    EXPECT_EQ(store->deleteValue(kKey, QStringLiteral("ValueE")), ERROR_FILE_NOT_FOUND);
+    for (const QString& gone : {names[0].toUpper(), names[middle].toLower(), names[last]})
+        ASSERT_EQ(store->deleteValue(kKey, gone), ERROR_SUCCESS) << qPrintable(gone);
+    EXPECT_EQ(store->deleteValue(kKey, names[middle]), ERROR_FILE_NOT_FOUND);
     EXPECT_EQ(store->deleteValue(kKey, QStringLiteral("Nothing")), ERROR_FILE_NOT_FOUND);
     // Changed in another spelling: the stored spelling stays.
-    ASSERT_EQ(store->setValue(kKey, QStringLiteral("VALUEG"), REG_SZ, sz(QStringLiteral("G!"))),
+    ASSERT_EQ(store->setValue(kKey, names[middle + 2].toUpper(), REG_SZ, sz(QStringLiteral("!"))),
               ERROR_SUCCESS);
-    ASSERT_EQ(store->setValue(kKey, QStringLiteral("valuei"), REG_DWORD,
+    ASSERT_EQ(store->setValue(kKey, names[last - 1].toLower(), REG_DWORD,
                               QByteArray("\x2a\0\0\0", 4)),
               ERROR_SUCCESS);
     // Added again in a spelling of its own, and a new one after it.
-    ASSERT_EQ(store->setValue(kKey, QStringLiteral("VALUEe"), REG_SZ, sz(QStringLiteral("E2"))),
-              ERROR_SUCCESS);
-    ASSERT_EQ(store->setValue(kKey, QStringLiteral("ValueK"), REG_SZ, sz(QStringLiteral("k"))),
+    const QString again = names[middle].toUpper();
+    ASSERT_EQ(store->setValue(kKey, again, REG_SZ, sz(QStringLiteral("again"))), ERROR_SUCCESS);
+    ASSERT_EQ(store->setValue(kKey, QStringLiteral("ValueZ"), REG_SZ, sz(QStringLiteral("z"))),
               ERROR_SUCCESS);
 
     QHash<QString, QString> now;
     for (const QString& name : names)
         now.insert(name, name.toLower());
-    now[QStringLiteral("ValueA")] = now[QStringLiteral("ValueJ")] = QStringLiteral("<none>");
-    now[QStringLiteral("ValueE")] = QStringLiteral("E2");
-    now[QStringLiteral("ValueG")] = QStringLiteral("G!");
-    now[QStringLiteral("ValueI")] = QString::fromUtf8("*\0\0", 3); // a DWORD less its last byte
+    now[names[0]] = now[names[last]] = QStringLiteral("<none>");
+    now[names[middle]] = QStringLiteral("again");
+    now[names[middle + 2]] = QStringLiteral("!");
+    now[names[last - 1]] = QString::fromUtf8("*\0\0", 3); // a DWORD less its last byte
     const auto check = [&](const char* when) {
         for (const QString& name : names) {
-            EXPECT_EQ(get(*store, kKey, name.toUpper()), now.value(name)) 
+            EXPECT_EQ(get(*store, kKey, name.toUpper()), now.value(name))
                 << when << ": " << qPrintable(name);
-            EXPECT_EQ(get(*store, other, name), name.toLower()) 
+            EXPECT_EQ(get(*store, other, name), name.toLower())
                 << when << ": " << qPrintable(name);
         }
-        EXPECT_EQ(get(*store, kKey, QStringLiteral("valuek")), QStringLiteral("k")) << when;
+        EXPECT_EQ(get(*store, kKey, QStringLiteral("valuez")), QStringLiteral("z")) << when;
     };
     check("changed");
     store = open();
     check("read again");
-    QByteArray expected = "\n[" + kKey.toUtf8() + "]\n"
-                          "\"ValueB\"=\"valueb\"\n"
-                          "\"ValueC\"=\"valuec\"\n"
-                          "\"ValueD\"=\"valued\"\n"
-                          "\"ValueF\"=\"valuef\"\n"
-                          "\"ValueG\"=\"G!\"\n"
-                          "\"ValueH\"=\"valueh\"\n"
-                          "\"ValueI\"=dword:0000002a\n"
-                          "\"VALUEe\"=\"E2\"\n"
-                          "\"ValueK\"=\"k\"\n"
-                          "\n[" + other.toUtf8() + "]\n";
+    // The file: the values left in their order, the one added again and the new one last.
+    QByteArray expected = "\n[" + kKey.toUtf8() + "]\n";
+    for (int i = 1; i < last; ++i) {
+        if (i == middle)
+            continue;
+        expected += "\"" + names[i].toUtf8() + "\"=" +
+                    (i == last - 1 ? QByteArray("dword:0000002a")
+                                   : "\"" + now.value(names[i]).toUtf8() + "\"") +
+                    "\n";
+    }
+    expected += "\"" + again.toUtf8() + "\"=\"again\"\n\"ValueZ\"=\"z\"\n";
+    expected += "\n[" + other.toUtf8() + "]\n";
     for (const QString& name : names)
         expected += "\"" + name.toUtf8() + "\"=\"" + name.toLower().toUtf8() + "\"\n";
     EXPECT_EQ(body(), expected);
 }
+
+INSTANTIATE_TEST_SUITE_P(FewAndMany, StoreChanges, ::testing::Values(7, 10));
 
 // A store of about a megabyte, many keys with many values each in names of mixed case: every
 // value is found by its name in capitals, and a change of one value writes the file back as
