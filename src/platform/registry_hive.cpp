@@ -24,7 +24,19 @@ const RegistryValue* RegistryKey::find(const QString& name) const {
 }
 
 void RegistryKey::set(const RegistryValue& value, bool respell) {
-    if (const qsizetype at = place(value.name); at >= 0) {
+    qsizetype at = -1;
+    if (!index_.isEmpty()) {
+        // One fold and one hash look-up whether the name is there or not.
+        const qsizetype before = index_.size();
+        qsizetype& slot = index_[FoldedName(value.name)];
+        if (index_.size() > before)
+            slot = qsizetype(values_.size());
+        else
+            at = slot;
+    } else {
+        at = place(value.name);
+    }
+    if (at >= 0) {
         RegistryValue& stored = values_[std::size_t(at)];
         if (respell)
             stored.name = value.name;
@@ -33,9 +45,7 @@ void RegistryKey::set(const RegistryValue& value, bool respell) {
         return;
     }
     values_.push_back(value);
-    if (!index_.isEmpty()) {
-        index_.insert(FoldedName(value.name), qsizetype(values_.size()) - 1);
-    } else if (values_.size() == kIndexedFrom) {
+    if (index_.isEmpty() && values_.size() == kIndexedFrom) {
         index_.reserve(qsizetype(kIndexedFrom) * 2);
         for (std::size_t i = 0; i < values_.size(); ++i)
             index_.insert(FoldedName(values_[i].name), qsizetype(i));
