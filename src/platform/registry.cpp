@@ -2,6 +2,7 @@
 
 #include "filesync.h"
 #include "paths.h"
+#include "registry_hive.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -89,34 +90,10 @@ namespace {
 
 // ---- The text form of the store ----------------------------------------------------------------
 
-struct Value {
-    QString name;
-    DWORD type = REG_SZ;
-    QByteArray data;
-};
-
-struct Key {
-    QString path;
-    std::vector<Value> values;
-
-    Value* find(const QString& name) {
-        for (auto& v : values)
-            if (v.name.compare(name, Qt::CaseInsensitive) == 0)
-                return &v;
-        return nullptr;
-    }
-};
-
-struct Hive {
-    std::vector<Key> keys;
-
-    Key* find(const QString& path) {
-        for (auto& k : keys)
-            if (k.path.compare(path, Qt::CaseInsensitive) == 0)
-                return &k;
-        return nullptr;
-    }
-};
+// Keys and values in the order of the file, found by name through an index (registry_hive.h).
+using Value = RegistryValue;
+using Key = RegistryKey;
+using Hive = RegistryHive;
 
 QByteArray escapeText(const QByteArray& text) {
     QByteArray out;
@@ -154,6 +131,14 @@ bool unescapeText(const QByteArray& line, int& pos, QByteArray* out) {
         return false;
     ++pos;
     while (pos < line.size()) {
+        // The plain run up to the next quote or backslash in one piece.
+        int plain = pos;
+        while (plain < line.size() && line[plain] != '"' && line[plain] != '\\')
+            ++plain;
+        out->append(line.constData() + pos, plain - pos);
+        pos = plain;
+        if (pos >= line.size())
+            break;
         const char c = line[pos++];
         if (c == '"')
             return true;
@@ -211,9 +196,9 @@ QByteArray serialize(const Hive& hive) {
     // whether the copy it parsed before is still the file on disk.
     QByteArray out = "; Tallix Time settings. Edit only while the program is not running.\n; " +
                      QByteArray::number(QRandomGenerator::system()->generate64(), 16) + '\n';
-    for (const auto& key : hive.keys) {
-        out += "\n[" + key.path.toUtf8() + "]\n";
-        for (const auto& v : key.values) {
+    for (const auto& key : hive.keys()) {
+        out += "\n[" + key.path().toUtf8() + "]\n";
+        for (const auto& v : key.values()) {
             out += '"' + escapeText(v.name.toUtf8()) + "\"=";
             if (v.type == REG_SZ && isPlainText(v.data)) {
                 out += '"' + escapeText(v.data.left(v.data.size() - 1)) + '"';
@@ -261,7 +246,8 @@ bool parseValue(const QByteArray& line, Value* v) {
         if (!unescapeText(line, pos, &data) || pos != line.size())
             return false;
         v->type = REG_SZ;
-        v->data = data + '\0';
+        data.append('\0');
+        v->data = std::move(data);
     } else if (line.mid(pos).startsWith("dword:")) {
         bool ok = false;
         const QByteArray hex = line.mid(pos + 6);
@@ -324,7 +310,9 @@ void parse(const QByteArray& text, Hive* hive, Losses* bad) {
         qsizetype end = text.indexOf('\n', start);
         if (end < 0)
             end = text.size();
-        const QByteArray line = text.mid(start, end - start).trimmed();
+        // The line's bytes where they are in the text (it outlives the line), trimmed.
+        const QByteArray line =
+            QByteArray::fromRawData(text.constData() + start, end - start).trimmed();
         start = end + 1;
         ++number;
         if (line.isEmpty() || line.startsWith(';'))
@@ -340,13 +328,8 @@ void parse(const QByteArray& text, Hive* hive, Losses* bad) {
                 bad->append(QStringLiteral("line %1").arg(number));
                 continue;
             }
-            const QString path = QString::fromUtf8(line.mid(1, line.size() - 2));
-            if (Key* existing = hive->find(path)) {
-                current = existing;
-            } else {
-                hive->keys.push_back(Key{path, {}});
-                current = &hive->keys.back();
-            }
+            // A key met again goes on where it was, under its first spelling.
+            current = &hive->findOrAdd(QString::fromUtf8(line.mid(1, line.size() - 2)));
             continue;
         }
         Value v;
@@ -354,10 +337,8 @@ void parse(const QByteArray& text, Hive* hive, Losses* bad) {
             lost();
             continue;
         }
-        if (Value* existing = current->find(v.name))
-            *existing = v;
-        else
-            current->values.push_back(v);
+        // A name met again keeps its first place and takes the later line's spelling and value.
+        current->set(v, true);
     }
 }
 
@@ -586,10 +567,7 @@ public:
         if (keyExists(key))
             return ERROR_SUCCESS;
         return modify([&](Hive& h) {
-            if (!h.find(key)) {
-                h.keys.push_back(Key{key, {}});
-                *created = true;
-            }
+            h.findOrAdd(key, created);
             return ERROR_SUCCESS;
         });
     }
@@ -601,7 +579,7 @@ public:
         Key* k = current()->find(key);
         if (!k)
             return ERROR_FILE_NOT_FOUND;
-        Value* v = k->find(name);
+        const Value* v = k->find(name);
         if (!v)
             return ERROR_FILE_NOT_FOUND;
         *type = v->type;
@@ -620,19 +598,9 @@ public:
         if (isRunKey(key)) // autostart entries, one file each
             return RegistryStore::setValues(key, values);
         return modify([&](Hive& h) {
-            Key* k = h.find(key);
-            if (!k) {
-                h.keys.push_back(Key{key, {}});
-                k = &h.keys.back();
-            }
-            for (const RegistryWrite& w : values) {
-                if (Value* v = k->find(w.name)) {
-                    v->type = w.type;
-                    v->data = w.data;
-                } else {
-                    k->values.push_back(Value{w.name, w.type, w.data});
-                }
-            }
+            Key& k = h.findOrAdd(key);
+            for (const RegistryWrite& w : values)
+                k.set(Value{w.name, w.type, w.data}); // a value there keeps its spelling
             return ERROR_SUCCESS;
         });
     }
@@ -646,15 +614,7 @@ public:
         }
         return modify([&](Hive& h) -> LONG {
             Key* k = h.find(key);
-            if (!k)
-                return ERROR_FILE_NOT_FOUND;
-            for (auto it = k->values.begin(); it != k->values.end(); ++it) {
-                if (it->name.compare(name, Qt::CaseInsensitive) == 0) {
-                    k->values.erase(it);
-                    return ERROR_SUCCESS;
-                }
-            }
-            return ERROR_FILE_NOT_FOUND;
+            return k && k->remove(name) ? ERROR_SUCCESS : ERROR_FILE_NOT_FOUND;
         });
     }
 
