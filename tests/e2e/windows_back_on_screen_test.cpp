@@ -76,11 +76,20 @@ protected:
     }
     // Where windows may lie on a monitor: the window manager's work area there.
     QRect workAreaOn(const QRect& monitor) const { return xd->workArea() & monitor; }
-    // The monitor whose work area holds the frame wholly; "" when none does.
+    // The monitor on whose work area the frame lies: wholly, or, where it is taller or wider
+    // than the area, from the area's top or left edge (its title bar on it); "" when none.
     QString monitorHolding(const QRect& frame) const {
-        for (const auto& [name, place] : monitors())
-            if (workAreaOn(place).contains(frame))
+        for (const auto& [name, place] : monitors()) {
+            const QRect area = workAreaOn(place);
+            const bool across = frame.width() > area.width()
+                                    ? frame.left() == area.left()
+                                    : frame.left() >= area.left() && frame.right() <= area.right();
+            const bool down = frame.height() > area.height()
+                                  ? frame.top() == area.top()
+                                  : frame.top() >= area.top() && frame.bottom() <= area.bottom();
+            if (!frame.isEmpty() && across && down)
                 return name;
+        }
         return {};
     }
 
@@ -296,11 +305,11 @@ TEST_F(WindowsBackOnScreen, AnAthanBringsTheWindowAndItsDialogOntoTheScreen) {
     EXPECT_EQ(program->state(), QProcess::Running);
 }
 
-// A screen that changes under the windows: made smaller, a second monitor unplugged with the
-// windows on it, the primary monitor unplugged (a laptop taken from its dock) and a panel that
-// takes room at the bottom. The main window and Prayer Settings (open, with the focus) are put
-// first; where they are no longer wholly on a work area they come onto the one of the monitor
-// they are most on, else the primary's; where they still are, they stay.
+// A screen that changes under the windows: made smaller (than the dialog, too), a second monitor
+// unplugged with the windows on it, the primary monitor unplugged (a laptop taken from its dock)
+// and a panel that takes room at the bottom. The main window and Prayer Settings (open, with the
+// focus) are put first; where they are no longer wholly on a work area they come onto the one of
+// the monitor they are most on, else the primary's; where they still are, they stay.
 struct ScreenChange {
     const char* name;
     const char* xvfb;    // the screen Xvfb starts with (the largest it can become)
@@ -324,6 +333,15 @@ void PrintTo(const ScreenChange& c, std::ostream* os) {
 
 const ScreenChange kScreenChanges[] = {
     {"SmallerScreen", "1920x1080", "", {1150, 300}, {900, 360}, MODE(1024, 768), "screen"},
+    // Smaller than Prayer Settings (939 px wide at 96 dpi): it is fitted to the screen; the
+    // main window (657 px high) keeps its title bar on it and runs off the bottom.
+    {"ScreenSmallerThanTheDialog",
+     "1920x1080",
+     "",
+     {1150, 300},
+     {900, 360},
+     MODE(800, 600),
+     "screen"},
     {"SecondMonitorUnplugged",
      "2944x1080",
      TWO_MONITORS("left", "right"),
