@@ -7,7 +7,6 @@
 #include "platform/notifications.h"
 #include "platform/window.h"
 #include "runtime/Interaction.h"
-#include "runtime/ScreenRescue.h"
 
 #include <QCoreApplication>
 #include <QMenu>
@@ -229,8 +228,7 @@ LONG TrayWndProc(HWND hWnd, UINT uMsg, LONG wParam, LONG lParam) {
             StopTrayFlash();
         } else if (BringModalWindowForward()) {
             // A modal window of the program is up (a dialog, the exit question): it is what
-            // the click shows, minimised or not, and on a screen.
-            runtime::BringWindowsOntoWorkAreas();
+            // the click shows, minimised or not.
         } else if (noDialogInTheWay()) {
             DoEvents();
             window->RestoreFromTray();

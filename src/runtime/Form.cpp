@@ -1,6 +1,7 @@
 #include "Form.h"
 
 #include "FocusFrame.h"
+#include "ScreenRescue.h"
 #include "ScrollPage.h"
 #include "WorkArea.h"
 #include "platform/blocked_windows.h"
@@ -63,6 +64,8 @@ bool BringModalWindowForward() {
         front->setWindowState(front->windowState() & ~Qt::WindowMinimized);
     front->raise();
     front->activateWindow();
+    // Left where no screen shows it (a monitor unplugged meanwhile), it comes onto one.
+    runtime::BringWindowsOntoWorkAreas();
     return true;
 }
 

@@ -258,6 +258,23 @@ INSTANTIATE_TEST_SUITE_P(Ways, BroughtForward,
                              return std::string();
                          });
 
+// While a dialog is up, a click on the tray icon (or on the window beneath) shows the dialog:
+// one left mostly off the screen comes onto it.
+TEST_F(WindowsBackOnScreen, ATrayClickBringsAnOpenDialogOntoTheScreen) {
+    const QRect area = xd->workArea();
+    ASSERT_FALSE(area.isEmpty());
+    const Wid main = startProgram();
+    ASSERT_NE(main, 0u);
+    const Wid settings = openPrayerSettings(main);
+    ASSERT_NE(settings, 0u);
+    const QRect put = moveFrameTo(settings, area.bottomRight() - QPoint(90, 90));
+    ASSERT_TRUE(mostlyOff(put, area)) << text(put);
+    clickTray(1);
+    EXPECT_TRUE(WaitFor([&] { return area.contains(frameOf(settings)); }, kStep))
+        << text(frameOf(settings)) << " is not within the work area " << text(area);
+    EXPECT_EQ(program->state(), QProcess::Running);
+}
+
 // The athan shows the main window in the middle of the work area, as ever, and a settings
 // dialog kept open through it comes onto the screen too. The clock starts before Makkah's Dhuhr
 // (12:32:00) by twice what the steps before it took in a first run, and some.
