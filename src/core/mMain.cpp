@@ -12,6 +12,7 @@
 #include "runtime/ErrObject.h"
 #include "runtime/Form.h"
 #include "runtime/Interaction.h"
+#include "runtime/ScreenRescue.h"
 #include "runtime/VBMath.h"
 #include "start_watch.h"
 
@@ -137,6 +138,8 @@ int Main() {
     }
     // Other starts are answered once the main window is up, not while it is being made.
     platform::HoldHandoverRequests(true);
+    // A window left where a screen went (or brought forward there) comes onto a screen.
+    runtime::KeepWindowsOnWorkAreas();
 
     DoEvents();
     Rnd(-1);

@@ -12,6 +12,7 @@
 #include "mTray.h"
 #include "platform/sound.h"
 #include "runtime/Clock.h"
+#include "runtime/ScreenRescue.h"
 
 #include <QLabel>
 #include <QLoggingCategory>
@@ -173,8 +174,10 @@ void frmTallix::showForAnnouncement() {
     Show();
     CenterOnWorkArea();
     ApplyAlwaysOnTop();
-    // A settings dialog kept open (and its own question or file dialog) stays above it.
+    // A settings dialog kept open (and its own question or file dialog) stays above it, and
+    // comes onto a screen when it was left where none shows it.
     BringModalWindowForward();
+    runtime::BringWindowsOntoWorkAreas();
 }
 
 void frmTallix::AthanNotify() {

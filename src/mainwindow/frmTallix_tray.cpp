@@ -11,6 +11,7 @@
 #include "platform/window.h"
 #include "runtime/Interaction.h"
 #include "runtime/ResStrings.h"
+#include "runtime/ScreenRescue.h"
 
 #include <QCursor>
 #include <QMenu>
@@ -69,6 +70,8 @@ void frmTallix::RestoreFromTray() {
     // A modal window of the program stays in front, with the focus.
     if (!BringModalWindowForward())
         activateWindow();
+    // Left where no screen shows it (a monitor unplugged meanwhile), it comes onto one.
+    runtime::BringWindowsOntoWorkAreas();
 }
 
 void frmTallix::PopupMenu(QMenu* menu, QAction* defaultItem) {

@@ -21,6 +21,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
+#include <functional>
 #include <map>
 #include <sys/file.h>
 #include <sys/socket.h>
@@ -59,6 +60,8 @@ struct OwnWindow {
 };
 
 std::map<HWND, OwnWindow> gOwn; // ordered: the order windows were published in
+// Told after a restore or activate request has acted on a window of ours.
+std::function<void()> gBroughtForward;
 platform::LocalListener* gServer = nullptr;
 int gClientTimeoutMs = platform::kHandoverClientTimeoutMs;
 bool gHoldRequests = false;
@@ -385,6 +388,8 @@ bool actOnOwn(const QString& verb, HWND h) {
         return false;
     }
     writeOwnList();
+    if (gBroughtForward && verb != QLatin1String("MINIMIZE"))
+        gBroughtForward();
     return true;
 }
 
@@ -505,6 +510,10 @@ void ensureServer() {
 } // namespace
 
 namespace platform {
+
+void OnWindowBroughtForward(std::function<void()> handler) {
+    gBroughtForward = std::move(handler);
+}
 
 void RemoveWindowFiles() {
     removeOwnFiles();

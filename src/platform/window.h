@@ -16,6 +16,8 @@
 
 #include <QString>
 
+#include <functional>
+
 class QWidget;
 
 using WNDENUMPROC = BOOL (*)(HWND hWnd, LONG lParam);
@@ -48,5 +50,9 @@ void SetHandoverClientTimeout(int ms);
 // While held, requests from other starts wait unanswered (a start shows its windows only when
 // it is ready); letting go answers the ones waiting.
 void HoldHandoverRequests(bool hold);
+// Calls the handler after a restore or activate request (OpenIcon, SetForegroundWindow: from
+// another start of the program, or from this one) has acted on a window of this process. One
+// handler; an empty one stops the calls.
+void OnWindowBroughtForward(std::function<void()> handler);
 
 } // namespace platform

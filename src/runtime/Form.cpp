@@ -4,6 +4,7 @@
 #include "Interaction.h"
 #include "Mnemonics.h"
 #include "OptionGroups.h"
+#include "ScreenRescue.h"
 #include "ScrollPage.h"
 #include "WorkArea.h"
 #include "WorkerWait.h"
@@ -68,6 +69,8 @@ bool BringModalWindowForward() {
         front->setWindowState(front->windowState() & ~Qt::WindowMinimized);
     front->raise();
     front->activateWindow();
+    // Left where no screen shows it (a monitor unplugged meanwhile), it comes onto one.
+    runtime::BringWindowsOntoWorkAreas();
     return true;
 }
 
