@@ -103,11 +103,22 @@ protected:
         ASSERT_TRUE(WaitFor(
             [&] { return !xd->ids(xd->root(), "_NET_SUPPORTING_WM_CHECK").isEmpty(); }, kStep))
             << "openbox did not start";
-        start(QStringLiteral("trayer"),
-              {QStringLiteral("--edge"), QStringLiteral("top"), QStringLiteral("--align"),
-               QStringLiteral("right"), QStringLiteral("--widthtype"), QStringLiteral("request"),
-               QStringLiteral("--height"), QStringLiteral("24"), QStringLiteral("--transparent"),
-               QStringLiteral("false")});
+        if (panelHeight > 0)
+            // A panel along the bottom that reserves its space, as a desktop's panel does.
+            start(QStringLiteral("trayer"),
+                  {QStringLiteral("--edge"), QStringLiteral("bottom"), QStringLiteral("--align"),
+                   QStringLiteral("right"), QStringLiteral("--widthtype"),
+                   QStringLiteral("percent"), QStringLiteral("--width"), QStringLiteral("100"),
+                   QStringLiteral("--height"), QString::number(panelHeight),
+                   QStringLiteral("--SetDockType"), QStringLiteral("true"),
+                   QStringLiteral("--SetPartialStrut"), QStringLiteral("true"),
+                   QStringLiteral("--transparent"), QStringLiteral("false")});
+        else
+            start(QStringLiteral("trayer"),
+                  {QStringLiteral("--edge"), QStringLiteral("top"), QStringLiteral("--align"),
+                   QStringLiteral("right"), QStringLiteral("--widthtype"),
+                   QStringLiteral("request"), QStringLiteral("--height"), QStringLiteral("24"),
+                   QStringLiteral("--transparent"), QStringLiteral("false")});
         ASSERT_TRUE(WaitFor(
             [&] {
                 return !search(QStringLiteral("--class"), QStringLiteral("trayer"), false)
@@ -115,6 +126,15 @@ protected:
             },
             kStep))
             << "trayer did not start";
+        if (panelHeight > 0) {
+            ASSERT_TRUE(WaitFor(
+                [&] {
+                    const QRect area = xd->workArea();
+                    return area.height() == xd->geometry(xd->root()).height() - panelHeight;
+                },
+                kStep))
+                << "the panel reserves no space";
+        }
     }
 
     void TearDown() override {
@@ -374,6 +394,9 @@ protected:
 
     // The virtual screen's width x height, set before SetUp.
     QString screenSize = QStringLiteral("1280x1024");
+    // Set before SetUp: the tray is a panel this high along the bottom whose space the window
+    // manager keeps free (a strut); 0: a small tray at the top that reserves nothing.
+    int panelHeight = 0;
     QTemporaryDir dir;
     std::unique_ptr<XDisplay> xd;
     QProcessEnvironment env;
