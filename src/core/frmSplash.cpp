@@ -13,6 +13,10 @@
 #include <QEvent>
 #include <QLabel>
 #include <QMouseEvent>
+#include <QTimer>
+#include <QWindow>
+
+#include <memory>
 
 #include <algorithm>
 
@@ -220,6 +224,31 @@ void frmSplash::mouseReleaseEvent(QMouseEvent* event) {
     Form::mouseReleaseEvent(event);
 }
 
+namespace {
+// A window shown again is framed anew by the window manager, and Qt may take the place it was
+// given for that of the window within the frame (seen with a scale of 2.5: the title bar came
+// back above the screen). Once the frame is known, a frame off the work area is put back on it.
+void keepTitleBarOnWorkArea(QWidget* window) {
+    auto* watch = new QTimer(window);
+    watch->setInterval(100);
+    auto ticks = std::make_shared<int>(0);
+    QObject::connect(watch, &QTimer::timeout, window, [window, watch, ticks] {
+        const bool framed = window->isVisible() && window->windowHandle() &&
+                            window->windowHandle()->frameMargins().top() > 0;
+        if (framed) {
+            const QRect frame = window->frameGeometry();
+            const QRect kept = runtime::KeptOnArea(frame, runtime::WorkAreaOf(window));
+            if (kept.topLeft() != frame.topLeft())
+                window->move(kept.topLeft());
+        }
+        // The window manager frames it within a moment; a second look catches a late move.
+        if (++*ticks >= 30 || (framed && *ticks >= 5))
+            watch->deleteLater();
+    });
+    watch->start();
+}
+} // namespace
+
 void ShowAboutBox() {
     // One modal window at a time: a second request finds the one already open.
     if (BringModalWindowForward())
@@ -236,5 +265,6 @@ void ShowAboutBox() {
     if (main) {
         main->Show();
         main->move(where);
+        keepTitleBarOnWorkArea(main);
     }
 }
