@@ -127,13 +127,23 @@ protected:
             kStep))
             << "trayer did not start";
         if (panelHeight > 0) {
+            const auto numbers = [&](Wid w, const char* name) {
+                QStringList n;
+                for (const Wid v : xd->ids(w, name))
+                    n << QString::number(v);
+                return n.join(u',').toStdString();
+            };
             ASSERT_TRUE(WaitFor(
                 [&] {
                     const QRect area = xd->workArea();
                     return area.height() == xd->geometry(xd->root()).height() - panelHeight;
                 },
                 kStep))
-                << "the panel reserves no space";
+                << "the panel reserves no space: work area " << numbers(xd->root(), "_NET_WORKAREA")
+                << ", the panel's strut "
+                << numbers(search(QStringLiteral("--class"), QStringLiteral("trayer"), false).value(0),
+                           "_NET_WM_STRUT_PARTIAL")
+                << "; " << readLog(QStringLiteral("trayer")).toStdString();
         }
     }
 
