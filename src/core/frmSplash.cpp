@@ -16,7 +16,6 @@
 #include <QTimer>
 #include <QWindow>
 
-#include <memory>
 
 #include <algorithm>
 
@@ -229,22 +228,30 @@ namespace {
 // given for that of the window within the frame (seen with a scale of 2.5: the title bar came
 // back above the screen). Once the frame is known, a frame off the work area is put back on it.
 void keepTitleBarOnWorkArea(QWidget* window) {
-    auto* watch = new QTimer(window);
-    watch->setInterval(100);
-    auto ticks = std::make_shared<int>(0);
-    QObject::connect(watch, &QTimer::timeout, window, [window, watch, ticks] {
-        const bool framed = window->isVisible() && window->windowHandle() &&
-                            window->windowHandle()->frameMargins().top() > 0;
-        if (framed) {
-            const QRect frame = window->frameGeometry();
-            const QRect kept = runtime::KeptOnArea(frame, runtime::WorkAreaOf(window));
-            if (kept.topLeft() != frame.topLeft())
-                window->move(kept.topLeft());
-        }
-        // The window manager frames it within a moment; a second look catches a late move.
-        if (++*ticks >= 30 || (framed && *ticks >= 5))
-            watch->deleteLater();
-    });
+    // One watch per window, made at the first time and started anew each time after.
+    const QString name = QStringLiteral("titleBarWatch");
+    auto* watch = window->findChild<QTimer*>(name, Qt::FindDirectChildrenOnly);
+    if (!watch) {
+        watch = new QTimer(window);
+        watch->setObjectName(name);
+        watch->setInterval(100);
+        QObject::connect(watch, &QTimer::timeout, window, [window, watch] {
+            const bool framed = window->isVisible() && window->windowHandle() &&
+                                window->windowHandle()->frameMargins().top() > 0;
+            if (framed) {
+                const QRect frame = window->frameGeometry();
+                const QRect kept = runtime::KeptOnArea(frame, runtime::WorkAreaOf(window));
+                if (kept.topLeft() != frame.topLeft())
+                    window->move(kept.topLeft());
+            }
+            // The window manager frames it within a moment; a second look catches a late move.
+            const int ticks = watch->property("ticks").toInt() + 1;
+            watch->setProperty("ticks", ticks);
+            if (ticks >= 30 || (framed && ticks >= 5))
+                watch->stop();
+        });
+    }
+    watch->setProperty("ticks", 0);
     watch->start();
 }
 } // namespace
