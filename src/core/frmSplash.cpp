@@ -16,7 +16,6 @@
 #include <QTimer>
 #include <QWindow>
 
-
 #include <algorithm>
 
 namespace {

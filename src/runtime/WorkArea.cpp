@@ -23,8 +23,8 @@ namespace {
 // Whether Qt scales the window's pixels (QT_SCALE_FACTOR, a font dpi above 96): then its
 // sizes and places are the screen's divided by the scale and rounded, up or down.
 bool scaled(const QWidget* window, const QScreen* screen) {
-    const qreal ratio = window ? window->devicePixelRatioF()
-                               : (screen ? screen->devicePixelRatio() : 1.0);
+    const qreal ratio =
+        window ? window->devicePixelRatioF() : (screen ? screen->devicePixelRatio() : 1.0);
     return !qFuzzyCompare(ratio, 1.0);
 }
 } // namespace
