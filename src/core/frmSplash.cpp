@@ -16,6 +16,8 @@
 #include <QMouseEvent>
 #include <QStyleOptionFocusRect>
 #include <QStylePainter>
+#include <QTimer>
+#include <QWindow>
 
 #include <algorithm>
 
@@ -263,6 +265,39 @@ void frmSplash::mouseReleaseEvent(QMouseEvent* event) {
     Form::mouseReleaseEvent(event);
 }
 
+namespace {
+// A window shown again is framed anew by the window manager, and Qt may take the place it was
+// given for that of the window within the frame (seen with a scale of 2.5: the title bar came
+// back above the screen). Once the frame is known, a frame off the work area is put back on it.
+void keepTitleBarOnWorkArea(QWidget* window) {
+    // One watch per window, made at the first time and started anew each time after.
+    const QString name = QStringLiteral("titleBarWatch");
+    auto* watch = window->findChild<QTimer*>(name, Qt::FindDirectChildrenOnly);
+    if (!watch) {
+        watch = new QTimer(window);
+        watch->setObjectName(name);
+        watch->setInterval(100);
+        QObject::connect(watch, &QTimer::timeout, window, [window, watch] {
+            const bool framed = window->isVisible() && window->windowHandle() &&
+                                window->windowHandle()->frameMargins().top() > 0;
+            if (framed) {
+                const QRect frame = window->frameGeometry();
+                const QRect kept = runtime::KeptOnArea(frame, runtime::WorkAreaOf(window));
+                if (kept.topLeft() != frame.topLeft())
+                    window->move(kept.topLeft());
+            }
+            // The window manager frames it within a moment; a second look catches a late move.
+            const int ticks = watch->property("ticks").toInt() + 1;
+            watch->setProperty("ticks", ticks);
+            if (ticks >= 30 || (framed && ticks >= 5))
+                watch->stop();
+        });
+    }
+    watch->setProperty("ticks", 0);
+    watch->start();
+}
+} // namespace
+
 void ShowAboutBox() {
     // One modal window at a time: a second request finds the one already open.
     if (BringModalWindowForward())
@@ -279,5 +314,6 @@ void ShowAboutBox() {
     if (main) {
         main->Show();
         main->move(where);
+        keepTitleBarOnWorkArea(main);
     }
 }

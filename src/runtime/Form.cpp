@@ -88,34 +88,7 @@ void Form::CenterOnWorkArea() {
 }
 
 void Form::FitOnWorkArea(const QWidget* window) {
-    const QRect area = runtime::WorkAreaOf(window && window->isVisible() ? window : this);
-    if (area.isEmpty())
-        return;
-    // The room for the window itself, its frame (title bar and borders) taken off.
-    const QSize room = area.size().shrunkBy(runtime::FrameMarginsOf(this));
-    // The size it shows with: its layout may still grow it to what its controls need.
-    if (layout())
-        layout()->activate();
-    QSize fitted = size();
-    if (fitted.width() <= room.width() && fitted.height() <= room.height())
-        return;
-    // Wider than the work area (a small screen, a large font, a wide locale font): it takes the
-    // width there is, its layout closing up first where it allows no less.
-    if (fitted.width() > room.width()) {
-        runtime::FitLayoutsToWidth(this, area.width());
-        setMinimumWidth(minimumSizeHint().width());
-        fitted.setWidth(std::max(minimumSizeHint().width(), room.width()));
-    }
-    // Taller than the work area: its pages close up, so that the buttons at the bottom stay on
-    // the screen; it takes the height it then asks for.
-    if (fitted.height() > room.height()) {
-        runtime::FitLayoutsToHeight(this, area.height());
-        // The least height the window took before is no longer needed.
-        setMinimumHeight(minimumSizeHint().height());
-        fitted.setHeight(
-            std::max(minimumSizeHint().height(), std::min(sizeHint().height(), room.height())));
-    }
-    resize(fitted);
+    runtime::FitOnArea(this, runtime::WorkAreaOf(window && window->isVisible() ? window : this));
 }
 
 namespace {

@@ -1,5 +1,7 @@
 #include "ScrollPage.h"
 
+#include <QScrollBar>
+
 ScrollPage::ScrollPage(QWidget* page, QWidget* parent) : QScrollArea(parent) {
     setFrameShape(QFrame::NoFrame);
     setWidgetResizable(true);
@@ -24,7 +26,13 @@ QSize ScrollPage::sizeHint() const {
         return QScrollArea::sizeHint();
     // Measured as polished, as the page will be when it shows.
     widget()->ensurePolished();
-    return widget()->sizeHint();
+    const QSize page = widget()->sizeHint();
+    if (!letGo_)
+        return page;
+    // Let go, it scrolls in one direction or both: room for both scroll bars beside the page,
+    // so that a bar in one direction takes nothing of the page in the other.
+    return page + QSize(verticalScrollBar()->sizeHint().width(),
+                        horizontalScrollBar()->sizeHint().height());
 }
 
 QSize ScrollPage::minimumSizeHint() const {

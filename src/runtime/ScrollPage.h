@@ -2,8 +2,9 @@
 // A page of a dialog that can scroll where the work area has no room for it. It asks for what
 // its page asks for, least size included, so a dialog built of such pages measures as if they
 // were the pages themselves (on a screen with room nothing changes). Let go
-// (Form::FitOnWorkArea does that when closing up was not enough), it asks for no more than its
-// scroll bars, and the page scrolls within whatever room the dialog gives it.
+// (runtime::FitOnArea does that when closing up was not enough), it asks for no more than its
+// scroll bars at least, for its page and both scroll bars at best, and the page scrolls, in
+// both directions, within whatever room the dialog gives it.
 #include <QScrollArea>
 
 class ScrollPage : public QScrollArea {

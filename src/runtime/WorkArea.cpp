@@ -9,6 +9,8 @@
 #include <QGridLayout>
 #include <QLayout>
 #include <QScreen>
+#include <QSignalBlocker>
+#include <QTabWidget>
 #include <QWidget>
 #include <QWindow>
 
@@ -17,11 +19,32 @@
 
 namespace runtime {
 
+namespace {
+// Whether Qt scales the window's pixels (QT_SCALE_FACTOR, a font dpi above 96): then its
+// sizes and places are the screen's divided by the scale and rounded, up or down.
+bool scaled(const QWidget* window, const QScreen* screen) {
+    const qreal ratio =
+        window ? window->devicePixelRatioF() : (screen ? screen->devicePixelRatio() : 1.0);
+    return !qFuzzyCompare(ratio, 1.0);
+}
+} // namespace
+
 QRect WorkAreaOf(const QWidget* window) {
     const QScreen* screen = window && window->isVisible() ? window->screen() : nullptr;
     if (!screen)
         screen = QGuiApplication::primaryScreen();
-    return screen ? screen->availableGeometry() : QRect();
+    if (!screen)
+        return QRect();
+    QRect area = screen->availableGeometry();
+    // Scaled, the area's edges may lie half a pixel of Qt's outside the screen's work area (683
+    // of Qt's pixels are 1024.5 of a 1024-pixel screen at 1.5): the pixels that it covers
+    // wholly, so that a window on the area lies on the screen's.
+    if (scaled(window, screen)) {
+        const QRect screenRect = screen->geometry();
+        area.adjust(area.left() > screenRect.left() ? 1 : 0, area.top() > screenRect.top() ? 1 : 0,
+                    -1, -1);
+    }
+    return area;
 }
 
 namespace {
@@ -38,9 +61,8 @@ QMargins ownFrame(const QWidget* window) {
 }
 } // namespace
 
-QMargins FrameMarginsOf(const QWidget* window) {
-    if (!window || !framed(window))
-        return {};
+namespace {
+QMargins knownFrame(const QWidget* window) {
     if (const QMargins own = ownFrame(window); !own.isNull())
         return own;
     // Not framed yet (the window manager frames a window when it is first shown): the frame of
@@ -50,6 +72,18 @@ QMargins FrameMarginsOf(const QWidget* window) {
             if (const QMargins theirs = ownFrame(other); !theirs.isNull())
                 return theirs;
     return {};
+}
+} // namespace
+
+QMargins FrameMarginsOf(const QWidget* window) {
+    if (!window || !framed(window))
+        return {};
+    QMargins frame = knownFrame(window);
+    // Scaled, Qt rounds the frame to its pixels, down as well (a border of one pixel is 0.4 of
+    // Qt's at 2.5): a pixel more on each side, so that the frame is never larger than it says.
+    if (!frame.isNull() && scaled(window, nullptr))
+        frame += QMargins(1, 1, 1, 1);
+    return frame;
 }
 
 QRect FrameRect(const QWidget* window, const QSize& size) {
@@ -140,19 +174,23 @@ void narrowCombos(QWidget* window) {
 // (rows close up to the height they ask for), the least it allows along (a window gives its
 // controls no less).
 int asked(QWidget* window, Qt::Orientation along) {
-    // Inner layouts first: each control's size hint is measured anew from its own layout.
-    std::vector<std::pair<int, QWidget*>> owners;
+    // Inner controls first: each control's size hint is measured anew from its own layout, and
+    // the layout holding it forgets what it measured before. Every control, not only those
+    // with a layout: a tab widget lays out its pages without one, and a page that let go (a
+    // ScrollPage) asks for less only once the tab widget's place in the layout is measured anew.
+    std::vector<std::pair<int, QWidget*>> controls;
     for (QWidget* w : window->findChildren<QWidget*>())
-        if (w->layout() && w->window() == window) {
+        if (w->window() == window) {
             int depth = 0;
             for (const QWidget* p = w; p != window; p = p->parentWidget())
                 ++depth;
-            owners.emplace_back(depth, w);
+            controls.emplace_back(depth, w);
         }
-    std::sort(owners.begin(), owners.end(),
-              [](const auto& a, const auto& b) { return a.first > b.first; });
-    for (const auto& [depth, w] : owners) {
-        w->layout()->activate();
+    std::stable_sort(controls.begin(), controls.end(),
+                     [](const auto& a, const auto& b) { return a.first > b.first; });
+    for (const auto& [depth, w] : controls) {
+        if (w->layout())
+            w->layout()->activate();
         w->updateGeometry();
     }
     window->layout()->invalidate();
@@ -160,6 +198,30 @@ int asked(QWidget* window, Qt::Orientation along) {
     const QMargins frame = FrameMarginsOf(window);
     return along == Qt::Vertical ? window->sizeHint().height() + frame.top() + frame.bottom()
                                  : window->minimumSizeHint().width() + frame.left() + frame.right();
+}
+
+// Each page of the tab widget in a ScrollPage, its tab as it was. Only where the room asks
+// for it: a page in a scroll area may measure a little smaller than on its own (its controls
+// are polished later), which would change the dialog on a screen with room.
+void putPagesInScrollPages(QTabWidget* tabs) {
+    const QSignalBlocker quiet(tabs);
+    const int current = tabs->currentIndex();
+    for (int i = 0; i < tabs->count(); ++i) {
+        QWidget* page = tabs->widget(i);
+        if (qobject_cast<ScrollPage*>(page))
+            continue;
+        const QString text = tabs->tabText(i);
+        const QIcon icon = tabs->tabIcon(i);
+        const QString tip = tabs->tabToolTip(i);
+        const QString whatsThis = tabs->tabWhatsThis(i);
+        const bool enabled = tabs->isTabEnabled(i);
+        tabs->removeTab(i);
+        tabs->insertTab(i, new ScrollPage(page, tabs), icon, text);
+        tabs->setTabToolTip(i, tip);
+        tabs->setTabWhatsThis(i, whatsThis);
+        tabs->setTabEnabled(i, enabled);
+    }
+    tabs->setCurrentIndex(current);
 }
 
 bool fitLayouts(QWidget* window, Qt::Orientation along, int length) {
@@ -193,14 +255,15 @@ bool fitLayouts(QWidget* window, Qt::Orientation along, int length) {
         if (fits())
             return true;
     }
-    // The last resort: its pages that can scroll do so.
-    bool letGo = false;
+    // The last resort: its pages scroll (they may have let go already, for the other
+    // direction); the pages of its tabs that are not ScrollPages yet go into one.
+    for (QTabWidget* tabs : window->findChildren<QTabWidget*>())
+        if (tabs->window() == window)
+            putPagesInScrollPages(tabs);
     for (ScrollPage* page : window->findChildren<ScrollPage*>())
-        if (page->window() == window && !page->LetGo()) {
+        if (page->window() == window)
             page->SetLetGo(true);
-            letGo = true;
-        }
-    return letGo && fits();
+    return fits();
 }
 
 } // namespace
@@ -211,6 +274,54 @@ bool FitLayoutsToHeight(QWidget* window, int height) {
 
 bool FitLayoutsToWidth(QWidget* window, int width) {
     return fitLayouts(window, Qt::Horizontal, width);
+}
+
+void FitOnArea(QWidget* window, const QRect& area) {
+    if (!window || area.isEmpty())
+        return;
+    // The room for the window itself, its frame (title bar and borders) taken off.
+    const QSize room = area.size().shrunkBy(FrameMarginsOf(window));
+    // The size it shows with: its layout may still grow it to what its controls need.
+    if (window->layout())
+        window->layout()->activate();
+    QSize fitted = window->size();
+    const bool wide = fitted.width() > room.width();
+    const bool tall = fitted.height() > room.height();
+    if (!wide && !tall)
+        return;
+    const bool fixed = window->minimumSize() == window->maximumSize();
+    if (fixed) {
+        window->setMinimumSize(0, 0);
+        window->setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+    }
+    if (window->layout()) {
+        const QSize wishBefore = window->sizeHint();
+        // Wider than the area (a small screen, a large font, a wide locale font): it takes the
+        // width there is, its layout closing up first where it allows no less.
+        if (wide)
+            FitLayoutsToWidth(window, area.width());
+        // Taller than the area: its pages close up, so that the buttons at the bottom stay on
+        // the screen; it takes the height it then asks for.
+        if (tall)
+            FitLayoutsToHeight(window, area.height());
+        // The least size it took before is no longer needed.
+        const QSize least = window->minimumSizeHint();
+        const QSize wish = window->sizeHint();
+        window->setMinimumSize(least);
+        // Pages that let go in one direction ask for their scroll bar in the other: room for
+        // it, where the area has it.
+        const QSize bars = (wish - wishBefore).expandedTo(QSize(0, 0));
+        fitted.setWidth(wide ? std::max(least.width(), room.width())
+                             : std::min(room.width(), fitted.width() + bars.width()));
+        fitted.setHeight(tall ? std::max(least.height(), std::min(wish.height(), room.height()))
+                              : std::min(room.height(), fitted.height() + bars.height()));
+    } else {
+        fitted = fitted.boundedTo(room);
+    }
+    if (fixed)
+        window->setFixedSize(fitted);
+    else
+        window->resize(fitted);
 }
 
 } // namespace runtime

@@ -36,4 +36,13 @@ bool FitLayoutsToHeight(QWidget* window, int height);
 // close up in the same steps, then the ScrollPages let go.
 bool FitLayoutsToWidth(QWidget* window, int width);
 
+// Makes a window whose frame is wider or taller than the area given (the work area of a screen)
+// fit on it, shown or not: across, it takes the width there is, its layout closing up first
+// where it allows no less (FitLayoutsToWidth); down, its layouts tighten until it fits, and it
+// takes the height it then asks for (FitLayoutsToHeight). Where closing up is not enough, its
+// ScrollPages let go and scroll, in both directions, within the area. A window of fixed size
+// stays fixed, at the size it fits in; a window without a layout is cut to the area. A window
+// that fits is left as it is. It is not moved: KeptOnArea says where it may lie.
+void FitOnArea(QWidget* window, const QRect& area);
+
 } // namespace runtime
