@@ -188,24 +188,33 @@ void PictureBox::Line(double x1, double y1, double x2, double y2,
     update();
 }
 
-void PictureBox::LineBox(double x1, double y1, double x2, double y2,
-                         std::optional<std::int32_t> color) {
-    CurrentX = x2;
-    CurrentY = y2;
+std::optional<QRect> PictureBox::pixelBox(double x1, double y1, double x2, double y2) const {
     const QPointF a = toPixels(std::min(x1, x2), std::min(y1, y2));
     const QPointF b = toPixels(std::max(x1, x2), std::max(y1, y2));
     if (!std::isfinite(a.x() + a.y() + b.x() + b.y()))
-        return;
+        return std::nullopt;
     // Corners far outside the picture are cut to it first, so any size stays an int.
     const auto pixel = [](double v, int limit) {
         return static_cast<int>(std::clamp(std::floor(v + 0.5), -1.0, double(limit)));
     };
-    const int left = pixel(a.x(), width());
-    const int top = pixel(a.y(), height());
-    const int right = pixel(b.x(), width());
-    const int bottom = pixel(b.y(), height());
-    if (right < 0 || bottom < 0)
+    const QRect box(QPoint(pixel(a.x(), width()), pixel(a.y(), height())),
+                    QPoint(pixel(b.x(), width()), pixel(b.y(), height())));
+    if (box.right() < 0 || box.bottom() < 0)
+        return std::nullopt;
+    return box;
+}
+
+void PictureBox::LineBox(double x1, double y1, double x2, double y2,
+                         std::optional<std::int32_t> color) {
+    CurrentX = x2;
+    CurrentY = y2;
+    const std::optional<QRect> cut = pixelBox(x1, y1, x2, y2);
+    if (!cut)
         return;
+    const int left = cut->left();
+    const int top = cut->top();
+    const int right = cut->right();
+    const int bottom = cut->bottom();
     const QColor outline = TranslateColor(color.value_or(ForeColor));
     const QColor fill = TranslateColor(FillColor);
     syncImage();
@@ -223,18 +232,11 @@ void PictureBox::LineBox(double x1, double y1, double x2, double y2,
 }
 
 void PictureBox::FocusBox(double x1, double y1, double x2, double y2, std::int32_t color) {
-    const QPointF a = toPixels(std::min(x1, x2), std::min(y1, y2));
-    const QPointF b = toPixels(std::max(x1, x2), std::max(y1, y2));
-    if (!std::isfinite(a.x() + a.y() + b.x() + b.y()))
-        return;
-    const auto pixel = [](double v, int limit) {
-        return static_cast<int>(std::clamp(std::floor(v + 0.5), -1.0, double(limit)));
-    };
-    const QRect box(QPoint(pixel(a.x(), width()), pixel(a.y(), height())),
-                    QPoint(pixel(b.x(), width()), pixel(b.y(), height())));
+    const std::optional<QRect> cut = pixelBox(x1, y1, x2, y2);
     const QColor outline = TranslateColor(color);
-    if (box.right() < 0 || box.bottom() < 0 || !outline.isValid())
+    if (!cut || !outline.isValid())
         return;
+    const QRect box = *cut;
     syncImage();
     QPainter p(&image_);
     // Every other pixel of the outline, counted round the box from its top-left corner.

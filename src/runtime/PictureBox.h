@@ -87,6 +87,9 @@ public:
 
     // Conversions between the picture's units and its pixels.
     QPointF toPixels(double x, double y) const;
+    // The box between two points in scale units, as whole pixels cut to the picture; nothing
+    // when it lies wholly before the picture or its corners are not finite.
+    std::optional<QRect> pixelBox(double x1, double y1, double x2, double y2) const;
     QPointF fromPixels(const QPointF& pixel) const;
     double pixelsPerUnitX() const;
     double pixelsPerUnitY() const;

@@ -161,6 +161,19 @@ int CupsServer::Run(const QString& tool, const QStringList& arguments, QString* 
     return done && p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
 }
 
+bool CupsServer::StartWithQueues(const QStringList& queues, QString* why) {
+    if (!Start(why))
+        return false;
+    for (const QString& queue : queues)
+        if (!AddQueue(queue, folder_ + QStringLiteral("/out/") + queue, why))
+            return false;
+    if (!queues.isEmpty() && Run(QStringLiteral("lpadmin"), {QStringLiteral("-d"), queues.first()}) != 0) {
+        *why = QStringLiteral("lpadmin -d %1 failed").arg(queues.first());
+        return false;
+    }
+    return true;
+}
+
 bool CupsServer::AddQueue(const QString& name, const QString& outputFile, QString* why,
                           const QString& ppd) {
     if (ppd.isEmpty() && !QFile::exists(QLatin1String(kPdfPrinter))) {

@@ -35,6 +35,9 @@ public:
     // PPD file given, else by cups-filters' generic PDF printer.
     bool AddQueue(const QString& name, const QString& outputFile, QString* why,
                   const QString& ppd = QString());
+    // Starts the server with PDF queues named as given, each writing its jobs into
+    // FOLDER/out/NAME, the first the server's default; false with the reason when it cannot.
+    bool StartWithQueues(const QStringList& queues, QString* why);
     // Runs a CUPS tool (cupsreject, cupsdisable, ...) against this server; its exit code.
     int Run(const QString& tool, const QStringList& arguments, QString* output = nullptr);
 

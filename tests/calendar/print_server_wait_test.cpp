@@ -59,14 +59,9 @@ protected:
         gDisplayMainScreen = 0;
         runtime::SetClock(QDateTime(QDate(2025, 6, 15), QTime(10, 0)));
         cups = std::make_unique<CupsServer>(cupsDir.path());
-        QString why;
-        ASSERT_TRUE(cups->Start(&why)) << why.toStdString();
-        for (const QString& queue : {kQueue, kOther})
-            ASSERT_TRUE(
-                cups->AddQueue(queue, cupsDir.filePath(QStringLiteral("out/") + queue), &why))
-                << why.toStdString();
         // The server's default is the queue a print uses while the printer follows it.
-        ASSERT_EQ(cups->Run(QStringLiteral("lpadmin"), {QStringLiteral("-d"), kQueue}), 0);
+        QString why;
+        ASSERT_TRUE(cups->StartWithQueues({kQueue, kOther}, &why)) << why.toStdString();
         window = std::make_unique<frmTallix>();
         AddTrayIcon(window->hWnd(), 0, QString(QChar(0)));
         HookMainWindow(window->hWnd());

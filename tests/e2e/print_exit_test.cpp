@@ -50,14 +50,9 @@ protected:
         ASSERT_NE(tree, nullptr);
         ASSERT_TRUE(cupsDir.isValid());
         cups = std::make_unique<CupsServer>(cupsDir.path());
-        QString why;
-        ASSERT_TRUE(cups->Start(&why)) << why.toStdString();
         // Two queues: the default one the dialog opens with, and one after it in the list.
-        for (const QString& queue : {kQueue, kOther})
-            ASSERT_TRUE(
-                cups->AddQueue(queue, cupsDir.filePath(QStringLiteral("out/") + queue), &why))
-                << why.toStdString();
-        ASSERT_EQ(cups->Run(QStringLiteral("lpadmin"), {QStringLiteral("-d"), kQueue}), 0);
+        QString why;
+        ASSERT_TRUE(cups->StartWithQueues({kQueue, kOther}, &why)) << why.toStdString();
         env.insert(QStringLiteral("CUPS_SERVER"), cups->socket());
     }
     void TearDown() override {

@@ -23,10 +23,7 @@ protected:
         ASSERT_TRUE(cupsDir.isValid());
         cups = std::make_unique<CupsServer>(cupsDir.path());
         QString why;
-        ASSERT_TRUE(cups->Start(&why)) << why.toStdString();
-        ASSERT_TRUE(cups->AddQueue(kQueue, cupsDir.filePath(QStringLiteral("out/") + kQueue), &why))
-            << why.toStdString();
-        ASSERT_EQ(cups->Run(QStringLiteral("lpadmin"), {QStringLiteral("-d"), kQueue}), 0);
+        ASSERT_TRUE(cups->StartWithQueues({kQueue}, &why)) << why.toStdString();
         env.insert(QStringLiteral("CUPS_SERVER"), cups->socket());
     }
     void TearDown() override {
