@@ -6,6 +6,7 @@
 #include "fakes/child_process.h"
 #include "fakes/wait_for.h"
 #include "seeded_folders.h"
+#include "signal_process.h"
 #include <QCoreApplication>
 #include <QDBusArgument>
 #include <QDBusConnection>
@@ -138,7 +139,7 @@ protected:
         // left of each session: xvfb-run, its display server, the bus.
         if (program.state() != QProcess::NotRunning) {
             if (const qint64 pid = childNamed(program.processId(), "tallix-time"))
-                ::kill(pid_t(pid), SIGTERM);
+                SignalProcess(pid, SIGTERM);
             program.waitForFinished(kReady);
         }
         EndSession(program);
@@ -272,7 +273,7 @@ TEST_F(RealProgramAtDhuhr, SoundsTheAthanShowsItsBalloonAndEndsAtLogOut) {
     const QString itemService = watcher.registered.value(0).section(QLatin1Char('/'), 0, 0);
     const qint64 pid = childNamed(program.processId(), "tallix-time");
     ASSERT_GT(pid, 0);
-    ::kill(pid_t(pid), SIGTERM);
+    SignalProcess(pid, SIGTERM);
     ASSERT_TRUE(program.waitForFinished(kReady));
     log += program.readAllStandardError();
     log += program.readAllStandardOutput();

@@ -9,6 +9,7 @@
 #include "fakes/wait_for.h"
 #include "platform/registry.h"
 #include "seeded_folders.h"
+#include "signal_process.h"
 
 #include <QDir>
 #include <QFile>
@@ -165,7 +166,7 @@ class ProgramEndedBySignal : public RunningProgram, public ::testing::WithParamI
 TEST_P(ProgramEndedBySignal, EndsNormallyAndRemovesItsSocketsAndLists) {
     const int signalNumber = GetParam();
     ASSERT_TRUE(WaitFor([&] { return upAndServing(); }, kStep)) << program->readAll().constData();
-    ASSERT_EQ(::kill(pid_t(program->processId()), signalNumber), 0);
+    ASSERT_EQ(SignalProcess(program->processId(), signalNumber), 0);
     expectEndedCleanly(*program);
 }
 
@@ -179,12 +180,12 @@ class SignalsWhileItEnds : public RunningProgram, public ::testing::WithParamInt
 TEST_P(SignalsWhileItEnds, TheFirstEndsItTheOthersAreIgnored) {
     ASSERT_TRUE(WaitFor([&] { return upAndServing(); }, kStep)) << program->readAll().constData();
     const pid_t pid = pid_t(program->processId());
-    ASSERT_EQ(::kill(pid, GetParam()), 0);
+    ASSERT_EQ(SignalProcess(pid, GetParam()), 0);
     // SIGINT after SIGINT until it is gone; the process is reaped only inside waitForFinished,
     // so its number is never another process's when it is signalled.
     int sent = 0;
     while (program->state() == QProcess::Running && sent < 100000) {
-        ::kill(pid, SIGINT);
+        SignalProcess(pid, SIGINT);
         ++sent;
         program->waitForFinished(1);
     }
@@ -198,7 +199,7 @@ INSTANTIATE_TEST_SUITE_P(Signals, SignalsWhileItEnds, ::testing::Values(SIGINT, 
 // A write to a client that went away is that write's error: a SIGPIPE does not end the program.
 TEST_F(RunningProgram, ABrokenPipeLeavesItServing) {
     ASSERT_TRUE(WaitFor([&] { return upAndServing(); }, kStep)) << program->readAll().constData();
-    ASSERT_EQ(::kill(pid_t(program->processId()), SIGPIPE), 0);
+    ASSERT_EQ(SignalProcess(program->processId(), SIGPIPE), 0);
     EXPECT_TRUE(answersTheClient()) << program->readAll().constData();
     EXPECT_EQ(program->state(), QProcess::Running);
 }
@@ -250,12 +251,12 @@ TEST_P(StartedIgnoring, TheSignalStaysIgnoredAndSigtermEndsIt) {
     ASSERT_GT(pid, 0) << "it ended: " << program->readAll().constData();
     if (c.ends) {
         ASSERT_TRUE(inMask(*program, "SigCgt", c.ignored)) << "not caught";
-        ASSERT_EQ(::kill(pid, c.ignored), 0);
+        ASSERT_EQ(SignalProcess(pid, c.ignored), 0);
         expectEndedCleanly(*program);
         return;
     }
     EXPECT_TRUE(inMask(*program, "SigIgn", c.ignored)) << "the program set its own action";
-    ASSERT_EQ(::kill(pid, c.ignored), 0);
+    ASSERT_EQ(SignalProcess(pid, c.ignored), 0);
     // Delivered (no longer pending), then two clients served one after the other, each a round
     // through the event loop that would have seen a caught signal first.
     EXPECT_TRUE(WaitFor(
@@ -267,7 +268,7 @@ TEST_P(StartedIgnoring, TheSignalStaysIgnoredAndSigtermEndsIt) {
     EXPECT_TRUE(answersTheClient()) << program->readAll().constData();
     ASSERT_EQ(program->state(), QProcess::Running) << program->readAll().constData();
     EXPECT_TRUE(upAndServing());
-    ASSERT_EQ(::kill(pid, SIGTERM), 0);
+    ASSERT_EQ(SignalProcess(pid, SIGTERM), 0);
     expectEndedCleanly(*program);
 }
 
@@ -367,7 +368,7 @@ TEST_P(SignalWhileStarting, EndsNormallyAndLeavesNothingBehind) {
     QProcess* p = startAndReach(moment);
     ASSERT_FALSE(HasFailure());
     ASSERT_EQ(p->state(), QProcess::Running) << p->readAll().constData();
-    ASSERT_EQ(::kill(pid_t(p->processId()), signalNumber), 0);
+    ASSERT_EQ(SignalProcess(p->processId(), signalNumber), 0);
     if (moment == Moment::WritingItsSettings) {
         // The signal waits while the defaults wait; written, they are the whole file.
         releaseStore();

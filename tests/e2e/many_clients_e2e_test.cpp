@@ -7,6 +7,7 @@
 #include "fakes/local_socket.h"
 #include "fakes/wait_for.h"
 #include "seeded_folders.h"
+#include "signal_process.h"
 
 #include <QDir>
 #include <QFile>
@@ -161,9 +162,10 @@ protected:
             QProcess& p = **it;
             if (p.state() == QProcess::NotRunning)
                 continue;
-            ::kill(-pid_t(p.processId()), SIGTERM);
+            const qint64 leader = p.processId();
+            SignalGroup(leader, SIGTERM);
             if (!p.waitForFinished(5000)) {
-                ::kill(-pid_t(p.processId()), SIGKILL);
+                SignalGroup(leader, SIGKILL);
                 p.waitForFinished(3000);
             }
         }

@@ -7,6 +7,7 @@
 // received is read back: no document after the end, no job twice.
 #include "calendar/cups_server.h"
 #include "desktop_session.h"
+#include "signal_process.h"
 
 #include <QElapsedTimer>
 #include <QTemporaryDir>
@@ -150,7 +151,7 @@ TEST_P(PrintExit, TheProgramIsGoneAtOnceAndSendsNothingAfter) {
     QElapsedTimer sinceTheEnd;
     if (c.ending == Ending::Signal) {
         sinceTheEnd.start();
-        ASSERT_EQ(::kill(pid_t(pid), SIGTERM), 0);
+        ASSERT_EQ(SignalProcess(pid, SIGTERM), 0);
     } else {
         if (c.ending == Ending::FileExit) {
             activate(main);

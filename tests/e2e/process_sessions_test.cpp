@@ -2,6 +2,7 @@
 // and when the test program itself dies.
 #include "fakes/child_process.h"
 #include "fakes/wait_for.h"
+#include "signal_process.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -92,7 +93,7 @@ TEST(ProcessSessions, ATestProgramThatDiesTakesItsSessionsWithIt) {
     for (const qint64 pid : sleepers) {
         EXPECT_TRUE(WaitFor([&] { return !alive(pid); }, 30000)) << pid;
         if (alive(pid))
-            ::kill(pid_t(pid), SIGKILL);
+            SignalProcess(pid, SIGKILL);
     }
 }
 

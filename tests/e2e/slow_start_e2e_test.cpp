@@ -5,6 +5,7 @@
 // the second start becomes the running copy.
 #include "fakes/child_process.h"
 #include "fakes/wait_for.h"
+#include "signal_process.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -41,9 +42,10 @@ protected:
             if (p->state() == QProcess::NotRunning)
                 continue;
             // As the session ends it (so it removes its files), then the whole group for good.
-            ::kill(-pid_t(p->processId()), SIGTERM);
+            const qint64 leader = p->processId();
+            SignalGroup(leader, SIGTERM);
             if (!p->waitForFinished(5000)) {
-                ::kill(-pid_t(p->processId()), SIGKILL);
+                SignalGroup(leader, SIGKILL);
                 p->waitForFinished(3000);
             }
         }
@@ -159,7 +161,7 @@ TEST_F(SlowFirstStart, WhenTheFirstDiesTheSecondBecomesTheRunningCopy) {
     startBothAndWait(&first, &second);
     if (HasFatalFailure())
         return;
-    ::kill(pid_t(first->processId()), SIGKILL);
+    SignalProcess(first->processId(), SIGKILL);
     ASSERT_TRUE(first->waitForFinished(10000));
     releaseStore();
     EXPECT_TRUE(WaitFor([&] { return !mainWindowState(second->processId()).isEmpty(); }, 60000))

@@ -4,6 +4,7 @@
 #include "fakes/wait_for.h"
 #include "platform/registry.h"
 #include "platform/window.h"
+#include "signal_process.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -181,7 +182,7 @@ TEST_F(RealProgram, KillingItWhileItWritesSettingsLeavesAStoreThatLoads) {
         QDir(storeDir()).removeRecursively();
         QProcess* p = start();
         QThread::msleep(delay);
-        ::kill(static_cast<pid_t>(p->processId()), SIGKILL);
+        SignalProcess(p->processId(), SIGKILL);
         p->waitForFinished(kStep);
         EndSession(*p);
 

@@ -3,6 +3,7 @@
 // window and ends on SIGTERM with status 0; it does not abort for want of Qt's Wayland plugin.
 #include "fakes/child_process.h"
 #include "fakes/wait_for.h"
+#include "signal_process.h"
 
 #include <QDir>
 #include <QFile>
@@ -67,7 +68,7 @@ TEST(Wayland, TheProgramRunsNativelyWhenAsked) {
     EXPECT_TRUE(shown) << said.constData();
     EXPECT_FALSE(said.contains("platform plugin")) << said.constData();
 
-    ASSERT_EQ(::kill(pid_t(program.processId()), SIGTERM), 0);
+    ASSERT_EQ(SignalProcess(program.processId(), SIGTERM), 0);
     ASSERT_TRUE(program.waitForFinished(kStep));
     EXPECT_EQ(program.exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(program.exitCode(), 0) << program.readAll().constData();
