@@ -376,6 +376,18 @@ protected:
     }
 
     // Visible windows of that title other than the ones given.
+    // The first visible window of the title that is not one of those given, once it shows; 0
+    // when none shows within the deadline.
+    Wid waitForWindow(const QString& title, const QList<Wid>& known = {}) const {
+        Wid w = 0;
+        WaitFor(
+            [&] {
+                w = newWindows(title, known).value(0);
+                return w != 0;
+            },
+            kStep * 2);
+        return w;
+    }
     QList<Wid> newWindows(const QString& title, const QList<Wid>& known) const {
         QList<Wid> ids = search(QStringLiteral("--name"), title);
         ids.removeIf([&](Wid w) { return known.contains(w); });

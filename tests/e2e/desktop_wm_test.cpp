@@ -462,16 +462,6 @@ protected:
             << "no frame";
         return frame.value_or(QRect());
     }
-    static std::string text(const QRect& r) {
-        return QStringLiteral("%1x%2%3%4%5%6")
-            .arg(r.width())
-            .arg(r.height())
-            .arg(r.x() < 0 ? QString() : QStringLiteral("+"))
-            .arg(r.x())
-            .arg(r.y() < 0 ? QString() : QStringLiteral("+"))
-            .arg(r.y())
-            .toStdString();
-    }
 };
 
 TEST_P(WindowsOnTheScreen, TitleBarsAndButtonsLieOnTheWorkArea) {
@@ -506,9 +496,9 @@ TEST_P(WindowsOnTheScreen, TitleBarsAndButtonsLieOnTheWorkArea) {
     const QRect area = xd->workArea();
     ASSERT_FALSE(area.isEmpty());
     const QRect mainFrame = frameOf(main);
-    EXPECT_GE(mainFrame.top(), area.top()) << "main window " << text(mainFrame);
-    EXPECT_GE(mainFrame.left(), area.left()) << "main window " << text(mainFrame);
-    EXPECT_LE(mainFrame.right(), area.right()) << "main window " << text(mainFrame);
+    EXPECT_GE(mainFrame.top(), area.top()) << "main window " << GeometryText(mainFrame);
+    EXPECT_GE(mainFrame.left(), area.left()) << "main window " << GeometryText(mainFrame);
+    EXPECT_LE(mainFrame.right(), area.right()) << "main window " << GeometryText(mainFrame);
 
     const struct {
         const char* title;
@@ -529,7 +519,7 @@ TEST_P(WindowsOnTheScreen, TitleBarsAndButtonsLieOnTheWorkArea) {
         // Placed before it is mapped: where it first shows is where it stays.
         const QRect frame = frameOf(w);
         EXPECT_TRUE(area.contains(frame))
-            << text(frame) << " is not within the work area " << text(area);
+            << GeometryText(frame) << " is not within the work area " << GeometryText(area);
         if (large) {
             EXPECT_EQ(xd->geometry(w).size(), layoutSizes[i]);
         }

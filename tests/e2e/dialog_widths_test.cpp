@@ -40,17 +40,6 @@ protected:
             GetParam().fontDpi ? QStringLiteral("_%1dpi").arg(GetParam().fontDpi) : QString());
     }
 
-    // The first visible window of the title that is not one of those given.
-    Wid waitForWindow(const QString& title, const QList<Wid>& known = {}) {
-        Wid w = 0;
-        WaitFor(
-            [&] {
-                w = newWindows(title, known).value(0);
-                return w != 0;
-            },
-            kStep * 2);
-        return w;
-    }
 
     // The window's frame lies on the work area, and so do the named controls, shown, within it.
     // The controls are looked for until they are all there (the tree is built as they show).

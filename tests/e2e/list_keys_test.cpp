@@ -22,16 +22,6 @@ protected:
     bool listClosed() {
         return WaitFor([&] { return !menuShown(); }, kStep);
     }
-    Wid waitForWindow(const QString& title, const QList<Wid>& known = {}) {
-        Wid w = 0;
-        WaitFor(
-            [&] {
-                w = newWindows(title, known).value(0);
-                return w != 0;
-            },
-            kStep * 2);
-        return w;
-    }
     // The value's line of the settings file, "" when it has none.
     QString stored(const QString& name) const {
         QFile f(dir.filePath(QStringLiteral("home/.config/tallix-time/registry.conf")));

@@ -79,16 +79,6 @@ protected:
             t += QStringLiteral("_panel%1").arg(GetParam().panel);
         return t;
     }
-    static std::string text(const QRect& r) {
-        return QStringLiteral("%1x%2%3%4%5%6")
-            .arg(r.width())
-            .arg(r.height())
-            .arg(r.x() < 0 ? QString() : QStringLiteral("+"))
-            .arg(r.x())
-            .arg(r.y() < 0 ? QString() : QStringLiteral("+"))
-            .arg(r.y())
-            .toStdString();
-    }
 
     std::optional<QRect> frameOf(Wid w) {
         std::optional<QRect> frame;
@@ -101,17 +91,6 @@ protected:
         return frame;
     }
 
-    Wid waitForWindow(const QString& title, const QList<Wid>& known = {}) {
-        Wid w = 0;
-        WaitFor(
-            [&] {
-                w = newWindows(title, known).value(0);
-                return w != 0;
-            },
-            kStep * 2);
-        return w;
-    }
-
     // The dialog's frame lies on the work area; its buttons, shown, lie on it, within the frame
     // and outside every scrolling pane; and each scroll bar that shows lies on it too.
     void expectOnTheArea(const QString& what, Wid w, const QString& accessibleTitle,
@@ -121,7 +100,7 @@ protected:
         const std::optional<QRect> frame = frameOf(w);
         ASSERT_TRUE(frame.has_value()) << "no frame";
         EXPECT_TRUE(area.contains(*frame))
-            << text(*frame) << " is not within the work area " << text(area);
+            << GeometryText(*frame) << " is not within the work area " << GeometryText(area);
         QList<AccessibleTree::Control> controls;
         QStringList missing;
         WaitFor(
@@ -148,16 +127,16 @@ protected:
             const QRect onScreen = device(c.onScreen);
             if (c.role == QStringLiteral("push button") && buttons.contains(c.name)) {
                 EXPECT_TRUE(frame->contains(onScreen) && area.contains(onScreen))
-                    << c.name.toStdString() << " at " << text(onScreen) << ", frame "
-                    << text(*frame) << ", work area " << text(area);
+                    << c.name.toStdString() << " at " << GeometryText(onScreen) << ", frame "
+                    << GeometryText(*frame) << ", work area " << GeometryText(area);
                 for (const QRect& pane : panes)
                     EXPECT_FALSE(pane.intersects(onScreen))
-                        << c.name.toStdString() << " at " << text(onScreen)
-                        << " lies in a scrolling pane at " << text(pane);
+                        << c.name.toStdString() << " at " << GeometryText(onScreen)
+                        << " lies in a scrolling pane at " << GeometryText(pane);
             }
             if (c.role == QStringLiteral("scroll bar") && !onScreen.isEmpty()) {
-                EXPECT_TRUE(area.contains(onScreen))
-                    << "a scroll bar at " << text(onScreen) << ", work area " << text(area);
+                EXPECT_TRUE(area.contains(onScreen)) << "a scroll bar at " << GeometryText(onScreen)
+                                                     << ", work area " << GeometryText(area);
             }
         }
     }
@@ -180,8 +159,8 @@ protected:
         const int titleBar = xd->geometry(main).top() - frame->top();
         const QRect title(frame->left(), frame->top(), std::min(frame->width(), area.width()),
                           titleBar);
-        EXPECT_TRUE(area.contains(title))
-            << "the main window's frame " << text(*frame) << ", work area " << text(area);
+        EXPECT_TRUE(area.contains(title)) << "the main window's frame " << GeometryText(*frame)
+                                          << ", work area " << GeometryText(area);
     }
 
     const QString kQueue = QStringLiteral("tallix");
@@ -246,7 +225,8 @@ TEST_P(DialogsOnScaledScreens, EveryDialogLiesOnTheWorkAreaAndTheMainWindowKeeps
     ASSERT_NE(about, 0u) << "no About box";
     const QRect area = xd->workArea();
     const QRect box = xd->geometry(about);
-    EXPECT_TRUE(area.contains(box)) << "About " << text(box) << ", work area " << text(area);
+    EXPECT_TRUE(area.contains(box))
+        << "About " << GeometryText(box) << ", work area " << GeometryText(area);
     screenshot(QStringLiteral("scaled_about_%1").arg(tag()));
     clickIn(about, 100, 100);
     expectTitleBarOnTheArea("after About", main);

@@ -18,17 +18,6 @@
 
 namespace {
 
-std::string text(const QRect& r) {
-    return QStringLiteral("%1x%2%3%4%5%6")
-        .arg(r.width())
-        .arg(r.height())
-        .arg(r.x() < 0 ? QString() : QStringLiteral("+"))
-        .arg(r.x())
-        .arg(r.y() < 0 ? QString() : QStringLiteral("+"))
-        .arg(r.y())
-        .toStdString();
-}
-
 class WindowsBackOnScreen : public Desktop {
 protected:
     void SetUp() override {
@@ -113,7 +102,7 @@ protected:
                 return !after.isEmpty() && after != before;
             },
             kStep))
-            << "the window did not move from " << text(before);
+            << "the window did not move from " << GeometryText(before);
         return after;
     }
     // Whether at most a quarter of the frame is on the area.
@@ -222,7 +211,7 @@ TEST_P(BroughtForward, AWindowOffTheScreenComesOntoItAndOneOnItStays) {
             const QRect put =
                 moveFrameTo(main, place.corner + (inTray ? QPoint(40, 30) : QPoint(0, 0)));
             ASSERT_TRUE(place.stays ? area.contains(put) : mostlyOff(put, area))
-                << text(put) << " on " << text(area);
+                << GeometryText(put) << " on " << GeometryText(area);
             if (inTray) {
                 ASSERT_TRUE(closeToTray(main)) << "the close box did not hide it";
             }
@@ -233,11 +222,12 @@ TEST_P(BroughtForward, AWindowOffTheScreenComesOntoItAndOneOnItStays) {
                 ASSERT_TRUE(WaitFor([&] { return upFront(main); }, kStep));
                 // Where it was put, and still so a moment later.
                 EXPECT_FALSE(WaitFor([&] { return frameOf(main) != put; }, 3000))
-                    << text(frameOf(main)) << ", put at " << text(put);
+                    << GeometryText(frameOf(main)) << ", put at " << GeometryText(put);
             } else {
                 EXPECT_TRUE(
                     WaitFor([&] { return upFront(main) && area.contains(frameOf(main)); }, kStep))
-                    << text(frameOf(main)) << " is not within the work area " << text(area);
+                    << GeometryText(frameOf(main)) << " is not within the work area "
+                    << GeometryText(area);
             }
         }
     }
@@ -268,10 +258,10 @@ TEST_F(WindowsBackOnScreen, ATrayClickBringsAnOpenDialogOntoTheScreen) {
     const Wid settings = openPrayerSettings(main);
     ASSERT_NE(settings, 0u);
     const QRect put = moveFrameTo(settings, area.bottomRight() - QPoint(90, 90));
-    ASSERT_TRUE(mostlyOff(put, area)) << text(put);
+    ASSERT_TRUE(mostlyOff(put, area)) << GeometryText(put);
     clickTray(1);
     EXPECT_TRUE(WaitFor([&] { return area.contains(frameOf(settings)); }, kStep))
-        << text(frameOf(settings)) << " is not within the work area " << text(area);
+        << GeometryText(frameOf(settings)) << " is not within the work area " << GeometryText(area);
     EXPECT_EQ(program->state(), QProcess::Running);
 }
 
@@ -312,12 +302,13 @@ TEST_F(WindowsBackOnScreen, AnAthanBringsTheWindowAndItsDialogOntoTheScreen) {
     ASSERT_FALSE(athan()) << "Dhuhr came before the windows were put off the screen: the "
                              "machine took more than "
                           << margin << " s";
-    ASSERT_TRUE(mostlyOff(frameOf(main), area)) << text(frameOf(main));
-    ASSERT_TRUE(mostlyOff(frameOf(settings), area)) << text(frameOf(settings));
+    ASSERT_TRUE(mostlyOff(frameOf(main), area)) << GeometryText(frameOf(main));
+    ASSERT_TRUE(mostlyOff(frameOf(settings), area)) << GeometryText(frameOf(settings));
     ASSERT_TRUE(WaitFor(athan, (margin + 60) * 1000)) << "no athan";
     for (const auto& [what, w] : {std::pair{"main window", main}, std::pair{"dialog", settings}})
         EXPECT_TRUE(WaitFor([&] { return area.contains(frameOf(w)); }, kStep))
-            << what << " " << text(frameOf(w)) << " is not within the work area " << text(area);
+            << what << " " << GeometryText(frameOf(w)) << " is not within the work area "
+            << GeometryText(area);
     screenshot(QStringLiteral("athan_windows_back_on_screen"));
     EXPECT_EQ(program->state(), QProcess::Running);
 }
@@ -403,8 +394,8 @@ TEST_P(ScreenChanges, WindowsNoLongerOnAScreenComeOntoOne) {
     ASSERT_NE(dialog, 0u);
     const QRect mainPut = moveFrameTo(main, c.main);
     const QRect dialogPut = moveFrameTo(dialog, c.dialog);
-    ASSERT_FALSE(monitorHolding(mainPut).isEmpty()) << text(mainPut);
-    ASSERT_FALSE(monitorHolding(dialogPut).isEmpty()) << text(dialogPut);
+    ASSERT_FALSE(monitorHolding(mainPut).isEmpty()) << GeometryText(mainPut);
+    ASSERT_FALSE(monitorHolding(dialogPut).isEmpty()) << GeometryText(dialogPut);
 
     if (QString::fromLatin1(c.change) == QStringLiteral("panel")) {
         // A panel along the bottom that reserves its space (a strut).
@@ -415,7 +406,7 @@ TEST_P(ScreenChanges, WindowsNoLongerOnAScreenComeOntoOne) {
                QStringLiteral("true"), QStringLiteral("--SetPartialStrut"), QStringLiteral("true"),
                QStringLiteral("--transparent"), QStringLiteral("false")});
         ASSERT_TRUE(WaitFor([&] { return xd->workArea().bottom() <= 1024 - 200; }, kStep))
-            << "the panel took no room: " << text(xd->workArea());
+            << "the panel took no room: " << GeometryText(xd->workArea());
     } else {
         ASSERT_TRUE(xrandr(QString::fromLatin1(c.change)));
     }
@@ -430,11 +421,12 @@ TEST_P(ScreenChanges, WindowsNoLongerOnAScreenComeOntoOne) {
         SCOPED_TRACE(w.what);
         if (lands.isEmpty()) {
             EXPECT_FALSE(WaitFor([&] { return frameOf(w.w) != w.put; }, 5000))
-                << text(frameOf(w.w)) << ", put at " << text(w.put);
+                << GeometryText(frameOf(w.w)) << ", put at " << GeometryText(w.put);
         } else {
             EXPECT_TRUE(WaitFor([&] { return monitorHolding(frameOf(w.w)) == lands; }, kStep))
-                << text(frameOf(w.w)) << " is not within the work area of " << lands.toStdString()
-                << ", " << text(workAreaOn(monitors().value(0).second));
+                << GeometryText(frameOf(w.w)) << " is not within the work area of "
+                << lands.toStdString() << ", "
+                << GeometryText(workAreaOn(monitors().value(0).second));
         }
     }
     screenshot(QStringLiteral("screen_change_") + QString::fromLatin1(c.name));

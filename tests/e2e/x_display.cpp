@@ -202,3 +202,14 @@ QList<XDisplay::Wid> XDisplay::search(Match how, const QString& pattern, bool vi
     }
     return found;
 }
+
+std::string GeometryText(const QRect& r) {
+    return QStringLiteral("%1x%2%3%4%5%6")
+        .arg(r.width())
+        .arg(r.height())
+        .arg(r.x() < 0 ? QString() : QStringLiteral("+"))
+        .arg(r.x())
+        .arg(r.y() < 0 ? QString() : QStringLiteral("+"))
+        .arg(r.y())
+        .toStdString();
+}

@@ -9,6 +9,7 @@
 #include <QStringList>
 
 #include <optional>
+#include <string>
 
 struct xcb_connection_t;
 
@@ -57,3 +58,6 @@ private:
     QMap<QByteArray, unsigned> atoms_;
     QMap<unsigned, QString> names_;
 };
+
+// A window's place as xwininfo and X geometry strings write it: "668x657+958+663".
+std::string GeometryText(const QRect& r);
