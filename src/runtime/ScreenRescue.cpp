@@ -53,20 +53,15 @@ QScreen* screenMostOn(const QRect& frame) {
     return most ? most : QGuiApplication::primaryScreen();
 }
 
-// A form with a layout larger than the area is fitted to it as a dialog is when it is shown.
+// A form with a layout larger than the area is fitted to it as a dialog is when it is shown
+// (a form that fits is left as it is, a fixed one stays fixed).
 void fitTo(QWidget* w, QScreen* screen) {
     auto* form = qobject_cast<Form*>(w);
     if (!form || !form->layout())
         return;
-    const QRect area = screen->availableGeometry();
-    if (area.contains(QRect(area.topLeft(), frameOf(w).size())))
-        return;
     // The fitting reads the work area of the window's screen: that is the one it goes to.
     w->windowHandle()->setScreen(screen);
-    const bool fixed = w->minimumSize() == w->maximumSize();
     form->FitOnWorkArea();
-    if (fixed)
-        w->setFixedSize(w->size());
 }
 
 } // namespace
